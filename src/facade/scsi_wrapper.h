@@ -1,0 +1,209 @@
+// The drive session facade: the one object through which the console and the
+// script engine reach the drives.
+//
+// It sits on the device layer (the global SCSI) and adds what the console
+// needs on top of it: its own filtered, renumbered device list, the 8-bit
+// drive-type code of a device, the record of the last command's outcome that
+// the script engine copies after every command, the translation of
+// device-layer result codes into console text (CheckStatus, the only place
+// that does it), the user-mode switches and a few utilities.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// "No sense" marker of the last-command record: a script tests for the
+// absence of sense data by this value in the sense key, ASC and ASCQ.
+inline constexpr uint8_t kNoSense = 0xCC;
+// VS sense of the last-command record when the command had no sense data.
+inline constexpr int32_t kNoVsSense = -1;
+
+// Outcome of the last command, read by the script engine right after each
+// command. Before every command every field holds 0xCC bytes (kNoSense,
+// 0xCCCC, 0xCCCCCCCC) and vsSense -1; after a command without sense data the
+// record is put back to that state, except for `result`, which keeps the
+// device-layer result of the command.
+struct LAST_COMMAND {
+  uint8_t senseKey = kNoSense;
+  uint8_t asc = kNoSense;
+  uint8_t ascq = kNoSense;
+  // Copied by the script engine as its ILI, EOM and FM values; no command
+  // fills them, so they read 0xCC.
+  uint8_t ili = kNoSense;
+  uint8_t eom = kNoSense;
+  uint8_t fm = kNoSense;
+  int32_t result = static_cast<int32_t>(0xCCCCCCCCu);
+  int32_t vsSense = kNoVsSense;
+  // Copy of the device layer's returned ATA register image.
+  std::array<uint8_t, 8> ataRegs{kNoSense, kNoSense, kNoSense, kNoSense,
+                                 kNoSense, kNoSense, kNoSense, kNoSense};
+  int32_t residual = static_cast<int32_t>(0xCCCCCCCCu);
+  uint16_t ltocFsc = 0xCCCC;
+  uint16_t ltocFlag = 0xCCCC;
+};
+
+class ScsiWrapper {
+ public:
+  ScsiWrapper();
+  virtual ~ScsiWrapper();
+  ScsiWrapper(const ScsiWrapper&) = delete;
+  ScsiWrapper& operator=(const ScsiWrapper&) = delete;
+
+  // ---- Device list -------------------------------------------------------
+
+  // Scans through the device layer (all /dev/sg nodes, or only `deviceFile`
+  // when given), classifies every device and keeps the accepted ones.
+  // Returns the number of accepted devices, 0 when none. VEXIL_HDD and
+  // VEXIL_MC ("true") admit other disks and changers; the Dell edition
+  // (SetDellEdition) without engineering mode admits only its own drives.
+  int32_t InitScsiDll(const char* deviceFile);
+  void UninitScsiDll();
+  // "\t%d) [%s] [%s] [%s]\n" per accepted device, then an empty line.
+  void ListDevices();
+  // Number of accepted devices in the list.
+  int32_t GetDeviceCount() const;
+
+  // Per-position getters (0-based list positions). The device-layer
+  // selection is switched only for the call and restored. Null for a free or
+  // out-of-range position. The file name and description share one 64-byte
+  // buffer that is valid until the next such call.
+  const char* GetDeviceFilename(int32_t position);
+  const char* GetDeviceDescription(int32_t position);
+  const char* GetSerialNumber(int32_t position);
+
+  // Selects the device at `position` in the device layer and keeps it open.
+  void SetDeviceSelected(int32_t position);
+  int32_t GetDeviceSelected() const { return selectedPosition_; }
+  // Description of the selected device without its first word (the vendor).
+  const char* GetModel() const { return model_.data(); }
+
+  // The Dell edition of the console (marker folder "Scripts/.dell"); the
+  // front end passes its `Vendor` selection flag here before InitScsiDll.
+  void SetDellEdition(bool on) { dellEdition_ = on; }
+  bool GetDellEdition() const { return dellEdition_; }
+
+  // ---- Classification ----------------------------------------------------
+
+  // Sends a standard INQUIRY to the device selected in the device layer and
+  // returns its drive-type code; the code is also kept as the drive type.
+  uint8_t GetDriveType();
+  // The kept drive-type code; the front end stores the selected device's
+  // code here so that later readers (command menu) see it.
+  uint8_t GetDriveTypeCode() const { return driveType_; }
+  void SetDriveTypeCode(uint8_t code) { driveType_ = code; }
+  // MODE SENSE of the protocol-specific logical unit page: true for SAS.
+  bool IsSAS();
+
+  // ---- Commands and their outcome -----------------------------------------
+
+  // One raw command (direction 0 out, 1 in, 2 none) named "0x%02X" after its
+  // operation code; failures are reported by CheckStatus.
+  bool SendCmd(int direction, const uint8_t* cdb, int cdbLength, uint8_t* data, uint32_t length);
+  // Turns a device-layer result into console text; true for success.
+  bool CheckStatus(int32_t result, const char* commandName);
+  // Reads the sense of the last command from the device layer into the
+  // last-command record.
+  void GetSenseData();
+  // Fills the last-command record with its "no command yet" values.
+  void ClearLastCommand();
+  // After a command: without sense data the record returns to the
+  // "no sense" values (keeping the result). True when there was sense.
+  bool ResetWhenNoSense();
+  const LAST_COMMAND& GetLastCommand() const { return last_; }
+
+  void HexDump(const uint8_t* data, int32_t length);
+
+  void SetTimeout(long seconds);
+  long GetTimeout();
+  // Waits whole seconds through the OS seam (a virtual clock does not wait).
+  void Sleep(long seconds);
+
+  // Expected and read-back buffers of the read-and-compare path.
+  bool SetBufferSize(uint32_t size);
+  void SetDataPattern(const uint8_t* data);
+  bool CompareBuffers() const;
+  // Current byte count of the compare path (the size of the expected buffer
+  // after SetBufferSize).
+  uint32_t GetByteCount() const { return byteCount_; }
+  uint8_t* GetExpectedBuffer() { return expected_.empty() ? nullptr : expected_.data(); }
+  uint8_t* GetReadBackBuffer() { return readBack_.empty() ? nullptr : readBack_.data(); }
+
+  // Frees the facade's copy of the tape-alert log page.
+  void CleanUpAllocatedBuffers();
+  // The device layer's last fetched log page and its size.
+  uint8_t* GetLogPageBuffer();
+  int32_t GetLogPageSize();
+
+  // Collects the drive's trace buffer into "<folder>/TraceBuffer_<serial>.svm"
+  // (folder "FAData" when null).
+  bool LTO_Trace(const char* folder);
+
+  // ---- Mode switches -----------------------------------------------------
+
+  void EnableDebug(bool on);
+  void EnableVerbose(bool on);
+  bool IsDebug() const { return debug_ != 0; }
+  bool IsVerbose() const { return verbose_ != 0; }
+  // 0 ask, 1 answer yes, -1 answer no.
+  void SetAutoReply(int32_t value) { autoReply_ = value; }
+  int32_t GetAutoReply() const { return autoReply_; }
+  void SetAutoExit(bool on) { autoExit_ = on ? 1 : 0; }
+  bool GetAutoExit() const { return autoExit_ != 0; }
+  void SetEngMode(bool on) { engMode_ = on ? 1 : 0; }
+  bool GetEngMode() const { return engMode_ != 0; }
+  void SetSasMode(bool on) { sasMode_ = on ? 1 : 0; }
+  bool GetSasMode() const { return sasMode_ != 0; }
+  void SetParkMode(bool on) { parkMode_ = on ? 1 : 0; }
+  bool GetParkMode() const { return parkMode_ != 0; }
+  // Brand text, "HALCYON" unless replaced; a null text is ignored.
+  void SetVendor(const char* text);
+  const char* GetVendor() const { return vendor_.c_str(); }
+
+ protected:
+  // Stores one device-layer result in the last-command record.
+  void StoreResult(int32_t result) { last_.result = result; }
+
+  // Tape-alert state of the command menu: the last alert severities, the
+  // alert-found flag and the facade's copy of the alert log page.
+  std::string lastSeverity_;
+  std::string lastInformational_;
+  std::string lastWarning_;
+  std::string lastCritical_;
+  uint8_t alertFound_ = 0;
+  std::vector<uint8_t> alertPage_;
+
+ private:
+  // Device-layer index of a list position, or -1 for a free entry.
+  int DeviceIndexAt(int32_t position) const;
+  // Copies a device-layer text of the device at `position` into the name
+  // buffer; `getter` reads it from the selected device.
+  const char* CopyFromDevice(int32_t position, const char* (*getter)());
+  bool AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const;
+  void PrintAdapterLines();
+
+  uint8_t debug_ = 0;
+  uint8_t verbose_ = 0;
+  std::array<char, 64> nameBuffer_{};
+  std::array<char, 64> model_{};
+  uint8_t driveType_ = 0;
+  LAST_COMMAND last_;
+
+  std::vector<uint8_t> expected_;
+  std::vector<uint8_t> readBack_;
+  uint32_t byteCount_ = 0;
+
+  // Device-layer indexes of the accepted devices; 0xFF marks a free entry.
+  std::vector<uint8_t> devList_;
+  int32_t selectedPosition_ = -1;
+
+  int32_t autoReply_ = 0;
+  uint8_t autoExit_ = 0;
+  uint8_t engMode_ = 0;
+  uint8_t sasMode_ = 0;
+  uint8_t parkMode_ = 0;
+  bool dellEdition_ = false;
+  std::string vendor_ = "HALCYON";
+};
