@@ -1,0 +1,221 @@
+// The device layer's records: the pass-through request, the adapter entry
+// and the per-device record, plus the one helper every fixed-size text of
+// these records is filled through.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+// Number of device and adapter records the layer keeps.
+inline constexpr int kMaxDevices = 24;
+inline constexpr int kMaxAdapters = 24;
+inline constexpr int kMaxBusses = 6;
+
+// The shared data buffer (256 KiB) and the pass-through record in front of it.
+inline constexpr size_t kDataBufferSize = 0x40000;
+inline constexpr size_t kIoRegionSize = 0x40130;
+inline constexpr uint32_t kDefaultTimeout = 300;
+inline constexpr uint32_t kDefaultMaxTransfer = 4096;
+inline constexpr size_t kSenseSize = 255;
+
+// Copies `src` into a fixed-size text field: cut at the field size, always
+// terminated. The only way the records' texts are written.
+template <size_t N>
+inline void CopyText(char (&dst)[N], std::string_view src) {
+  static_assert(N > 0);
+  const size_t n = src.size() < N - 1 ? src.size() : N - 1;
+  if (n > 0) std::memmove(dst, src.data(), n);
+  dst[n] = '\0';
+}
+
+// Bounded formatting into a fixed-size field (formats are our own constants).
+template <size_t N>
+inline void FormatText(char (&dst)[N], const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+template <size_t N>
+inline void FormatText(char (&dst)[N], const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(dst, N, format, args);
+  va_end(args);
+}
+
+// Bounded text length of a field that may be unterminated.
+template <size_t N>
+inline size_t TextLength(const char (&text)[N]) {
+  return strnlen(text, N);
+}
+
+// The pass-through request record (Windows SCSI_PASS_THROUGH_DIRECT style).
+struct _SCSI_STRUCT {
+  uint16_t Length;
+  uint8_t ScsiStatus;
+  uint8_t HostStatus;
+  uint8_t DriverStatus;
+  uint8_t PathId;
+  uint8_t TargetId;
+  uint8_t Lun;
+  uint8_t CdbLength;
+  uint8_t SenseInfoLength;
+  uint8_t DataIn;
+  uint32_t DataTransferLength;
+  uint32_t TimeOutValue;
+  uint8_t* DataBuffer;
+  uint32_t SenseInfoOffset;
+  uint8_t Cdb[16];
+  uint32_t Filler;
+  uint8_t SenseBuffer[kSenseSize];
+};
+
+inline constexpr uint8_t kDataOut = 0;
+inline constexpr uint8_t kDataIn = 1;
+inline constexpr uint8_t kDataNone = 2;
+
+// One sg node that answered during discovery.
+struct _ADAPTER {
+  char FileName[64];
+  char Driver[64];
+  char Description[64];
+  int32_t NumberOfBusses;
+  int32_t BusId[kMaxBusses];
+  int32_t InitiatorId[kMaxBusses];
+  int32_t NumberOfUnits[kMaxBusses];
+};
+
+struct LogParameter {
+  int32_t code;
+  int64_t value;
+};
+
+struct EventEntry {
+  int32_t code;
+  int32_t type;
+  int32_t length;
+  char text[256];
+  char errorCode[32];
+};
+
+struct TapeAlertEntry {
+  int32_t flag;
+  uint8_t set;
+};
+
+// One listed device. Defaults after a clear are set by ScsiInt::ClearScsiDev.
+struct _SCSI_DEVICE {
+  // address
+  int32_t port;
+  int32_t bus;
+  int32_t target;
+  int32_t lun;
+  int32_t adapterIndex;
+  char path[128];
+  int handle;
+
+  // identity
+  char description[25];  // vendor (8) + product (16), upper case
+  char serialNumber[32];
+  char revData[64];
+  char buildData[64];
+  uint8_t inquiry[128];
+  int32_t inquirySize;
+  int32_t familyCode;
+  int32_t mfgId;
+  int64_t revMajor;
+  int64_t revMinor;
+  int64_t persMajor;
+  int64_t persMinor;
+  char revString[64];
+  char persString[64];
+  uint8_t claimed;
+  uint8_t sequential;
+  uint8_t changer;
+  uint8_t directAccess;
+
+  // command state
+  uint32_t timeout;
+  uint64_t maxTransfer;
+  uint8_t timedOut;
+  int32_t ioctlResult;
+  int32_t scsiStatus;
+  int32_t hostStatus;
+  int32_t driverStatus;
+  int64_t byteCount;
+  uint64_t commandCount;
+  char lastCdb[40];
+
+  // sense
+  int32_t responseCode;
+  int32_t senseKey;
+  int32_t asc;
+  int32_t ascq;
+  uint32_t vsSense;
+  uint8_t ili;
+  uint8_t cleaning;
+  uint8_t fileMark;
+  uint8_t eom;
+  int32_t residual;
+  uint16_t ltocFsc;
+  uint16_t ltocFlag;
+  int64_t powerOnHours;
+  int64_t tapeMotionHours;
+  int64_t vendorCounter;
+  uint8_t ataRegs[8];
+  uint8_t senseBuffer[kSenseSize];
+  int32_t senseSize;
+
+  // text buffers
+  char scratch[768];
+  char message[256];
+  char devError[256];
+  char scsiError[256];
+
+  // media
+  int32_t mediaType;
+  int32_t mediaDensity;
+  uint8_t diagnosticRun;
+
+  // buffers (owned)
+  std::vector<uint8_t> modeBuffer;
+  int32_t modeSize;
+  std::vector<uint8_t> logBuffer;
+  int32_t logSize;
+  int32_t bufferSize;
+
+  // statistics
+  uint8_t timing;
+  uint64_t bytesRead;
+  uint64_t bytesWritten;
+  int64_t readElapsed;
+  int64_t writeElapsed;
+  int64_t startStamp;
+  int64_t stopStamp;
+  int64_t readCheckElapsed;
+  uint64_t readCheckBytes;
+  int64_t writeCheckElapsed;
+  uint64_t writeCheckBytes;
+  double readSecs;
+  double writeSecs;
+  double readRate;
+  double writeRate;
+  double readRateAvg;
+  double writeRateAvg;
+  int32_t berBlockCount;
+
+  // firmware update
+  int32_t updateState;
+  int32_t writeBackCount;
+  char writeBackHex[64][130];
+  char writeBackText[64][65];
+
+  // log and events
+  LogParameter logParams[2][32];
+  EventEntry events[96];
+  int32_t eventCount;
+  TapeAlertEntry alerts[65];
+  int32_t alertIterator;
+};
