@@ -1,0 +1,30 @@
+// Version and legal banners, and the two error printers of the console.
+#pragma once
+
+class Skerry_Startup {
+ public:
+  Skerry_Startup() = default;
+  virtual ~Skerry_Startup() = default;
+
+  void Skerry_ShowVersion(const char* extra);
+  // Writes the version to the session log when one exists.
+  void Skerry_LogVersion(const char* extra);
+  void Skerry_ShowDisclaimer();
+
+  const char* Version() const { return version_; }
+
+ private:
+  const char* version_ = "6.7.0.0";
+};
+
+void showversion();
+void logversion();
+void showdisclaimer();
+
+// Prints text as a line; null prints the log failure text.
+void print_wizard_error(const char* text);
+// Prints text in an error frame and logs it at SEVERE when a log exists.
+void print_wrapper_error(const char* text);
+
+// The rule line of banners and error frames (67 '=').
+extern const char kRuleLine[];

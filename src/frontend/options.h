@@ -1,0 +1,45 @@
+// The console's command line, parsed into one record before anything acts on it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class ParseOutcome {
+  kRun,           // options taken; go on with start-up
+  kHelp,          // -help: usage, clean up, 0
+  kVersion,       // -version: clean up, 0
+  kMissingValue,  // an option that needs a value was the last argument
+  kUnknown,       // an argument that is no option
+  kTooLong,       // an argument or a value longer than its buffer
+  kConflict,      // modes that cannot go together
+};
+
+struct CommandLine {
+  ParseOutcome outcome = ParseOutcome::kRun;
+  std::string bad_argument;  // the argument that ended the parse, if any
+
+  bool has_device = false;  // -f
+  std::string device;
+  bool has_script = false;  // -s
+  std::string script;
+  bool has_firmware = false;  // -u or -t (the later one wins)
+  std::string firmware;
+  bool tape = false;  // -t was given
+  bool command = false;     // -c
+  bool parse = false;       // -p
+  std::string parse_file;   // -p <file>: read parse-mode commands from it
+  bool trace = false;       // -b
+  int auto_reply = 0;       // -y 1, -n -1, else 0
+  bool debug = false;       // -v or -vv
+  bool verbose = false;     // -vv
+};
+
+// Parses argv[1..argc-1]. Arguments are compared whole and case-sensitively;
+// an option that takes a value consumes the next argument whatever it is.
+// -help and -version end the parse at once. Conflicting modes (-c with -u,
+// -t, -p or -b; -p with -u, -t or -b; -b with -u or -t) are judged after the
+// whole line has been read.
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The longest argument the console examines (its copy buffer less the NUL).
+constexpr size_t kMaxArgumentLength = 1023;

@@ -1,0 +1,45 @@
+// The script catalogue: what the head of each script file says about it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Family mask of a script or a drive: one bit per name of FamilyNames.
+constexpr uint32_t kFamilyWizard = 0x80000000u;
+constexpr uint32_t kDefaultScriptFamily = 0xFFu;  // scripts without a FAMILY line
+
+class Skerry_Scriptlist {
+ public:
+  Skerry_Scriptlist() = default;
+  virtual ~Skerry_Scriptlist() = default;
+
+  // Reads the head of a script (locked scripts are unlocked in memory):
+  // 0 done, -1 the file cannot be opened or unlocked, -2 no memory.
+  int FastScanFileForInformation(const char* path);
+  // True when the head could be read and its family shares a bit with the
+  // drive's family.
+  bool CheckScriptAndDriveFamily(const char* path, uint8_t driveType);
+  static uint32_t GetFamilyForDrive(uint8_t driveType);
+
+  // Results of the last scan.
+  int Type() const { return type_; }  // 0 test, 1 task
+  bool Engineering() const { return engineering_ != 0; }
+  uint32_t FamilyMask() const { return family_mask_; }
+  const std::string& Description() const { return description_; }
+
+  int count = 0;
+
+ private:
+  void ResetScan();
+  void ScanHeadLine(std::string& line, bool* stop);
+
+  int engineering_ = 0;
+  int type_ = 0;
+  uint32_t family_mask_ = kDefaultScriptFamily;
+  std::string description_;
+};
+
+// Mask of the words of a FAMILY line (the keyword already removed).
+uint32_t FamilyMaskFromWords(const std::string& words);
+// Name of family bit 0..21, or null.
+const char* FamilyName(int bit);

@@ -1,0 +1,10 @@
+// The SCSI generic devices the kernel knows, read from sysfs, for kernels
+// that have no /proc/scsi/scsi.
+#pragma once
+
+#include <cstdio>
+
+// Prints one line per sg node under `root` (normally /sys/class/scsi_generic):
+// node, host:channel:target:lun, peripheral type, vendor, model, revision.
+// Returns the number of nodes listed.
+int ListScsiGenericFromSysfs(FILE* out, const char* root = "/sys/class/scsi_generic");
