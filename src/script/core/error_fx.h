@@ -1,0 +1,111 @@
+// Script error catalogue: every failure the engine finds while loading, compiling,
+// linking or running a script is one negative code with a message text.
+#pragma once
+
+#include <cstdint>
+
+struct ErrorFxRow {
+    int32_t code;
+    const char* text;  // nullptr ends the table
+};
+
+// The catalogue proper, in its historical order (codes -910..-913 appear twice;
+// the first row wins). Ends with a row whose text is nullptr.
+extern const ErrorFxRow ErrorFx[];
+
+// Codes the engine sets that the historical catalogue has no row for, with the
+// texts this engine reports for them. Ends with a row whose text is nullptr.
+extern const ErrorFxRow ErrorFxAdditions[];
+
+// First catalogue row with this code, or nullptr.
+const char* ErrorFxLookup(int32_t code);
+
+// Text used by error reports: the catalogue, then the additions; nullptr when neither has it.
+const char* ErrorFxText(int32_t code);
+
+// Codes the engine core sets by name. Statement modules may add their own here.
+enum ErrorCode : int32_t {
+    NO_ERROR_CODE = 0,
+    SYMBOL_DUPLICATION_DETECTED = -2,
+    SYMBOL_ADDLINK_ERROR = -3,
+    TEXT_NEW_LINK_ERROR = -17,
+    TEXT_LINK_WITHOUT_TEXT_ERROR = -18,
+    UNRECOGNIZABLE_LINE = -19,
+    EXIT_NO_VALUE_SPECIFIED = -20,
+    EXIT_UNABLE_TO_IDENTIFY_EXIT_SPECIFIER = -21,
+    EXIT_VARIABLE_TYPE_ERROR = -22,
+    ONERROR_UNKNOWN_VECTOR_ERROR = -23,
+    VERSION_NO_VALUE_SPECIFIED = -24,
+    SLEEP_NO_VALUE_SPECIFIED = -25,
+    SLEEP_UNABLE_TO_IDENTIFY_SLEEP_SPECIFIER = -26,
+    SLEEP_VARIABLE_TYPE_ERROR = -27,
+    JUMP_UNKNOWN_VECTOR_ERROR = -30,
+    JUMP_NO_VALUE_SPECIFIED = -32,
+    UNKNOWN_CMD = -33,
+    NO_CONTEXTS_SPECIFIED = -34,
+    NO_TEXT_SPECIFIED = -35,
+    CONTEXT_LINKER_ERROR = -36,
+    FUP_WITHOUT_ONERROR = -37,
+    EXE_UNABLE_TO_PROCESS_VARIABLE = -38,
+    EXE_UNRECOGNIZABLE_LINE = -39,
+    EXE_UNKNOWN_CMD = -40,
+    JUMP_INVALID_VECTOR_ERROR = -41,
+    CALL_NO_VECTOR_SPECIFIED = -60,
+    CALL_UNKNOWN_VECTOR_ERROR = -61,
+    CALL_DEPTH_EXCEEDED = -62,
+    CALL_INVALID_VECTOR_ERROR = -63,
+    RETURN_WITH_NO_PREVIOUS_CALL_DETECTED = -64,
+    INVALID_RETURN_VECTOR = -65,
+    PHASE2_LOGPAGE_INVALID_PARMCODE_DETECTED = -104,
+    PHASE2_LOGPAGE_MISSING_OPERATOR = -105,
+    PHASE2_LOGPAGE_MISSING_ARGUMENT = -106,
+    PHASE2_LOGPAGE_VARIABLE_SPECIFIER_UNKNOWN = -107,
+    VARIABLE_PROCESSING_ERROR = -136,
+    NO_DESCRIPTION_SPECIFIED = -146,
+    ONCANCEL_UNKNOWN_VECTOR_ERROR = -149,
+    K_EXECUTE_POP_INDEX_FAILED = -171,
+    K_PHASE1_INCLUDE_SEQ_FILE_ERROR = -172,
+    INVALID_SYMBOL_USAGE_DETECTED = -195,
+    IF_INVALID_SYMBOL_VECTOR_SPECIFIED = -283,
+    IF_MISSING_CALL_OR_JUMP_OR_RETURN_VECTOR_PHRASE = -284,
+    IF_UNKNOWN_ARG1_SPECIFIED = -285,
+    IF_MISSING_EVALUATOR = -286,
+    IF_UNKNOWN_ARG2_SPECIFIED = -287,
+    IF_AND_AT_END_OFLINE_WITHOUT_AN_EXPRESSION = -288,
+    IF_OR_AT_END_OFLINE_WITHOUT_AN_EXPRESSION = -289,
+    IF_NO_EVALUATIONS_PRESENT = -290,
+    PASS_TEXT_TOO_LONG = -330,
+    FAIL_TEXT_TOO_LONG = -331,
+    PHASE2_UNKNOWN_PG7_COMMAND_DETECTED = -450,
+    K_PHASE1_FILE_DUPLICATION_ERROR = -486,
+    K_PHASE1_FILE_UNLOCK_ERROR = -487,
+    K_PHASE1_FILE_OPEN_ERROR = -488,
+    K_PHASE1_FILE_FINGERPRINT_ERROR = -489,
+    K_PHASE3_UNINITIALIZED_VARIABLE_DETECTED = -588,
+    K_EXECUTE_BIT_MATH_DOUBLE_OPERATION_NOT_ALLOWED = -589,
+    K_EXECUTE_UNKNOWN_MATH_OPERATION_DETECTED = -590,
+    K_PHASE2_FUP_COMMAND_USED_WITH_NO_ONCANCEL_SPECIFIED = -591,
+    K_OTHER_FOLDER_SPECIFIED_NOT_FOUND = -729,
+    K_FAMILY_NOBODY_HOME = -730,
+    K_FAMILY_INVALID_FAMILY_DETECTED = -731,
+    K_ENDSWITCH_WITHOUT_STARTING_SWITCH = -774,
+    K_DEFAULT_DETECTED_WITHOUT_SWITCH_STATEMENT = -775,
+    K_CASE_DETECTED_WITHOUT_SWITCH_STATEMENT = -776,
+    K_BREAK_DETECTED_WITHOUT_SWITCH_STATEMENT = -777,
+    K_CASE_ILLEGAL_CASE_VALUE_DETECTED = -786,
+    K_CASE_VARIABLE_SPECIFIED_ISNT_STATIC = -787,
+    K_BUFFER_ASSIGNMENT_ERROR = -862,
+    K_BUFFER_ASSIGNMENT_INVALID_LOGPAGE_SPECIFIED = -863,
+    K_BUFFER_ASSIGNMENT_LOGPAGE_INDEX_NOT_A_NUMBER = -864,
+    K_IF_ARG1_BUFFER_MISSING_INDEX_FIELD = -940,
+    K_IF_ARG1_BUFFER_INVALID_INDEX_FIELD = -941,
+    K_IF_ARG1_BUFFER_INDEX_RANGE_ERRROR = -942,
+    // Codes without a catalogue row (reported in the unknown-error form).
+    K_DEFINE_ERROR = -8000,
+    K_SWITCH_UNKNOWN_VARIABLE = -9600,
+    // Codes added by this engine for inputs the historical engine did not catch.
+    K_PHASE1_LINE_TOO_LONG = -1001,
+    K_SWITCH_NESTING_TOO_DEEP = -1002,
+    K_SWITCH_WITHOUT_ENDSWITCH = -1003,
+    KRT_BUFFER_ASSIGNMENT_WITHOUT_LOGPAGE = -1004,
+};

@@ -1,0 +1,398 @@
+// KScript: the script engine. Loads a script and its includes (phase 1),
+// compiles every statement once (phase 2), binds labels and jump targets
+// (phase 3), then runs the compiled statement list.
+//
+// needs from variables (variables.h, expression.h):
+//   phase 1: CVariableLL::Declare(type, kind, line) and Define(line) -- called by the loader;
+//   phase 2: a compile call for "name operator operand" that fills a compiled assignment kept in
+//            the statement record (TEXT_LINK::data or the opCode/typeCode/constant fields), and the
+//            compile/read of one condition operand (number, variable) for IF;
+//   run:     an evaluate call on the compiled assignment returning 0, or an error code
+//            (VARIABLE_PROCESSING_ERROR for an integer division/remainder by zero).
+//   The engine wraps them in CheckVariable (phase 2) and DoVariable (run).
+//
+// How a statement handler is written and registered (e.g. for the output statements):
+//   1. Declare it here, in the block "Statement handlers" (many are declared already):
+//        int _Msg(TEXT_LINK& stmt);
+//   2. Define it in a file of its subject (src/script/core/output.cpp), opening with its form:
+//        // MSG text
+//        int KScript::_Msg(TEXT_LINK& stmt) { if (!IsRunMode()) {...check...; return 0;} ...; return 0; }
+//      Contract: m_Line holds the statement text with the keyword removed (in both modes);
+//      m_Mode is 0 in phase 2 (validation: check words, names, labels; never touch the drive)
+//      and 1 in the run. Return 0 for success, or Fail(code) (stores the code, returns 1).
+//      A handler that moves the cursor itself calls JumpTo(). `stmt` is the statement's record:
+//      a handler may keep a compiled form of its arguments in stmt.data (derive from
+//      StatementData) during phase 2 and use it in the run.
+//   3. Fill its row in statement_table.cpp: { 84, &KScript::_Msg, kRunsOnText },
+//      kRunsOnText: the run copies the statement text into m_Line before the call;
+//      kCompiled:   the handler runs from its compiled form only (m_Line is not prepared).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/core/error_fx.h"
+#include "script/core/file_stack.h"
+#include "script/core/ktext.h"
+#include "script/core/variables.h"
+
+class ScsiWrapper;
+struct BUFFER_LINK;
+struct SWITCH_LINK;
+struct TEXT_LINK;
+class KScript;
+
+// One statement handler; see the note at the top of this file.
+using StatementHandler = int (KScript::*)(TEXT_LINK& stmt);
+// One phase 1 declaration handler: the line is in m_Line, arg is the handler's row argument.
+using DeclarationHandler = int (KScript::*)(int arg);
+
+// Base for the compiled form a handler keeps in its statement record.
+struct StatementData {
+    virtual ~StatementData() = default;
+};
+
+// How the run executes a statement; set by phase 2.
+enum class StatementKind : uint8_t {
+    Unchecked,       // not (successfully) compiled
+    Keyword,         // id > 0: handler from the statement table
+    Assignment,      // variable assignment (id -1)
+    BufferFromPage,  // BUFFER = TAG->index (id 0)
+    BufferPlain,     // BUFFER = value (id 0): no run behaviour; refused at run
+    Trigger,         // "*" internal trigger line
+    LogPage,         // log page line (id 0)
+};
+
+// One compiled statement.
+struct TEXT_LINK {
+    std::string text;          // statement line as stored by phase 1
+    uint8_t resolved = 0;      // not used by the language
+    int32_t textPosition = 0;  // read offset of the line in its file
+    int32_t lineNumber = 0;    // line in its file
+    int32_t fileId = 0;        // file of the line
+    int32_t globalLine = 0;    // phase 1 global line counter at this line
+    int32_t breakFlag = 0;     // not used by the language
+    int32_t ordinal = 0;       // 1-based position in the list
+    int32_t id = -1;           // statement id, 0 buffer assignment / log page line, -1 variable assignment
+
+    // Compiled assignment (variables and buffer assignments).
+    int32_t opCode = 0;
+    uint16_t typeCode = 0;
+    uint8_t byteConst = 0;
+    uint16_t wordConst = 0;
+    uint32_t longConst = 0;
+    double doubleConst = 0.0;
+    TEXT_LINK* target = nullptr;  // jump target bound by phase 3
+    void* destination = nullptr;  // VARI_LL* or BUFFER_LINK* written by an assignment
+    void* operand = nullptr;      // operand variable, or the log page of a buffer assignment
+
+    // Run dispatch prepared by phase 2.
+    StatementKind kind = StatementKind::Unchecked;
+    uint16_t argsOffset = 0;                 // where the text after the keyword starts
+    SWITCH_LINK* switchLink = nullptr;       // SWITCH/CASE/DEFAULT/BREAK/ENDSWITCH: its switch block
+    VARI_LL* var = nullptr;                  // variable operand of SLEEP, EXIT, SWITCH
+    std::unique_ptr<StatementData> data;     // a handler's own compiled form
+};
+
+// Statement list: in file order, includes expanded in place. Records never move
+// once phase 1 has ended, so pointers to them (targets, switch tables) stay valid.
+class CTextLL {
+public:
+    int AddTextLink(const char* text, int32_t position, int32_t line, int32_t fileId,
+                    int32_t globalLine);
+    void SetToTop() { cursor_ = 0; }
+    int Next();  // 0, or -1 at the end
+    int GetText(std::string& text, int32_t& line, int32_t& fileId) const;
+    TEXT_LINK* GetPointer() { return cursor_ < links_.size() ? &links_[cursor_] : nullptr; }
+    int SetText(const TEXT_LINK* link);  // make a record current; -2 if it is not in the list
+    void DeleteLinks();
+    size_t Count() const { return links_.size(); }
+    size_t TotalLength() const { return totalLength_; }
+    TEXT_LINK& operator[](size_t i) { return links_[i]; }
+    std::vector<TEXT_LINK>& Links() { return links_; }
+    size_t cursor_ = 0;
+
+private:
+    std::vector<TEXT_LINK> links_;
+    size_t totalLength_ = 0;
+};
+
+// One label.
+struct SYMBOL_LINK {
+    std::string name;
+    int32_t textPosition = 0;
+    int32_t lineNumber = 0;  // after phase 3: line of the statement it leads to
+    TEXT_LINK* statement = nullptr;
+    int32_t globalLine = 0;
+    bool external = false;
+};
+
+class CSymbolLL : public KText {
+public:
+    int AddSymbolLink(const std::string& name, bool external, int32_t position, int32_t line,
+                      int32_t globalLine);  // 0, -1 duplicate
+    bool SearchForMatch(const std::string& name) const { return Find(name) != nullptr; }
+    TEXT_LINK* GetTextPointer(const std::string& name) const;
+    const SYMBOL_LINK* Find(const std::string& name) const;
+    void DeleteSymbolLinks() { links_.clear(); }
+    std::vector<SYMBOL_LINK>& Links() { return links_; }
+
+private:
+    std::vector<SYMBOL_LINK> links_;
+};
+
+// Call stack of CALL/RETURN.
+class CCallStackLL {
+public:
+    struct CALL_LINK {
+        TEXT_LINK* caller;
+        SWITCH_LINK* currentSwitch;
+    };
+    int Push(TEXT_LINK* caller, SWITCH_LINK* sw);  // 0, -1 full
+    TEXT_LINK* Pop(SWITCH_LINK*& sw);              // calling statement, or nullptr when empty
+    void DeleteLinks() { links_.clear(); }
+    int SetCallStackDepth(int32_t depth);  // 0, -1 for a negative depth
+    int32_t Count() const { return static_cast<int32_t>(links_.size()); }
+    int32_t MaxDepth() const { return maxDepth_; }
+
+private:
+    int32_t maxDepth_ = 100;
+    std::vector<CALL_LINK> links_;
+};
+
+// Terms of one IF condition being evaluated.
+class CIfLL {
+public:
+    enum Connector : uint8_t { AND = 1, OR = 2 };
+    void AddIf(uint8_t result, uint8_t connector) { terms_.push_back({result, connector}); }
+    int DetermineTrueness() const;  // 1 true, 0 false, -1 no terms
+    void KillIfs() { terms_.clear(); }
+
+private:
+    struct Term {
+        uint8_t result;
+        uint8_t connector;
+    };
+    std::vector<Term> terms_;
+};
+
+struct CASE_LINK {
+    uint32_t value;
+    uint32_t zero = 0;
+    TEXT_LINK* statement;
+};
+
+struct SWITCH_LINK {
+    int32_t line = 0;
+    SWITCH_LINK* parent = nullptr;
+    std::vector<SWITCH_LINK*> children;
+    TEXT_LINK* defaultStatement = nullptr;
+    TEXT_LINK* end = nullptr;
+    std::vector<CASE_LINK> cases;
+    VARI_LL* variable = nullptr;
+    TEXT_LINK* statement = nullptr;  // the SWITCH statement
+};
+
+class CSwitchLL {
+public:
+    // New switch block; nullptr if a parent is given while the list is empty.
+    SWITCH_LINK* AddSwitch(SWITCH_LINK* parent, int32_t line, VARI_LL* variable);
+    int AddCase(SWITCH_LINK* sw, TEXT_LINK* statement, uint32_t value);  // 0, -1 without a switch
+    static const CASE_LINK* FindCaseMatch(const SWITCH_LINK* sw, uint32_t value);
+    void KillCases();
+    void KillSwitches() { switches_.clear(); }
+    const std::vector<std::unique_ptr<SWITCH_LINK>>& Switches() const { return switches_; }
+
+private:
+    std::vector<std::unique_ptr<SWITCH_LINK>> switches_;
+};
+
+class KScript : public KText {
+public:
+    static constexpr size_t kLineSize = 1024;
+    static constexpr int kMaxSwitchDepth = 10;
+
+    KScript();
+    ~KScript() override;
+    KScript(const KScript&) = delete;
+    KScript& operator=(const KScript&) = delete;
+
+    // ---- front end ----
+    int SetLogFilePointer(FILE* stream) {
+        m_LogFile = stream;
+        return 0;
+    }
+    FILE* GetLogFilePointer() const { return m_LogFile; }
+    void SetScsiWrapper(ScsiWrapper* wrapper) { m_pScsiWrapper = wrapper; }
+    ScsiWrapper* GetScsiWrapper() const { return m_pScsiWrapper; }
+    // 0 loaded and compiled; 1 failed (errors already reported).
+    int LoadScript(const char* path, bool validateFingerprint, const char* otherPaths);
+    // 0 the run ended normally (end of list or EXIT); 1 a statement failed (reported).
+    int ExecuteScript();
+    uint16_t GetExitStatus() const { return m_ExitStatus; }
+    int32_t GetErrorCode() const { return m_ErrorCode; }
+    void CleanUp();
+    void Done() {}
+    void ClearView() {}
+    // Standard input of the step-mode prompt (tests give a file).
+    void SetInputStream(FILE* in) { m_In = in; }
+    int SetCallStackDepth(int32_t depth) { return m_CallStack.SetCallStackDepth(depth); }
+
+    // ---- header state ----
+    const std::string& GetDescription() const { return m_Description; }
+    float GetVersion() const { return m_Version; }
+    const char* GetErrorHandlerLabel() const { return m_ErrorHandlerLabel.c_str(); }
+    const char* GetCancelHandlerLabel() const { return m_CancelHandlerLabel.c_str(); }
+    const char* GetMessage() const { return m_Message; }
+
+    // ---- reporting ----
+    // Report text for an error code into buffer (kLineSize bytes); returns the code.
+    int Police(int32_t code, char* buffer, int32_t fileId);
+    // Appends text to the trail file "KTrail.Txt" in the log folder and prints it.
+    void Trail(const char* text);
+    // Police + Trail with the current line and file.
+    void Report(int32_t code);
+    std::string TrailPath() const;
+
+    // ---- helpers for handlers ----
+    bool IsRunMode() const { return m_Mode != 0; }
+    int Fail(int32_t code) {
+        m_ErrorCode = code;
+        return 1;
+    }
+    void JumpTo(TEXT_LINK* target);
+    VARI_LL* FindVariable(const char* name) { return m_Variables.FindVariable(name); }
+    CVariableLL& Variables() { return m_Variables; }
+    CSymbolLL& Symbols() { return m_Symbols; }
+    CTextLL& Statements() { return m_Text; }
+    CFileStackLL& FileStack() { return m_FileStack; }
+    // Buffers and log pages belong to the buffer and log page statements; until they
+    // exist no name is a buffer or a log page.
+    BUFFER_LINK* FindBuffer(const char* name) const;
+    void* FindLogPage(const char* name) const;
+    static uint8_t* BufferData(BUFFER_LINK* buffer);
+    static uint32_t BufferSize(const BUFFER_LINK* buffer);
+    static void MarkBufferAltered(BUFFER_LINK* buffer);
+    int32_t LogPageCode(const void* page) const;
+    // Address of page data at an index for a buffer assignment, or nullptr.
+    const uint8_t* LogPageDataAt(void* page, uint32_t index);
+
+    // Seam for SLEEP: waits through the facade (tests override it).
+    virtual void SleepSeconds(uint32_t seconds);
+
+    // ---- phases ----
+    int Phase1(const char* path, bool validate);
+    int Phase2();
+    int Phase3();
+    int NewText(char* line);  // removes the first word and appends the rest as a statement
+    int SymbolHandler();
+    int FamilyHandler(int arg);
+    int IncludeHandler(int arg);
+    int TriggerHandler(int arg);
+    int DisableAbortHandler(int arg);
+
+    // ---- variables ----
+    int VariableHandler(int typeAndKind);  // BYTE..XDOUBLE declarations
+    int DefineHandler(int arg);            // #DEFINE
+    int CheckVariable(TEXT_LINK& stmt, VARI_LL* var);
+    int DoVariable(TEXT_LINK& stmt);
+
+    // ---- statement handlers ----
+    // Header statements
+    int _Description(TEXT_LINK& stmt);
+    int _Version(TEXT_LINK& stmt);
+    int _Section(TEXT_LINK& stmt);
+    int _State(TEXT_LINK& stmt);
+    // Control flow
+    int _If(TEXT_LINK& stmt);
+    int _Jump(TEXT_LINK& stmt);
+    int _Call(TEXT_LINK& stmt);
+    int _Return(TEXT_LINK& stmt);
+    int _Switch(TEXT_LINK& stmt);
+    int _Case(TEXT_LINK& stmt);
+    int _Default(TEXT_LINK& stmt);
+    int _Break(TEXT_LINK& stmt);
+    int _EndSwitch(TEXT_LINK& stmt);
+    int _OnError(TEXT_LINK& stmt);
+    int _OnCancel(TEXT_LINK& stmt);
+    int _Sleep(TEXT_LINK& stmt);
+    int _Exit(TEXT_LINK& stmt);
+    int _Pass(TEXT_LINK& stmt);
+    int _Fail(TEXT_LINK& stmt);
+    int _BreakPoint(TEXT_LINK& stmt);
+    // Variables
+    int _Dimension(TEXT_LINK& stmt);
+    // Output and prompts (defined by the output module)
+    int _Msg(TEXT_LINK& stmt);
+    int _Log(TEXT_LINK& stmt);
+    int _Print(TEXT_LINK& stmt);
+
+    // ---- engine state shared with handlers ----
+    char m_Line[kLineSize] = {};      // line being worked on
+    char m_LineCopy[kLineSize] = {};  // untouched copy of it
+    char m_Message[kLineSize] = {};   // error reports
+    char m_Work[kLineSize] = {};      // words and file names
+    int32_t m_LineNumber = 0;
+    int32_t m_GlobalLine = 0;
+    int32_t m_TextPosition = 0;
+    int32_t m_FileId = 0;
+    int32_t m_ErrorCode = 0;
+    uint8_t m_Mode = 0;          // 0 validation (phase 2), 1 run
+    uint8_t m_Repositioned = 0;  // a handler moved the cursor itself
+    uint8_t m_Stop = 0;          // EXIT was run
+    bool m_DescriptionSeen = false;
+    bool m_FupUsed = false;
+    int32_t m_OnErrorCount = 0;
+    int32_t m_OnCancelCount = 0;
+    uint16_t m_ExitStatus = 0;
+    int32_t m_StepMode = 0;
+    int32_t m_TraceMode = 0;
+    std::string m_Description;
+    float m_Version = 0.0f;
+    std::string m_ErrorHandlerLabel;
+    std::string m_CancelHandlerLabel;
+    // Internal trigger values used by the sense tests.
+    uint8_t m_TriggerSK = 204, m_TriggerASC = 204, m_TriggerASCQ = 204;
+    uint8_t m_TriggerILI = 0, m_TriggerEOM = 0, m_TriggerFM = 0;
+    std::string m_LogPath;        // "./Logs//"
+    std::string m_MasterLogPath;  // same text
+    FILE* m_LogFile = nullptr;
+    FILE* m_In = stdin;
+    ScsiWrapper* m_pScsiWrapper = nullptr;
+    std::vector<char*> m_Argv;  // argument vector for statements that split their line
+
+    // Switch state: m_SwitchStack[depth] for depths 1..n of phase 2; current switch in both modes.
+    int32_t m_SwitchDepth = 0;
+    std::vector<SWITCH_LINK*> m_SwitchStack;
+    SWITCH_LINK* m_CurrentSwitch = nullptr;
+
+    CVariableLL m_Variables;
+    CSymbolLL m_Symbols;
+    CTextLL m_Text;
+    CCallStackLL m_CallStack;
+    CIfLL m_Ifs;
+    CSwitchLL m_Switches;
+    CFileStackLL m_FileStack;
+
+private:
+    void SetUpMasterPath();
+    int RunStatement(TEXT_LINK& stmt);
+    void StepPrompt(const TEXT_LINK& stmt);
+    int CompileStatement(TEXT_LINK& stmt);
+    int CompileBufferAssignment(TEXT_LINK& stmt, BUFFER_LINK* buffer);
+    int CheckLogPageLine(TEXT_LINK& stmt);
+    int RunTrigger(TEXT_LINK& stmt);
+    int RunBufferFromPage(TEXT_LINK& stmt);
+    int RunLogPageLine(TEXT_LINK& stmt);
+    int ReportAt(int32_t code, const TEXT_LINK& stmt);
+    int PassFail(int32_t tooLongCode);
+    int CompileIf(TEXT_LINK& stmt);
+    int RunIf(TEXT_LINK& stmt);
+    int DoCall(TEXT_LINK& stmt, TEXT_LINK* target);
+    int DoReturn();
+    int CompileExitOrSleep(TEXT_LINK& stmt, int32_t noValue, int32_t unknown, int32_t badType,
+                           uint32_t& value);
+};
