@@ -68,8 +68,9 @@ class ScsiWrapper {
 
   // Per-position getters (0-based list positions). The device-layer
   // selection is switched only for the call and restored. Null for a free or
-  // out-of-range position. The file name and description share one 64-byte
-  // buffer that is valid until the next such call.
+  // out-of-range position. The file name and the description each have a
+  // 64-byte buffer of their own, valid until the next call of that getter, so
+  // one printf may show both.
   const char* GetDeviceFilename(int32_t position);
   const char* GetDeviceDescription(int32_t position);
   const char* GetSerialNumber(int32_t position);
@@ -162,8 +163,11 @@ class ScsiWrapper {
   void SetVendor(const char* text);
   const char* GetVendor() const { return vendor_.c_str(); }
 
- protected:
-  // Stores one device-layer result in the last-command record.
+ private:
+  // One command with the record kept: cleared before, result and sense after
+  // (reset to "no sense" when the drive reported none). Returns the result.
+  int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,
+                     uint32_t length);
   void StoreResult(int32_t result) { last_.result = result; }
 
   // Tape-alert state of the command menu: the last alert severities, the
@@ -175,18 +179,18 @@ class ScsiWrapper {
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
 
- private:
   // Device-layer index of a list position, or -1 for a free entry.
   int DeviceIndexAt(int32_t position) const;
-  // Copies a device-layer text of the device at `position` into the name
-  // buffer; `getter` reads it from the selected device.
-  const char* CopyFromDevice(int32_t position, const char* (*getter)());
+  // Copies a text of the device at `position` into `buffer`; `getter` reads
+  // it from the device selected in the device layer.
+  const char* CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer);
   bool AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const;
   void PrintAdapterLines();
 
   uint8_t debug_ = 0;
   uint8_t verbose_ = 0;
   std::array<char, 64> nameBuffer_{};
+  std::array<char, 64> descriptionBuffer_{};
   std::array<char, 64> model_{};
   uint8_t driveType_ = 0;
   LAST_COMMAND last_;
