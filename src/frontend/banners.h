@@ -28,3 +28,6 @@ void print_wrapper_error(const char* text);
 
 // The rule line of banners and error frames (67 '=').
 extern const char kRuleLine[];
+
+// The frame shown when an object of the console cannot be created.
+void print_memory_banner();

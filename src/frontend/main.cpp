@@ -1,2 +1,26 @@
-// Placeholder entry point until the console's start-up is in place.
-int main() { return 0; }
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "device/system.h"
+#include "frontend/console.h"
+#include "frontend/globals.h"
+#include "sim/sim.h"
+
+int main(int argc, char** argv) {
+  if (const char* v = std::getenv("VEXIL_SIM")) {
+    std::string err;
+    std::unique_ptr<SimSystem> sim = MakeSimSystem(v, &err);
+    if (!sim) {
+      std::fprintf(stderr, "Vexil: cannot start the virtual drives: %s\n", err.c_str());
+      return 253;
+    }
+    InstallSystem(std::move(sim));
+    g_SimulatedSystem = true;
+  }
+  const int status = VexilMain(argc, argv);
+  // Every path has ended its objects; this only guards against one that forgot.
+  cleanup();
+  std::fflush(stdout);
+  return status;
+}

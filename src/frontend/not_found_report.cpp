@@ -1,0 +1,61 @@
+#include "frontend/not_found_report.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "device/system.h"
+#include "frontend/banners.h"
+#include "frontend/globals.h"
+#include "frontend/sysfs_listing.h"
+
+namespace {
+
+constexpr const char* kRequestedCauses[] = {
+    "The SCSI device you requested was not found or was not accessible to Vexil!",
+    "Possible causes include:",
+    "\t1) The device you requested is no longer attached to the system",
+    "\t3) The 'sg' kernel module is not loaded",
+};
+constexpr char kRequestedAccess[] =
+    "\t4) You do not have write/read access to the device file for your target device (%s)\n";
+constexpr char kRequestedHotPlug[] =
+    "\t5) You have hot-plugged a parallel SCSI device but have not added it to the kernel device list\n";
+
+constexpr const char* kScanCauses[] = {
+    "No SCSI devices found which are accessible to Vexil!",
+    "Possible causes include:",
+    "\t1) There are no supported devices attached to the system",
+    "\t2) The 'sg' kernel module is not loaded",
+    "\t3) You do not have write/read access to the /dev/sg* device files for your target devices",
+    "\t4) You have hot-plugged a parallel SCSI device but have not added it to the kernel device list\n",
+};
+
+constexpr char kProcScsi[] = "/proc/scsi/scsi";
+
+}  // namespace
+
+void PrintNotFoundReport(const char* device) {
+  print_wrapper_error(device != nullptr ? "The requested SCSI device could not be used!"
+                                        : "No usable SCSI device was found!");
+  if (device != nullptr) {
+    for (const char* line : kRequestedCauses) std::puts(line);
+    std::printf(kRequestedAccess, device);
+    std::putchar('\n');
+    std::puts(kRequestedHotPlug);
+  } else {
+    for (const char* line : kScanCauses) std::puts(line);
+  }
+
+  std::puts("\nSCSI devices listed in /proc/scsi/scsi:\n");
+  std::fflush(stdout);
+  Sys().Shell("cat /proc/scsi/scsi");
+  // Newer kernels have no /proc/scsi/scsi; sysfs tells the same story. The
+  // virtual drives answer the cat themselves.
+  if (!g_SimulatedSystem && ::access(kProcScsi, F_OK) != 0) ListScsiGenericFromSysfs(stdout);
+  std::puts("\nDevices found in /dev/sg*\n");
+  std::fflush(stdout);
+  Sys().Shell("ls -l /dev/sg*");
+  std::fflush(stdout);
+  std::putchar('\n');
+}

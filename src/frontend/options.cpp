@@ -1,0 +1,103 @@
+#include "frontend/options.h"
+
+#include <cstring>
+
+namespace {
+
+enum class Takes { kNothing, kValue, kOptionalFile };
+
+// Every option of the command line; the handler records what it means.
+struct OptionRow {
+  const char* name;
+  Takes takes;
+  size_t max_value;  // longest value the option's field holds (kValue only)
+  void (*apply)(CommandLine& line, const char* value);
+};
+
+constexpr size_t kDeviceMax = 63;    // WIZARD_FLAGS::DeviceFile less its NUL
+constexpr size_t kPathMax = 255;     // ScriptFile and FirmwareFile less the NUL
+
+constexpr OptionRow kOptions[] = {
+    {"-f", Takes::kValue, kDeviceMax,
+     [](CommandLine& l, const char* v) { l.has_device = true; l.device = v; }},
+    {"-s", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) { l.has_script = true; l.script = v; }},
+    {"-u", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) { l.has_firmware = true; l.firmware = v; }},
+    {"-t", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) {
+       l.has_firmware = true;
+       l.firmware = v;
+       l.tape = true;
+     }},
+    {"-c", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.command = true; }},
+    {"-p", Takes::kOptionalFile, kMaxArgumentLength,
+     [](CommandLine& l, const char* v) {
+       l.parse = true;
+       if (v != nullptr) l.parse_file = v;
+     }},
+    {"-b", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.trace = true; }},
+    {"-y", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = 1; }},
+    {"-n", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = -1; }},
+    {"-v", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.debug = true; }},
+    {"-vv", Takes::kNothing, 0,
+     [](CommandLine& l, const char*) {
+       l.debug = true;
+       l.verbose = true;
+     }},
+};
+
+const OptionRow* FindOption(const char* argument) {
+  for (const OptionRow& row : kOptions) {
+    if (std::strcmp(row.name, argument) == 0) return &row;
+  }
+  return nullptr;
+}
+
+CommandLine Stop(CommandLine line, ParseOutcome outcome, const char* argument) {
+  line.outcome = outcome;
+  line.bad_argument = argument;
+  return line;
+}
+
+bool Conflicting(const CommandLine& l) {
+  const bool firmware = l.has_firmware;
+  if (l.command && (firmware || l.parse || l.trace)) return true;
+  if (l.parse && (firmware || l.trace)) return true;
+  return l.trace && firmware;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i] != nullptr ? argv[i] : "";
+    if (std::strlen(argument) > kMaxArgumentLength) {
+      return Stop(line, ParseOutcome::kTooLong, argument);
+    }
+    if (std::strcmp(argument, "-help") == 0) return Stop(line, ParseOutcome::kHelp, "");
+    if (std::strcmp(argument, "-version") == 0) return Stop(line, ParseOutcome::kVersion, "");
+
+    const OptionRow* row = FindOption(argument);
+    if (row == nullptr) return Stop(line, ParseOutcome::kUnknown, argument);
+
+    const char* value = nullptr;
+    if (row->takes == Takes::kValue) {
+      if (i + 1 >= argc) return Stop(line, ParseOutcome::kMissingValue, argument);
+      value = argv[++i] != nullptr ? argv[i] : "";
+      if (std::strlen(value) > row->max_value) {
+        return Stop(line, ParseOutcome::kTooLong, argument);
+      }
+    } else if (row->takes == Takes::kOptionalFile && i + 1 < argc &&
+               argv[i + 1] != nullptr && argv[i + 1][0] != '-') {
+      value = argv[++i];
+      if (std::strlen(value) > row->max_value) {
+        return Stop(line, ParseOutcome::kTooLong, argument);
+      }
+    }
+    row->apply(line, value);
+  }
+  if (Conflicting(line)) line.outcome = ParseOutcome::kConflict;
+  return line;
+}

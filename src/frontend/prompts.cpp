@@ -1,0 +1,38 @@
+#include "frontend/prompts.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "frontend/banners.h"
+#include "frontend/globals.h"
+
+void prompt2continue() {
+  std::fputs("Press 'Enter' when ready to continue or Ctrl-C to cancel:", stdout);
+  std::fflush(stdout);
+  for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+  }
+}
+
+bool prompt_YesNo(const char* question) {
+  for (;;) {
+    std::printf("%s (Yes/No)", question != nullptr ? question : "");
+    std::fflush(stdout);
+    char answer[4] = {};
+    if (std::scanf("%3s", answer) != 1) return false;
+    const int first = std::toupper(static_cast<unsigned char>(answer[0]));
+    if (first == 'N') return false;
+    if (first == 'Y') return true;
+  }
+}
+
+void showselection() {
+  const char* slash = std::strrchr(g_pFlags.ScriptFile, '/');
+  const char* script = slash != nullptr ? slash + 1 : g_pFlags.ScriptFile;
+  std::printf("\n%s\n", kRuleLine);
+  std::puts("Vexil Wizard: User selections");
+  std::puts(kRuleLine);
+  std::printf("Device entered\t\t->%s<-\n\n", g_pFlags.DeviceFile);
+  std::printf("Script entered\t\t->%s<-\n\n", script);
+  std::printf("%s\n\n", kRuleLine);
+}

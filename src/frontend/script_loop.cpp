@@ -1,0 +1,121 @@
+#include "frontend/script_loop.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "facade/scsi_wrapper.h"
+#include "frontend/banners.h"
+#include "frontend/globals.h"
+#include "frontend/later_modes.h"
+#include "frontend/log_file.h"
+#include "frontend/prompts.h"
+#include "frontend/script_select.h"
+#include "frontend/selection_failure.h"
+#include "frontend/wizard_actions.h"
+#include "script/core/kscript.h"
+
+namespace {
+
+void Log(const char* text) {
+  if (!g_pLogFile->Skerry_Write2Log(1, kLogNormal, text)) print_wizard_error(nullptr);
+}
+
+std::string SerialForLog() {
+  const char* serial = g_pScsiWrapper->GetSerialNumber(g_pFlags.DeviceIndex);
+  std::string text = serial != nullptr ? serial : "";
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  return text.empty() ? "NoSerialNum" : text;
+}
+
+// Opens this run's log; without one the run goes on unlogged.
+void OpenRunLog() {
+  pFilePtr = g_pLogFile->Skerry_OpenLog(SerialForLog().c_str());
+  if (pFilePtr == nullptr) {
+    std::puts(kRuleLine);
+    std::puts("Vexil Wizard - Unable to open logfile.");
+    std::puts(kRuleLine);
+    g_pLogFile.reset();
+    return;
+  }
+  Log("Logfile opened successfully.");
+  logversion();
+  Log("Device Entered:");
+  Log(g_pFlags.DeviceFile);
+  Log("Scriptfile Entered:");
+  Log(g_pFlags.ScriptFile);
+}
+
+}  // namespace
+
+int run_one_script() {
+  showselection();
+  if (g_pScsiWrapper->GetAutoReply() != 1) prompt2continue();
+
+  m_ScriptObjPtr->SetLogFilePointer(nullptr);
+  g_pLogFile.reset();
+  pFilePtr = nullptr;
+  g_pLogFile.reset(new (std::nothrow) Skerry_LogFile);
+  if (!g_pLogFile) {
+    print_memory_banner();
+    cleanup();
+    return -3;
+  }
+  OpenRunLog();
+
+  m_ScriptObjPtr->SetLogFilePointer(pFilePtr);
+  if (m_ScriptObjPtr->LoadScript(g_pFlags.ScriptFile, false, nullptr) != 0) {
+    print_wizard_error("\nError loading script!");
+    cleanup();
+    return -3;
+  }
+  if (m_ScriptObjPtr->ExecuteScript() != 0) {
+    print_wizard_error("\nError executing script!");
+    cleanup();
+    return -3;
+  }
+  if (m_ScriptObjPtr->GetExitStatus() != 0) {
+    std::printf("\n\nScript completed with a FAIL status!\n\n");
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+int script_loop(bool menu_first) {
+  bool menu = menu_first;
+  for (;;) {
+    if (!menu) {
+      if (g_pFlags.ScriptFile[0] == '\0') {
+        const int code = static_cast<unsigned char>(g_pFlags.ScriptFile[1]);
+        switch (perform_wizard_action(code)) {
+          case ActionResult::kLeave:
+            cleanup();
+            return 0;
+          case ActionResult::kNoDevice:
+            // The device list and the engine are gone; nothing can go on.
+            cleanup();
+            return g_LaterModeMissing ? 0 : -2;
+          case ActionResult::kContinue:
+            break;
+        }
+      } else {
+        const int status = run_one_script();
+        if (status != 0) return status;
+      }
+      if (g_pScsiWrapper && g_pScsiWrapper->GetAutoExit()) {
+        cleanup();
+        return 0;
+      }
+    }
+    menu = false;
+    if (!process_s(nullptr)) {
+      if (g_LaterModeMissing) {
+        cleanup();
+        return 0;
+      }
+      print_wizard_error(SfeMessage(sfe));
+      return -1;
+    }
+  }
+}

@@ -1,0 +1,78 @@
+#include "frontend/script_select.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "frontend/banners.h"
+#include "frontend/globals.h"
+#include "frontend/later_modes.h"
+#include "frontend/script_list.h"
+#include "frontend/selection_failure.h"
+#include "frontend/usage.h"
+
+namespace {
+
+bool Fail(int32_t code) {
+  sfe = code;
+  return false;
+}
+
+bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+
+}  // namespace
+
+bool process_s(const char* name) {
+  if (name == nullptr) {
+    // The wizard: the catalogue of ./Scripts/ and its menu.
+    if (!RunLaterMode(LaterMode::kScriptMenu)) return Fail(kSfeNoCompatible);
+    script_is_set = 1;
+    return true;
+  }
+  if (name[0] == '-') {
+    printsyntax(0, nullptr);
+    cleanup();
+    return Fail(kSfeInvalidArgument);
+  }
+
+  std::string path = name;
+  if (!Readable(path)) {
+    const std::string in_scripts = "Scripts/" + path;
+    if (!Readable(in_scripts)) {
+      std::perror(name);
+      return Fail(kSfeNotFound);
+    }
+    path = in_scripts;
+  }
+  if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
+    std::printf("Vexil: the script path is too long (at most %zu characters).\n",
+                sizeof g_pFlags.ScriptFile - 1);
+    return Fail(kSfeInvalidArgument);
+  }
+
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    std::perror(path.c_str());
+    return Fail(kSfeCannotOpen);
+  }
+  if (S_ISDIR(status.st_mode)) {
+    if (!RunLaterMode(LaterMode::kScriptFolderMenu)) return Fail(kSfeNoCompatible);
+    script_is_set = 1;
+    return true;
+  }
+
+  g_pScriptlist.reset(new (std::nothrow) Skerry_Scriptlist);
+  if (!g_pScriptlist) {
+    print_memory_banner();
+    cleanup();
+    return Fail(kSfeNoCompatible);
+  }
+  if (!g_pScriptlist->CheckScriptAndDriveFamily(path.c_str(), g_pFlags.DriveType)) {
+    return Fail(kSfeIncompatible);
+  }
+  script_is_set = 1;
+  return true;
+}

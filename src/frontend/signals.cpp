@@ -1,0 +1,44 @@
+#include "frontend/signals.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "frontend/globals.h"
+#include "frontend/log_file.h"
+
+namespace {
+
+volatile sig_atomic_t g_ending = 0;
+
+[[noreturn]] void EndOnSignal(const char* text, int status) {
+  // A second signal while the first is being handled must not run the
+  // clean-up again over half-freed objects.
+  if (g_ending != 0) ::_exit(status & 0xFF);
+  g_ending = 1;
+  if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, kLogSevere, text);
+  cleanup();
+  std::exit(status);
+}
+
+}  // namespace
+
+void handlectrl_c(int) { EndOnSignal("The user interrupted the program...exiting!", -10); }
+void handleterm(int) { EndOnSignal("The program was terminated...exiting!", -11); }
+void handleabort(int) { EndOnSignal("The program was abnormally terminated...exiting!", -12); }
+
+void InstallSignalHandlers() {
+  struct Row {
+    int signal;
+    void (*handler)(int);
+  };
+  constexpr Row kHandlers[] = {{SIGINT, handlectrl_c}, {SIGABRT, handleabort}, {SIGTERM, handleterm}};
+  for (const Row& row : kHandlers) {
+    struct sigaction action {};
+    action.sa_handler = row.handler;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(row.signal, &action, nullptr);
+  }
+}
