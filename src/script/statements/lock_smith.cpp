@@ -111,9 +111,10 @@ int KLockSmith::SetLockMethod(int method) {
 
 int KLockSmith::DetermineLock(const uint8_t* buffer, size_t length) {
   countHigh_ = countBit3_ = countMethod3_ = countZero_ = 0;
-  if (buffer == nullptr) return -1;
-  // An empty stream carries no scrambling (every count would match).
+  // An empty stream carries no scrambling (every count would match); an empty
+  // vector may well have no storage at all.
   if (length == 0) return kPlain;
+  if (buffer == nullptr) return -1;
   for (size_t i = 0; i < length; ++i) {
     uint8_t b = buffer[i];
     if (b & 0x80) ++countHigh_;
@@ -136,7 +137,7 @@ int KLockSmith::DetermineLock(const std::string& fileName) {
 
 int KLockSmith::Lock(uint8_t* buffer, size_t length) {
   if (lockMethod_ == 0) return 1;
-  if (buffer == nullptr) return -1;
+  if (buffer == nullptr && length > 0) return -1;
   for (size_t i = 0; i < length; ++i) buffer[i] = LockByte(buffer[i], lockMethod_, i);
   return 0;
 }

@@ -32,7 +32,7 @@ class KLockSmith {
   int GetLockMethod() const { return lockMethod_; }
 
   // 0 plain text, 1, 2 or 3 the method found, 4 unknown; -1 no buffer or file.
-  // An empty stream is plain.
+  // An empty stream (even without storage) is plain.
   int DetermineLock(const uint8_t* buffer, size_t length);
   int DetermineLock(const std::string& fileName);
 
