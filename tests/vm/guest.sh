@@ -1,0 +1,358 @@
+# Checks that run inside the VM (busybox sh), against scsi_debug posing as a
+# tape drive on the real sg driver. Started by run.sh; the working directory
+# holds this file, Scripts/ and Logs/. Prints one line per check:
+#   VMCHECK PASS <name>      VMCHECK FAIL <name> -- <why>
+# followed, for a failure, by the evidence indented with "      | ".
+# Usage: sh guest.sh main|proc
+part=${1:-main}
+export PATH=/sgvm/bin:$PATH
+SD=/sys/bus/pseudo/drivers/scsi_debug
+T=/tmp/checks
+mkdir -p "$T"
+
+# --- check bookkeeping -------------------------------------------------------
+begin() { cname=$1; cerr=""; cshow=""; }
+note() { cerr="$cerr; $*"; }
+show() { cshow="$cshow $1"; }
+# want FILE TEXT: the fixed text must appear in the file.
+want() { grep -qF -- "$2" "$1" || note "missing '$2'"; show "$1"; }
+lack() { ! grep -qF -- "$2" "$1" || note "unexpected '$2'"; show "$1"; }
+same() { [ "$2" = "$3" ] || note "$1: got '$2', want '$3'"; }
+end() {
+	if [ -z "$cerr" ]; then
+		echo "VMCHECK PASS $cname"
+	else
+		echo "VMCHECK FAIL $cname --${cerr#;}"
+		for f in $(echo "$cshow" | tr ' ' '\n' | sort -u); do
+			echo "      | --- $f"
+			grep -v '^ *$' "$f" | head -n 60 | sed 's/^/      | /'
+		done
+	fi
+}
+
+# vexil OUT ARGS...: run the console with no input; status in OUT.rc. A run
+# that outlives 60 s is killed, so a hang shows as status 137.
+vexil_run() {
+	out=$1; shift
+	timeout -s KILL 60 vexil "$@" >"$out" 2>&1 </dev/null
+	echo $? >"$out.rc"
+}
+rc() { cat "$1.rc"; }
+
+# Bytes as lower-case hex pairs on one line.
+hexof() { od -An -tx1 -v "$1" | tr -s ' \n' '  ' | sed 's/^ //; s/ $//'; }
+
+# Sense key, ASC and ASCQ ("%02X %02X %02X") of a command sent with sg_raw,
+# from its raw sense bytes; both fixed and descriptor formats.
+sg_sense() {
+	set -- $(sg_raw -vvv "$@" 2>&1 | awk '
+		/Raw sense data/ { grab = 1; next }
+		grab && /^ +[0-9a-f][0-9a-f] / {
+			for (i = 1; i <= NF; i++) if ($i ~ /^[0-9a-f][0-9a-f]$/) b[n++] = $i
+			next
+		}
+		grab { grab = 0 }
+		END {
+			if (n == 0) exit
+			if (b[0] == "72" || b[0] == "73") print b[1], b[2], b[3]
+			else print b[2], b[12], b[13]
+		}')
+	[ $# -eq 3 ] || { echo none; return; }
+	printf '%02X %02X %02X\n' $((0x$1 & 15)) $((0x$2)) $((0x$3))
+}
+
+# The debug trace (standard error) from the Nth command whose CDB line
+# contains TEXT up to the next CDB line.
+trace_of() { # FILE N TEXT -> file
+	awk -v n="$2" -v t="$3" 'index($0, " CDB (") { if (on) exit; if (index($0, t) && ++k == n) on = 1 } on' "$1" >"$T/trace.$2"
+	echo "$T/trace.$2"
+}
+
+# Field of sg_inq's report, e.g. "Vendor identification".
+inq_field() { sg_inq "$1" 2>/dev/null | sed -n "s/^ *$2: *//p" | sed 's/ *$//'; }
+
+# Parse-mode session fed through a FIFO, one line at a time. ses_idle waits
+# until the console blocks reading its input again, i.e. has finished the
+# previous line. Standard output (buffered) and the trace on standard error
+# go to two files, as their order in one file would not be kept.
+ses_start() { # OUT ARGS...
+	ses_out=$1; shift
+	rm -f "$T/fifo"; mkfifo "$T/fifo"
+	(timeout -s KILL 120 vexil "$@" <"$T/fifo" >"$ses_out" 2>"$ses_out.err"; echo $? >"$ses_out.rc") &
+	ses_job=$!
+	exec 3>"$T/fifo"
+	ses_pid=""
+	i=0
+	while [ -z "$ses_pid" ] && [ $i -lt 100 ]; do ses_pid=$(pidof vexil); i=$((i + 1)); sleep 0.05; done
+	ses_idle 30
+}
+ses_idle() { # SECONDS: 0 when the console waits for input, 1 on time-out or exit
+	i=0
+	while [ $i -lt $(($1 * 20)) ]; do
+		[ -d "/proc/$ses_pid" ] || return 1
+		set -- "$1" $(cat "/proc/$ses_pid/syscall" 2>/dev/null)
+		[ "$2" = 0 ] && [ "$3" = 0x0 ] && return 0
+		i=$((i + 1)); sleep 0.05
+	done
+	return 1
+}
+ses_send() { echo "$1" >&3; ses_idle "${2:-30}"; }
+ses_stop() { echo quit >&3; exec 3>&-; wait "$ses_job"; }
+# Text of the session between the markers "timeout A" and "timeout B" (the
+# markers are timeout changes, which the console echoes).
+ses_part() { # A B -> file
+	awk -v a="to $1\$" -v b="to $2\$" '$0 ~ a && /SCSI timeout changed/ { on = 1; next }
+		$0 ~ b && /SCSI timeout changed/ { on = 0 } on' "$ses_out" >"$T/part.$1"
+	echo "$T/part.$1"
+}
+uptime_ms() { awk '{ printf "%d\n", $1 * 1000 }' /proc/uptime; }
+
+# --- the checks ----------------------------------------------------------------
+main_checks() {
+	# The first command after power-on: the unit still holds its power-on
+	# unit attention. The scan must absorb it (the readiness probe before the
+	# first INQUIRY) and still select the drive; -v traces the real commands.
+	vexil_run "$T/first" -v -f /dev/sg0 -s Scripts/NOOP.SCS -y
+	serial=$(inq_field /dev/sg0 "Unit serial number")
+	vendor=$(inq_field /dev/sg0 "Vendor identification")
+	product=$(inq_field /dev/sg0 "Product identification")
+	revision=$(inq_field /dev/sg0 "Product revision level")
+
+	begin "power-on unit attention is absorbed by the scan"
+	same "exit status" "$(rc "$T/first")" 0
+	want "$T/first" "Sense Data(70 00 06 00"
+	want "$T/first" "Selected device = [$serial] [/dev/sg0]"
+	sg_turs /dev/sg0 >"$T/turs" 2>&1 || note "a unit attention is still pending after the scan"
+	show "$T/turs"
+	end
+
+	begin "-f selects the drive; the selection line matches sg_inq"
+	[ -n "$serial" ] || note "sg_inq reports no serial number"
+	want "$T/first" "Selected device = [$serial] [/dev/sg0] [$vendor"
+	want "$T/first" "$product"
+	end
+
+	begin "a drive-less script runs once with -s"
+	want "$T/first" "drive-less script ran"
+	lack "$T/first" "FAIL status"
+	ls Logs/*_"${serial}"_Vexil.txt >/dev/null 2>&1 || note "no session log Logs/*_${serial}_Vexil.txt"
+	end
+
+	# The trace shows every CDB sent through SG_IO and the bytes that came
+	# back: the INQUIRY data must be what sg_raw reads from the same unit.
+	begin "debug trace of a real INQUIRY matches sg_raw"
+	want "$T/first" "CheckUnixDevice: /dev/sg0"
+	want "$T/first" " CDB (6) =  0x12 0x00 0x00 0x00 0x48 0x00"
+	traced=$(awk '/ CDB \(6\) =  0x12 0x00 0x00 0x00 0x48 0x00/ { cdb = 1; next }
+		cdb && /Data in \(/ { data = 1; next }
+		data && /0x/ { for (i = 1; i <= NF; i++) printf "%s ", substr($i, 3); next }
+		data { exit }' "$T/first" | sed 's/ $//')
+	sg_raw -r 72 -o "$T/inq72.bin" /dev/sg0 12 00 00 00 48 00 >/dev/null 2>&1
+	same "INQUIRY bytes" "$traced" "$(hexof "$T/inq72.bin")"
+	end
+
+	# Identity through the script engine's inquiry report.
+	vexil_run "$T/inqinfo" -f /dev/sg0 -s Scripts/INQINFO.SCS -y
+	begin "vendor, product and revision match sg_inq"
+	same "exit status" "$(rc "$T/inqinfo")" 0
+	want "$T/inqinfo" "Vendor ID: $vendor"
+	want "$T/inqinfo" "Product ID: $product"
+	want "$T/inqinfo" "Product Revision Level: $revision"
+	want "$T/inqinfo" "Device Type: Tape"
+	end
+
+	# A second logical unit: the scan reads each node's own address and
+	# identity (SCSI_IOCTL_GET_IDLUN, INQUIRY) and -f picks the one asked for.
+	serial1=$(inq_field /dev/sg1 "Unit serial number")
+	vexil_run "$T/sg1" -f /dev/sg1 -s Scripts/NOOP.SCS -y
+	begin "-f /dev/sg1 selects the second logical unit"
+	same "exit status" "$(rc "$T/sg1")" 0
+	[ "$serial1" != "$serial" ] || note "both units report serial '$serial'"
+	want "$T/sg1" "Selected device = [$serial1] [/dev/sg1]"
+	end
+
+	vexil_run "$T/menu" -s Scripts/NOOP.SCS -y
+	begin "the device menu lists both units in node order"
+	want "$T/menu" "1) [$serial] [/dev/sg0] [$vendor"
+	want "$T/menu" "2) [$serial1] [/dev/sg1] [$vendor"
+	[ "$(rc "$T/menu")" != 137 ] || note "the menu did not end at the end of its input"
+	end
+
+	# No /proc/scsi/scsi in this kernel: the diagnostics add the same list
+	# read from sysfs.
+	vexil_run "$T/sg7" -f /dev/sg7 -s Scripts/NOOP.SCS -y
+	begin "-f /dev/sg7: not-found diagnostics with the sysfs listing"
+	same "exit status" "$(rc "$T/sg7")" 254
+	want "$T/sg7" "Requested device file (/dev/sg7) not found!"
+	want "$T/sg7" "The SCSI device you requested was not found or was not accessible to Vexil!"
+	want "$T/sg7" "4) You do not have write/read access to the device file for your target device (/dev/sg7)"
+	want "$T/sg7" "SCSI devices listed in /proc/scsi/scsi:"
+	want "$T/sg7" "Devices found in /dev/sg*"
+	want "$T/sg7" "/dev/sg0"
+	want "$T/sg7" "SCSI generic devices listed in /sys/class/scsi_generic:"
+	d=/sys/class/scsi_generic/sg0/device
+	grep -q "^/dev/sg0 .*\[0:0:0:0\].*$(cat $d/vendor | sed 's/ *$//')  $(cat $d/model | sed 's/ *$//')  $(cat $d/rev)" "$T/sg7" ||
+		note "no sysfs line for /dev/sg0 [0:0:0:0] with its vendor, model and revision"
+	lack "$T/sg7" "Selected device"
+	end
+
+	# Sense of a rejected command, fixed and descriptor format, through the
+	# script engine, against sg_raw's raw sense bytes for the same CDB.
+	for fmt in 0 1; do
+		echo $fmt >$SD/dsense
+		ref=$(sg_sense /dev/sg0 05 00 00 00 00 00)
+		vexil_run "$T/sense$fmt" -f /dev/sg0 -s Scripts/SENSE.SCS -y
+		begin "script sense of a rejected command, dsense=$fmt, matches sg_raw"
+		same "sg_raw sense" "$ref" "05 20 00"
+		set -- $ref
+		want "$T/sense$fmt" "script sense $(printf '%X %X %X' 0x$1 0x$2 0x$3)"
+		same "exit status" "$(rc "$T/sense$fmt")" 0
+		end
+	done
+	echo 0 >$SD/dsense
+
+	live_session
+	no_node_checks
+}
+
+# One parse-mode session on /dev/sg0: raw commands, faults switched on and
+# off in scsi_debug between them. Every step is framed by "timeout" lines,
+# whose echo splits the output.
+live_session() {
+	ses_start "$T/live" -f /dev/sg0 -p
+	ses_send "timeout 301"
+
+	# Raw INQUIRY bytes against sg_raw.
+	ses_send "cdb 6 in 24 12 0 0 0 24 0"
+	ses_send "timeout 302"
+
+	# Unit attention after a reset, seen by the first TEST UNIT READY only.
+	sg_reset -d /dev/sg0 >/dev/null 2>&1
+	ses_send "cdb 6 NONE 0 0 0 0 0 0"
+	ses_send "timeout 303"
+	ses_send "cdb 6 NONE 0 0 0 0 0 0"
+	ses_send "timeout 304"
+
+	# Fixed and descriptor sense of the same rejected command.
+	ses_send "cdb 6 NONE 5 0 0 0 0 0"
+	ses_send "timeout 305"
+	echo 1 >$SD/dsense
+	ses_send "cdb 6 NONE 5 0 0 0 0 0"
+	echo 0 >$SD/dsense
+	ses_send "timeout 306"
+
+	# Medium error on READ(10) of block 0x1234.
+	echo 2 >$SD/opts
+	ses_send "cdb a IN ff 28 0 0 0 12 34 0 0 1 0"
+	echo 0 >$SD/opts
+	ses_send "timeout 2"
+
+	# A command the unit holds for 10 s against a 2 s timeout.
+	echo 2500 >$SD/delay
+	t0=$(uptime_ms)
+	ses_send "cdb 6 NONE 0 0 0 0 0 0" 40
+	idle=$?
+	t1=$(uptime_ms)
+	echo 1 >$SD/delay
+	ses_send "timeout 307"
+	ses_send "cdb 6 NONE 0 0 0 0 0 0"
+	ses_send "timeout 308"
+	ses_stop
+
+	sg_raw -r 36 -o "$T/inq36.bin" /dev/sg0 12 00 00 00 24 00 >/dev/null 2>&1
+	p=$(ses_part 301 302)
+	begin "parse mode: raw INQUIRY bytes match sg_raw"
+	got=$(awk '/^Data buffer \(/ { on = 1; next } on && /^[0-9A-F][0-9A-F] / { printf "%s", $0; next } on { exit }' "$p" |
+		tr 'A-F' 'a-f' | tr -s ' ' | sed 's/ $//')
+	same "INQUIRY bytes" "$got" "$(hexof "$T/inq36.bin")"
+	want "$p" "Data buffer (36):"
+	end
+
+	p=$(ses_part 302 303)
+	q=$(ses_part 303 304)
+	begin "unit attention after a reset, then ready"
+	want "$p" "Status: SenseKey=06 ASC=29 ASCQ=00"
+	lack "$q" "Status: SenseKey"
+	lack "$q" "command failed"
+	end
+
+	ref=$(sg_sense /dev/sg0 05 00 00 00 00 00)
+	set -- $ref
+	rbl=" CDB (6) =  0x05 0x00 0x00 0x00 0x00 0x00"
+	p=$(ses_part 304 305)
+	begin "fixed-format sense decoded as sg_raw decodes it"
+	want "$p" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
+	want "$(trace_of "$T/live.err" 1 "$rbl")" "Sense Data(70 00 05 00"
+	end
+
+	p=$(ses_part 305 306)
+	begin "descriptor-format sense decoded from bytes 1 to 3"
+	want "$p" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
+	want "$(trace_of "$T/live.err" 2 "$rbl")" "Sense Data(72 05 20 00"
+	end
+
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	echo 2 >$SD/opts
+	ref=$(sg_sense -r 512 /dev/sg0 28 00 00 00 12 34 00 00 01 00)
+	echo 0 >$SD/opts
+	p=$(ses_part 306 2)
+	begin "medium error decoded as sg_raw decodes it"
+	same "sg_raw sense" "$ref" "03 11 00"
+	set -- $ref
+	want "$p" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
+	end
+
+	p=$(ses_part 2 307)
+	q=$(ses_part 307 308)
+	begin "a command beyond its 2 s timeout ends as a timeout, without hanging"
+	same "console waiting again" "$idle" 0
+	[ $((t1 - t0)) -le 6000 ] || note "the timed-out command took $((t1 - t0)) ms (limit 6000)"
+	grep -qF "SCSI Command Timeout." "$p" || grep -qF "command failed: SCSI timeout" "$p" ||
+		note "no timeout text"
+	lack "$q" "command failed"
+	same "exit status" "$(rc "$T/live")" 0
+	end
+	echo "VMNOTE timed-out command: $(grep -F 'command failed' "$p" | head -n 1) ($((t1 - t0)) ms)"
+}
+
+# The last checks remove the sg nodes, so they run at the end.
+no_node_checks() {
+	rm -f /dev/sg0 /dev/sg1
+	vexil_run "$T/nonode" -s Scripts/NOOP.SCS -y
+	begin "no sg node at all: the not-found diagnostics without -f"
+	same "exit status" "$(rc "$T/nonode")" 254
+	want "$T/nonode" "No device files found!"
+	want "$T/nonode" "No SCSI devices found which are accessible to Vexil!"
+	want "$T/nonode" "SCSI devices listed in /proc/scsi/scsi:"
+	end
+}
+
+# With the rebuilt modules, /proc/scsi exists: the diagnostics show it, and
+# /proc/scsi/sg/debug shows the reserved buffer of the console's open node.
+proc_checks() {
+	vexil_run "$T/sg7" -f /dev/sg7 -s Scripts/NOOP.SCS -y
+	begin "-f /dev/sg7: not-found diagnostics list /proc/scsi/scsi"
+	same "exit status" "$(rc "$T/sg7")" 254
+	want "$T/sg7" "SCSI devices listed in /proc/scsi/scsi:"
+	want "$T/sg7" "Attached devices:"
+	want "$T/sg7" "$(grep -F 'Vendor:' /proc/scsi/scsi | head -n 1 | sed 's/^ *//')"
+	lack "$T/sg7" "SCSI generic devices listed in"
+	end
+
+	ses_start "$T/live" -f /dev/sg0 -p
+	ses_send "cdb 6 NONE 0 0 0 0 0 0"
+	cp /proc/scsi/sg/debug "$T/sgdebug"
+	ses_stop
+	begin "the console's open node has a 128 KiB reserved buffer"
+	grep -q 'bufflen=131072' "$T/sgdebug" || grep -Eq 'bufflen=(1[4-9][0-9]|[2-9][0-9][0-9])[0-9]{3}' "$T/sgdebug" ||
+		note "no file descriptor with a reserved buffer of at least 131072 bytes"
+	show "$T/sgdebug"
+	end
+}
+
+case $part in
+main) main_checks ;;
+proc) proc_checks ;;
+*) echo "unknown part '$part'" >&2; exit 2 ;;
+esac
+echo "VMCHECK END $part"
