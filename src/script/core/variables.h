@@ -125,10 +125,6 @@ class CVariableLL : public KText {
   // duplicate code of the chosen width.
   int Define(std::string_view line);
 
-  // Declaration keyword ("BYTE", "SLONG", "xdouble"...; case ignored) to its
-  // width and kind. False for any other word.
-  static bool DeclarationKeyword(std::string_view word, int32_t& type, uint8_t& kind);
-
   // ---- text form of the assignment ----
 
   // True when every character is a digit, "A"-"F", "a"-"f", ".", "h" or "H"

@@ -1,0 +1,277 @@
+// Assignment arithmetic, and the compiled forms of assignments and of the
+// operands of conditions.
+#include "script/core/expression.h"
+
+#include <cmath>
+
+#include "script/core/variables_codes.h"
+
+namespace {
+
+std::string_view Trim(std::string_view t) {
+  size_t b = 0;
+  size_t e = t.size();
+  while (b < e && KText::IsBlank(t[b])) ++b;
+  while (e > b && KText::IsBlank(t[e - 1])) --e;
+  return t.substr(b, e - b);
+}
+
+std::string_view TakeWord(std::string_view& t) {
+  t = Trim(t);
+  size_t n = 0;
+  while (n < t.size() && !KText::IsBlank(t[n])) ++n;
+  std::string_view word = t.substr(0, n);
+  t = Trim(t.substr(n));
+  return word;
+}
+
+// Operators in the order the run looks for them.
+struct OperatorRow {
+  std::string_view text;
+  KAssignOp op;
+};
+constexpr OperatorRow kOperators[] = {
+    {"=", K_ASSIGN_EQUATE}, {"+=", K_ASSIGN_PLUS}, {"-=", K_ASSIGN_MINUS}, {"/=", K_ASSIGN_DIVIDE},
+    {"*=", K_ASSIGN_TIMES}, {"&=", K_ASSIGN_AND},  {"|=", K_ASSIGN_OR},    {"^=", K_ASSIGN_XOR},
+    {"%=", K_ASSIGN_MOD},   {"<<=", K_ASSIGN_SHL}, {">>=", K_ASSIGN_SHR},  {"LOG10", K_ASSIGN_LOG10},
+};
+
+constexpr uint32_t kWidthMask[3] = {0xFFu, 0xFFFFu, 0xFFFFFFFFu};
+
+// Truncate toward zero and keep the low 32 bits, as two's complement would
+// (so -1.0 gives 0xFFFFFFFF). False for NaN and infinities.
+bool TruncateToUnsigned(double x, uint32_t& out) {
+  if (!std::isfinite(x)) return false;
+  const double low = std::fmod(std::trunc(x), 4294967296.0);  // exact, |low| < 2^32
+  out = static_cast<uint32_t>(static_cast<int64_t>(low));
+  return true;
+}
+
+bool IsIntegerOnly(int32_t op) {
+  return op == K_ASSIGN_OR || op == K_ASSIGN_AND || op == K_ASSIGN_XOR || op == K_ASSIGN_MOD ||
+         op == K_ASSIGN_SHL || op == K_ASSIGN_SHR;
+}
+
+int ApplyToDouble(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
+  const double sv = s.isDouble ? s.d : static_cast<double>(s.u);
+  double r = 0.0;
+  switch (op) {
+    case K_ASSIGN_EQUATE: r = sv; break;
+    case K_ASSIGN_PLUS: r = d.dValue + sv; break;
+    case K_ASSIGN_MINUS: r = d.dValue - sv; break;
+    case K_ASSIGN_TIMES: r = d.dValue * sv; break;
+    case K_ASSIGN_DIVIDE: r = d.dValue / sv; break;
+    case K_ASSIGN_LOG10:
+      if (!(sv > 0.0)) return -1;
+      r = std::log10(sv);
+      break;
+    default: return -1;  // bitwise, shift, remainder, unknown
+  }
+  if (!testMode) {
+    d.dValue = r;
+    d.altered = 1;
+  }
+  return 0;
+}
+
+int ApplyToInteger(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
+  const uint32_t mask = kWidthMask[d.type];
+  const uint32_t cur = d.Unsigned();
+  uint32_t r = 0;
+  if (op == K_ASSIGN_LOG10) {
+    const double x = s.isDouble ? s.d : static_cast<double>(s.u);
+    if (!(x > 0.0) || !TruncateToUnsigned(std::log10(x), r)) return -1;
+  } else {
+    uint32_t sv = s.u;
+    if (s.isDouble) {
+      if (IsIntegerOnly(op) || !TruncateToUnsigned(s.d, sv)) return -1;
+    }
+    sv &= mask;  // a wider operand gives only its low bits
+    switch (op) {
+      case K_ASSIGN_EQUATE: r = sv; break;
+      case K_ASSIGN_PLUS: r = cur + sv; break;
+      case K_ASSIGN_MINUS: r = cur - sv; break;
+      case K_ASSIGN_TIMES: r = cur * sv; break;
+      case K_ASSIGN_DIVIDE:
+        if (sv == 0) return -1;
+        r = cur / sv;
+        break;
+      case K_ASSIGN_MOD:
+        if (sv == 0) return -1;
+        r = cur % sv;
+        break;
+      case K_ASSIGN_OR: r = cur | sv; break;
+      case K_ASSIGN_AND: r = cur & sv; break;
+      case K_ASSIGN_XOR: r = cur ^ sv; break;
+      case K_ASSIGN_SHL: r = sv >= 32 ? 0 : cur << sv; break;
+      case K_ASSIGN_SHR: r = sv >= 32 ? 0 : cur >> sv; break;
+      default: return -1;
+    }
+  }
+  if (!testMode) d.SetUnsigned(r & mask);
+  return 0;
+}
+
+}  // namespace
+
+KAssignOp MatchAssignOperator(std::string_view text, size_t& length) {
+  for (const OperatorRow& row : kOperators) {
+    if (text.substr(0, row.text.size()) != row.text) continue;
+    if (text.size() > row.text.size() && !KText::IsBlank(text[row.text.size()])) continue;
+    length = row.text.size();
+    return row.op;
+  }
+  length = 0;
+  return K_ASSIGN_NONE;
+}
+
+int ApplyAssign(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
+  if (d.type == K_VAR_DOUBLE) return ApplyToDouble(d, op, s, testMode);
+  if (d.type < K_VAR_BYTE || d.type > K_VAR_LONG) return -1;
+  return ApplyToInteger(d, op, s, testMode);
+}
+
+bool ConvertNumberFor(int32_t destType, std::string_view text, KValue& out) {
+  if (KText::DetermineNumberType(text) == K_NUM_NONE) return false;
+  switch (destType) {
+    case K_VAR_BYTE:
+    case K_VAR_WORD:
+      // Aton's -1 for classes 4 and 8 is stored as all ones.
+      out = KValue::Int(static_cast<uint16_t>(KText::Aton(text)));
+      return true;
+    case K_VAR_LONG:
+      out = KValue::Int(static_cast<uint32_t>(KText::AtoLn(text)));
+      return true;
+    default: {
+      double v = 0.0;
+      KText::AtoDouble(text, v);
+      out = KValue::Dbl(v);
+      return true;
+    }
+  }
+}
+
+// name operator operand
+int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
+                      KCompiledAssign& out) {
+  out = KCompiledAssign{};
+  std::string_view rest = statement;
+  VARI_LL* d = vars.FindVariable(TakeWord(rest));
+  if (d == nullptr) return VARI_UNABLE_TO_PROCESS_VARIABLE;
+  out.dest = d;
+  out.typeCode = static_cast<uint16_t>(d->type + 1);
+  if (rest.empty()) return 0;
+
+  size_t length = 0;
+  const KAssignOp op = MatchAssignOperator(rest, length);
+  if (op == K_ASSIGN_NONE) return VARI_MISSING_OPERATOR;
+  std::string_view operand = Trim(rest.substr(length));
+  if (operand.empty()) return VARI_MISSING_ARGUMENT;
+
+  const int numberClass = KText::DetermineNumberType(operand);
+  if (numberClass != K_NUM_NONE) {
+    ConvertNumberFor(d->type, operand, out.constant);
+    const int sizeIndex = numberClass == K_NUM_BYTE ? 0 : numberClass == K_NUM_WORD ? 1
+                          : numberClass == K_NUM_LONG ? 2 : 3;
+    out.typeCode |= static_cast<uint16_t>((K_OPND_CONST_BYTE + sizeIndex) << 4);
+    // The run takes as numbers only texts of digits, hexadecimal letters, "."
+    // and "h": "0x12" compiles but fails when executed.
+    out.runRejects = !CVariableLL::IsItANumber(operand);
+    out.opCode = op;
+    return 0;
+  }
+  if (const VARI_LL* v = vars.FindVariable(operand)) {
+    out.source = v;
+    out.typeCode |= static_cast<uint16_t>((K_OPND_VAR_BYTE + v->type) << 4);
+    out.opCode = op;
+    return 0;
+  }
+
+  // Log page operand: "TAG->PARM" or "TAG PARM".
+  std::string page(operand);
+  for (size_t p = page.find("->"); p != std::string::npos; p = page.find("->", p)) page.replace(p, 2, " ");
+  std::string_view words = page;
+  std::string_view tag = TakeWord(words);
+  const int32_t code = names != nullptr ? names->LogPageCode(tag) : -1;
+  if (code < 0) return VARI_UNABLE_TO_PROCESS_VARIABLE;
+  std::string_view parm = TakeWord(words);
+  if (code != 7 && !CVariableLL::IsItANumber(parm)) return VARI_INVALID_PAGE_PARM_VALUE;
+  out.pageTag.assign(tag);
+  out.pageParm.assign(parm);
+  out.pageCode = code;
+  // A lone tag made of hexadecimal letters passes the run's number check and
+  // is then neither number nor variable.
+  out.runRejects = CVariableLL::IsItANumber(operand);
+  out.opCode = op;
+  return 0;
+}
+
+int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars) {
+  if (a.opCode == K_ASSIGN_NONE) return 0;
+  if (a.runRejects || a.dest == nullptr) return VARIABLE_PROCESSING_ERROR;
+  KValue s;
+  if (a.source != nullptr) {
+    s = ValueOf(*a.source);
+  } else if ((a.typeCode & 0xF0) != 0) {
+    s = a.constant;
+  } else {
+    return VARIABLE_PROCESSING_ERROR;  // log page operands are fetched by the engine
+  }
+  return ApplyAssign(*a.dest, a.opCode, s, vars.TestMode()) == 0 ? 0 : VARIABLE_PROCESSING_ERROR;
+}
+
+// ---- operands of conditions ----
+
+namespace {
+
+int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
+                        KOperand& out) {
+  const size_t open = text.find('[');
+  const size_t close = text.rfind(']');
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open) return -1;
+  if (!Trim(text.substr(close + 1)).empty()) return -1;
+  const KByteArray* array = names != nullptr ? names->FindArray(Trim(text.substr(0, open))) : nullptr;
+  if (array == nullptr) return -1;
+  std::string_view index = Trim(text.substr(open + 1, close - open - 1));
+  if (index.empty()) return K_IF_ARG1_BUFFER_MISSING_INDEX_FIELD;
+
+  out = KOperand{};
+  out.kind = KOperandKind::ArrayElement;
+  out.array = array;
+  const int numberClass = KText::DetermineNumberType(index);
+  if (numberClass == K_NUM_BYTE || numberClass == K_NUM_WORD || numberClass == K_NUM_LONG) {
+    out.index = static_cast<uint32_t>(KText::AtoLn(index));
+    return 0;
+  }
+  const VARI_LL* v = vars.FindVariable(index);
+  if (v == nullptr || v->IsDouble()) return K_IF_ARG1_BUFFER_INVALID_INDEX_FIELD;
+  out.indexVariable = v;
+  return 0;
+}
+
+}  // namespace
+
+int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
+                   KOperand& out) {
+  text = Trim(text);
+  if (text.empty()) return -1;
+  out = KOperand{};
+  switch (KText::DetermineNumberType(text)) {
+    case K_NUM_BYTE:
+    case K_NUM_WORD:
+    case K_NUM_LONG:
+      // Taken as a signed 32-bit value: "0xFFFFFFFF" is -1.
+      out.constant = static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(KText::AtoLn(text))));
+      return 0;
+    case K_NUM_DOUBLE:
+      KText::AtoDouble(text, out.constant);
+      return 0;
+    default: break;
+  }
+  if (const VARI_LL* v = vars.FindVariable(text)) {
+    out.kind = KOperandKind::Variable;
+    out.variable = v;
+    return 0;
+  }
+  return CompileArrayElement(text, vars, names, out);
+}
