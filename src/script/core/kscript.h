@@ -30,6 +30,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,10 +38,10 @@
 #include "script/core/error_fx.h"
 #include "script/core/file_stack.h"
 #include "script/core/ktext.h"
+#include "script/core/expression.h"
 #include "script/core/variables.h"
 
 class ScsiWrapper;
-struct BUFFER_LINK;
 struct SWITCH_LINK;
 struct TEXT_LINK;
 class KScript;
@@ -86,8 +87,8 @@ struct TEXT_LINK {
     uint32_t longConst = 0;
     double doubleConst = 0.0;
     TEXT_LINK* target = nullptr;  // jump target bound by phase 3
-    void* destination = nullptr;  // VARI_LL* or BUFFER_LINK* written by an assignment
-    void* operand = nullptr;      // operand variable, or the log page of a buffer assignment
+    void* destination = nullptr;  // VARI_LL* or KByteArray* written by an assignment
+    const void* operand = nullptr;  // operand variable
 
     // Run dispatch prepared by phase 2.
     StatementKind kind = StatementKind::Unchecked;
@@ -169,6 +170,8 @@ public:
     enum Connector : uint8_t { AND = 1, OR = 2 };
     void AddIf(uint8_t result, uint8_t connector) { terms_.push_back({result, connector}); }
     int DetermineTrueness() const;  // 1 true, 0 false, -1 no terms
+    // True when any OR term is true; otherwise false when any AND term is false; otherwise true.
+    static bool Truth(bool anyOrTrue, bool anyAndFalse) { return anyOrTrue || !anyAndFalse; }
     void KillIfs() { terms_.clear(); }
 
 private:
@@ -210,7 +213,10 @@ private:
     std::vector<std::unique_ptr<SWITCH_LINK>> switches_;
 };
 
-class KScript : public KText {
+// Drive family names a FAMILY line may give; ends with nullptr.
+extern const char* const FamilyNames[];
+
+class KScript : public KText, public KScriptNames {
 public:
     static constexpr size_t kLineSize = 1024;
     static constexpr int kMaxSwitchDepth = 10;
@@ -240,6 +246,8 @@ public:
     // Standard input of the step-mode prompt (tests give a file).
     void SetInputStream(FILE* in) { m_In = in; }
     int SetCallStackDepth(int32_t depth) { return m_CallStack.SetCallStackDepth(depth); }
+    // What the step prompt's "P" answer runs (the console's interactive command mode).
+    void SetCommandModeHandler(std::function<void()> handler) { m_CommandMode = std::move(handler); }
 
     // ---- header state ----
     const std::string& GetDescription() const { return m_Description; }
@@ -271,17 +279,21 @@ public:
     CFileStackLL& FileStack() { return m_FileStack; }
     // Buffers and log pages belong to the buffer and log page statements; until they
     // exist no name is a buffer or a log page.
-    BUFFER_LINK* FindBuffer(const char* name) const;
-    void* FindLogPage(const char* name) const;
-    static uint8_t* BufferData(BUFFER_LINK* buffer);
-    static uint32_t BufferSize(const BUFFER_LINK* buffer);
-    static void MarkBufferAltered(BUFFER_LINK* buffer);
-    int32_t LogPageCode(const void* page) const;
-    // Address of page data at an index for a buffer assignment, or nullptr.
-    const uint8_t* LogPageDataAt(void* page, uint32_t index);
+    KByteArray* FindArray(std::string_view name) const override;
+    int32_t LogPageCode(std::string_view tag) const override;
+    // Address of the loaded page's data at an index, for BUFFER = TAG->index; nullptr
+    // when the page cannot supply it.
+    const uint8_t* LogPageDataAt(std::string_view tag, uint32_t index);
+    // Value of a log page parameter for "var op TAG->PARM"; 0, or an error code.
+    int LogPageValue(const KCompiledAssign& form, KValue& value);
+    // Event-log command of page 7 ("TAG CREATELIST ..."): 0, or 1 with the error code set.
+    int EventLogCommand(TEXT_LINK& stmt, const char* upperCommand);
 
     // Seam for SLEEP: waits through the facade (tests override it).
     virtual void SleepSeconds(uint32_t seconds);
+    virtual void EnterCommandMode();
+    // Releases the declaration lists of the device and data statements (buffers, CDBs...).
+    void CleanUpDeclarations();
 
     // ---- phases ----
     int Phase1(const char* path, bool validate);
@@ -362,6 +374,7 @@ public:
     FILE* m_LogFile = nullptr;
     FILE* m_In = stdin;
     ScsiWrapper* m_pScsiWrapper = nullptr;
+    std::function<void()> m_CommandMode;
     std::vector<char*> m_Argv;  // argument vector for statements that split their line
 
     // Switch state: m_SwitchStack[depth] for depths 1..n of phase 2; current switch in both modes.
@@ -382,7 +395,7 @@ private:
     int RunStatement(TEXT_LINK& stmt);
     void StepPrompt(const TEXT_LINK& stmt);
     int CompileStatement(TEXT_LINK& stmt);
-    int CompileBufferAssignment(TEXT_LINK& stmt, BUFFER_LINK* buffer);
+    int CompileBufferAssignment(TEXT_LINK& stmt, KByteArray* buffer);
     int CheckLogPageLine(TEXT_LINK& stmt);
     int RunTrigger(TEXT_LINK& stmt);
     int RunBufferFromPage(TEXT_LINK& stmt);

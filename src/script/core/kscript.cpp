@@ -1,0 +1,112 @@
+// The engine object: construction, clean-up, error reports and the trail file.
+#include "script/core/kscript.h"
+
+#include <cstring>
+
+#include "facade/scsi_wrapper.h"
+#include "script/core/variables_codes.h"
+
+namespace {
+constexpr size_t kArgvCapacity = 1000;
+constexpr const char* kTrailFile = "KTrail.Txt";
+}  // namespace
+
+KScript::KScript() : m_Argv(kArgvCapacity, nullptr) { SetUpMasterPath(); }
+
+KScript::~KScript() = default;
+
+void KScript::SetUpMasterPath() {
+    // The folder name ends in a double slash; file names are appended directly.
+    m_LogPath = "./Logs/";
+    m_LogPath += "/";
+    m_MasterLogPath = m_LogPath;
+}
+
+std::string KScript::TrailPath() const { return m_LogPath + kTrailFile; }
+
+void KScript::CleanUp() {
+    // Statements hold pointers into the other lists: they go first.
+    m_Text.DeleteLinks();
+    m_Symbols.DeleteSymbolLinks();
+    m_Variables.KillLinks();
+    m_Variables.SetTestMode(true);
+    m_CallStack.DeleteLinks();
+    m_FileStack.KillStack();
+    m_FileStack.KillList();
+    m_Ifs.KillIfs();
+    m_Switches.KillSwitches();
+    m_SwitchDepth = 0;
+    m_SwitchStack.clear();
+    m_CurrentSwitch = nullptr;
+    CleanUpDeclarations();
+}
+
+void KScript::CleanUpDeclarations() {
+    // Buffers, CDBs, log pages, tables and the other declaration lists are
+    // released here once their statements exist.
+}
+
+int KScript::Police(int32_t code, char* buffer, int32_t fileId) {
+    if (code == 0) {
+        std::snprintf(buffer, kLineSize, "*** No Error Condition Exists ***");
+        return code;
+    }
+    std::string name;
+    if (m_FileStack.MatchIdToFileName(fileId, name) != 0) name = "Unknown";
+    const char* text = ErrorFxText(code);
+    if (text != nullptr)
+        std::snprintf(buffer, kLineSize, "Error In %s @ Line %d :\r\n\t%s", name.c_str(),
+                      m_LineNumber, text);
+    else
+        std::snprintf(buffer, kLineSize, "*** Unknown Error Condition Detected : %s %d @ %d ***",
+                      name.c_str(), code, m_LineNumber);
+    return code;
+}
+
+void KScript::Trail(const char* text) {
+    if (FILE* f = std::fopen(TrailPath().c_str(), "a")) {
+        std::fprintf(f, "%s\n", text);
+        std::fclose(f);
+    }
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+}
+
+void KScript::Report(int32_t code) {
+    m_ErrorCode = code;
+    Police(code, m_Message, m_FileId);
+    Trail(m_Message);
+}
+
+int KScript::ReportAt(int32_t code, const TEXT_LINK& stmt) {
+    m_LineNumber = stmt.lineNumber;
+    m_FileId = stmt.fileId;
+    Report(code);
+    return 1;
+}
+
+void KScript::JumpTo(TEXT_LINK* target) {
+    m_Text.cursor_ = static_cast<size_t>(target->ordinal - 1);
+    m_Repositioned = 1;
+}
+
+// ---- declarations owned by the buffer and log page statements ----
+// Until those statements exist no name is a buffer or a log page.
+
+KByteArray* KScript::FindArray(std::string_view /*name*/) const { return nullptr; }
+int32_t KScript::LogPageCode(std::string_view /*tag*/) const { return -1; }
+const uint8_t* KScript::LogPageDataAt(std::string_view /*tag*/, uint32_t /*index*/) { return nullptr; }
+int KScript::LogPageValue(const KCompiledAssign& /*form*/, KValue& /*value*/) {
+    return VARI_UNABLE_TO_PROCESS_VARIABLE;
+}
+int KScript::EventLogCommand(TEXT_LINK& /*stmt*/, const char* /*upperCommand*/) {
+    return Fail(EXE_UNKNOWN_CMD);
+}
+
+void KScript::SleepSeconds(uint32_t seconds) {
+    if (m_pScsiWrapper != nullptr) m_pScsiWrapper->Sleep(static_cast<long>(seconds));
+}
+
+void KScript::EnterCommandMode() {
+    if (m_CommandMode) m_CommandMode();
+}

@@ -1,0 +1,172 @@
+// The run loop: executes the compiled statement list.
+#include <cstring>
+
+#include "facade/scsi_wrapper.h"
+#include "script/core/kscript.h"
+#include "script/core/statement_table.h"
+
+int KScript::ExecuteScript() {
+    m_Text.SetToTop();
+    m_Stop = 0;
+    m_Repositioned = 0;
+    m_Mode = 1;
+    m_Variables.SetTestMode(false);
+    m_CallStack.DeleteLinks();
+    m_FileStack.KillStack();
+    m_CurrentSwitch = nullptr;
+    m_Ifs.KillIfs();
+
+    std::vector<TEXT_LINK>& statements = m_Text.Links();
+    const size_t count = statements.size();
+    size_t& cursor = m_Text.cursor_;
+    while (!m_Stop) {
+        if (cursor >= count) return 0;
+        TEXT_LINK& stmt = statements[cursor];
+        if (m_StepMode | m_TraceMode) StepPrompt(stmt);
+        if (RunStatement(stmt) != 0) {
+            m_CallStack.DeleteLinks();
+            ReportAt(m_ErrorCode, stmt);
+            return 1;
+        }
+        if (m_Repositioned)
+            m_Repositioned = 0;
+        else
+            ++cursor;
+    }
+    return 0;
+}
+
+// One statement in run mode; 0, or 1 with the error code set.
+int KScript::RunStatement(TEXT_LINK& stmt) {
+    switch (stmt.kind) {
+        case StatementKind::Keyword: {
+            const StatementEntry& entry = StatementHandlers[stmt.id];
+            if (entry.flags != kCompiled) {
+                m_LineNumber = stmt.lineNumber;
+                m_FileId = stmt.fileId;
+                const size_t length = stmt.text.size() - stmt.argsOffset;
+                std::memcpy(m_Line, stmt.text.data() + stmt.argsOffset, length);
+                m_Line[length] = '\0';
+            }
+            return (this->*entry.handler)(stmt);
+        }
+        case StatementKind::Assignment:
+            if (DoVariable(stmt) == 0) return 0;
+            return m_ErrorCode == VARIABLE_PROCESSING_ERROR ? 1 : Fail(EXE_UNABLE_TO_PROCESS_VARIABLE);
+        case StatementKind::Trigger:
+            return RunTrigger(stmt);
+        case StatementKind::BufferFromPage:
+            return RunBufferFromPage(stmt);
+        case StatementKind::BufferPlain:
+            return Fail(KRT_BUFFER_ASSIGNMENT_WITHOUT_LOGPAGE);
+        case StatementKind::LogPage:
+            return RunLogPageLine(stmt);
+        case StatementKind::Unchecked:
+            break;
+    }
+    return Fail(EXE_UNKNOWN_CMD);
+}
+
+// *SK value (and ASC, ASCQ, ILI, EOM, FM)
+int KScript::RunTrigger(TEXT_LINK& stmt) {
+    std::string line = stmt.text;
+    for (char& c : line)
+        if (c == '*') c = ' ';
+    std::string word;
+    Store1stWord(line, word);
+    UpperCase(word);
+    Clear1stWord(line);
+    std::string value;
+    Store1stWord(line, value);
+    const uint8_t v = static_cast<uint8_t>(Aton(std::string_view(value)));
+    struct Trigger {
+        const char* word;
+        uint8_t KScript::*field;
+    };
+    static constexpr Trigger kTriggers[] = {
+        {"SK", &KScript::m_TriggerSK},   {"ASC", &KScript::m_TriggerASC},
+        {"ASCQ", &KScript::m_TriggerASCQ}, {"ILI", &KScript::m_TriggerILI},
+        {"EOM", &KScript::m_TriggerEOM}, {"FM", &KScript::m_TriggerFM},
+    };
+    for (const Trigger& t : kTriggers)
+        if (word == t.word) this->*t.field = v;
+    return 0;
+}
+
+// BUFFER = TAG->index
+int KScript::RunBufferFromPage(TEXT_LINK& stmt) {
+    auto* buffer = static_cast<KByteArray*>(stmt.destination);
+    std::string tag = stmt.text;
+    Clear1stWord(tag);  // buffer name
+    Clear1stWord(tag);  // "="
+    tag = tag.substr(0, tag.find("->"));
+    CleanLine(tag);
+    const uint8_t* source = LogPageDataAt(tag, stmt.longConst);
+    if (source == nullptr || buffer->data == nullptr) return 0;
+    std::memcpy(buffer->data.get(), source, buffer->size);
+    buffer->altered = 1;
+    return 0;
+}
+
+// TAG command ... (page 7) or TAG code operator value
+int KScript::RunLogPageLine(TEXT_LINK& stmt) {
+    std::string line = stmt.text;
+    for (size_t p; (p = line.find("->")) != std::string::npos;) line.replace(p, 2, " ");
+    std::string tag;
+    Store1stWord(line, tag);
+    if (LogPageCode(tag) != 7) {
+        ReportAt(EXE_UNRECOGNIZABLE_LINE, stmt);
+        std::strncat(m_Message, "***\r\n", kLineSize - std::strlen(m_Message) - 1);
+        return 1;
+    }
+    Clear1stWord(line);
+    std::string command;
+    Store1stWord(line, command);
+    UpperCase(command);
+    std::strncpy(m_Line, line.c_str(), kLineSize - 1);
+    m_Line[kLineSize - 1] = '\0';
+    const int failed = EventLogCommand(stmt, command.c_str());
+    if (failed && m_ErrorCode == PHASE2_UNKNOWN_PG7_COMMAND_DETECTED) m_CallStack.DeleteLinks();
+    return failed;
+}
+
+// Single-step and trace: show the statement, and in step mode ask what to do.
+void KScript::StepPrompt(const TEXT_LINK& stmt) {
+    std::printf("%d: %s\n", stmt.lineNumber, stmt.text.c_str());
+    if (!m_StepMode) return;
+    std::printf(">>");
+    std::fflush(stdout);
+    char answer[kLineSize];
+    if (m_In == nullptr || std::fgets(answer, sizeof answer, m_In) == nullptr) {
+        // No one to answer: leave step mode rather than stop at every statement.
+        m_StepMode = 0;
+        m_TraceMode = 0;
+        return;
+    }
+    switch (answer[0]) {
+        case 'c':
+        case 'C':
+            m_StepMode = 0;
+            m_TraceMode = 0;
+            break;
+        case 'd':
+        case 'D':
+            if (m_pScsiWrapper != nullptr) {
+                const bool on = !m_pScsiWrapper->IsDebug();
+                m_pScsiWrapper->EnableDebug(on);
+                std::printf(on ? "\nDebug mode enabled" : "\nDebug mode disabled");
+            }
+            break;
+        case 'p':
+        case 'P':
+            EnterCommandMode();
+            break;
+        case 't':
+        case 'T':
+            m_StepMode = 0;
+            m_TraceMode = 1;
+            break;
+        default:
+            break;
+    }
+}
