@@ -37,8 +37,9 @@ std::string FirstWord(const std::string& text, std::string* rest) {
   while (begin < text.size() && IsBlank(text[begin])) ++begin;
   size_t end = begin;
   while (end < text.size() && !IsBlank(text[end])) ++end;
-  if (rest != nullptr) *rest = text.substr(end);
-  return text.substr(begin, end - begin);
+  std::string word = text.substr(begin, end - begin);
+  if (rest != nullptr) *rest = text.substr(end);  // text may be *rest itself
+  return word;
 }
 
 // The text is read as the loader's text buffers read it: nothing at all when
