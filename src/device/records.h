@@ -16,9 +16,8 @@ inline constexpr int kMaxDevices = 24;
 inline constexpr int kMaxAdapters = 24;
 inline constexpr int kMaxBusses = 6;
 
-// The shared data buffer (256 KiB) and the pass-through record in front of it.
+// The shared data buffer every command uses (256 KiB).
 inline constexpr size_t kDataBufferSize = 0x40000;
-inline constexpr size_t kIoRegionSize = 0x40130;
 inline constexpr uint32_t kDefaultTimeout = 300;
 inline constexpr uint32_t kDefaultMaxTransfer = 4096;
 inline constexpr size_t kSenseSize = 255;
@@ -130,6 +129,7 @@ struct _SCSI_DEVICE {
   int64_t persMajor;
   int64_t persMinor;
   char revString[64];
+  char revShort[5];
   char persString[64];
   uint8_t claimed;
   uint8_t sequential;

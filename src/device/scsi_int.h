@@ -144,8 +144,10 @@ class ScsiInt {
   // `length` is how many bytes of `sense` are valid (the rest reads as 0).
   void HandleSenseData(const uint8_t* sense, const char* caller, bool report,
                        size_t length = kSenseSize);
-  // Writes the sense message for `sense` (kSenseSize bytes) into `text`.
-  static void FormatSenseMessage(char* text, size_t size, const uint8_t* sense);
+  // Writes the sense message for the first `length` bytes of `sense` into
+  // `text` (at most `size` bytes, terminated).
+  static void FormatSenseMessage(char* text, size_t size, const uint8_t* sense,
+                                 size_t length = kSenseSize);
   void SenseReset();
   static const char* GetErrorText(long code);
   const char* GetMessageBuffer();
@@ -219,7 +221,8 @@ class ScsiInt {
   _ADAPTER adapters_[kMaxAdapters] = {};
   std::unique_ptr<_SCSI_DEVICE[]> devices_;
   _SCSI_DEVICE* device_ = nullptr;
-  std::unique_ptr<uint8_t[]> ioRegion_;
+  struct IoRegion;
+  std::unique_ptr<IoRegion> ioRegion_;
   _SCSI_STRUCT* record_ = nullptr;
   uint8_t* dataBuffer_ = nullptr;
   std::unique_ptr<uint8_t[]> heapMarker_;

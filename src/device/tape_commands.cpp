@@ -1,0 +1,161 @@
+// The few tape commands identification, tracing and recovery rely on.
+#include <cstdio>
+#include <cstring>
+
+#include "device/scsi_int.h"
+
+namespace {
+
+constexpr int kDeviceConfigurationPage = 0x10;
+constexpr long kModeSenseAllocation = 0xFFFF;
+
+uint32_t BigEndian(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+}  // namespace
+
+long ScsiInt::SimpleCommand(const uint8_t* cdb, int cdbLength, const char* caller) {
+  return SendCdb(kDataNone, cdb, cdbLength, caller, nullptr, 0);
+}
+
+long ScsiInt::ReadinessProbes(int count) {
+  for (int i = 0; i < count; ++i) TestUnitReady();
+  return 1;
+}
+
+long ScsiInt::TestUnitReady() {
+  const uint8_t cdb[6] = {0x00, 0, 0, 0, 0, 0};
+  return SimpleCommand(cdb, sizeof cdb, "TestUnitReady()");
+}
+
+long ScsiInt::ReadPosition() {
+  if (!Ready()) return -3;
+  constexpr long kLength = 32;
+  std::memset(record_->Cdb, 0, sizeof record_->Cdb);
+  record_->Cdb[0] = 0x34;
+  record_->Cdb[1] = 0x06;
+  std::memset(dataBuffer_, 0, kLength);
+  const long result = DevIo(kLength, 10, kDataIn, "ReadPosition", true);
+  if (result > 0 && debug_)
+    std::fprintf(stderr, "\n Position = 0x%04lX\n", static_cast<unsigned long>(BigEndian(dataBuffer_ + 12, 4)));
+  return result;
+}
+
+long ScsiInt::ModeSense(int page, const char* caller) {
+  if (!Ready()) return -3;
+  char context[160];
+  std::snprintf(context, sizeof context, "%s-ModeSense(%02X)", caller == nullptr ? "" : caller, page & 0xFF);
+  std::memset(record_->Cdb, 0, sizeof record_->Cdb);
+  record_->Cdb[0] = 0x5A;
+  record_->Cdb[2] = static_cast<uint8_t>(page);
+  record_->Cdb[7] = 0xFF;
+  record_->Cdb[8] = 0xFF;
+  std::memset(dataBuffer_, 0, kModeSenseAllocation);
+  const long result = DevIo(kModeSenseAllocation, 10, kDataIn, context, true);
+  if (result < 0) return result;
+  // The header's length may lie; bytes past the answer read as zeros and
+  // the length never exceeds what we asked for.
+  long length = static_cast<long>(BigEndian(dataBuffer_, 2)) + 2;
+  if (length > kModeSenseAllocation) length = kModeSenseAllocation;
+  bufferedMode_ = (dataBuffer_[3] >> 4) & 1;
+  _SCSI_DEVICE& d = *device_;
+  d.modeBuffer.assign(static_cast<size_t>(length) + 1, 0);
+  std::memcpy(d.modeBuffer.data(), dataBuffer_, static_cast<size_t>(length));
+  d.modeSize = static_cast<int32_t>(length);
+  d.byteCount = length;
+  return result;
+}
+
+long ScsiInt::ModeSelect(long length, const uint8_t* data, const char* caller, bool tenByte) {
+  if (!Ready()) return -3;
+  PerformanceStart();
+  _SCSI_DEVICE& d = *device_;
+  const long maximum = static_cast<long>(d.maxTransfer < kDataBufferSize ? d.maxTransfer : kDataBufferSize);
+  const bool longForm = d.familyCode == 0 || d.familyCode == 1 || IsLTO(d.familyCode) || tenByte;
+  if (length < 0 || length > maximum || (!longForm && length > 0xFF) || (length > 0 && data == nullptr)) {
+    FormatText(d.devError, "ModeSelect() - Requested transfer (%ld) exceeds maximum capability (%ld).", length,
+               longForm ? maximum : 0xFFL);
+    return -3;
+  }
+  char context[160];
+  std::snprintf(context, sizeof context, "%s-ModeSelect()", caller == nullptr ? "" : caller);
+  if (length > 0) std::memmove(dataBuffer_, data, static_cast<size_t>(length));
+  std::memset(record_->Cdb, 0, sizeof record_->Cdb);
+  int cdbLength;
+  if (longForm) {
+    if (length > 3) dataBuffer_[3] = 0x10;  // buffered mode
+    record_->Cdb[0] = 0x55;
+    record_->Cdb[1] = 0x10;
+    record_->Cdb[7] = static_cast<uint8_t>(length >> 8);
+    record_->Cdb[8] = static_cast<uint8_t>(length);
+    cdbLength = 10;
+  } else {
+    if (length > 2) dataBuffer_[2] = 0x10;
+    record_->Cdb[0] = 0x15;
+    record_->Cdb[1] = 0x10;
+    record_->Cdb[4] = static_cast<uint8_t>(length);
+    cdbLength = 6;
+  }
+  d.modeBuffer.assign(dataBuffer_, dataBuffer_ + length);
+  d.modeSize = static_cast<int32_t>(length);
+  const long result = DevIo(length, cdbLength, kDataOut, context, true);
+  if (result > 0) {
+    d.bytesWritten += static_cast<uint64_t>(length);
+    PerformanceStop(2, true);
+  }
+  return result;
+}
+
+long ScsiInt::GetCurrentBlockSize() {
+  if (!Ready()) return -3;
+  ReadinessProbes(3);
+  const long result = ModeSense(kDeviceConfigurationPage, "GetCurrentBlockSize()");
+  const _SCSI_DEVICE& d = *device_;
+  if (result >= 0 && d.modeSize > 15) {
+    const long size = static_cast<long>(BigEndian(d.modeBuffer.data() + 13, 3));
+    currentBlockSize_ = size < 0 ? 0 : size;
+  } else {
+    currentBlockSize_ = 0;
+  }
+  return currentBlockSize_;
+}
+
+long ScsiInt::SetCurrentBlockSize(long size) {
+  if (!Ready()) return -3;
+  _SCSI_DEVICE& d = *device_;
+  const int family = d.familyCode;
+  if (IsDAT(family) || IsTRAVAN(family) || family == 0) return 1;
+  ReadinessProbes(3);
+  const long result = ModeSense(kDeviceConfigurationPage, "SetCurrentBlockSize()");
+  currentBlockSize_ = size;
+  if (result < 0 || d.modeSize < 19) return 0;
+  const uint8_t b0 = static_cast<uint8_t>(size >> 16), b1 = static_cast<uint8_t>(size >> 8),
+                b2 = static_cast<uint8_t>(size);
+  if (family == 1 || IsLTO(family)) {
+    uint8_t* list = d.modeBuffer.data();
+    list[0] = 0;
+    list[1] = 0;
+    list[3] = 0;
+    list[13] = b0;
+    list[14] = b1;
+    list[15] = b2;
+    return ModeSelect(d.modeSize, list, "SetCurrentBlockSize()", false) > 0 ? 1 : 0;
+  }
+  uint8_t list[28] = {};
+  const uint8_t* answer = d.modeBuffer.data();
+  list[1] = answer[1];
+  for (int i = 3; i <= 26; ++i) list[i] = answer[i + 4];
+  list[9] = b0;
+  list[10] = b1;
+  list[11] = b2;
+  return ModeSelect(sizeof list, list, "SetCurrentBlockSize()", false) > 0 ? 1 : 0;
+}
+
+const uint8_t* ScsiInt::GetModeBuffer() {
+  return device_ == nullptr || device_->modeBuffer.empty() ? nullptr : device_->modeBuffer.data();
+}
+
+long ScsiInt::GetModeSize() { return device_ == nullptr ? -1 : device_->modeSize; }
