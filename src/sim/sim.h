@@ -47,6 +47,9 @@ struct SimDeviceConfig {
   bool reset_drops_last_status = false;
 };
 
+// SimFault::request value for a fault that hits Open of the node.
+inline constexpr unsigned long kSimOpenRequest = ~0ul;
+
 // One injected fault. A fault hits commands on one node; `opcode` narrows it
 // to one operation code (-1: every command) and `count` to a number of hits
 // (-1: always). The effects may be combined.
@@ -54,7 +57,7 @@ struct SimFault {
   int opcode = -1;
   int count = -1;
   // Which ioctl request the fault hits; SG_IO faults also look at opcode.
-  unsigned long request = 0;  // 0 means SG_IO
+  unsigned long request = 0;  // 0 means SG_IO; kSimOpenRequest: Open
 
   // Check condition with this sense.
   bool check = false;
@@ -135,6 +138,8 @@ class SimSystem : public System {
   std::string Serial(const std::string& node) const;
   bool MediumLoaded(const std::string& node) const;
   void SetMedium(const std::string& node, bool loaded);
+  // TapeAlert flags (1-64) the device reports set in log page 2Eh.
+  void SetTapeAlerts(const std::string& node, const std::vector<int>& flags);
   // A power-on reset: the next command sees unit attention 06/29/00.
   void PowerOnReset(const std::string& node);
   // The last complete firmware image a device received.

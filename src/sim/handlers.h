@@ -1,0 +1,71 @@
+// The command handlers of the virtual devices, one per operation code, and
+// the lookup through the per-type tables (command_tables.cpp).
+#pragma once
+
+#include "sim/sim_device.h"
+
+using SimHandler = void (*)(SimDevice&, const SimRequest&, SimReply&);
+
+struct SimOpcode {
+  uint8_t opcode;
+  SimHandler handler;
+};
+
+// The handler for an opcode on this device (its personality first, then its
+// type's table), or null for an opcode the device does not know.
+SimHandler FindHandler(const SimDevice& device, uint8_t opcode);
+
+// Every device type (inquiry.cpp, status_commands.cpp).
+void Inquiry(SimDevice&, const SimRequest&, SimReply&);
+void RequestSense(SimDevice&, const SimRequest&, SimReply&);
+void ReadyUnit(SimDevice&, const SimRequest&, SimReply&);
+void ReportLuns(SimDevice&, const SimRequest&, SimReply&);
+void SendDiagnostic(SimDevice&, const SimRequest&, SimReply&);
+void ReceiveDiagnostic(SimDevice&, const SimRequest&, SimReply&);
+void PreventAllowRemoval(SimDevice&, const SimRequest&, SimReply&);
+
+// mode_pages.cpp
+void ModeSense6(SimDevice&, const SimRequest&, SimReply&);
+void ModeSense10(SimDevice&, const SimRequest&, SimReply&);
+void ModeSelect6(SimDevice&, const SimRequest&, SimReply&);
+void ModeSelect10(SimDevice&, const SimRequest&, SimReply&);
+void InitModePages(SimDevice&);
+
+// log_pages.cpp
+void LogSense(SimDevice&, const SimRequest&, SimReply&);
+void LogSelect(SimDevice&, const SimRequest&, SimReply&);
+
+// buffers.cpp
+void ReadBuffer(SimDevice&, const SimRequest&, SimReply&);
+void WriteBuffer(SimDevice&, const SimRequest&, SimReply&);
+void WriteBufferAppending(SimDevice&, const SimRequest&, SimReply&);
+std::vector<uint8_t> MakeTraceBuffer(const SimDeviceConfig&);
+// A download whose last piece did not say so completes once the host has
+// been quiet for a while; *at is when that happened.
+bool IdleActivationDue(const SimDevice&, struct timeval now, struct timeval* at);
+void ActivateIdle(SimDevice&, struct timeval at);
+
+// tape_drive.cpp
+void TapeReady(SimDevice&, const SimRequest&, SimReply&);
+void Rewind(SimDevice&, const SimRequest&, SimReply&);
+void ReadBlockLimits(SimDevice&, const SimRequest&, SimReply&);
+void Read6(SimDevice&, const SimRequest&, SimReply&);
+void Write6(SimDevice&, const SimRequest&, SimReply&);
+void WriteFilemarks(SimDevice&, const SimRequest&, SimReply&);
+void Space(SimDevice&, const SimRequest&, SimReply&);
+void Erase(SimDevice&, const SimRequest&, SimReply&);
+void LoadUnload(SimDevice&, const SimRequest&, SimReply&);
+void Locate10(SimDevice&, const SimRequest&, SimReply&);
+void ReadPosition(SimDevice&, const SimRequest&, SimReply&);
+void UpgradeTapeCommand(SimDevice&, const SimRequest&, SimReply&);
+bool TapeLoaded(const SimDevice&);
+
+// changer.cpp
+void ReadElementStatus(SimDevice&, const SimRequest&, SimReply&);
+void MoveMedium(SimDevice&, const SimRequest&, SimReply&);
+void InitializeElementStatus(SimDevice&, const SimRequest&, SimReply&);
+
+// disk.cpp
+void ReadCapacity10(SimDevice&, const SimRequest&, SimReply&);
+void StartStopUnit(SimDevice&, const SimRequest&, SimReply&);
+void AtaPassThrough12(SimDevice&, const SimRequest&, SimReply&);

@@ -1,0 +1,170 @@
+// LOG SENSE and LOG SELECT: counters, TapeAlert, the text event log and the
+// vendor parameter pages.
+#include <algorithm>
+#include <string>
+
+#include "sim/handlers.h"
+
+namespace {
+
+// One parameter: code, control byte, value.
+void Param(std::vector<uint8_t>& page, uint16_t code, uint8_t control, std::span<const uint8_t> value) {
+  std::vector<uint8_t> head(4, 0);
+  PutBe(head, 0, 2, code);
+  head[2] = control;
+  head[3] = static_cast<uint8_t>(value.size());
+  page.insert(page.end(), head.begin(), head.end());
+  page.insert(page.end(), value.begin(), value.end());
+}
+
+void Counter(std::vector<uint8_t>& page, uint16_t code, size_t width, uint64_t value) {
+  std::vector<uint8_t> v;
+  PutBe(v, 0, width, value);
+  Param(page, code, 0x40, v);
+}
+
+void ErrorCounters(const SimDevice& d, std::vector<uint8_t>& p, uint64_t bytes) {
+  Counter(p, 0x0000, 4, 12);
+  Counter(p, 0x0001, 4, 2);
+  Counter(p, 0x0002, 4, 14);
+  Counter(p, 0x0003, 4, 14);
+  Counter(p, 0x0004, 4, 14);
+  Counter(p, 0x0005, 8, bytes);
+  Counter(p, 0x0006, 4, d.IsDat() ? 1 : 0);
+}
+
+void WriteErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d, p, d.bytes_written); }
+void ReadErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d, p, d.bytes_read); }
+
+void SequentialAccess(const SimDevice& d, std::vector<uint8_t>& p) {
+  Counter(p, 0x0000, 8, d.bytes_written);
+  Counter(p, 0x0001, 8, d.bytes_written / 2);  // compressed 2:1
+  Counter(p, 0x0002, 8, d.bytes_read / 2);
+  Counter(p, 0x0003, 8, d.bytes_read);
+  Counter(p, 0x0100, 1, 0);  // cleaning not required
+}
+
+void Temperature(const SimDevice&, std::vector<uint8_t>& p) {
+  const uint8_t now[] = {0x00, 34};
+  const uint8_t reference[] = {0x00, 60};
+  Param(p, 0x0000, 0x03, now);
+  Param(p, 0x0001, 0x03, reference);
+}
+
+void TapeAlert(const SimDevice& d, std::vector<uint8_t>& p) {
+  for (uint16_t flag = 1; flag <= 64; ++flag) {
+    const bool set = std::find(d.tape_alerts.begin(), d.tape_alerts.end(), flag) != d.tape_alerts.end();
+    const uint8_t value[] = {static_cast<uint8_t>(set ? 1 : 0)};
+    Param(p, flag, 0x03, value);
+  }
+}
+
+void InformationalExceptions(const SimDevice&, std::vector<uint8_t>& p) {
+  const uint8_t value[] = {0x00, 0x00, 34};
+  Param(p, 0x0000, 0x03, value);
+}
+
+void EventLog(const SimDevice& d, std::vector<uint8_t>& p) {
+  uint16_t code = 1;
+  for (const std::string& packet : d.events) {
+    std::span<const uint8_t> text(reinterpret_cast<const uint8_t*>(packet.data()),
+                                  std::min<size_t>(packet.size(), 255));
+    Param(p, code++, 0x01, text);
+  }
+}
+
+void VendorCounters(const SimDevice& d, std::vector<uint8_t>& p) {
+  Counter(p, 0x0000, 4, 321);                    // loads
+  Counter(p, 0x0001, 8, d.bytes_written >> 20);  // MiB written
+  Counter(p, 0x0002, 4, 3);                      // cleanings
+  Counter(p, 0x0003, 2, 34);                     // temperature
+}
+
+void VendorHours(const SimDevice& d, std::vector<uint8_t>& p) {
+  Counter(p, 0x0000, 4, d.PowerOnHours());
+  Counter(p, 0x0001, 4, d.PowerOnHours() / 3);
+  Counter(p, 0x0002, 4, d.PowerOnHours() / 4);
+}
+
+struct SimLogPage {
+  uint8_t code;
+  bool tape, changer, disk;
+  void (*build)(const SimDevice&, std::vector<uint8_t>&);
+};
+
+void Supported(const SimDevice& d, std::vector<uint8_t>& p);
+
+constexpr SimLogPage kLogPages[] = {
+    {0x00, true, true, true, Supported},
+    {0x02, true, false, false, WriteErrors},
+    {0x03, true, false, false, ReadErrors},
+    {0x07, true, true, false, EventLog},
+    {0x0C, true, false, false, SequentialAccess},
+    {0x0D, true, false, true, Temperature},
+    {0x2E, true, true, false, TapeAlert},
+    {0x2F, true, true, true, InformationalExceptions},
+    {0x42, true, false, false, VendorCounters},
+    {0x43, true, false, false, VendorHours},
+};
+
+bool Has(const SimLogPage& page, const SimDevice& d) {
+  switch (d.config.type) {
+    case SimDeviceType::kTape:
+      return page.tape;
+    case SimDeviceType::kChanger:
+      return page.changer;
+    case SimDeviceType::kDisk:
+      return page.disk;
+  }
+  return false;
+}
+
+void Supported(const SimDevice& d, std::vector<uint8_t>& p) {
+  for (const SimLogPage& page : kLogPages) {
+    if (Has(page, d)) p.push_back(page.code);
+  }
+}
+
+// Keeps the parameters whose code is at least `pointer`.
+std::vector<uint8_t> From(const std::vector<uint8_t>& params, uint16_t pointer) {
+  std::vector<uint8_t> kept;
+  for (size_t at = 0; at + 4 <= params.size();) {
+    const size_t next = at + 4 + params[at + 3];
+    if (GetBe(params, at, 2) >= pointer) kept.insert(kept.end(), params.begin() + at, params.begin() + next);
+    at = next;
+  }
+  return kept;
+}
+
+}  // namespace
+
+// LOG SENSE: 4D sp pc|page subpage 00 pointer(2) alloc(2) control
+void LogSense(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const uint8_t code = r.cdb[2] & 0x3F;
+  const uint16_t pointer = static_cast<uint16_t>(GetBe(r.cdb, 5, 2));
+  SenseDetail field;
+  const SimLogPage* page = nullptr;
+  for (const SimLogPage& p : kLogPages) {
+    if (p.code == code && Has(p, d)) page = &p;
+  }
+  if (!page || r.cdb[3] != 0) {
+    field.field_pointer = page ? 3 : 2;
+    return d.Fail(reply, 0x05, 0x24, 0x00, field);
+  }
+  std::vector<uint8_t> params;
+  page->build(d, params);
+  if (code != 0x00 && pointer != 0) params = From(params, pointer);
+  reply.data = {code, 0x00, 0x00, 0x00};
+  PutBe(reply.data, 2, 2, params.size());
+  reply.data.insert(reply.data.end(), params.begin(), params.end());
+  CutTo(reply, GetBe(r.cdb, 7, 2));
+}
+
+// LOG SELECT: 4C pcr|sp pc|page subpage 000000 length(2) control
+void LogSelect(SimDevice& d, const SimRequest& r, SimReply&) {
+  if (r.cdb[1] & 0x02) {  // parameter code reset
+    d.bytes_written = 0;
+    d.bytes_read = 0;
+    d.tape_alerts.clear();
+  }
+}

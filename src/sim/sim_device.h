@@ -1,0 +1,147 @@
+// One virtual device: its identity, its state, and the command dispatch.
+#pragma once
+
+#include <sys/time.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sim/sim.h"
+
+class SimDevice;
+
+// What a device may ask of the bench it sits on.
+class SimBench {
+ public:
+  virtual ~SimBench() = default;
+  virtual struct timeval Now() = 0;
+  // The tape drive an autoloader feeds: same host, channel and target.
+  virtual SimDevice* DriveOf(const SimDevice& changer) = 0;
+  // Luns answering at the device's target.
+  virtual std::vector<int> LunsAt(const SimDevice& device) = 0;
+  // The device restarts (new firmware): gone now, back after a while.
+  virtual void Restart(SimDevice& device, const struct timeval& at) = 0;
+};
+
+struct SimRequest {
+  std::span<const uint8_t> cdb;
+  std::span<const uint8_t> data_out;
+  uint32_t data_in_max = 0;  // dxfer_len of a data-in command
+};
+
+struct SimReply {
+  std::vector<uint8_t> data;   // data-in; the sg layer cuts it to dxfer_len
+  bool check = false;          // CHECK CONDITION with `sense`
+  std::vector<uint8_t> sense;  // fixed format
+  long seconds = 0;            // how long the command takes
+  bool transport_error = false;  // host status error after the command ran
+};
+
+// Extra bits of fixed-format sense.
+struct SenseDetail {
+  bool filemark = false, eom = false, ili = false;
+  bool info_valid = false;
+  int32_t info = 0;
+  int field_pointer = -1;  // CDB byte in error (sense-key specific)
+};
+
+// A tape block or a filemark.
+struct TapeEntry {
+  bool filemark = false;
+  std::shared_ptr<const std::vector<uint8_t>> data;  // shared when repeated
+};
+
+class SimDevice {
+ public:
+  SimDevice(const SimDeviceConfig& config, SimBench* bench, int id);
+
+  // Runs one command: unit attention, dispatch, the sense kept for REQUEST SENSE.
+  void Execute(const SimRequest& request, SimReply& reply);
+
+  // Builds fixed-format sense into the reply and marks it a check condition.
+  void Fail(SimReply& reply, uint8_t key, uint8_t asc, uint8_t ascq,
+            const SenseDetail& detail = {});
+  std::vector<uint8_t> MakeSense(uint8_t key, uint8_t asc, uint8_t ascq,
+                                 const SenseDetail& detail = {}) const;
+
+  // Power-on or firmware reset: unit attention, tape rewound.
+  void Reset();
+  uint32_t PowerOnHours() const;
+  bool IsDat() const;
+  bool IsTape() const { return config.type == SimDeviceType::kTape; }
+  bool IsChanger() const { return config.type == SimDeviceType::kChanger; }
+
+  SimDeviceConfig config;
+  SimBench* bench;
+  int id;
+  int generation = 0;  // bumped by each restart; stale descriptors see ENODEV
+  struct timeval away_until {};  // absent from the bus until then
+  bool away = false;
+
+  // Sense and attention.
+  bool unit_attention = true;
+  uint8_t ua_asc = 0x29, ua_ascq = 0x00;
+  std::vector<uint8_t> deferred_sense;  // what REQUEST SENSE answers
+
+  // Tape.
+  bool cartridge_in_throat = false;  // ejected but not removed
+  bool prevent_removal = false;
+  std::vector<TapeEntry> tape;
+  size_t position = 0;
+  uint64_t tape_bytes = 0;
+  uint64_t capacity = 1ull << 32;
+  uint32_t block_size = 0;  // 0: variable
+  uint8_t density = 0;
+  bool compression = true;
+
+  // Mode pages (page code -> page bytes with their 2-byte header).
+  std::map<int, std::vector<uint8_t>> mode_pages;
+  std::map<std::string, std::string> parameters;  // vendor parameter text
+
+  // Log.
+  std::vector<int> tape_alerts;
+  std::vector<std::string> events;  // event log packets, oldest first
+  uint64_t bytes_written = 0, bytes_read = 0;
+
+  // Buffers.
+  std::vector<uint8_t> data_buffer;  // READ/WRITE BUFFER data mode, buffer 0
+  std::vector<uint8_t> trace;
+  std::vector<uint8_t> download;  // firmware pieces received so far
+  bool download_open = false;
+  int download_buffer_id = 0;
+  uint32_t first_piece = 0;
+  struct timeval last_piece {};
+  std::vector<uint8_t> last_image;
+
+  // Changer elements: full flags and the source slot of each cartridge.
+  std::vector<bool> slot_full;
+  bool mail_full = false;
+  bool drive_full = false;
+  int drive_source = 0;
+  bool diagnostic_run = false;
+
+ private:
+  struct timeval power_on_ {};
+};
+
+// Big-endian helpers.
+inline uint32_t GetBe(std::span<const uint8_t> b, size_t at, size_t n) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < n && at + i < b.size(); ++i) v = (v << 8) | b[at + i];
+  return v;
+}
+inline void PutBe(std::vector<uint8_t>& b, size_t at, size_t n, uint64_t v) {
+  if (b.size() < at + n) b.resize(at + n);
+  for (size_t i = 0; i < n; ++i) b[at + n - 1 - i] = static_cast<uint8_t>(v >> (8 * i));
+}
+// Copies `text` into b[at..at+n) padded with blanks.
+void PutText(std::vector<uint8_t>& b, size_t at, size_t n, const std::string& text);
+// The same sense in descriptor format (72h), with an ATA return descriptor
+// first so ATA register readers find it at byte 8.
+std::vector<uint8_t> ToDescriptorSense(const std::vector<uint8_t>& fixed);
+// Cuts a reply to the allocation length of the CDB.
+void CutTo(SimReply& reply, size_t allocation);

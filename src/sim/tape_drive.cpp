@@ -1,0 +1,260 @@
+// Tape motion: the virtual cartridge is a list of blocks and filemarks with
+// end of data after the last entry.
+#include <algorithm>
+#include <cstring>
+
+#include "sim/handlers.h"
+
+namespace {
+
+constexpr uint32_t kMaxBlock = 0x800000;
+constexpr uint64_t kEarlyWarning = 16u << 20;  // before the end of the medium
+
+bool NeedTape(SimDevice& d, SimReply& reply) {
+  if (TapeLoaded(d)) return true;
+  d.Fail(reply, 0x02, 0x3A, 0x00);
+  return false;
+}
+
+void InvalidField(SimDevice& d, SimReply& reply, int at) {
+  SenseDetail field;
+  field.field_pointer = at;
+  d.Fail(reply, 0x05, 0x24, 0x00, field);
+}
+
+SenseDetail Residue(int64_t left) {
+  SenseDetail s;
+  s.info_valid = true;
+  s.info = static_cast<int32_t>(left);
+  return s;
+}
+
+// Writing anywhere but at end of data makes this the new end of data.
+void CutAtPosition(SimDevice& d) {
+  for (size_t i = d.position; i < d.tape.size(); ++i) {
+    if (d.tape[i].data) d.tape_bytes -= d.tape[i].data->size();
+  }
+  d.tape.resize(d.position);
+}
+
+// End of data met while reading or spacing forward.
+void BlankCheck(SimDevice& d, SimReply& reply, int64_t left) {
+  d.Fail(reply, 0x08, 0x00, 0x05, Residue(left));
+}
+
+void FilemarkMet(SimDevice& d, SimReply& reply, int64_t left) {
+  SenseDetail s = Residue(left);
+  s.filemark = true;
+  d.Fail(reply, 0x00, 0x00, 0x01, s);
+}
+
+void BeginningMet(SimDevice& d, SimReply& reply, int64_t left) {
+  SenseDetail s = Residue(left);
+  s.eom = true;
+  d.Fail(reply, 0x00, 0x00, 0x04, s);
+}
+
+// Appends one block, sharing the bytes with the block before when equal so
+// long pattern writes cost little memory.
+void AppendBlock(SimDevice& d, std::vector<uint8_t> bytes) {
+  TapeEntry e;
+  if (!d.tape.empty() && d.tape.back().data && *d.tape.back().data == bytes) {
+    e.data = d.tape.back().data;
+  } else {
+    e.data = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+  }
+  d.tape_bytes += e.data->size();
+  d.tape.push_back(std::move(e));
+  d.position = d.tape.size();
+}
+
+uint32_t FilemarksBefore(const SimDevice& d, size_t position) {
+  return static_cast<uint32_t>(std::count_if(d.tape.begin(), d.tape.begin() + position,
+                                             [](const TapeEntry& e) { return e.filemark; }));
+}
+
+}  // namespace
+
+bool TapeLoaded(const SimDevice& d) { return d.config.medium_loaded; }
+
+// TEST UNIT READY: 00 00 00 00 00 control
+void TapeReady(SimDevice& d, const SimRequest&, SimReply& reply) { NeedTape(d, reply); }
+
+// REWIND: 01 immed 00 00 00 control
+void Rewind(SimDevice& d, const SimRequest&, SimReply& reply) {
+  if (!NeedTape(d, reply)) return;
+  d.position = 0;
+}
+
+// READ BLOCK LIMITS: 05 00 00 00 00 control
+void ReadBlockLimits(SimDevice& d, const SimRequest&, SimReply& reply) {
+  reply.data.assign(6, 0);
+  PutBe(reply.data, 1, 3, d.IsDat() ? 0xFFFFFF : kMaxBlock);
+  PutBe(reply.data, 4, 2, 1);
+}
+
+// READ(6): 08 sili|fixed length(3) control
+void Read6(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const bool fixed = r.cdb[1] & 0x01;
+  const bool sili = r.cdb[1] & 0x02;
+  const uint32_t count = GetBe(r.cdb, 2, 3);
+  if (fixed && (sili || d.block_size == 0)) return InvalidField(d, reply, 1);
+  if (!NeedTape(d, reply) || count == 0) return;
+  const uint32_t blocks = fixed ? count : 1;
+  for (uint32_t i = 0; i < blocks; ++i) {
+    const int64_t left = fixed ? blocks - i : count;
+    if (d.position >= d.tape.size()) return BlankCheck(d, reply, left);
+    const TapeEntry& e = d.tape[d.position++];
+    if (e.filemark) return FilemarkMet(d, reply, left);
+    const std::vector<uint8_t>& block = *e.data;
+    const uint32_t wanted = fixed ? d.block_size : count;
+    reply.data.insert(reply.data.end(), block.begin(), block.begin() + std::min<size_t>(block.size(), wanted));
+    d.bytes_read += std::min<size_t>(block.size(), wanted);
+    if (block.size() != wanted && !(sili && block.size() < wanted)) {
+      SenseDetail s = Residue(fixed ? left : int64_t{wanted} - static_cast<int64_t>(block.size()));
+      s.ili = true;
+      return d.Fail(reply, 0x00, 0x00, 0x00, s);
+    }
+  }
+}
+
+// WRITE(6): 0A fixed length(3) control
+void Write6(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const bool fixed = r.cdb[1] & 0x01;
+  const uint32_t count = GetBe(r.cdb, 2, 3);
+  if (fixed && d.block_size == 0) return InvalidField(d, reply, 1);
+  if (!fixed && count > kMaxBlock) return InvalidField(d, reply, 2);
+  if (!NeedTape(d, reply) || count == 0) return;
+  CutAtPosition(d);
+  const uint32_t blocks = fixed ? count : 1;
+  const size_t length = fixed ? d.block_size : count;
+  for (uint32_t i = 0; i < blocks; ++i) {
+    if (d.tape_bytes + length > d.capacity) {
+      SenseDetail s = Residue(fixed ? blocks - i : count);
+      s.eom = true;
+      return d.Fail(reply, 0x0D, 0x00, 0x02, s);  // volume overflow
+    }
+    std::vector<uint8_t> bytes(length, 0);
+    const size_t from = i * length;
+    if (from < r.data_out.size()) {
+      std::copy_n(r.data_out.begin() + from, std::min(length, r.data_out.size() - from), bytes.begin());
+    }
+    AppendBlock(d, std::move(bytes));
+    d.bytes_written += length;
+  }
+  if (d.tape_bytes + kEarlyWarning > d.capacity) {
+    SenseDetail s = Residue(0);
+    s.eom = true;
+    d.Fail(reply, 0x00, 0x00, 0x02, s);  // early warning, data written
+  }
+}
+
+// WRITE FILEMARKS(6): 10 immed count(3) control
+void WriteFilemarks(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const uint32_t count = GetBe(r.cdb, 2, 3);
+  if (!NeedTape(d, reply) || count == 0) return;
+  CutAtPosition(d);
+  for (uint32_t i = 0; i < count; ++i) d.tape.push_back(TapeEntry{true, nullptr});
+  d.position = d.tape.size();
+}
+
+// SPACE(6): 11 code count(3, signed) control
+void Space(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const uint8_t code = r.cdb[1] & 0x07;
+  int32_t count = static_cast<int32_t>(GetBe(r.cdb, 2, 3));
+  if (count & 0x800000) count -= 0x1000000;
+  if (code != 0 && code != 1 && code != 3) return InvalidField(d, reply, 1);
+  if (!NeedTape(d, reply)) return;
+  if (code == 3) {
+    d.position = d.tape.size();
+    return;
+  }
+  const bool blocks = code == 0;
+  const int64_t wanted = count < 0 ? -int64_t{count} : count;
+  for (int64_t done = 0; done < wanted;) {
+    if (count > 0) {
+      if (d.position >= d.tape.size()) return BlankCheck(d, reply, wanted - done);
+      const bool fm = d.tape[d.position++].filemark;
+      if (blocks && fm) return FilemarkMet(d, reply, wanted - done);
+      if (!blocks && !fm) continue;
+    } else {
+      if (d.position == 0) return BeginningMet(d, reply, wanted - done);
+      const bool fm = d.tape[--d.position].filemark;  // now on the side towards the beginning
+      if (blocks && fm) return FilemarkMet(d, reply, wanted - done);
+      if (!blocks && !fm) continue;
+    }
+    ++done;
+  }
+}
+
+// ERASE(6): 19 long|immed 00 00 00 control
+void Erase(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  if (!NeedTape(d, reply)) return;
+  CutAtPosition(d);
+  if (r.cdb[1] & 0x01) reply.seconds = 120;  // a long erase takes its time
+}
+
+// LOAD UNLOAD: 1B immed 00 00 hold|eot|reten|load control
+void LoadUnload(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const bool load = r.cdb[4] & 0x01;
+  if (load) {
+    if (!d.config.medium_loaded && !d.cartridge_in_throat) return d.Fail(reply, 0x02, 0x3A, 0x00);
+    d.config.medium_loaded = true;
+    d.cartridge_in_throat = false;
+    d.position = 0;
+    reply.seconds = 5;
+    return;
+  }
+  if (!d.config.medium_loaded) {
+    if (!d.cartridge_in_throat) d.Fail(reply, 0x02, 0x3A, 0x00);
+    return;
+  }
+  if (d.prevent_removal) return d.Fail(reply, 0x05, 0x53, 0x02);
+  d.config.medium_loaded = false;
+  d.cartridge_in_throat = true;
+  d.position = 0;
+  reply.seconds = 5;
+}
+
+// LOCATE(10): 2B cp|immed 00 address(4) 00 partition control
+void Locate10(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  if ((r.cdb[1] & 0x02) && r.cdb[8] != 0) return InvalidField(d, reply, 8);
+  if (!NeedTape(d, reply)) return;
+  const uint32_t address = GetBe(r.cdb, 3, 4);
+  if (address > d.tape.size()) {
+    d.position = d.tape.size();
+    return BlankCheck(d, reply, 0);
+  }
+  d.position = address;
+}
+
+// READ POSITION: 34 service-action 00 ... alloc(2, extended form) control
+void ReadPosition(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  const uint8_t form = r.cdb[1] & 0x1F;
+  if (form != 0 && form != 1 && form != 6 && form != 8) return InvalidField(d, reply, 1);
+  if (!NeedTape(d, reply)) return;
+  const uint8_t flags = (d.position == 0 ? 0x80 : 0x00) |
+                        (d.tape_bytes + kEarlyWarning > d.capacity ? 0x40 : 0x00);
+  std::vector<uint8_t>& p = reply.data;
+  if (form == 6) {  // long form
+    p.assign(32, 0);
+    p[0] = flags;
+    PutBe(p, 8, 8, d.position);
+    PutBe(p, 16, 8, FilemarksBefore(d, d.position));
+  } else if (form == 8) {  // extended form
+    p.assign(32, 0);
+    p[0] = flags;
+    PutBe(p, 2, 2, 0x1C);
+    PutBe(p, 8, 8, d.position);
+    PutBe(p, 16, 8, d.position);
+    CutTo(reply, GetBe(r.cdb, 7, 2));
+  } else {  // short form
+    p.assign(20, 0);
+    p[0] = flags;
+    PutBe(p, 4, 4, d.position);
+    PutBe(p, 8, 4, d.position);
+  }
+}
+
+// Vendor 10-byte command of the upgrade tapes: 20 ...
+void UpgradeTapeCommand(SimDevice& d, const SimRequest&, SimReply& reply) { NeedTape(d, reply); }
