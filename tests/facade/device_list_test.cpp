@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "device/scsi_int.h"
+#include "facade/scsi_wrapper.h"
+#include "facade/sim_bench.h"
+#include "sim/sim.h"
+
+namespace {
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+SimDeviceConfig Device(const char* node, SimDeviceType type, const char* vendor, const char* product,
+                       int target, char personality = '0') {
+  SimDeviceConfig c;
+  c.node = node;
+  c.type = type;
+  c.vendor = vendor;
+  c.product = product;
+  c.target = target;
+  c.personality = personality;
+  c.serial = std::string("SN") + node[7];
+  return c;
+}
+
+class DeviceList : public SimBenchTest {
+ protected:
+  // A drive of every class the filters tell apart.
+  void AddMixedBench() {
+    using enum SimDeviceType;
+    for (const SimDeviceConfig& c : {
+             Device("/dev/sg0", kTape, "HALCYON", "ULTRIUM-HH6", 0),          // 226
+             Device("/dev/sg1", kChanger, "HALCYON", "LTO LOADER", 1),        // 254
+             Device("/dev/sg2", kDisk, "HALCYON", "BRAMBLE", 2),              // 21
+             Device("/dev/sg3", kDisk, "SEAGATE", "ST3300657SS", 3),          // 22
+             Device("/dev/sg4", kTape, "HALCYON", "ULTRIUM 3", 4, '8'),       // 193
+             Device("/dev/sg5", kTape, "HALCYON", "ULTRIUM 3", 5, '6'),       // 98
+         }) {
+      std::string error;
+      ASSERT_TRUE(Sim().AddDevice(c, &error)) << error;
+    }
+  }
+
+  std::vector<std::string> Listed(ScsiWrapper& wrapper, int32_t count) {
+    std::vector<std::string> files;
+    for (int32_t i = 0; i < count; ++i) {
+      const char* file = wrapper.GetDeviceFilename(i);
+      files.push_back(file != nullptr ? file : "(null)");
+    }
+    return files;
+  }
+};
+
+TEST_F(DeviceList, FiltersByEnvironmentAndEdition) {
+  struct Case {
+    const char* label;
+    const char* hdd;  // null: unset
+    const char* mc;
+    bool dell;
+    bool eng;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"default", nullptr, nullptr, false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
+      {"changers", nullptr, "true", false, false, {"/dev/sg0", "/dev/sg1", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
+      {"disks", "true", nullptr, false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4", "/dev/sg5"}},
+      {"mc judged by its own value", "true", "yes", false, false,
+       {"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4", "/dev/sg5"}},
+      {"values are exact", "TRUE", "1", false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
+      {"dell edition", nullptr, nullptr, true, false, {"/dev/sg4"}},
+      {"dell edition with changers", nullptr, "true", true, false, {"/dev/sg1", "/dev/sg4"}},
+      {"dell edition, engineering", nullptr, nullptr, true, true, {"/dev/sg0", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
+  };
+  AddMixedBench();
+  for (const Case& c : cases) {
+    if (c.hdd) ::setenv("VEXIL_HDD", c.hdd, 1); else ::unsetenv("VEXIL_HDD");
+    if (c.mc) ::setenv("VEXIL_MC", c.mc, 1); else ::unsetenv("VEXIL_MC");
+    ScsiWrapper wrapper;
+    wrapper.SetDellEdition(c.dell);
+    wrapper.SetEngMode(c.eng);
+    CaptureStdout();
+    const int32_t count = wrapper.InitScsiDll(nullptr);
+    GetCapturedStdout();
+    EXPECT_EQ(count, static_cast<int32_t>(c.expected.size())) << c.label;
+    EXPECT_EQ(Listed(wrapper, count), c.expected) << c.label;
+    // Positions past the accepted devices are free.
+    EXPECT_EQ(wrapper.GetDeviceFilename(count), nullptr) << c.label;
+    EXPECT_EQ(wrapper.GetDeviceFilename(-1), nullptr) << c.label;
+  }
+}
+
+TEST_F(DeviceList, GettersRestoreTheSelectionAndSelectionKeepsTheModel) {
+  AddMixedBench();
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  ASSERT_EQ(wrapper.InitScsiDll(nullptr), 4);
+  GetCapturedStdout();
+
+  wrapper.SetDeviceSelected(2);  // /dev/sg4
+  EXPECT_STREQ(SCSI.GetFilename(), "/dev/sg4");
+  EXPECT_STREQ(wrapper.GetModel(), "ULTRIUM 3");
+  EXPECT_EQ(wrapper.GetDeviceSelected(), 2);
+
+  // File name and description have buffers of their own.
+  const char* file = wrapper.GetDeviceFilename(0);
+  const char* description = wrapper.GetDeviceDescription(1);
+  EXPECT_STREQ(file, "/dev/sg0");
+  EXPECT_STREQ(description, "HALCYON BRAMBLE         ");
+  EXPECT_STREQ(wrapper.GetSerialNumber(3), "SN5");
+  EXPECT_STREQ(SCSI.GetFilename(), "/dev/sg4");
+
+  CaptureStdout();
+  wrapper.ListDevices();
+  const std::string listing = GetCapturedStdout();
+  EXPECT_NE(listing.find("\t1) [SN0] [/dev/sg0] [HALCYON ULTRIUM-HH6"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\t4) [SN5] [/dev/sg5] [HALCYON ULTRIUM 3"), std::string::npos) << listing;
+  EXPECT_EQ(listing.substr(listing.size() - 2), "\n\n");
+
+  // The kept drive type is the last device classified.
+  EXPECT_EQ(wrapper.GetDriveTypeCode(), 98);
+}
+
+TEST_F(DeviceList, MissingDeviceFilesAreReported) {
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  EXPECT_EQ(wrapper.InitScsiDll(nullptr), 0);
+  EXPECT_NE(GetCapturedStdout().find("\nNo device files found!"), std::string::npos);
+
+  Sim().AddDefaultBench();
+  CaptureStdout();
+  EXPECT_EQ(wrapper.InitScsiDll("/dev/sg9"), 0);
+  EXPECT_NE(GetCapturedStdout().find("\nRequested device file (/dev/sg9) not found!\n"), std::string::npos);
+  EXPECT_EQ(wrapper.GetDeviceFilename(0), nullptr);
+
+  CaptureStdout();
+  EXPECT_EQ(wrapper.InitScsiDll("/dev/sg2"), 1);
+  GetCapturedStdout();
+  EXPECT_STREQ(wrapper.GetDeviceFilename(0), "/dev/sg2");
+}
+
+}  // namespace
+
+namespace {
+
+// A host without the sg module, which cannot be loaded either.
+class NoSgModule : public SimSystem {
+ public:
+  int Shell(const char* command) override {
+    commands.emplace_back(command);
+    const std::string c = command;
+    if (c == "/sbin/lsmod | grep -q sg" || c == "/sbin/modprobe sg") return 1 << 8;
+    return SimSystem::Shell(command);
+  }
+  std::vector<std::string> commands;
+};
+
+TEST(DeviceListModule, MissingSgModuleIsReportedAndTheScanGoesOn) {
+  auto owned = std::make_unique<NoSgModule>();
+  NoSgModule& sim = *owned;
+  sim.AddDefaultBench();
+  auto previous = InstallSystem(std::move(owned));
+  ::unsetenv("VEXIL_MC");
+  ::unsetenv("VEXIL_HDD");
+
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  const int32_t count = wrapper.InitScsiDll(nullptr);
+  const std::string out = GetCapturedStdout();
+  EXPECT_EQ(sim.commands, (std::vector<std::string>{"/sbin/lsmod | grep -q sg", "/sbin/modprobe sg"}));
+  EXPECT_NE(out.find("\nThe 'sg' kernel module is not loaded, and could not be loaded automatically by Vexil!\n"
+                     "You must either load the 'sg' module as root, or run Vexil as root.\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(count, 2);  // the tape drive and the DAT drive; the changer is filtered
+
+  SCSI.SetDeviceIndex(-1);
+  SCSI.ClearScsiList();
+  InstallSystem(std::move(previous));
+}
+
+}  // namespace
