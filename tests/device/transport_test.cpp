@@ -1,0 +1,304 @@
+// The command path against a virtual drive with injected faults.
+#include <scsi/sg.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device/bench_fixture.h"
+
+namespace {
+
+constexpr const char* kTape = "/dev/sg0";
+const uint8_t kInquiry[6] = {0x12, 0, 0, 0, 0x24, 0};
+const uint8_t kTur[6] = {0, 0, 0, 0, 0, 0};
+
+class Transport : public Bench {
+ protected:
+  void SetUp() override {
+    Bench::SetUp();
+    SelectNode(kTape);
+    sim_->ClearCommands();
+  }
+
+  long Inquire() {
+    uint8_t data[36] = {};
+    return SCSI.SendCdb(kDataIn, kInquiry, 6, "Test", data, sizeof data);
+  }
+
+  int Count(int opcode) const { return sim_->CountCommands(kTape, opcode); }
+
+  std::vector<SimCommand> SentWith(int opcode) const {
+    std::vector<SimCommand> out;
+    for (const SimCommand& c : sim_->Commands())
+      if (c.node == kTape && !c.cdb.empty() && c.cdb[0] == opcode) out.push_back(c);
+    return out;
+  }
+};
+
+TEST_F(Transport, DataInCommandMovesBytesAndProbesReadinessFirst) {
+  uint8_t data[36] = {};
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, kInquiry, 6, "Test", data, sizeof data), 36);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data + 8), 7), "HALCYON");
+  ASSERT_EQ(sim_->Commands().size(), 2u);
+  EXPECT_EQ(sim_->Commands()[0].cdb[0], 0x00);  // TEST UNIT READY first
+  EXPECT_EQ(SCSI.GetByteCount(), 36);
+  EXPECT_STREQ(SCSI.GetLastCdb(), "12 00 00 00 24 00 ");
+}
+
+TEST_F(Transport, ZeroLengthTransferIsSentWith128BytesExceptWriteBuffer) {
+  struct Case {
+    uint8_t opcode;
+    size_t sent;
+  } cases[] = {{0x15, 128}, {0x3B, 0}};
+  for (const Case& c : cases) {
+    sim_->ClearCommands();
+    const uint8_t cdb[6] = {c.opcode, 0x10, 0, 0, 0, 0};
+    SCSI.SendCdb(kDataOut, cdb, 6, "Test", nullptr, 0);
+    const auto sent = SentWith(c.opcode);
+    ASSERT_EQ(sent.size(), 1u) << std::hex << int(c.opcode);
+    EXPECT_EQ(sent[0].data_out.size(), c.sent) << std::hex << int(c.opcode);
+  }
+}
+
+TEST_F(Transport, CheckConditionWithDriverSenseIsDecodedWithoutRequestSense) {
+  SimFault f;
+  f.opcode = 0x12;
+  f.count = 1;
+  f.check = true;
+  f.key = 0x02;
+  f.asc = 0x3A;
+  f.ascq = 0x00;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(Inquire(), -2);
+  EXPECT_EQ(SCSI.GetCheckCondition(), 0x00023A00);
+  EXPECT_EQ(SCSI.GetStatus(), 1);
+  EXPECT_EQ(SCSI.GetDriverStatus(), 8);
+  EXPECT_EQ(Count(0x03), 0);
+  EXPECT_EQ(Count(0x12), 1);  // a check condition is not retried
+  EXPECT_NE(std::string(SCSI.GetScsiErrorBuffer()).find("MEDIUM NOT PRESENT."), std::string::npos);
+  EXPECT_EQ(SCSI.GetSenseSize(), 255);
+}
+
+TEST_F(Transport, CheckConditionWithoutSenseBytesSendsOneRequestSense) {
+  SimFault f;
+  f.opcode = 0x12;
+  f.count = 1;
+  f.check = true;
+  f.key = 0x04;
+  f.asc = 0x44;
+  f.withhold_sense = true;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(Inquire(), -2);
+  EXPECT_EQ(Count(0x03), 1);
+  EXPECT_EQ(SCSI.GetSenseKey(), 4);
+  EXPECT_EQ(SCSI.GetAsc(), 0x44);
+  // The status of the failed command, not of the REQUEST SENSE, is kept.
+  EXPECT_EQ(SCSI.GetStatus(), 1);
+  EXPECT_STREQ(SCSI.GetLastCdb(), "12 00 00 00 24 00 ");
+}
+
+TEST_F(Transport, FailingRequestSenseDoesNotStartAnother) {
+  SimFault f;
+  f.opcode = 0x12;
+  f.count = 1;
+  f.check = true;
+  f.key = 0x04;
+  f.withhold_sense = true;
+  sim_->InjectFault(kTape, f);
+  f.opcode = 0x03;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(Inquire(), -2);
+  EXPECT_EQ(Count(0x03), 1);
+}
+
+TEST_F(Transport, TimeoutIsJudgedOnWholeSecondsAndRetriedOnlyForShortTimeouts) {
+  struct Case {
+    long timeout, delay;
+    long result;
+    int sends;
+  } cases[] = {
+      {5, 4, 36, 1},     // answered in time
+      {5, 5, -1, 3},     // reaching the timeout counts: retried twice
+      {5, 6, -1, 3},     //
+      {120, 130, -1, 1}, // long timeouts are never retried
+      {1, 0, 36, 1},     // within the same second: 1 ms
+  };
+  for (const Case& c : cases) {
+    sim_->ClearFaults();
+    sim_->ClearCommands();
+    SCSI.SetTimeout(c.timeout);
+    SimFault f;
+    f.opcode = 0x12;
+    f.delay_seconds = c.delay;
+    sim_->InjectFault(kTape, f);
+    const double before = sim_->Elapsed();
+    EXPECT_EQ(Inquire(), c.result) << c.timeout << "/" << c.delay;
+    EXPECT_EQ(Count(0x12), c.sends) << c.timeout << "/" << c.delay;
+    EXPECT_EQ(SCSI.TimedOut(), c.result == -1);
+    if (c.result == -1) {
+      EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("Test::SendCdb()::DevIo() - SCSI Command Timeout."),
+                std::string::npos);
+    }
+    EXPECT_GE(sim_->Elapsed() - before, static_cast<double>(c.delay * c.sends));
+  }
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(Transport, RetryProbesReadinessAndKeepsOutgoingData) {
+  SCSI.SetTimeout(5);
+  SimFault f;
+  f.opcode = 0x3B;
+  f.count = 1;
+  f.delay_seconds = 6;
+  sim_->InjectFault(kTape, f);
+  std::vector<uint8_t> image(1000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
+  const uint8_t cdb[10] = {0x3B, 0x02, 0, 0, 0, 0, 0, 0x03, 0xE8, 0};
+  EXPECT_EQ(SCSI.SendCdb(kDataOut, cdb, 10, "Test", image.data(), static_cast<long>(image.size())), 1000);
+  const auto sent = SentWith(0x3B);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].data_out, image);
+  EXPECT_EQ(sent[1].data_out, image);
+  // Between the attempts: one TEST UNIT READY that succeeded.
+  const auto& all = sim_->Commands();
+  ASSERT_GE(all.size(), 3u);
+  EXPECT_EQ(all[all.size() - 2].cdb[0], 0x00);
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(Transport, TestUnitReadyIsNeverRetried) {
+  SCSI.SetTimeout(5);
+  SimFault f;
+  f.opcode = 0x00;
+  f.delay_seconds = 6;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(SCSI.SendCdb(kDataNone, kTur, 6, "Test", nullptr, 0), -1);
+  EXPECT_EQ(Count(0x00), 1);
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(Transport, HostAndDriverStatusErrorsAreTransportErrorsNeverRetried) {
+  struct Case {
+    int host, driver;
+    long result;
+  } cases[] = {
+      {0x01, 0, -5},     // no connect
+      {0x07, 0, -5},     // host error
+      {0, 0x06, -5},     // driver timeout
+      {0, 0x08, 1},      // driver sense alone is no transport error
+  };
+  SCSI.SetTimeout(5);  // retries would be allowed
+  for (const Case& c : cases) {
+    sim_->ClearFaults();
+    sim_->ClearCommands();
+    SimFault f;
+    f.opcode = 0x00;
+    f.host_status = c.host;
+    f.driver_status = c.driver;
+    sim_->InjectFault(kTape, f);
+    EXPECT_EQ(SCSI.SendCdb(kDataNone, kTur, 6, "Test", nullptr, 0), c.result) << c.host << "/" << c.driver;
+    EXPECT_EQ(SCSI.GetHAStatus(), c.host);
+    EXPECT_EQ(SCSI.GetDriverStatus(), c.driver);
+    EXPECT_EQ(Count(0x00), 1);
+  }
+  sim_->ClearFaults();
+  SimFault f;
+  f.opcode = 0x12;
+  f.host_status = 0x07;
+  sim_->InjectFault(kTape, f);
+  sim_->ClearCommands();
+  EXPECT_EQ(Inquire(), -5);
+  EXPECT_EQ(Count(0x12), 1);
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(Transport, FailedIoctlReturnsZeroWithTheReason) {
+  SimFault f;
+  f.opcode = 0x12;
+  f.ioctl_errno = EIO;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(Inquire(), 0);
+  const std::string error = SCSI.GetDevErrorBuffer();
+  EXPECT_NE(error.find("DeviceIoControl - ioctl(SCSI_PASS_THROUGH_DIRECT) - ERROR (5) - DevErrno: 5 - EIO "),
+            std::string::npos)
+      << error;
+}
+
+TEST_F(Transport, NodeThatVanishedFailsWithoutCrashing) {
+  sim_->RemoveDevice(kTape);
+  EXPECT_EQ(Inquire(), 0);
+  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("ENODEV"), std::string::npos);
+  EXPECT_NE(std::string(SCSI.GetErrorBuffer()).find("SYS: "), std::string::npos);
+}
+
+TEST_F(Transport, OpenFailureIsReportedWithTheSystemReason) {
+  // The shim itself: a node we may not open.
+  sim_->SetUnreadable("/dev/sg1", true);
+  EXPECT_EQ(CreateFile("/dev/sg1"), -1);
+  EXPECT_EQ(GetLastError(), EACCES);
+  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("CreateFile - Error Opening /dev/sg1. - ERROR (13) - "
+                                                       "DevErrno: 13 - EACCES "),
+            std::string::npos);
+  // A record whose node is gone cannot open it: -4 and both texts.
+  SCSI.ClearScsiDev();
+  EXPECT_EQ(Inquire(), -4);
+  EXPECT_STREQ(SCSI.GetMessageBuffer(), "Test::SendCdb()::DevIo()::OpenDevice() - Error opening  - ");
+  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("ERROR (2)"), std::string::npos);
+}
+
+TEST_F(Transport, RefusesWhatDoesNotFit) {
+  uint8_t data[16] = {};
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, kInquiry, 6, "Test", data, 300000), -3);
+  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer())
+                .find("Test::SendCdb() - Requested transfer (300000) exceeds maximum capability (262144)."),
+            std::string::npos);
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, kInquiry, 17, "Test", data, 16), -3);
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, nullptr, 6, "Test", data, 16), -3);
+  EXPECT_EQ(Count(0x12), 0);
+  SCSI.SetDeviceIndex(-1);
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, kInquiry, 6, "Test", data, 16), -3);
+  EXPECT_EQ(SCSI.OpenDevice("Test"), -3);
+  EXPECT_EQ(SCSI.GetTimeout(), 300);
+}
+
+TEST_F(Transport, DebugTraceShowsTheCdbAndCutsLongDumps) {
+  SCSI.EnableDebug(true);
+  std::vector<uint8_t> data(600, 0xAB);
+  const uint8_t cdb[10] = {0x3B, 0x02, 0, 0, 0, 0, 0, 0x02, 0x58, 0};
+  ::testing::internal::CaptureStderr();
+  SCSI.SendCdb(kDataOut, cdb, 10, "Test", data.data(), 600);
+  std::string trace = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(trace.find("\n CDB (10) =  0x3b 0x02 0x00"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("\n Data out (600) =\n 0xab"), std::string::npos);
+  EXPECT_NE(trace.find("\n... (truncated)\n"), std::string::npos);
+
+  SCSI.EnableVerbose(true);
+  ::testing::internal::CaptureStderr();
+  SCSI.SendCdb(kDataOut, cdb, 10, "Test", data.data(), 600);
+  trace = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(trace.find("(truncated)"), std::string::npos);
+  SCSI.EnableDebug(false);
+  SCSI.EnableVerbose(false);
+}
+
+TEST_F(Transport, ReservedBufferIsRaisedTo128KiB) {
+  Inquire();
+  int reserved = 0;
+  ASSERT_EQ(Sys().Ioctl(SCSI.Device()->handle, SG_GET_RESERVED_SIZE, &reserved), 0);
+  EXPECT_GE(reserved, 0x20000);
+}
+
+TEST(Shims, UnknownControlCodeIsRefused) {
+  for (unsigned long code : {2ul, 17ul}) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(DeviceIoControl(3, code, nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Unknown dwIoControlCode");
+  }
+  EXPECT_EQ(DeviceIoControl(0, SCSI_IO_PASS_THROUGH, nullptr, 0, nullptr, 0), -1);
+  EXPECT_EQ(DeviceIoControl(5, SCSI_IO_RESCAN_BUS, nullptr, 0, nullptr, 0), 1);
+  EXPECT_EQ(CloseHandle(0), 0);
+}
+
+}  // namespace
