@@ -179,3 +179,19 @@ TEST_F(LastCommand, IsSasReadsTheProtocolOfThePage) {
 }
 
 }  // namespace
+
+namespace {
+
+class FacadeClock : public SimBenchTest {};
+
+TEST_F(FacadeClock, SleepWaitsOnTheSeamsClock) {
+  ScsiWrapper wrapper;
+  const double before = Sim().Elapsed();
+  wrapper.Sleep(90);
+  EXPECT_DOUBLE_EQ(Sim().Elapsed() - before, 90.0);
+  wrapper.Sleep(0);
+  wrapper.Sleep(-3);
+  EXPECT_DOUBLE_EQ(Sim().Elapsed() - before, 90.0);
+}
+
+}  // namespace
