@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Cost of the console's command path on a real kernel. In one VM boot, with
+# scsi_debug answering at once (delay=0), N TEST UNIT READY commands are sent
+#   - as N bare SG_IO ioctls on one open node (the floor, vm/sgio_floor.c),
+#   - through the console's command path (vm_tur_bench.cpp),
+#   - by sg_turs -n N,
+# three rounds each; the best round of each is printed with its ratio to the
+# floor. A benchmark, not a test: it never fails on its figures.
+#
+# Usage: bench/vm_bench.sh [N]      (default 10000)
+# Environment: VEXIL_BUILD (default build-vm), VEXIL_SGVM (folder of
+# run-in-vm.sh, default /work/shared/sgvm).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+n=${1:-10000}
+build=${VEXIL_BUILD:-$root/build-vm}
+sgvm=${VEXIL_SGVM:-/work/shared/sgvm}
+
+"$root/tools/install-deps.sh" --vm >/dev/null
+command -v gcc >/dev/null || { echo "vm_bench: gcc is needed for the floor loop" >&2; exit 1; }
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target vm_tur_bench >/dev/null
+
+work=$(mktemp -d /tmp/vexil-vmbench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/files"
+gcc -static -O2 -Wall -Wextra -o "$work/sgio_floor" "$here/vm/sgio_floor.c"
+cat >"$work/files/bench.sh" <<GUEST
+sg_turs /dev/sg0 >/dev/null 2>&1   # takes the power-on unit attention
+for round in 1 2 3; do
+	sgio_floor /dev/sg0 $n
+	vm_tur_bench /dev/sg0 $n | grep '^vexil '
+	sgio_floor -t sg_turs sg_turs -n $n /dev/sg0 | grep '^sg_turs '
+done
+GUEST
+
+"$sgvm/run-in-vm.sh" --files "$work/files" --bin "$work/sgio_floor" --bin "$build/vm_tur_bench" \
+	--bin "$(command -v sg_turs)" --sdebug "ptype=1 removable=1 dev_size_mb=8 delay=0 inq_vendor=HALCYON inq_product=ULTRIUM-HH6" \
+	-- sh bench.sh >"$work/out"
+
+awk -v n="$n" '
+	$1 == "floor" || $1 == "vexil" { t = $3; if (!($1 in best) || t < best[$1]) best[$1] = t }
+	$1 == "sg_turs" { t = $2; if (!($1 in best) || t < best[$1]) best[$1] = t }
+	END {
+		if (!("floor" in best)) { print "vm_bench: no floor figure"; exit 1 }
+		printf "%d TEST UNIT READY commands on scsi_debug (best of 3 rounds, one VM boot)\n", n
+		split("floor vexil sg_turs", order, " ")
+		for (i = 1; i <= 3; i++) {
+			k = order[i]
+			if (!(k in best)) { printf "  %-8s  no figure\n", k; continue }
+			printf "  %-8s  %8.2f us/command  %5.2fx the floor\n", k, best[k] / n / 1000, best[k] / best["floor"]
+		}
+	}' "$work/out"
