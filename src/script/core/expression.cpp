@@ -2,7 +2,9 @@
 // operands of conditions.
 #include "script/core/expression.h"
 
+#include <array>
 #include <cmath>
+#include <utility>
 
 #include "script/core/variables_codes.h"
 
@@ -74,9 +76,34 @@ int ApplyToDouble(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
   return 0;
 }
 
+// The integer operators on an operand already cut to the destination's
+// width; the caller cuts the result. False for a division or remainder by
+// zero and for ops that are not integer operators.
+inline bool IntegerOp(int32_t op, uint32_t cur, uint32_t sv, uint32_t& r) {
+  switch (op) {
+    case K_ASSIGN_EQUATE: r = sv; return true;
+    case K_ASSIGN_PLUS: r = cur + sv; return true;
+    case K_ASSIGN_MINUS: r = cur - sv; return true;
+    case K_ASSIGN_TIMES: r = cur * sv; return true;
+    case K_ASSIGN_DIVIDE:
+      if (sv == 0) return false;
+      r = cur / sv;
+      return true;
+    case K_ASSIGN_MOD:
+      if (sv == 0) return false;
+      r = cur % sv;
+      return true;
+    case K_ASSIGN_OR: r = cur | sv; return true;
+    case K_ASSIGN_AND: r = cur & sv; return true;
+    case K_ASSIGN_XOR: r = cur ^ sv; return true;
+    case K_ASSIGN_SHL: r = sv >= 32 ? 0 : cur << sv; return true;
+    case K_ASSIGN_SHR: r = sv >= 32 ? 0 : cur >> sv; return true;
+    default: return false;
+  }
+}
+
 int ApplyToInteger(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
   const uint32_t mask = kWidthMask[d.type];
-  const uint32_t cur = d.Unsigned();
   uint32_t r = 0;
   if (op == K_ASSIGN_LOG10) {
     const double x = s.isDouble ? s.d : static_cast<double>(s.u);
@@ -86,30 +113,77 @@ int ApplyToInteger(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
     if (s.isDouble) {
       if (IsIntegerOnly(op) || !TruncateToUnsigned(s.d, sv)) return -1;
     }
-    sv &= mask;  // a wider operand gives only its low bits
-    switch (op) {
-      case K_ASSIGN_EQUATE: r = sv; break;
-      case K_ASSIGN_PLUS: r = cur + sv; break;
-      case K_ASSIGN_MINUS: r = cur - sv; break;
-      case K_ASSIGN_TIMES: r = cur * sv; break;
-      case K_ASSIGN_DIVIDE:
-        if (sv == 0) return -1;
-        r = cur / sv;
-        break;
-      case K_ASSIGN_MOD:
-        if (sv == 0) return -1;
-        r = cur % sv;
-        break;
-      case K_ASSIGN_OR: r = cur | sv; break;
-      case K_ASSIGN_AND: r = cur & sv; break;
-      case K_ASSIGN_XOR: r = cur ^ sv; break;
-      case K_ASSIGN_SHL: r = sv >= 32 ? 0 : cur << sv; break;
-      case K_ASSIGN_SHR: r = sv >= 32 ? 0 : cur >> sv; break;
-      default: return -1;
-    }
+    // A wider operand gives only its low bits.
+    if (!IntegerOp(op, d.Unsigned(), sv & mask, r)) return -1;
   }
   if (!testMode) d.SetUnsigned(r & mask);
   return 0;
+}
+
+// ---- runners: the integer rules above, specialised per destination width,
+// operator and operand kind so that the run does no dispatch of its own ----
+
+template <int Type>
+inline uint32_t Field(const VARI_LL& v) {
+  if constexpr (Type == K_VAR_BYTE) return v.bValue;
+  else if constexpr (Type == K_VAR_WORD) return v.wValue;
+  else return v.lValue;
+}
+
+template <int Type>
+inline void Store(VARI_LL& v, uint32_t x) {
+  if constexpr (Type == K_VAR_BYTE) v.bValue = static_cast<uint8_t>(x);
+  else if constexpr (Type == K_VAR_WORD) v.wValue = static_cast<uint16_t>(x);
+  else v.lValue = x;
+  v.altered = 1;
+}
+
+// Source 0: the constant; 1 to 3: a byte, word or long variable.
+template <int Dest, int Op, int Source>
+int RunInteger(const KCompiledAssign& a, bool testMode) {
+  uint32_t sv;
+  if constexpr (Source == 0) sv = a.constant.u;
+  else sv = Field<Source - 1>(*a.source);
+  uint32_t r;
+  if (!IntegerOp(Op, Field<Dest>(*a.dest), sv & kWidthMask[Dest], r)) return VARIABLE_PROCESSING_ERROR;
+  if (!testMode) Store<Dest>(*a.dest, r & kWidthMask[Dest]);
+  return 0;
+}
+
+constexpr int kIntegerOps = K_ASSIGN_SHL;  // codes 1 to 11; LOG10 goes the general way
+using OpRow = std::array<KAssignRunner, kIntegerOps>;
+
+template <int Dest, int Source, size_t... I>
+constexpr OpRow RunnerRow(std::index_sequence<I...>) {
+  return {&RunInteger<Dest, static_cast<int>(I) + 1, Source>...};
+}
+
+template <int Dest>
+constexpr std::array<OpRow, 4> RunnersFor() {
+  constexpr auto ops = std::make_index_sequence<kIntegerOps>{};
+  return {RunnerRow<Dest, 0>(ops), RunnerRow<Dest, 1>(ops), RunnerRow<Dest, 2>(ops),
+          RunnerRow<Dest, 3>(ops)};
+}
+
+constexpr std::array<std::array<OpRow, 4>, 3> kIntegerRunners = {RunnersFor<K_VAR_BYTE>(),
+                                                                 RunnersFor<K_VAR_WORD>(),
+                                                                 RunnersFor<K_VAR_LONG>()};
+
+int RunNothing(const KCompiledAssign&, bool) { return 0; }
+int RunRefused(const KCompiledAssign&, bool) { return VARIABLE_PROCESSING_ERROR; }
+
+KAssignRunner ChooseRunner(const KCompiledAssign& a) {
+  if (a.opCode == K_ASSIGN_NONE) return &RunNothing;
+  if (a.runRejects || a.dest == nullptr || a.IsLogPage()) return &RunRefused;
+  if (a.dest->IsDouble() || a.opCode < K_ASSIGN_EQUATE || a.opCode > kIntegerOps) return nullptr;
+  int source = 0;
+  if (a.source != nullptr) {
+    if (a.source->IsDouble()) return nullptr;
+    source = a.source->type + 1;
+  } else if (a.constant.isDouble) {
+    return nullptr;
+  }
+  return kIntegerRunners[a.dest->type][source][a.opCode - 1];
 }
 
 }  // namespace
@@ -151,10 +225,11 @@ bool ConvertNumberFor(int32_t destType, std::string_view text, KValue& out) {
   }
 }
 
+namespace {
+
 // name operator operand
-int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
-                      KCompiledAssign& out) {
-  out = KCompiledAssign{};
+int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
+                KCompiledAssign& out) {
   std::string_view rest = statement;
   VARI_LL* d = vars.FindVariable(TakeWord(rest));
   if (d == nullptr) return VARI_UNABLE_TO_PROCESS_VARIABLE;
@@ -206,7 +281,17 @@ int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScri
   return 0;
 }
 
-int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars) {
+}  // namespace
+
+int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
+                      KCompiledAssign& out) {
+  out = KCompiledAssign{};
+  const int code = CompileForm(statement, vars, names, out);
+  if (code == 0) out.runner = ChooseRunner(out);
+  return code;
+}
+
+int ExecuteAssignGeneral(const KCompiledAssign& a, bool testMode) {
   if (a.opCode == K_ASSIGN_NONE) return 0;
   if (a.runRejects || a.dest == nullptr) return VARIABLE_PROCESSING_ERROR;
   KValue s;
@@ -217,7 +302,7 @@ int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars) {
   } else {
     return VARIABLE_PROCESSING_ERROR;  // log page operands are fetched by the engine
   }
-  return ApplyAssign(*a.dest, a.opCode, s, vars.TestMode()) == 0 ? 0 : VARIABLE_PROCESSING_ERROR;
+  return ApplyAssign(*a.dest, a.opCode, s, testMode) == 0 ? 0 : VARIABLE_PROCESSING_ERROR;
 }
 
 // ---- operands of conditions ----

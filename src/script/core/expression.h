@@ -76,6 +76,11 @@ int ApplyAssign(VARI_LL& d, int32_t op, const KValue& s, bool testMode);
 // text is not a number.
 bool ConvertNumberFor(int32_t destType, std::string_view text, KValue& out);
 
+struct KCompiledAssign;
+// Routine the compiler picks for a statement's widths and operator, so the
+// run goes straight to the arithmetic. 0 or VARIABLE_PROCESSING_ERROR.
+using KAssignRunner = int (*)(const KCompiledAssign& a, bool testMode);
+
 // One assignment statement, compiled.
 struct KCompiledAssign {
   int32_t opCode = K_ASSIGN_NONE;
@@ -94,6 +99,8 @@ struct KCompiledAssign {
   std::string pageTag;
   std::string pageParm;
   int32_t pageCode = -1;
+
+  KAssignRunner runner = nullptr;  // null: the general evaluation
 
   bool IsLogPage() const { return opCode != K_ASSIGN_NONE && (typeCode & 0xF0) == 0; }
   // The constant as the fixed-width fields of a statement record keep it.
@@ -115,7 +122,10 @@ int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScri
 // 0 done; VARIABLE_PROCESSING_ERROR (-136) when the operation is refused
 // (see ApplyAssign) or the operand is one the run does not accept. Log page
 // operands are the engine's to fetch: this returns -136 for them.
-int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars);
+int ExecuteAssignGeneral(const KCompiledAssign& a, bool testMode);
+inline int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars) {
+  return a.runner != nullptr ? a.runner(a, vars.TestMode()) : ExecuteAssignGeneral(a, vars.TestMode());
+}
 
 // ---- operands of conditions ----
 
