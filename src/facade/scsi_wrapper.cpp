@@ -64,7 +64,7 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   const long scanned = SCSI.ScanDevices(1, 1, 1, 1, deviceFile);
   if (scanned == -1) {
     if (deviceFile != nullptr) {
-      std::printf("\nRequested device file (%s) not found!\n\n", deviceFile);
+      std::printf("\nRequested device file (%s) not found!\n", deviceFile);
     } else {
       std::printf("\nNo device files found!\n");
     }
