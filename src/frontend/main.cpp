@@ -8,6 +8,10 @@
 #include "sim/sim.h"
 
 int main(int argc, char** argv) {
+  // Line by line even into a pipe (tee, a service log), so the console's
+  // lines keep their order with the shell commands' and an interruption
+  // loses nothing already shown.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   if (const char* v = std::getenv("VEXIL_SIM")) {
     std::string err;
     std::unique_ptr<SimSystem> sim = MakeSimSystem(v, &err);

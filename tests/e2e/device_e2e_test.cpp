@@ -1,0 +1,132 @@
+// Choosing the drive: -f, VEXIL_DEV, the not-found diagnostics, and the
+// trace collection that needs only a drive.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "vexil_process.h"
+
+namespace {
+
+const std::map<std::string, std::string> kSim = {{"VEXIL_SIM", "1"}};
+
+const char kScript[] =
+    "[TEST]\n"
+    "FAMILY ALL\n"
+    "DESCRIPTION Drive-less check\n"
+    "START:\n"
+    "PASS \"script ran\"\n";
+
+TEST(DeviceSelection, ListedNodeIsSelectedByFileOrEnvironment) {
+  ScratchDir dir;
+  dir.Write("Scripts/ok.scs", kScript);
+  for (const bool from_env : {false, true}) {
+    std::map<std::string, std::string> env = kSim;
+    std::vector<std::string> args = {"-s", "ok.scs", "-y"};
+    if (from_env) {
+      env["VEXIL_DEV"] = "/dev/sg0";
+    } else {
+      args.insert(args.begin(), {"-f", "/dev/sg0"});
+    }
+    const ProcessResult r = RunVexil(dir.path(), args, env);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("Selected device = [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Drive family = LTO6_MDLC\n\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("script ran"), std::string::npos) << r.out;
+  }
+}
+
+TEST(DeviceSelection, FileOptionOverridesTheEnvironment) {
+  ScratchDir dir;
+  dir.Write("Scripts/ok.scs", kScript);
+  std::map<std::string, std::string> env = kSim;
+  env["VEXIL_DEV"] = "/dev/sg7";
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg2", "-s", "ok.scs", "-y"}, env);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("] [/dev/sg2] ["), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Drive family = DAT"), std::string::npos) << r.out;
+}
+
+TEST(DeviceSelection, AbsentNodeGivesTheRequestedDeviceDiagnostics) {
+  ScratchDir dir;
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg5", "-s", "ok.scs"}, kSim);
+  EXPECT_EQ(r.status, 254);
+  const char* lines[] = {
+      "!!! Vexil Wizard ERROR - \n\t",
+      "The SCSI device you requested was not found or was not accessible to Vexil!\n"
+      "Possible causes include:\n"
+      "\t1) The device you requested is no longer attached to the system\n"
+      "\t3) The 'sg' kernel module is not loaded\n"
+      "\t4) You do not have write/read access to the device file for your target device (/dev/sg5)\n\n"
+      "\t5) You have hot-plugged a parallel SCSI device but have not added it to the kernel device list\n\n",
+      "\nSCSI devices listed in /proc/scsi/scsi:\n\n",
+      "\nDevices found in /dev/sg*\n\n",
+  };
+  size_t at = 0;
+  for (const char* line : lines) {
+    const size_t found = r.out.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << "\n---\n" << r.out;
+    at = found;
+  }
+  // The virtual system answers the shell commands: its drives are listed.
+  EXPECT_NE(r.out.find("ULTRIUM-HH6", at), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("/dev/sg0", at), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Selected device"), std::string::npos);
+}
+
+TEST(DeviceSelection, NoNodeAtAllGivesTheScanDiagnostics) {
+  ScratchDir dir;
+  dir.Write("empty.bench", "# no devices on this bench\n");
+  const ProcessResult r =
+      RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/empty.bench"}});
+  EXPECT_EQ(r.status, 254) << r.out;
+  const std::string expected =
+      "No SCSI devices found which are accessible to Vexil!\n"
+      "Possible causes include:\n"
+      "\t1) There are no supported devices attached to the system\n"
+      "\t2) The 'sg' kernel module is not loaded\n"
+      "\t3) You do not have write/read access to the /dev/sg* device files for your target devices\n"
+      "\t4) You have hot-plugged a parallel SCSI device but have not added it to the kernel device list\n\n"
+      "\nSCSI devices listed in /proc/scsi/scsi:\n\n";
+  const size_t causes = r.out.find(expected);
+  ASSERT_NE(causes, std::string::npos) << r.out;
+  EXPECT_LT(r.out.find("!!! Vexil Wizard ERROR - "), causes);
+  EXPECT_NE(r.out.find("\nDevices found in /dev/sg*\n\n", causes), std::string::npos) << r.out;
+  // Simulated: the sysfs listing is for real kernels without /proc/scsi/scsi.
+  EXPECT_EQ(r.out.find("SCSI generic devices listed in"), std::string::npos);
+}
+
+TEST(DeviceSelection, ChangerIsListedOnlyWhenAsked) {
+  ScratchDir dir;
+  dir.Write("Scripts/ok.scs", kScript);
+  ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-s", "ok.scs", "-y"}, kSim);
+  EXPECT_EQ(r.status, 254) << r.out;
+  EXPECT_NE(r.out.find("The SCSI device you requested was not found"), std::string::npos);
+
+  std::map<std::string, std::string> env = kSim;
+  env["VEXIL_MC"] = "true";
+  r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-s", "ok.scs", "-y"}, env);
+  EXPECT_EQ(r.status, 255) << r.out;  // selected; no script suits a changer
+  EXPECT_NE(r.out.find("Drive family = Unknown!\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Requested script file is not compatible with selected device\n"), std::string::npos);
+}
+
+TEST(TraceCollection, WritesTheTraceFileWithProgress) {
+  ScratchDir dir;
+  dir.Write("FAData/.keep", "");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-b"}, kSim);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const std::string file = "FAData/TraceBuffer_HU1234567A.svm";
+  EXPECT_NE(r.out.find("Starting the trace collection. Output will be written to " + file + "\n"),
+            std::string::npos)
+      << r.out;
+  const size_t total_at = r.out.find("Total data size = ");
+  ASSERT_NE(total_at, std::string::npos) << r.out;
+  const long total = std::stol(r.out.substr(total_at + 18));
+  EXPECT_GT(total, 0);
+  EXPECT_NE(r.out.find("100.00 % complete\n", total_at), std::string::npos) << r.out;
+  EXPECT_EQ(static_cast<long>(dir.Read(file).size()), total);
+}
+
+}  // namespace

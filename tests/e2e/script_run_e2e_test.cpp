@@ -1,0 +1,183 @@
+// One script named with -s: its run, its exit status, its session log, and
+// the interruptions that end it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "vexil_process.h"
+
+namespace {
+
+const std::map<std::string, std::string> kSim = {{"VEXIL_SIM", "1"}};
+
+std::string Script(const std::string& body) {
+  return "[TEST]\nFAMILY ALL\nDESCRIPTION Drive-less check\nSTART:\n" + body;
+}
+
+ProcessResult RunScript(const ScratchDir& dir, const std::string& name,
+                        const std::map<std::string, std::string>& env = kSim) {
+  return RunVexil(dir.path(), {"-f", "/dev/sg0", "-s", name, "-y"}, env);
+}
+
+TEST(ScriptRun, ExitStatusDecidesTheFailMessageNotTheConsoleStatus) {
+  struct Case {
+    const char* body;
+    bool fail_message;
+  };
+  const Case cases[] = {
+      {"PASS \"all good\"\n", false},  // runs to the end of the list
+      {"PASS \"all good\"\nEXIT 0\nFAIL \"never\"\n", false},
+      {"PASS \"all good\"\nCALL SUB\nFAIL \"never\"\nSUB:\nEXIT 3\n", true},  // EXIT in a routine ends the run
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("Scripts/run.scs", Script(c.body));
+    const ProcessResult r = RunScript(dir, "run.scs");
+    EXPECT_EQ(r.status, 0) << c.body << r.out << r.err;
+    EXPECT_NE(r.out.find("all good"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("never"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\n\nScript completed with a FAIL status!\n\n") != std::string::npos, c.fail_message)
+        << c.body << r.out;
+    EXPECT_NE(r.out.find("Script entered\t\t->run.scs<-"), std::string::npos) << r.out;
+  }
+}
+
+TEST(ScriptRun, ScriptThatDoesNotCompileEndsAt253WithItsReport) {
+  ScratchDir dir;
+  dir.Write("Scripts/broken.scs", "[TEST]\nFAMILY ALL\nDESCRIPTION broken\nSTART:\nJUMP NOWHERE\n");
+  const ProcessResult r = RunScript(dir, "broken.scs");
+  EXPECT_EQ(r.status, 253) << r.out << r.err;
+  const size_t report = r.out.find("Error In Scripts/broken.scs @ Line 5 :");
+  EXPECT_NE(report, std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\nError loading script!\n", report), std::string::npos) << r.out;
+}
+
+TEST(ScriptRun, SelectionFailuresEndAt255) {
+  struct Case {
+    const char* name;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"nothere.scs", "Requested script file not found\n"},
+      {"dat.scs", "Requested script file is not compatible with selected device\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("Scripts/dat.scs", "FAMILY DAT\nDESCRIPTION only DAT drives\nS:\nEXIT 0\n");
+    const ProcessResult r = RunScript(dir, c.name);
+    EXPECT_EQ(r.status, 255) << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
+  }
+  ScratchDir dir;
+  const ProcessResult r = RunScript(dir, "nothere.scs");
+  EXPECT_NE(r.err.find("nothere.scs: No such file or directory"), std::string::npos) << r.err;
+}
+
+TEST(SessionLog, NamePatternAndFirstLines) {
+  ScratchDir dir;
+  dir.Write("Scripts/log.scs", Script("LOG Written by the script\nEXIT 0\n"));
+  const ProcessResult r = RunScript(dir, "log.scs");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::vector<std::string> logs = dir.List("Logs");
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(\d\d_\d\d_\d{4}_\d{6}_HU1234567A_Vexil\.txt)")))
+      << logs[0];
+
+  const std::string text = dir.Read("Logs/" + logs[0]);
+  const std::string t = R"(\[\d\d:\d\d:\d\d\]: )";
+  const std::regex first_lines("\\[Vexil\\]-\\[NORMAL\\]-" + t + "Logfile opened successfully\\.\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Version 6\\.7\\.0\\.0\n\n\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Device Entered:\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "/dev/sg0\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Scriptfile Entered:\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Scripts/log\\.scs\n"
+                               "Written by the script\n");
+  EXPECT_TRUE(std::regex_match(text, first_lines)) << text;
+}
+
+TEST(SessionLog, WithoutAUsableLogsFolderTheScriptStillRuns) {
+  for (const bool as_file : {false, true}) {
+    ScratchDir dir;
+    ::rmdir((dir.path() + "/Logs").c_str());
+    if (as_file) dir.Write("Logs", "not a folder");
+    dir.Write("Scripts/run.scs", Script("PASS \"still ran\"\n"));
+    const ProcessResult r = RunScript(dir, "run.scs");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    const std::string rule(67, '=');
+    EXPECT_NE(r.out.find(rule + "\nVexil Wizard - Unable to open logfile.\n" + rule + "\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("still ran"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Unable to write to log file"), std::string::npos) << r.out;
+  }
+}
+
+TEST(SessionLog, EachRunWritesItsOwnLog) {
+  ScratchDir dir;
+  dir.Write("Scripts/run.scs", Script("EXIT 0\n"));
+  ASSERT_EQ(RunScript(dir, "run.scs").status, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  ASSERT_EQ(RunScript(dir, "run.scs").status, 0);
+  EXPECT_EQ(dir.List("Logs").size(), 2u);
+}
+
+TEST(Signals, InterruptionIsLoggedAndEndsWithItsStatus) {
+  struct Case {
+    int signal;
+    int status;
+    const char* line;
+  };
+  const Case cases[] = {
+      {SIGINT, 246, "The user interrupted the program...exiting!"},
+      {SIGTERM, 245, "The program was terminated...exiting!"},
+      {SIGABRT, 244, "The program was abnormally terminated...exiting!"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("real_clock.bench", "bench default\nclock real\n");
+    dir.Write("Scripts/sleepy.scs", Script("PASS \"going to sleep\"\nSLEEP 30000\nPASS \"woke up\"\n"));
+    VexilProcess process(dir.path(), {"-f", "/dev/sg0", "-s", "sleepy.scs", "-y"},
+                         {{"VEXIL_SIM", dir.path() + "/real_clock.bench"}});
+    ASSERT_TRUE(process.WaitForOutput("going to sleep", 20000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    process.Signal(c.signal);
+    const ProcessResult r = process.Finish(20000);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_EQ(r.out.find("woke up"), std::string::npos);
+
+    const std::vector<std::string> logs = dir.List("Logs");
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string text = dir.Read("Logs/" + logs[0]);
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex(std::string(R"(\[Vexil\]-\[SEVERE\]-\[\d\d:\d\d:\d\d\]: )") + c.line + "\n$")))
+        << text;
+  }
+}
+
+TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"-f", "/dev/sg0", "-c"}, "Command mode (-c) is not available in this build.\n"},
+      {{"-f", "/dev/sg0", "-u", "fw.bin", "-s", "x.scs"}, "Firmware update (-u) is not available in this build.\n"},
+      {{"-f", "/dev/sg0", "-s", "Scripts"}, "The script menu for a folder is not available in this build.\n"},
+      {{"-f", "/dev/sg0"}, "is not available in this build.\n"},
+      {{"-s", "x.scs"}, "is not available in this build.\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+  }
+}
+
+}  // namespace
