@@ -1,0 +1,160 @@
+// The console's device list: the devices the scan found, filtered and
+// renumbered, and the per-position getters.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "device/scsi_int.h"
+#include "device/system.h"
+#include "facade/drive_type.h"
+#include "facade/scsi_wrapper.h"
+
+namespace {
+
+constexpr uint8_t kFreeEntry = 0xFF;
+
+// Copies `text` into a fixed 64-byte field, cut to fit.
+void CopyField(std::array<char, 64>& field, std::string_view text) {
+  const size_t n = std::min(text.size(), field.size() - 1);
+  std::memcpy(field.data(), text.data(), n);
+  field[n] = '\0';
+}
+
+bool EnvIsTrue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::strcmp(value, "true") == 0;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
+  const bool hddFlag = EnvIsTrue("VEXIL_HDD");
+  const bool changerFlag = EnvIsTrue("VEXIL_MC");
+  devList_.clear();
+  selectedPosition_ = -1;
+
+  SCSI.SetAdapterFilter("");
+
+  if (Sys().Shell("/sbin/lsmod | grep -q sg") > 0 && Sys().Shell("/sbin/modprobe sg") > 0) {
+    std::printf("\nThe 'sg' kernel module is not loaded, and could not be loaded automatically by Vexil!\n");
+    std::printf("You must either load the 'sg' module as root, or run Vexil as root.\n");
+  }
+
+  const long scanned = SCSI.ScanDevices(1, 1, 1, 1, deviceFile);
+  if (scanned == -1) {
+    if (deviceFile != nullptr) {
+      std::printf("\nRequested device file (%s) not found!\n", deviceFile);
+    } else {
+      std::printf("\nNo device files found!\n");
+    }
+    return 0;
+  }
+  if (scanned <= 0) return 0;
+
+  devList_.assign(static_cast<size_t>(scanned), kFreeEntry);
+  size_t accepted = 0;
+  for (long i = 0; i < scanned; ++i) {
+    SCSI.SetDeviceIndex(static_cast<int>(i));
+    const uint8_t code = GetDriveType();
+    SCSI.GetScsiSerialNumber();
+    if (AcceptDevice(code, hddFlag, changerFlag)) devList_[accepted++] = static_cast<uint8_t>(i);
+  }
+  return static_cast<int32_t>(accepted);
+}
+
+bool ScsiWrapper::AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const {
+  switch (code) {
+    case kDriveTypeChanger:
+      return changerFlag;
+    case kDriveTypeOther:
+      return false;
+    case kDriveTypeOtherDisk:
+      return hddFlag;
+    default:
+      if (dellEdition_ && engMode_ == 0) return IsDellEditionDriveType(code);
+      return true;
+  }
+}
+
+void ScsiWrapper::UninitScsiDll() {
+  devList_.clear();
+  devList_.shrink_to_fit();
+  selectedPosition_ = -1;
+}
+
+int32_t ScsiWrapper::GetDeviceCount() const {
+  return static_cast<int32_t>(std::ranges::count_if(devList_, [](uint8_t e) { return e != kFreeEntry; }));
+}
+
+void ScsiWrapper::ListDevices() {
+  for (int32_t position = 0; position < GetDeviceCount(); ++position) {
+    const char* serial = GetSerialNumber(position);
+    const char* file = GetDeviceFilename(position);
+    const char* description = GetDeviceDescription(position);
+    std::printf("\t%d) [%s] [%s] [%s]\n", position + 1, serial ? serial : "", file ? file : "",
+                description ? description : "");
+  }
+  std::printf("\n");
+}
+
+int ScsiWrapper::DeviceIndexAt(int32_t position) const {
+  if (position < 0 || static_cast<size_t>(position) >= devList_.size()) return -1;
+  const uint8_t entry = devList_[static_cast<size_t>(position)];
+  return entry == kFreeEntry ? -1 : entry;
+}
+
+const char* ScsiWrapper::CopyFromDevice(int32_t position, const char* (*getter)(),
+                                        std::array<char, 64>& buffer) {
+  const int index = DeviceIndexAt(position);
+  if (index < 0) return nullptr;
+  const int previous = SCSI.GetDeviceIndex();
+  SCSI.SetDeviceIndex(index);
+  const char* text = getter();
+  CopyField(buffer, text != nullptr ? text : "");
+  SCSI.SetDeviceIndex(previous);
+  return buffer.data();
+}
+
+const char* ScsiWrapper::GetDeviceFilename(int32_t position) {
+  return CopyFromDevice(position, [] { return SCSI.GetFilename(); }, nameBuffer_);
+}
+
+const char* ScsiWrapper::GetDeviceDescription(int32_t position) {
+  return CopyFromDevice(position, [] { return SCSI.GetDescription(); }, descriptionBuffer_);
+}
+
+const char* ScsiWrapper::GetSerialNumber(int32_t position) {
+  const int index = DeviceIndexAt(position);
+  if (index < 0) return nullptr;
+  const int previous = SCSI.GetDeviceIndex();
+  SCSI.SetDeviceIndex(index);
+  // The device record's own text: it outlives the selection.
+  const char* serial = SCSI.GetSerialNumber();
+  SCSI.SetDeviceIndex(previous);
+  return serial;
+}
+
+void ScsiWrapper::SetDeviceSelected(int32_t position) {
+  selectedPosition_ = position;
+  model_[0] = '\0';
+  const int index = DeviceIndexAt(position);
+  if (index < 0) return;
+  SCSI.SetDeviceIndex(index);
+  SCSI.LeaveDeviceOpen(true);
+
+  // "HALCYON  ULTRIUM-HH6" gives "ULTRIUM-HH6".
+  const char* description = SCSI.GetDescription();
+  std::string_view text = TrimBlanks(description != nullptr ? description : "");
+  const size_t blank = text.find_first_of(" \t");
+  text = blank == std::string_view::npos ? std::string_view{} : TrimBlanks(text.substr(blank));
+  CopyField(model_, text);
+}
