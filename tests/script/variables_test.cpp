@@ -8,6 +8,7 @@
 #include "script/core/expression.h"
 #include "script/core/variables.h"
 #include "script/core/variables_codes.h"
+#include "script/engine_fixture.h"
 
 namespace {
 
@@ -245,6 +246,90 @@ TEST(VariableValue, SetUnsignedAndSetDoubleFollowTheWidth) {
   EXPECT_EQ(b.bValue, 0xFF);
   EXPECT_FALSE(b.SetDouble(NAN));
   EXPECT_EQ(b.bValue, 0xFF);
+}
+
+}  // namespace
+
+// ---- whole scripts through the engine ----
+
+namespace {
+
+class VariableScriptTest : public EngineTest {};
+
+TEST_F(VariableScriptTest, PlainDeclarationResetsWhenPassedStaticKeepsItsValue) {
+  ASSERT_EQ(LoadAndRun("DESCRIPTION t\n"
+                       "BYTE n = 0\n"
+                       "START:\n"
+                       "BYTE p = 5\n"
+                       "SBYTE s = 5\n"
+                       "XWORD x = 0x0100\n"
+                       "p += 1\n"
+                       "s += 1\n"
+                       "x += 1\n"
+                       "n += 1\n"
+                       "IF n < 3 JUMP START\n"),
+            0);
+  EXPECT_EQ(Value("n"), 3u);
+  EXPECT_EQ(Value("p"), 6u);      // set back to 5 on every pass
+  EXPECT_EQ(Value("s"), 8u);      // declared once
+  EXPECT_EQ(Value("x"), 0x103u);  // X behaves as S
+}
+
+TEST_F(VariableScriptTest, RunTimeFailuresStopTheRun) {
+  const struct {
+    const char* statement;
+    int32_t code;
+  } cases[] = {
+      {"b = 0x12", EXE_UNABLE_TO_PROCESS_VARIABLE},  // compiles, but the run refuses "0x"
+      {"b /= 0", VARIABLE_PROCESSING_ERROR},
+      {"b %= zero", VARIABLE_PROCESSING_ERROR},
+      {"d |= 1", EXE_UNABLE_TO_PROCESS_VARIABLE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.statement);
+    const std::string script = std::string("DESCRIPTION t\nBYTE b = 7\nBYTE zero = 0\nDOUBLE d = 1.0\n") +
+                               "START:\n" + c.statement + "\nb = 9\n";
+    EXPECT_EQ(LoadAndRun(script), 1);
+    EXPECT_EQ(engine.GetErrorCode(), c.code);
+    EXPECT_EQ(Value("b"), 7u);  // stopped before the next statement
+  }
+}
+
+TEST_F(VariableScriptTest, BadAssignmentsAreReportedAtLoad) {
+  const struct {
+    const char* statement;
+    const char* report;
+  } cases[] = {
+      {"b == 1", "VARI_MISSING_OPERATOR"},
+      {"b = nosuch", "VARI_UNABLE_TO_PROCESS_VARIABLE"},
+      {"b+=1", "UNRECOGNIZABLE_LINE"},  // without blanks the first word is no variable
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.statement);
+    std::string out;
+    EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION t\nBYTE b = 7\nSTART:\n") + c.statement + "\n", &out), 10);
+    EXPECT_NE(out.find(c.report), std::string::npos) << out;
+  }
+}
+
+TEST_F(VariableScriptTest, BadDeclarationsAreReportedWithTheirCodes) {
+  std::string out;
+  EXPECT_EQ(LoadAndRun("DESCRIPTION t\n"
+                       "BYTE b = 300\n"
+                       "LONG n = 2147483647\n"
+                       "DOUBLE d = 5\n"
+                       "WORD w =5\n"
+                       "BYTE b2 = 1\n"
+                       "WORD b2 = 1\n"
+                       "#DEFINE K 1.5\n"
+                       "START:\n"
+                       "b2 = 2\n",
+                       &out),
+            10);
+  for (const char* name : {"K_OP_BYTE_INVALID_ASSIGNMENT", "K_OP_LONG_INVALID_ASSIGNMENT",
+                           "K_OP_FLOAT_INVALID_ASSIGNMENT", "K_OP_WORD_INVALID_OPERATOR",
+                           "WORD_DUPLICATE_NAME_DETECTED", "-8000"})
+    EXPECT_NE(out.find(name), std::string::npos) << name << "\n" << out;
 }
 
 }  // namespace
