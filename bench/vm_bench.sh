@@ -20,7 +20,9 @@ sgvm=${VEXIL_SGVM:-/work/shared/sgvm}
 "$root/tools/install-deps.sh" --vm >/dev/null
 command -v gcc >/dev/null || { echo "vm_bench: gcc is needed for the floor loop" >&2; exit 1; }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target vm_tur_bench >/dev/null
+cmake --build "$build" -j2 --target vm_tur_bench >"/tmp/vexil-vmbench-build.log" 2>&1 ||
+	{ tail -n 30 /tmp/vexil-vmbench-build.log; exit 1; }
+tur_bench=$(find "$build" -name vm_tur_bench -type f -perm -u+x | head -n 1)
 
 work=$(mktemp -d /tmp/vexil-vmbench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -35,7 +37,7 @@ for round in 1 2 3; do
 done
 GUEST
 
-"$sgvm/run-in-vm.sh" --files "$work/files" --bin "$work/sgio_floor" --bin "$build/vm_tur_bench" \
+"$sgvm/run-in-vm.sh" --files "$work/files" --bin "$work/sgio_floor" --bin "$tur_bench" \
 	--bin "$(command -v sg_turs)" --sdebug "ptype=1 removable=1 dev_size_mb=8 delay=0 inq_vendor=HALCYON inq_product=ULTRIUM-HH6" \
 	-- sh bench.sh >"$work/out"
 

@@ -9,12 +9,26 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
+#include "device/system.h"
 #include "facade/scsi_wrapper.h"
+#include "sim/sim.h"
 
 int main(int argc, char** argv) {
   const char* node = argc > 1 ? argv[1] : "/dev/sg0";
   const long count = argc > 2 ? std::atol(argv[2]) : 10000;
+  // VEXIL_SIM as for the console: a quick look on a machine without drives.
+  if (const char* setting = std::getenv("VEXIL_SIM")) {
+    std::string error;
+    std::unique_ptr<SimSystem> sim = MakeSimSystem(setting, &error);
+    if (!sim) {
+      std::fprintf(stderr, "vm_tur_bench: %s\n", error.c_str());
+      return 1;
+    }
+    InstallSystem(std::move(sim));
+  }
   ScsiWrapper wrapper;
   if (wrapper.InitScsiDll(node) < 1) {
     std::fprintf(stderr, "vm_tur_bench: no drive at %s\n", node);
