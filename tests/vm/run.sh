@@ -105,15 +105,21 @@ if [ "$rc" = 125 ] && [ "$passed$failed" = 00 ]; then
   tail -n 5 "$work/main.err"
   skip "the VM could not start ($(tail -n 1 "$work/main.err"))"
 fi
-# --proc-scsi rebuilds six modules once (about 30 s) and caches them.
+# --proc-scsi rebuilds six modules once (about 30 s) and caches them. When
+# that cannot be done here (no linux-source package, no compiler), its checks
+# are skipped, and the suite with them.
+proc_skipped=""
 boot proc --proc-scsi
 if [ $? = 125 ]; then
-  failed=$((failed + 1)); failures+=("boot 'proc' could not start")
-  sed 's/^/      | /' "$work/proc.err" | tail -n 20
+  sed 's/^/      | /' "$work/proc.err" | tail -n 10
+  proc_skipped="the /proc/scsi boot could not start ($(tail -n 1 "$work/proc.err"))"
+  echo "  skipped   $proc_skipped"
 fi
 
 echo
 echo "kernel SCSI suite: $passed passed, $failed failed, $pending not yet ($((SECONDS - start)) s)"
 for f in "${failures[@]}"; do echo "  failed:  $f"; done
 for f in "${pendings[@]}"; do echo "  not yet: $f"; done
-[ "$failed" = 0 ]
+[ "$failed" = 0 ] || exit 1
+[ -z "$proc_skipped" ] || skip "$proc_skipped"
+exit 0
