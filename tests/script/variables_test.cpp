@@ -165,6 +165,22 @@ TEST(Define, DeclaresStaticOfSmallestWidth) {
   }
 }
 
+TEST(Define, ConstantsRefuseAssignmentStaticDeclarationsDoNot) {
+  CVariableLL vars;
+  vars.SetTestMode(false);
+  ASSERT_EQ(vars.Define("#DEFINE MAX 0x10"), 0);
+  ASSERT_EQ(vars.Declare(K_VAR_BYTE, K_KIND_S, "SBYTE s = 1"), 0);
+  KCompiledAssign a;
+  EXPECT_EQ(CompileAssignment("MAX = 5", vars, nullptr, a), VARI_UNABLE_TO_PROCESS_VARIABLE);
+  EXPECT_EQ(vars.ProcessVariable("MAX += 1"), -1);
+  EXPECT_EQ(vars.FindVariable("MAX")->bValue, 0x10);
+  EXPECT_TRUE(vars.FindVariable("MAX")->IsStatic());  // still a CASE value
+
+  ASSERT_EQ(CompileAssignment("s += MAX", vars, nullptr, a), 0);
+  EXPECT_EQ(ExecuteAssign(a, vars), 0);
+  EXPECT_EQ(vars.FindVariable("s")->bValue, 0x11);
+}
+
 TEST(Define, DuplicateReportsTheWidthsCode) {
   CVariableLL vars;
   ASSERT_EQ(vars.Declare(K_VAR_BYTE, K_KIND_PLAIN, "BYTE K = 1"), 0);
@@ -303,11 +319,12 @@ TEST_F(VariableScriptTest, BadAssignmentsAreReportedAtLoad) {
       {"b == 1", "VARI_MISSING_OPERATOR"},
       {"b = nosuch", "VARI_UNABLE_TO_PROCESS_VARIABLE"},
       {"b+=1", "UNRECOGNIZABLE_LINE"},  // without blanks the first word is no variable
+      {"K = 1", "VARI_UNABLE_TO_PROCESS_VARIABLE"},  // a #DEFINE constant
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.statement);
     std::string out;
-    EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION t\nBYTE b = 7\nSTART:\n") + c.statement + "\n", &out), 10);
+    EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION t\nBYTE b = 7\n#DEFINE K 1\nSTART:\n") + c.statement + "\n", &out), 10);
     EXPECT_NE(out.find(c.report), std::string::npos) << out;
   }
 }

@@ -236,6 +236,7 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
   out.dest = d;
   out.typeCode = static_cast<uint16_t>(d->type + 1);
   if (rest.empty()) return 0;
+  if (d->defined) return VARI_UNABLE_TO_PROCESS_VARIABLE;  // a #DEFINE constant
 
   size_t length = 0;
   const KAssignOp op = MatchAssignOperator(rest, length);

@@ -113,8 +113,9 @@ struct KCompiledAssign {
 // Compile "name operator operand" whose first word is a declared variable.
 // 0 done; -108 no known operator (or no blank after it); -109 nothing after
 // the operator; -110 log page parameter code that is not a number; -111
-// operand neither number, variable nor declared log page (or the first word
-// is not a variable). An empty rest compiles to K_ASSIGN_NONE.
+// operand neither number, variable nor declared log page, or the first word
+// is not a variable or is a #DEFINE constant. An empty rest compiles to
+// K_ASSIGN_NONE.
 int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
                       KCompiledAssign& out);
 

@@ -238,7 +238,9 @@ int CVariableLL::Define(std::string_view line) {
   static constexpr const char* kKeyword[3] = {"SByte ", "SWord ", "SLong "};
   std::string declaration = kKeyword[type];
   declaration.append(name).append(" = ").append(written);
-  return Declare(type, K_KIND_S, declaration);
+  const int result = Declare(type, K_KIND_S, declaration);
+  if (result == 0) FindVariable(name)->defined = 1;
+  return result;
 }
 
 // ---- text form of the assignment ----
@@ -265,6 +267,7 @@ int CVariableLL::ProcessVariable(std::string_view statement) {
 }
 
 int CVariableLL::Process(int opCode, VARI_LL& d, std::string_view operand) {
+  if (d.defined) return -1;
   operand = Trim(operand);
   KValue s;
   if (ConvertNumberFor(d.type, operand, s)) {

@@ -46,6 +46,9 @@ struct VARI_LL {
   uint8_t bValue = 0;
   uint8_t altered = 0;
   uint8_t kind = K_KIND_PLAIN;
+  // Declared by #DEFINE: a named constant, which assignment statements may
+  // not change (an SBYTE... declaration may be assigned).
+  uint8_t defined = 0;
 
   bool IsDouble() const { return type == K_VAR_DOUBLE; }
   bool IsStatic() const { return kind == K_KIND_S; }
@@ -120,9 +123,9 @@ class CVariableLL : public KText {
   // A value that is not a number at all (a name, "-5") declares the value 0.
   // The caller appends plain declarations to the statement list itself.
   int Declare(int32_t type, uint8_t kind, std::string_view line);
-  // "#DEFINE name value": an S variable of the smallest fitting width.
-  // Failures of the define itself give -8000; a duplicate name gives the
-  // duplicate code of the chosen width.
+  // "#DEFINE name value": an S variable of the smallest fitting width,
+  // marked as a constant. Failures of the define itself give -8000; a
+  // duplicate name gives the duplicate code of the chosen width.
   int Define(std::string_view line);
 
   // ---- text form of the assignment ----
@@ -140,8 +143,8 @@ class CVariableLL : public KText {
   // The operations on a destination with an operand text (a number, converted
   // for the destination's width, or a variable name). 0 done; -1 operation
   // not allowed for these types, or an integer division or remainder by zero,
-  // or a value that cannot be stored; -2 operand neither a number nor a
-  // variable.
+  // or a value that cannot be stored, or a #DEFINE constant as destination;
+  // -2 operand neither a number nor a variable.
   int ProcessEquate(VARI_LL& d, std::string_view operand);
   int ProcessPlusEquals(VARI_LL& d, std::string_view operand);
   int ProcessMinusEquals(VARI_LL& d, std::string_view operand);
