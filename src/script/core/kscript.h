@@ -351,6 +351,7 @@ public:
     int32_t m_GlobalLine = 0;
     int32_t m_TextPosition = 0;
     int32_t m_FileId = 0;
+    const char* m_TextBuffer = nullptr;  // content of the file whose lines phase 1 reads now
     int32_t m_ErrorCode = 0;
     uint8_t m_Mode = 0;          // 0 validation (phase 2), 1 run
     uint8_t m_Repositioned = 0;  // a handler moved the cursor itself

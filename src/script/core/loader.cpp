@@ -63,8 +63,8 @@ int KScript::Phase1(const char* path, bool validate) {
     m_FileStack.DestroyTheTextBufferLinks();
 
     Trail(("Loading: " + std::string(path)).c_str());
-    const char* buffer = nullptr;
-    const int pushed = m_FileStack.PushInclude(path, m_FileId, buffer, 0, 0, validate);
+    m_TextBuffer = nullptr;
+    const int pushed = m_FileStack.PushInclude(path, m_FileId, m_TextBuffer, 0, 0, validate);
     if (pushed != 0) {
         int32_t code = K_PHASE1_FILE_OPEN_ERROR;
         if (pushed == -2) code = K_PHASE1_FILE_UNLOCK_ERROR;
@@ -84,10 +84,10 @@ int KScript::Phase1(const char* path, bool validate) {
     int result = 0;
     bool inBlockComment = false;
     for (;;) {
-        m_TextPosition = m_FileStack.GetTextBufferPosition(buffer);
+        m_TextPosition = m_FileStack.GetTextBufferPosition(m_TextBuffer);
         ++m_LineNumber;
         ++m_GlobalLine;
-        const int length = m_FileStack.GetStringFromTextBuffer(buffer, kLineSize, m_Line);
+        const int length = m_FileStack.GetStringFromTextBuffer(m_TextBuffer, kLineSize, m_Line);
         if (length == -5) {
             // Longer than the line buffer: reported, and reading goes on after it.
             Report(K_PHASE1_LINE_TOO_LONG);
@@ -97,7 +97,7 @@ int KScript::Phase1(const char* path, bool validate) {
         if (length < 0) {
             Trail("Complete...");
             const int popped =
-                m_FileStack.PopInclude(buffer, m_FileId, m_TextPosition, m_LineNumber);
+                m_FileStack.PopInclude(m_TextBuffer, m_FileId, m_TextPosition, m_LineNumber);
             if (popped == 1) {
                 Trail("Phase 1 Completed.");
                 return result;
@@ -192,6 +192,7 @@ int KScript::IncludeHandler(int /*arg*/) {
     if (pushed != 0) return Fail(K_PHASE1_INCLUDE_SEQ_FILE_ERROR);
     Trail(("Loading: " + std::string(m_Line)).c_str());
     m_FileId = fileId;
+    m_TextBuffer = buffer;
     m_TextPosition = 0;
     m_LineNumber = 0;
     return 0;
