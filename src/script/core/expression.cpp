@@ -7,25 +7,9 @@
 #include <utility>
 
 #include "script/core/variables_codes.h"
+#include "script/core/variables_words.h"
 
 namespace {
-
-std::string_view Trim(std::string_view t) {
-  size_t b = 0;
-  size_t e = t.size();
-  while (b < e && KText::IsBlank(t[b])) ++b;
-  while (e > b && KText::IsBlank(t[e - 1])) --e;
-  return t.substr(b, e - b);
-}
-
-std::string_view TakeWord(std::string_view& t) {
-  t = Trim(t);
-  size_t n = 0;
-  while (n < t.size() && !KText::IsBlank(t[n])) ++n;
-  std::string_view word = t.substr(0, n);
-  t = Trim(t.substr(n));
-  return word;
-}
 
 // Operators in the order the run looks for them.
 struct OperatorRow {
@@ -241,7 +225,7 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
   size_t length = 0;
   const KAssignOp op = MatchAssignOperator(rest, length);
   if (op == K_ASSIGN_NONE) return VARI_MISSING_OPERATOR;
-  std::string_view operand = Trim(rest.substr(length));
+  std::string_view operand = TrimBlanks(rest.substr(length));
   if (operand.empty()) return VARI_MISSING_ARGUMENT;
 
   const int numberClass = KText::DetermineNumberType(operand);
@@ -315,10 +299,10 @@ int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KS
   const size_t open = text.find('[');
   const size_t close = text.rfind(']');
   if (open == std::string_view::npos || close == std::string_view::npos || close < open) return -1;
-  if (!Trim(text.substr(close + 1)).empty()) return -1;
-  const KByteArray* array = names != nullptr ? names->FindArray(Trim(text.substr(0, open))) : nullptr;
+  if (!TrimBlanks(text.substr(close + 1)).empty()) return -1;
+  const KByteArray* array = names != nullptr ? names->FindArray(TrimBlanks(text.substr(0, open))) : nullptr;
   if (array == nullptr) return -1;
-  std::string_view index = Trim(text.substr(open + 1, close - open - 1));
+  std::string_view index = TrimBlanks(text.substr(open + 1, close - open - 1));
   if (index.empty()) return K_IF_ARG1_BUFFER_MISSING_INDEX_FIELD;
 
   out = KOperand{};
@@ -339,7 +323,7 @@ int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KS
 
 int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
                    KOperand& out) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   if (text.empty()) return -1;
   out = KOperand{};
   switch (KText::DetermineNumberType(text)) {

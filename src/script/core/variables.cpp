@@ -7,26 +7,9 @@
 
 #include "script/core/expression.h"
 #include "script/core/variables_codes.h"
+#include "script/core/variables_words.h"
 
 namespace {
-
-std::string_view Trim(std::string_view t) {
-  size_t b = 0;
-  size_t e = t.size();
-  while (b < e && KText::IsBlank(t[b])) ++b;
-  while (e > b && KText::IsBlank(t[e - 1])) --e;
-  return t.substr(b, e - b);
-}
-
-// Split off the first word of t (leading blanks skipped); t keeps the rest.
-std::string_view TakeWord(std::string_view& t) {
-  t = Trim(t);
-  size_t n = 0;
-  while (n < t.size() && !KText::IsBlank(t[n])) ++n;
-  std::string_view word = t.substr(0, n);
-  t = Trim(t.substr(n));
-  return word;
-}
 
 // Error codes of each width, indexed by KVarType.
 struct DeclarationCodes {
@@ -177,7 +160,7 @@ int CVariableLL::Declare(int32_t type, uint8_t kind, std::string_view line) {
   std::string_view name = TakeWord(rest);
   if (rest.empty() || rest[0] != '=') return codes.invalidAssignment;
   if (rest.size() < 2 || !IsBlank(rest[1])) return codes.invalidOperator;
-  std::string_view value = Trim(rest.substr(1));
+  std::string_view value = TrimBlanks(rest.substr(1));
 
   const int numberClass = DetermineNumberType(value);
   const bool isNumber = numberClass != K_NUM_NONE;
@@ -261,14 +244,14 @@ int CVariableLL::ProcessVariable(std::string_view statement) {
   size_t length = 0;
   const KAssignOp op = MatchAssignOperator(rest, length);
   if (op == K_ASSIGN_NONE) return -3;
-  std::string_view operand = Trim(rest.substr(length));
+  std::string_view operand = TrimBlanks(rest.substr(length));
   if (operand.empty()) return -2;
   return Process(op, *d, operand);
 }
 
 int CVariableLL::Process(int opCode, VARI_LL& d, std::string_view operand) {
   if (d.defined) return -1;
-  operand = Trim(operand);
+  operand = TrimBlanks(operand);
   KValue s;
   if (ConvertNumberFor(d.type, operand, s)) {
     // numeric operand

@@ -6,22 +6,13 @@
 #include "script/core/ktext.h"
 #include "script/core/variables.h"
 #include "script/core/variables_codes.h"
+#include "script/core/variables_words.h"
 
 namespace {
 
 std::unique_ptr<uint8_t[]> NewStorage(uint32_t size) {
   if (size == 0 || size > KByteArrayMaxSize) return nullptr;
   return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]());
-}
-
-std::string_view TakeWord(std::string_view& t) {
-  size_t b = 0;
-  while (b < t.size() && KText::IsBlank(t[b])) ++b;
-  size_t e = b;
-  while (e < t.size() && !KText::IsBlank(t[e])) ++e;
-  std::string_view word = t.substr(b, e - b);
-  t = t.substr(e);
-  return word;
 }
 
 }  // namespace
