@@ -248,8 +248,16 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
   }
 
   // Log page operand: "TAG->PARM" or "TAG PARM".
-  std::string page(operand);
-  for (size_t p = page.find("->"); p != std::string::npos; p = page.find("->", p)) page.replace(p, 2, " ");
+  std::string page;
+  page.reserve(operand.size());
+  for (size_t i = 0; i < operand.size(); ++i) {
+    if (operand.compare(i, 2, "->") == 0) {
+      page.push_back(' ');
+      ++i;
+    } else {
+      page.push_back(operand[i]);
+    }
+  }
   std::string_view words = page;
   std::string_view tag = TakeWord(words);
   const int32_t code = names != nullptr ? names->LogPageCode(tag) : -1;
