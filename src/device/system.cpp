@@ -41,9 +41,17 @@ class LinuxSystem final : public System {
   }
 };
 
+// The holder is never destroyed: the device layer's process-wide object
+// closes its nodes during static destruction, which may come after any
+// ordinary static here is gone.
 std::unique_ptr<System>& Current() {
-  static std::unique_ptr<System> current = MakeLinuxSystem();
-  return current;
+  union Holder {
+    Holder() : system(MakeLinuxSystem()) {}
+    ~Holder() {}
+    std::unique_ptr<System> system;
+  };
+  static Holder holder;
+  return holder.system;
 }
 
 }  // namespace
