@@ -232,12 +232,15 @@ bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::s
 }
 
 const SimDeviceConfig kDefaultBench[] = {
-    {"/dev/sg0", SimDeviceType::kTape, 0, 0, 0, 0, "HALCYON", "ULTRIUM-HH6", "J5A1", "HU1234567A",
-     true, true, 0, '0', 8, "", "", 30, false},
-    {"/dev/sg1", SimDeviceType::kChanger, 0, 0, 0, 1, "HALCYON", "LTO LOADER", "L102", "HL0987654321",
-     true, false, 0, '0', 8, "", "", 60, false},
-    {"/dev/sg2", SimDeviceType::kTape, 0, 0, 1, 0, "HALCYON", "DAT160", "V10D", "HD16012345",
-     false, false, 0, '0', 8, "", "", 30, false},
+    {.node = "/dev/sg0", .type = SimDeviceType::kTape, .host = 0, .channel = 0, .target = 0, .lun = 0,
+     .vendor = "HALCYON", .product = "ULTRIUM-HH6", .revision = "J5A1", .serial = "HU1234567A",
+     .sas = true, .medium_loaded = true},
+    {.node = "/dev/sg1", .type = SimDeviceType::kChanger, .host = 0, .channel = 0, .target = 0, .lun = 1,
+     .vendor = "HALCYON", .product = "LTO LOADER", .revision = "L102", .serial = "HL0987654321",
+     .sas = true, .medium_loaded = false, .reset_seconds = 60},
+    {.node = "/dev/sg2", .type = SimDeviceType::kTape, .host = 0, .channel = 0, .target = 1, .lun = 0,
+     .vendor = "HALCYON", .product = "DAT160", .revision = "V10D", .serial = "HD16012345",
+     .sas = false, .medium_loaded = false},
 };
 
 }  // namespace

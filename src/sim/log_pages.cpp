@@ -71,6 +71,9 @@ void EventLog(const SimDevice& d, std::vector<uint8_t>& p) {
                                   std::min<size_t>(packet.size(), 255));
     Param(p, code++, 0x01, text);
   }
+  // An empty parameter ends the log, so its last packet text is followed
+  // by a zero byte like every other.
+  Param(p, code, 0x01, {});
 }
 
 void VendorCounters(const SimDevice& d, std::vector<uint8_t>& p) {

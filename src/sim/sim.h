@@ -39,8 +39,8 @@ struct SimDeviceConfig {
   // Firmware download: the revision reported after the reset (empty: keep
   // the old one unless the image names one), the node the device comes back
   // under (empty: the same node) and how long it stays away.
-  std::string next_revision;
-  std::string reappear_node;
+  std::string next_revision{};
+  std::string reappear_node{};
   long reset_seconds = 30;
   // The last download piece fails with a transport error (host status) as
   // some drives do when they restart before the status phase.
@@ -77,7 +77,7 @@ struct SimFault {
 
 // One command as the drive saw it.
 struct SimCommand {
-  std::string node;
+  std::string node{};
   std::vector<uint8_t> cdb;
   std::vector<uint8_t> data_out;
   struct timeval at {};
