@@ -56,10 +56,10 @@ long ScsiInt::ModeSense(int page, const char* caller) {
   std::memset(dataBuffer_, 0, kModeSenseAllocation);
   const long result = DevIo(kModeSenseAllocation, 10, kDataIn, context, true);
   if (result < 0) return result;
-  // The header's length may lie; bytes past the answer read as zeros and
-  // the length never exceeds what we asked for.
+  // The header's length may lie: never take more than the drive sent.
   long length = static_cast<long>(BigEndian(dataBuffer_, 2)) + 2;
-  if (length > kModeSenseAllocation) length = kModeSenseAllocation;
+  const long received = result > 0 ? static_cast<long>(record_->DataTransferLength) : 0;
+  if (length > received) length = received;
   bufferedMode_ = (dataBuffer_[3] >> 4) & 1;
   _SCSI_DEVICE& d = *device_;
   d.modeBuffer.assign(static_cast<size_t>(length) + 1, 0);
