@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/log_file.h"
 #include "frontend/script_list.h"
@@ -33,6 +34,9 @@ void cleanup() {
   g_pScriptlist.reset();
   g_pScsiWrapper.reset();
   m_ScriptObjPtr.reset();
+  // Close the nodes the device layer keeps open now, while the OS seam that
+  // opened them still exists (the device layer itself lives until exit).
+  SCSI.CleanUp();
 }
 
 void ResetConsoleState() {

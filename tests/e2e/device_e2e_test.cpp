@@ -63,15 +63,16 @@ TEST(DeviceSelection, AbsentNodeGivesTheRequestedDeviceDiagnostics) {
       "\nSCSI devices listed in /proc/scsi/scsi:\n\n",
       "\nDevices found in /dev/sg*\n\n",
   };
-  size_t at = 0;
+  std::vector<size_t> at = {0};
   for (const char* line : lines) {
-    const size_t found = r.out.find(line, at);
+    const size_t found = r.out.find(line, at.back());
     ASSERT_NE(found, std::string::npos) << line << "\n---\n" << r.out;
-    at = found;
+    at.push_back(found);
   }
   // The virtual system answers the shell commands: its drives are listed.
-  EXPECT_NE(r.out.find("ULTRIUM-HH6", at), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("/dev/sg0", at), std::string::npos) << r.out;
+  const std::string proc_listing = r.out.substr(at[3], at[4] - at[3]);
+  EXPECT_NE(proc_listing.find("Model: ULTRIUM-HH6"), std::string::npos) << proc_listing;
+  EXPECT_NE(r.out.find("/dev/sg0", at[4]), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("Selected device"), std::string::npos);
 }
 

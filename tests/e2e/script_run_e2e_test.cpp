@@ -84,7 +84,7 @@ TEST(SessionLog, NamePatternAndFirstLines) {
   dir.Write("Scripts/log.scs", Script("LOG Written by the script\nEXIT 0\n"));
   const ProcessResult r = RunScript(dir, "log.scs");
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  const std::vector<std::string> logs = dir.List("Logs");
+  const std::vector<std::string> logs = dir.SessionLogs();
   ASSERT_EQ(logs.size(), 1u);
   EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(\d\d_\d\d_\d{4}_\d{6}_HU1234567A_Vexil\.txt)")))
       << logs[0];
@@ -123,7 +123,7 @@ TEST(SessionLog, EachRunWritesItsOwnLog) {
   ASSERT_EQ(RunScript(dir, "run.scs").status, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(1100));
   ASSERT_EQ(RunScript(dir, "run.scs").status, 0);
-  EXPECT_EQ(dir.List("Logs").size(), 2u);
+  EXPECT_EQ(dir.SessionLogs().size(), 2u);
 }
 
 TEST(Signals, InterruptionIsLoggedAndEndsWithItsStatus) {
@@ -151,7 +151,7 @@ TEST(Signals, InterruptionIsLoggedAndEndsWithItsStatus) {
     EXPECT_EQ(r.status, c.status) << r.out << r.err;
     EXPECT_EQ(r.out.find("woke up"), std::string::npos);
 
-    const std::vector<std::string> logs = dir.List("Logs");
+    const std::vector<std::string> logs = dir.SessionLogs();
     ASSERT_EQ(logs.size(), 1u);
     const std::string text = dir.Read("Logs/" + logs[0]);
     EXPECT_TRUE(std::regex_search(

@@ -55,6 +55,8 @@ class ScratchDir {
   std::string Read(const std::string& name) const;
   // Names of the files in a subfolder, sorted.
   std::vector<std::string> List(const std::string& folder) const;
+  // The session logs under Logs/ (the trail file of the script loader left out).
+  std::vector<std::string> SessionLogs() const;
 
  private:
   std::string path_;

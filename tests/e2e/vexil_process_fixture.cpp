@@ -184,3 +184,11 @@ std::vector<std::string> ScratchDir::List(const std::string& folder) const {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+std::vector<std::string> ScratchDir::SessionLogs() const {
+  std::vector<std::string> logs;
+  for (const std::string& name : List("Logs")) {
+    if (name.size() > 10 && name.compare(name.size() - 10, 10, "_Vexil.txt") == 0) logs.push_back(name);
+  }
+  return logs;
+}
