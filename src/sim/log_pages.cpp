@@ -106,8 +106,8 @@ constexpr SimLogPage kLogPages[] = {
     {0x0D, true, false, true, Temperature},
     {0x2E, true, true, false, TapeAlert},
     {0x2F, true, true, true, InformationalExceptions},
-    {0x42, true, false, false, VendorCounters},
-    {0x43, true, false, false, VendorHours},
+    {0x30, true, false, false, VendorCounters},
+    {0x31, true, false, false, VendorHours},
 };
 
 bool Has(const SimLogPage& page, const SimDevice& d) {
@@ -142,6 +142,7 @@ std::vector<uint8_t> From(const std::vector<uint8_t>& params, uint16_t pointer) 
 }  // namespace
 
 // LOG SENSE: 4D sp pc|page subpage 00 pointer(2) alloc(2) control
+// The page control bits are ignored: every page reports cumulative values.
 void LogSense(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const uint8_t code = r.cdb[2] & 0x3F;
   const uint16_t pointer = static_cast<uint16_t>(GetBe(r.cdb, 5, 2));
