@@ -42,7 +42,7 @@ TEST(SimLogPages, EveryListedPageIsAWellFormedParameterChain) {
         EXPECT_FALSE(Codes(page).empty()) << node << std::hex << int(list.data[i]);
       }
     }
-    EXPECT_EQ(LogSense(*sim, fd, 0x31).Kcq(), 0x052400);
+    EXPECT_EQ(LogSense(*sim, fd, 0x3D).Kcq(), 0x052400);
   }
 }
 
