@@ -102,10 +102,12 @@ long ScsiInt::Initialize(int, const char* devicePath) {
   scanFlag_ = 1;
   ClearScsiList();
   const long adapters = GetUnixAdapters(adapterFilter_, devicePath);
-  if (adapters < 1)
+  if (adapters < 1) {
     deviceCount_ = static_cast<int>(adapters);
-  else
+    Select(-1);
+  } else {
     ListDevices();
+  }
   scanFlag_ = 0;
   return deviceCount_;
 }

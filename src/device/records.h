@@ -32,16 +32,19 @@ inline void CopyText(char (&dst)[N], std::string_view src) {
   dst[n] = '\0';
 }
 
-// Bounded formatting into a fixed-size field (formats are our own constants).
+// Formats one of our own constant formats into a fixed-size field, through
+// CopyText.
 template <size_t N>
 inline void FormatText(char (&dst)[N], const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 template <size_t N>
 inline void FormatText(char (&dst)[N], const char* format, ...) {
+  char text[N + 1];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(dst, N, format, args);
+  const int n = std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
+  CopyText(dst, std::string_view(text, n < 0 ? 0 : strnlen(text, sizeof text)));
 }
 
 // Bounded text length of a field that may be unterminated.

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "device/scsi_int.h"
 #include "device/sense_texts.h"
@@ -196,10 +197,12 @@ const char* ScsiInt::GetScsiErrorBuffer() { return device_ == nullptr ? nullptr 
 const char* ScsiInt::GetErrorBuffer() {
   if (device_ == nullptr) return nullptr;
   _SCSI_DEVICE& d = *device_;
-  TextBuilder b(d.scratch, sizeof d.scratch);
+  char text[sizeof d.scratch];
+  TextBuilder b(text, sizeof text);
   if (d.message[0] != '\0') b.Add("MSG: %s", d.message);
   if (d.devError[0] != '\0') b.Add("%sSYS: %s", b.Used() > 0 ? "\n" : "", d.devError);
   if (d.scsiError[0] != '\0') b.Add("%sSCSI: %s", b.Used() > 0 ? "\n" : "", d.scsiError);
+  CopyText(d.scratch, std::string_view(text, b.Used()));
   return d.scratch;
 }
 

@@ -255,3 +255,19 @@ TEST_F(Discovery, RescanClosesTheNodesItForgets) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Discovery, WithoutTheDataBufferNothingIsListed) {
+  sim_->AddDefaultBench();
+  ScsiInt layer;
+  EXPECT_EQ(layer.DestroyHeap(), 1);
+  EXPECT_EQ(layer.ScanDevices(1, 1, 1, 1, nullptr), 0);
+  layer.SetDeviceIndex(0);
+  EXPECT_STREQ(layer.GetMessageBuffer(), "ListDevices() - MEMORY ALLOCATION ERROR ");
+  EXPECT_EQ(layer.OpenDevice("Test"), -3);
+  EXPECT_EQ(layer.TestUnitReady(), -3);
+  EXPECT_EQ(layer.Inquiry(), -3);
+}
+
+}  // namespace
