@@ -65,7 +65,7 @@ void BenchCommands(const char* label, int count, Send send) {
   int failures = 0;
   for (int i = 0; i < count; ++i) failures += send() ? 0 : 1;
   const double total = Milliseconds(Clock::now() - start);
-  std::printf("%-34s %d commands in %.2f ms: %.2f us per command (%d failed)\n", label, count, total,
+  std::printf("%-38s %d commands in %.2f ms: %.2f us per command (%d failed)\n", label, count, total,
               total * 1000.0 / count, failures);
 }
 

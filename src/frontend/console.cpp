@@ -101,6 +101,7 @@ int VexilMain(int argc, char** argv) {
   showdisclaimer();
 
   const CommandLine line = ParseCommandLine(argc, argv);
+  CopyCut(cmdstring, line.bad_argument.c_str());
   switch (line.outcome) {
     case ParseOutcome::kHelp:
       printhelp();

@@ -160,6 +160,23 @@ TEST(Signals, InterruptionIsLoggedAndEndsWithItsStatus) {
   }
 }
 
+TEST(BundledScripts, RunToTheirPassOnTheVirtualDrives) {
+  for (const char* drive : {"/dev/sg0", "/dev/sg2"}) {
+    for (const char* name : {"Console_Check.scs", "Clock_Check.scs"}) {
+      ScratchDir dir;
+      dir.Write(std::string("Scripts/") + name,
+                ScratchDir().Read(std::string(VEXIL_SOURCE_DIR) + "/Scripts/" + name));
+      const ProcessResult r = RunVexil(dir.path(), {"-f", drive, "-s", name, "-y"}, kSim);
+      EXPECT_EQ(r.status, 0) << name << r.out << r.err;
+      EXPECT_NE(r.out.find("check passed"), std::string::npos) << name << r.out;
+      EXPECT_EQ(r.out.find("FAIL"), std::string::npos) << name << r.out;
+      const std::vector<std::string> logs = dir.SessionLogs();
+      ASSERT_EQ(logs.size(), 1u);
+      EXPECT_NE(dir.Read("Logs/" + logs[0]).find("Scripts/" + std::string(name)), std::string::npos);
+    }
+  }
+}
+
 TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
   struct Case {
     std::vector<std::string> args;
