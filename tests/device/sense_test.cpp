@@ -121,6 +121,25 @@ TEST_F(Sense, DescriptorsWithLyingLengthsStayInBounds) {
   EXPECT_EQ(SCSI.GetSenseKey(), 0);
 }
 
+TEST_F(Sense, NoiseOfAnyLengthDecodesWithinBounds) {
+  uint32_t x = 12345;
+  auto next = [&x] {
+    x = x * 1103515245u + 12345u;
+    return static_cast<uint8_t>(x >> 16);
+  };
+  for (int round = 0; round < 400; ++round) {
+    Bytes s(next() % 40 + (round % 2 ? 0 : 220));
+    for (auto& b : s) b = next();
+    if (!s.empty() && round % 3 == 0) s[0] = 0x72;  // walk the descriptors too
+    Decode(s);
+    char text[64];
+    ScsiInt::FormatSenseMessage(text, sizeof text, s.data(), s.size());
+    EXPECT_LT(std::strlen(text), sizeof text);
+    EXPECT_LE(std::strlen(SCSI.GetScsiErrorBuffer()), 255u);
+    EXPECT_EQ(SCSI.GetSenseKey(), SCSI.GetSenseKey() & 0x0F);
+  }
+}
+
 TEST_F(Sense, AscTexts) {
   struct Case {
     uint8_t asc, ascq;
