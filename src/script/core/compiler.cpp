@@ -131,6 +131,15 @@ void MirrorAssignment(TEXT_LINK& stmt, const KCompiledAssign& form) {
     stmt.operand = form.source;
 }
 
+// An assignment whose widths and operator have a routine of their own.
+TEXT_LINK* RunFastAssignment(KScript& engine, TEXT_LINK* stmt) {
+    const KCompiledAssign& form = static_cast<const AssignData&>(*stmt->data).form;
+    if (form.runner(form, false) == 0) [[likely]]
+        return stmt + 1;
+    engine.m_ErrorCode = KScript::AssignmentErrorCode(form);
+    return nullptr;
+}
+
 }  // namespace
 
 int KScript::CheckVariable(TEXT_LINK& stmt, VARI_LL* var) {
@@ -139,9 +148,22 @@ int KScript::CheckVariable(TEXT_LINK& stmt, VARI_LL* var) {
     if (code != 0) return Fail(code);
     data->form.dest = var;
     MirrorAssignment(stmt, data->form);
+    const KCompiledAssign& form = data->form;
+    if (form.runner != nullptr && !form.runRejects && form.opCode != K_ASSIGN_NONE && !form.IsLogPage())
+        stmt.run = &RunFastAssignment;
     stmt.data = std::move(data);
     stmt.kind = StatementKind::Assignment;
     return 0;
+}
+
+int32_t KScript::AssignmentErrorCode(const KCompiledAssign& form) {
+    // A division or remainder by an integer zero is named as such; any other
+    // refused assignment is the generic run-time failure.
+    if (form.opCode == K_ASSIGN_DIVIDE || form.opCode == K_ASSIGN_MOD) {
+        const KValue s = form.source != nullptr ? ValueOf(*form.source) : form.constant;
+        if (!s.isDouble && s.u == 0 && !form.dest->IsDouble()) return VARIABLE_PROCESSING_ERROR;
+    }
+    return EXE_UNABLE_TO_PROCESS_VARIABLE;
 }
 
 int KScript::DoVariable(TEXT_LINK& stmt) {
@@ -157,13 +179,7 @@ int KScript::DoVariable(TEXT_LINK& stmt) {
         return 0;
     }
     if (ExecuteAssign(form, m_Variables) == 0) return 0;
-    // A division or remainder by an integer zero is named as such; any other
-    // refused assignment is the generic run-time failure.
-    if (form.opCode == K_ASSIGN_DIVIDE || form.opCode == K_ASSIGN_MOD) {
-        const KValue s = form.source != nullptr ? ValueOf(*form.source) : form.constant;
-        if (!s.isDouble && s.u == 0 && !form.dest->IsDouble()) return Fail(VARIABLE_PROCESSING_ERROR);
-    }
-    return Fail(EXE_UNABLE_TO_PROCESS_VARIABLE);
+    return Fail(AssignmentErrorCode(form));
 }
 
 int KScript::CompileBufferAssignment(TEXT_LINK& stmt, KByteArray* buffer) {
@@ -205,8 +221,7 @@ int KScript::CompileBufferAssignment(TEXT_LINK& stmt, KByteArray* buffer) {
 }
 
 int KScript::CheckLogPageLine(TEXT_LINK& stmt) {
-    std::string line(m_Line);
-    for (size_t p; (p = line.find("->")) != std::string::npos;) line.replace(p, 2, " ");
+    std::string line = ArrowsAsBlanks(m_Line);
     std::string tag;
     Store1stWord(line, tag);
     const int32_t page = LogPageCode(tag);
@@ -295,6 +310,7 @@ int KScript::Phase2() {
             Trail("Phase 2 Complete.");
             return 1;
         }
+        stmt->run = &KScript::RunGeneric;
         if (CompileStatement(*stmt) != 0) {
             stmt->kind = StatementKind::Unchecked;
             Report(m_ErrorCode);
@@ -325,6 +341,20 @@ int KScript::Phase2() {
     }
     Trail("Phase 2 Complete.");
     return result;
+}
+
+std::string KScript::ArrowsAsBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '-' && i + 1 < text.size() && text[i + 1] == '>') {
+            out += ' ';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 // ---- phase 3 ----

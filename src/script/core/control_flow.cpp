@@ -1,6 +1,8 @@
 // Control statements: IF, JUMP, CALL, RETURN, ONERROR, ONCANCEL, SLEEP, EXIT,
 // PASS, FAIL, BREAKPOINT. Each compiles its arguments in phase 2 and runs from
 // that compiled form.
+#include <array>
+#include <cmath>
 #include <cstring>
 
 #include "script/core/kscript.h"
@@ -52,9 +54,19 @@ struct IfTerm {
     uint8_t connector;
 };
 
+// A one-term condition on integer variables and whole-number constants is
+// compared in 64-bit integers, exactly as the comparison of 64-bit floats would.
+enum OperandForm : uint8_t { kConstant, kByteVar, kWordVar, kLongVar, kOtherForm };
+
+struct FastTerm {
+    int64_t constant[2] = {0, 0};
+    const VARI_LL* variable[2] = {nullptr, nullptr};
+};
+
 struct IfData : StatementData {
     std::vector<IfTerm> terms;
     IfAction action = IfAction::Jump;
+    FastTerm fast;
 };
 
 bool FindCompare(const std::string& word, Compare& op) {
@@ -105,6 +117,112 @@ std::vector<std::string> SplitWords(const std::string& text) {
         pos = end;
     }
     return words;
+}
+
+// Truth of a compiled condition: 0 and the truth, or the error code of an operand.
+inline int EvaluateIf(const IfData& data, bool& truth) {
+    // Every term is evaluated, in order, so a bad buffer index is always reported.
+    bool anyOrTrue = false;
+    bool anyAndFalse = false;
+    for (const IfTerm& term : data.terms) {
+        double a;
+        double b;
+        if (const int code = ReadOperand(term.left, a); code != 0) [[unlikely]]
+            return code;
+        if (const int code = ReadOperand(term.right, b); code != 0) [[unlikely]]
+            return code;
+        const bool result = Evaluate(term.op, a, b);
+        if (term.connector == CIfLL::OR) anyOrTrue |= result;
+        else anyAndFalse |= !result;
+    }
+    truth = CIfLL::Truth(anyOrTrue, anyAndFalse);
+    return 0;
+}
+
+// IF condition JUMP label, straight from its compiled form.
+TEXT_LINK* RunIfJump(KScript& engine, TEXT_LINK* stmt) {
+    bool truth = false;
+    if (const int code = EvaluateIf(static_cast<const IfData&>(*stmt->data), truth); code != 0) {
+        engine.m_ErrorCode = code;
+        return nullptr;
+    }
+    if (!truth) return stmt + 1;
+    return stmt->target != nullptr ? stmt->target : KScript::RunGeneric(engine, stmt);
+}
+
+template <OperandForm F>
+inline int64_t Read(const FastTerm& t, int side) {
+    if constexpr (F == kConstant) return t.constant[side];
+    if constexpr (F == kByteVar) return t.variable[side]->bValue;
+    if constexpr (F == kWordVar) return t.variable[side]->wValue;
+    if constexpr (F == kLongVar) return t.variable[side]->lValue;
+    return 0;
+}
+
+template <Compare Op>
+inline bool CompareInt(int64_t a, int64_t b) {
+    if constexpr (Op == Compare::EQ) return a == b;
+    if constexpr (Op == Compare::NE) return a != b;
+    if constexpr (Op == Compare::LE) return a <= b;
+    if constexpr (Op == Compare::GE) return a >= b;
+    if constexpr (Op == Compare::LT) return a < b;
+    return a > b;
+}
+
+// IF a op b JUMP label with one integer term.
+template <Compare Op, OperandForm L, OperandForm R>
+TEXT_LINK* RunIfJumpInt(KScript& engine, TEXT_LINK* stmt) {
+    const FastTerm& t = static_cast<const IfData&>(*stmt->data).fast;
+    if (!CompareInt<Op>(Read<L>(t, 0), Read<R>(t, 1))) return stmt + 1;
+    return stmt->target != nullptr ? stmt->target : KScript::RunGeneric(engine, stmt);
+}
+
+using FormRow = std::array<RunFn, 4>;
+template <Compare Op, OperandForm L>
+constexpr FormRow RightForms() {
+    return {&RunIfJumpInt<Op, L, kConstant>, &RunIfJumpInt<Op, L, kByteVar>,
+            &RunIfJumpInt<Op, L, kWordVar>, &RunIfJumpInt<Op, L, kLongVar>};
+}
+template <Compare Op>
+constexpr std::array<FormRow, 4> LeftForms() {
+    return {RightForms<Op, kConstant>(), RightForms<Op, kByteVar>(), RightForms<Op, kWordVar>(),
+            RightForms<Op, kLongVar>()};
+}
+// Indexed by comparison, left form, right form.
+constexpr std::array<std::array<FormRow, 4>, 6> kIntegerIfJumps = {
+    LeftForms<Compare::EQ>(), LeftForms<Compare::NE>(), LeftForms<Compare::LE>(),
+    LeftForms<Compare::GE>(), LeftForms<Compare::LT>(), LeftForms<Compare::GT>()};
+
+// Form of one operand for the integer comparison; kOtherForm when it has none.
+OperandForm FormOf(const KOperand& o, int side, FastTerm& fast) {
+    if (o.kind == KOperandKind::Constant) {
+        if (!(std::trunc(o.constant) == o.constant && std::fabs(o.constant) < 9.0e15)) return kOtherForm;
+        fast.constant[side] = static_cast<int64_t>(o.constant);
+        return kConstant;
+    }
+    if (o.kind != KOperandKind::Variable) return kOtherForm;
+    fast.variable[side] = o.variable;
+    switch (o.variable->type) {
+        case K_VAR_BYTE: return kByteVar;
+        case K_VAR_WORD: return kWordVar;
+        case K_VAR_LONG: return kLongVar;
+        default: return kOtherForm;
+    }
+}
+
+// The run routine for IF ... JUMP: integer one-term form, else the general one.
+RunFn ChooseIfJump(IfData& data) {
+    if (data.terms.size() != 1) return &RunIfJump;
+    const IfTerm& term = data.terms.front();
+    const OperandForm left = FormOf(term.left, 0, data.fast);
+    const OperandForm right = FormOf(term.right, 1, data.fast);
+    if (left == kOtherForm || right == kOtherForm) return &RunIfJump;
+    return kIntegerIfJumps[static_cast<size_t>(term.op)][left][right];
+}
+
+// JUMP label
+TEXT_LINK* RunJump(KScript& engine, TEXT_LINK* stmt) {
+    return stmt->target != nullptr ? stmt->target : KScript::RunGeneric(engine, stmt);
 }
 
 }  // namespace
@@ -162,6 +280,7 @@ int KScript::CompileIf(TEXT_LINK& stmt) {
         }
     }
     if (data->terms.empty()) return Fail(IF_NO_EVALUATIONS_PRESENT);
+    if (data->action == IfAction::Jump) stmt.run = ChooseIfJump(*data);
     stmt.data = std::move(data);
     return 0;
 }
@@ -170,19 +289,9 @@ int KScript::CompileIf(TEXT_LINK& stmt) {
 int KScript::_If(TEXT_LINK& stmt) {
     if (!IsRunMode()) return CompileIf(stmt);
     const IfData& data = static_cast<const IfData&>(*stmt.data);
-    // Every term is evaluated, in order, so a bad buffer index is always reported.
-    bool anyOrTrue = false;
-    bool anyAndFalse = false;
-    for (const IfTerm& term : data.terms) {
-        double a;
-        double b;
-        if (const int code = ReadOperand(term.left, a); code != 0) return Fail(code);
-        if (const int code = ReadOperand(term.right, b); code != 0) return Fail(code);
-        const bool result = Evaluate(term.op, a, b);
-        if (term.connector == CIfLL::OR) anyOrTrue |= result;
-        else anyAndFalse |= !result;
-    }
-    if (!CIfLL::Truth(anyOrTrue, anyAndFalse)) return 0;
+    bool truth = false;
+    if (const int code = EvaluateIf(data, truth); code != 0) return Fail(code);
+    if (!truth) return 0;
     switch (data.action) {
         case IfAction::Jump:
             if (stmt.target == nullptr) return Fail(JUMP_INVALID_VECTOR_ERROR);
@@ -201,6 +310,7 @@ int KScript::_Jump(TEXT_LINK& stmt) {
     if (!IsRunMode()) {
         if (m_Line[0] == '\0') return Fail(JUMP_NO_VALUE_SPECIFIED);
         if (!m_Symbols.SearchForMatch(m_Line)) return Fail(JUMP_UNKNOWN_VECTOR_ERROR);
+        stmt.run = &RunJump;
         return 0;
     }
     if (stmt.target == nullptr) return Fail(JUMP_INVALID_VECTOR_ERROR);

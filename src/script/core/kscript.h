@@ -51,6 +51,13 @@ using StatementHandler = int (KScript::*)(TEXT_LINK& stmt);
 // One phase 1 declaration handler: the line is in m_Line, arg is the handler's row argument.
 using DeclarationHandler = int (KScript::*)(int arg);
 
+// How the run executes one compiled statement: returns the statement to run next
+// (one past the last ends the run), or nullptr when the statement failed (the
+// error code is set). Phase 2 gives every statement KScript::RunGeneric (the
+// handler of its id through the statement table); the busiest statements get a
+// routine specialised for their compiled form.
+using RunFn = TEXT_LINK* (*)(KScript& engine, TEXT_LINK* stmt);
+
 // Base for the compiled form a handler keeps in its statement record.
 struct StatementData {
     virtual ~StatementData() = default;
@@ -91,6 +98,7 @@ struct TEXT_LINK {
     const void* operand = nullptr;  // operand variable
 
     // Run dispatch prepared by phase 2.
+    RunFn run = nullptr;
     StatementKind kind = StatementKind::Unchecked;
     uint16_t argsOffset = 0;                 // where the text after the keyword starts
     SWITCH_LINK* switchLink = nullptr;       // SWITCH/CASE/DEFAULT/BREAK/ENDSWITCH: its switch block
@@ -294,6 +302,14 @@ public:
     virtual void EnterCommandMode();
     // Releases the declaration lists of the device and data statements (buffers, CDBs...).
     void CleanUpDeclarations();
+
+    // The run of one statement through its handler (see RunFn).
+    static TEXT_LINK* RunGeneric(KScript& engine, TEXT_LINK* stmt);
+    // Error code of a failed assignment.
+    static int32_t AssignmentErrorCode(const KCompiledAssign& form);
+
+    // "->" read as a blank (log page references).
+    static std::string ArrowsAsBlanks(std::string_view text);
 
     // ---- phases ----
     int Phase1(const char* path, bool validate);

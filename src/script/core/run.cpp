@@ -17,23 +17,34 @@ int KScript::ExecuteScript() {
     m_Ifs.KillIfs();
 
     std::vector<TEXT_LINK>& statements = m_Text.Links();
-    const size_t count = statements.size();
-    size_t& cursor = m_Text.cursor_;
-    while (!m_Stop) {
-        if (cursor >= count) return 0;
-        TEXT_LINK& stmt = statements[cursor];
-        if (m_StepMode | m_TraceMode) StepPrompt(stmt);
-        if (RunStatement(stmt) != 0) {
+    TEXT_LINK* const end = statements.data() + statements.size();
+    TEXT_LINK* pc = statements.data();
+    while (pc != end) {
+        if (m_StepMode | m_TraceMode) [[unlikely]]
+            StepPrompt(*pc);
+        TEXT_LINK* next = pc->run != nullptr ? pc->run(*this, pc) : RunGeneric(*this, pc);
+        if (next == nullptr) [[unlikely]] {
             m_CallStack.DeleteLinks();
-            ReportAt(m_ErrorCode, stmt);
+            ReportAt(m_ErrorCode, *pc);
             return 1;
         }
-        if (m_Repositioned)
-            m_Repositioned = 0;
-        else
-            ++cursor;
+        pc = next;
     }
+    m_Text.cursor_ = statements.size();
     return 0;
+}
+
+TEXT_LINK* KScript::RunGeneric(KScript& engine, TEXT_LINK* stmt) {
+    TEXT_LINK* const first = engine.m_Text.Links().data();
+    size_t& cursor = engine.m_Text.cursor_;
+    cursor = static_cast<size_t>(stmt - first);
+    if (engine.RunStatement(*stmt) != 0) return nullptr;
+    if (engine.m_Stop) return first + engine.m_Text.Count();
+    if (engine.m_Repositioned) {
+        engine.m_Repositioned = 0;
+        return first + cursor;
+    }
+    return first + cursor + 1;
 }
 
 // One statement in run mode; 0, or 1 with the error code set.
@@ -110,8 +121,7 @@ int KScript::RunBufferFromPage(TEXT_LINK& stmt) {
 
 // TAG command ... (page 7) or TAG code operator value
 int KScript::RunLogPageLine(TEXT_LINK& stmt) {
-    std::string line = stmt.text;
-    for (size_t p; (p = line.find("->")) != std::string::npos;) line.replace(p, 2, " ");
+    std::string line = ArrowsAsBlanks(stmt.text);
     std::string tag;
     Store1stWord(line, tag);
     if (LogPageCode(tag) != 7) {
