@@ -79,6 +79,37 @@ TEST(ScriptRun, SelectionFailuresEndAt255) {
   EXPECT_NE(r.err.find("nothere.scs: No such file or directory"), std::string::npos) << r.err;
 }
 
+TEST(ScriptRun, WithoutYesTheRunWaitsForEnterAndEndOfInputDoesNotHang) {
+  for (const char* input : {"\n", ""}) {
+    ScratchDir dir;
+    dir.Write("Scripts/run.scs", Script("PASS \"after the prompt\"\n"));
+    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-s", "run.scs"}, kSim, input);
+    EXPECT_EQ(r.status, 0) << r.out;
+    const size_t prompt = r.out.find("Press 'Enter' when ready to continue or Ctrl-C to cancel:");
+    ASSERT_NE(prompt, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("after the prompt", prompt), std::string::npos) << r.out;
+  }
+}
+
+TEST(ScriptRun, ValuesThatLookLikeOptionsAreRefusedAtSelection) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"-f", "-s"}, 254, "Vexil: You must specify a valid option!\n"},
+      {{"-f", "/dev/sg0", "-s", "-y"}, 255, "Invalid argument\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
+  }
+}
+
 TEST(SessionLog, NamePatternAndFirstLines) {
   ScratchDir dir;
   dir.Write("Scripts/log.scs", Script("LOG Written by the script\nEXIT 0\n"));
@@ -188,13 +219,22 @@ TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
       {{"-f", "/dev/sg0", "-s", "Scripts"}, "The script menu for a folder is not available in this build.\n"},
       {{"-f", "/dev/sg0"}, "is not available in this build.\n"},
       {{"-s", "x.scs"}, "is not available in this build.\n"},
+      {{"-f", "/dev/sg0", "-p", "commands.txt"}, "Parse mode (-p) is not available in this build.\n"},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
+    dir.Write("commands.txt", "TUR\n");
     const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
   }
+}
+
+TEST(LaterModes, UnreadableParseModeFileIsACommandLineError) {
+  ScratchDir dir;
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "missing.txt"}, kSim);
+  EXPECT_EQ(r.status, 253) << r.out;
+  EXPECT_NE(r.err.find("missing.txt: No such file or directory"), std::string::npos) << r.err;
 }
 
 }  // namespace
