@@ -66,7 +66,9 @@ struct SimFault {
   bool descriptor_sense = false;  // response code 72h instead of 70h
   int sense_length = -1;          // >=0: only that many sense bytes reach the caller
 
-  long delay_seconds = 0;  // the command takes this long (clock moves)
+  // The command takes this long (the clock moves) and then completes; the
+  // request's own timeout is left to the caller to judge.
+  long delay_seconds = 0;
   int host_status = 0;     // transport errors
   int driver_status = 0;
   int ioctl_errno = 0;     // the ioctl itself fails with this errno
