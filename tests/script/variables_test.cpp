@@ -320,6 +320,7 @@ TEST_F(VariableScriptTest, BadAssignmentsAreReportedAtLoad) {
       {"b = nosuch", "VARI_UNABLE_TO_PROCESS_VARIABLE"},
       {"b+=1", "UNRECOGNIZABLE_LINE"},  // without blanks the first word is no variable
       {"K = 1", "VARI_UNABLE_TO_PROCESS_VARIABLE"},  // a #DEFINE constant
+      {"DIMENSION nosuch 16", "K_DIMENSION_INVALID_BUFFER_DETECTED"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.statement);

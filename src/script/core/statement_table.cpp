@@ -29,7 +29,7 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {23, nullptr, kRunsOnText},  // DELTAFILTER
     {24, &KScript::_Description, kRunsOnText},  // DESCRIPTION
     {25, nullptr, kRunsOnText},  // BUSDEVICERESET
-    {26, nullptr, kRunsOnText},  // DIMENSION
+    {26, &KScript::_Dimension, kCompiled},  // DIMENSION
     {27, nullptr, kRunsOnText},  // DUMPLOGPAGE
     {28, &KScript::_EndSwitch, kCompiled},  // ENDSWITCH
     {29, &KScript::_Section, kCompiled},  // [ENGINEERING]
