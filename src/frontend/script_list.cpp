@@ -1,7 +1,6 @@
 #include "frontend/script_list.h"
 
-#include <cctype>
-#include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "frontend/family_names.h"
@@ -11,66 +10,8 @@ namespace {
 
 constexpr size_t kLineLimit = 1023;  // longest head line read
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-void Trim(std::string& text) {
-  size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) ++begin;
-  size_t end = text.size();
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  text = text.substr(begin, end - begin);
-}
-
-void Upper(std::string& text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
 void Blank(std::string& text, const char* characters) {
-  for (char& c : text) {
-    if (std::strchr(characters, c) != nullptr) c = ' ';
-  }
-}
-
-// First word (after leading blanks) and the text after it.
-std::string FirstWord(const std::string& text, std::string* rest) {
-  size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) ++begin;
-  size_t end = begin;
-  while (end < text.size() && !IsBlank(text[end])) ++end;
-  std::string word = text.substr(begin, end - begin);
-  if (rest != nullptr) *rest = text.substr(end);  // text may be *rest itself
-  return word;
-}
-
-// The text is read as the loader's text buffers read it: nothing at all when
-// a byte before the first NUL is not 7-bit text.
-bool IsText(const std::vector<uint8_t>& content) {
-  for (uint8_t byte : content) {
-    if (byte == 0) break;
-    if (byte < 9 || byte > 127) return false;
-  }
-  return true;
-}
-
-// Splits the text (up to its first NUL) into lines without carriage returns.
-// A line too long for the line buffer ends the reading, as it does for the
-// loader.
-std::vector<std::string> Lines(const std::vector<uint8_t>& content) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (uint8_t byte : content) {
-    if (byte == 0) break;
-    if (byte == '\r') continue;
-    if (byte == '\n') {
-      lines.push_back(line);
-      line.clear();
-      continue;
-    }
-    if (line.size() == kLineLimit) return lines;
-    line.push_back(static_cast<char>(byte));
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  for (const char* c = characters; *c != '\0'; ++c) KText::RipReplace(*c, ' ', text);
 }
 
 }  // namespace
@@ -84,10 +25,10 @@ uint32_t FamilyMaskFromWords(const std::string& words) {
   std::string text = words;
   // Commas separate families as well: the compiler accepts "FAMILY LTO, DAT".
   Blank(text, "();/,");
-  Upper(text);
+  KText::CleanLine(text);
+  KText::UpperCase(text);
   uint32_t mask = 0;
-  std::string rest = text;
-  for (std::string word = FirstWord(rest, &rest); !word.empty(); word = FirstWord(rest, &rest)) {
+  for (std::string word; KText::Store1stWord(text, word), !word.empty(); KText::Clear1stWord(text)) {
     bool alias = false;
     for (const FamilyAlias& row : kFamilyAliases) {
       if (word == row.word) {
@@ -118,11 +59,11 @@ void Skerry_Scriptlist::ResetScan() {
   description_.clear();
 }
 
-// One head line, comments already removed and not empty.
+// One head line, comments and leading blanks already removed, not empty.
 void Skerry_Scriptlist::ScanHeadLine(std::string& line, bool* stop) {
-  std::string rest;
-  std::string word = FirstWord(line, &rest);
-  Upper(word);
+  std::string word;
+  Store1stWord(line, word);
+  UpperCase(word);
   if (word == "[TEST]") {
     type_ = 0;
   } else if (word == "[TASK]") {
@@ -130,12 +71,14 @@ void Skerry_Scriptlist::ScanHeadLine(std::string& line, bool* stop) {
   } else if (word == "[ENGINEERING]") {
     engineering_ = 1;
   } else if (word == "FAMILY") {
-    family_mask_ = FamilyMaskFromWords(rest);
+    Clear1stWord(line);
+    family_mask_ = FamilyMaskFromWords(line);
   } else if (word == "DESCRIPTION") {
     Blank(line, "();\"");
-    FirstWord(line, &rest);
-    Trim(rest);
-    description_ = rest;
+    WipeLeft(line);
+    Clear1stWord(line);
+    WipeRight(line);
+    description_ = line;
     *stop = true;
   }
 }
@@ -147,11 +90,15 @@ int Skerry_Scriptlist::FastScanFileForInformation(const char* path) {
   KLockSmith smith;
   const int unlocked = smith.UnlockFileToMemory(path, content);
   if (unlocked < 0 || unlocked >= 2) return -1;
-  if (!IsText(content)) return 0;
+  // A file that is not 7-bit text is not registered and yields no lines.
+  if (content.empty() || SetTextBuffer(content.data(), static_cast<int32_t>(content.size())) != 0) {
+    return 0;
+  }
 
   bool in_block = false;
   bool stop = false;
-  for (std::string& line : Lines(content)) {
+  std::string line;
+  while (!stop && GetStringFromTextBuffer(content.data(), line, kLineLimit) >= 0) {
     if (in_block) {
       if (line.compare(0, 2, "*/") == 0) in_block = false;
       continue;
@@ -160,13 +107,12 @@ int Skerry_Scriptlist::FastScanFileForInformation(const char* path) {
       in_block = true;
       continue;
     }
-    const size_t comment = line.find("//");
-    if (comment != std::string::npos) line.resize(comment);
-    Trim(line);
+    RemoveComments(line);
+    WipeLeft(line);
     if (line.empty()) continue;
     ScanHeadLine(line, &stop);
-    if (stop) break;
   }
+  KillATextBufferLink(content.data());
   return 0;
 }
 

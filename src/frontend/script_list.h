@@ -4,14 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include "script/core/ktext.h"
+
 // Family mask of a script or a drive: one bit per name of FamilyNames.
 constexpr uint32_t kFamilyWizard = 0x80000000u;
 constexpr uint32_t kDefaultScriptFamily = 0xFFu;  // scripts without a FAMILY line
 
-class Skerry_Scriptlist {
+// Reads script heads with the text toolkit's buffer reader, line by line as
+// the script loader reads them.
+class Skerry_Scriptlist : public KText {
  public:
   Skerry_Scriptlist() = default;
-  virtual ~Skerry_Scriptlist() = default;
+  ~Skerry_Scriptlist() override = default;
 
   // Reads the head of a script (locked scripts are unlocked in memory):
   // 0 done, -1 the file cannot be opened or unlocked, -2 no memory.
