@@ -263,6 +263,23 @@ TEST_F(Transport, RefusesWhatDoesNotFit) {
   EXPECT_EQ(SCSI.GetTimeout(), 300);
 }
 
+TEST_F(Transport, LongTextsAreCutAtTheirFields) {
+  const std::string longText(400, 'C');
+  uint8_t data[16] = {};
+  EXPECT_EQ(SCSI.SendCdb(kDataIn, kInquiry, 6, longText.c_str(), data, 300000), -3);
+  EXPECT_EQ(std::string(SCSI.GetDevErrorBuffer()).rfind("CCCC", 0), 0u);
+  EXPECT_LE(std::strlen(SCSI.GetDevErrorBuffer()), 255u);
+  SCSI.SetMessage(longText.c_str(), longText.c_str());
+  EXPECT_EQ(std::strlen(SCSI.GetMessageBuffer()), 255u);
+  SCSI.SystemError(5, longText.c_str());
+  EXPECT_EQ(std::strlen(SCSI.GetDevErrorBuffer()), 255u);
+  SCSI.SetDeviceString(std::string(32, 'X').c_str());  // too long: refused
+  EXPECT_STREQ(SCSI.GetDeviceString(), "ULTRIUM GEN6");
+  const uint8_t cdb16[16] = {0x88, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  SCSI.SetLastCdb(cdb16, 16);
+  EXPECT_STREQ(SCSI.GetLastCdb(), "88 01 02 03 04 05 06 07 08 09 0A 0B 0C ");
+}
+
 TEST_F(Transport, DebugTraceShowsTheCdbAndCutsLongDumps) {
   SCSI.EnableDebug(true);
   std::vector<uint8_t> data(600, 0xAB);
