@@ -96,6 +96,7 @@ int VexilMain(int argc, char** argv) {
   }
   m_ScriptObjPtr->SetScsiWrapper(g_pScsiWrapper.get());
   const char* default_device = std::getenv("VEXIL_DEV");
+  if (default_device != nullptr && default_device[0] == '\0') default_device = nullptr;  // set but empty
 
   showversion();
   showdisclaimer();
@@ -118,9 +119,11 @@ int VexilMain(int argc, char** argv) {
       cleanup();
       return -3;
     case ParseOutcome::kTooLong:
-      std::printf("Vexil: an argument of %s is too long.\n", line.bad_argument.size() > 16
-                                                                ? "the command line"
-                                                                : line.bad_argument.c_str());
+      if (line.bad_argument.empty()) {
+        std::printf("Vexil: an argument is longer than %zu characters.\n", kMaxArgumentLength);
+      } else {
+        std::printf("Vexil: the value of %s is too long.\n", line.bad_argument.c_str());
+      }
       printsyntax(0, nullptr);
       cleanup();
       return -3;

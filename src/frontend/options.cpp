@@ -73,9 +73,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i] != nullptr ? argv[i] : "";
-    if (std::strlen(argument) > kMaxArgumentLength) {
-      return Stop(line, ParseOutcome::kTooLong, argument);
-    }
+    if (std::strlen(argument) > kMaxArgumentLength) return Stop(line, ParseOutcome::kTooLong, "");
     if (std::strcmp(argument, "-help") == 0) return Stop(line, ParseOutcome::kHelp, "");
     if (std::strcmp(argument, "-version") == 0) return Stop(line, ParseOutcome::kVersion, "");
 

@@ -16,7 +16,9 @@ enum class ParseOutcome {
 
 struct CommandLine {
   ParseOutcome outcome = ParseOutcome::kRun;
-  std::string bad_argument;  // the argument that ended the parse, if any
+  // The argument that ended the parse: the unknown argument, the option
+  // whose value is missing or too long; empty for an over-long argument.
+  std::string bad_argument;
 
   bool has_device = false;  // -f
   std::string device;

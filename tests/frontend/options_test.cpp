@@ -105,6 +105,7 @@ TEST(ParseCommandLine, OverlongInputIsRefusedNotCut) {
   const std::string arg1024(1024, 'a');
   const std::string arg1023(1023, 'a');
   EXPECT_EQ(Parse({arg1024}).outcome, ParseOutcome::kTooLong);
+  EXPECT_EQ(Parse({"-f", "/dev/sg0", arg1024}).bad_argument, "");
   EXPECT_EQ(Parse({arg1023}).outcome, ParseOutcome::kUnknown);
 
   // Field limits: 63 characters for a device file, 255 for paths.
@@ -112,6 +113,7 @@ TEST(ParseCommandLine, OverlongInputIsRefusedNotCut) {
   EXPECT_EQ(Parse({"-f", std::string(64, 'd')}).outcome, ParseOutcome::kTooLong);
   EXPECT_EQ(Parse({"-s", std::string(255, 's')}).outcome, ParseOutcome::kRun);
   EXPECT_EQ(Parse({"-s", std::string(256, 's')}).outcome, ParseOutcome::kTooLong);
+  EXPECT_EQ(Parse({"-s", std::string(256, 's')}).bad_argument, "-s");
   EXPECT_EQ(Parse({"-u", std::string(256, 'u')}).outcome, ParseOutcome::kTooLong);
   EXPECT_EQ(Parse({"-t", std::string(256, 't')}).outcome, ParseOutcome::kTooLong);
 }
