@@ -199,7 +199,6 @@ class ScsiInt {
   void ClearTexts();
   void TraceBytes(const char* title, const uint8_t* bytes, int64_t length);
   long ReadinessProbes(int count);
-  bool ProbeAdapter(int index, uint8_t* block, size_t size);
   int FamilyOfSelected(const char* text, const char* revision, bool writeBack);
   long SimpleCommand(const uint8_t* cdb, int cdbLength, const char* caller);
 
