@@ -38,7 +38,8 @@ bool ValidNode(const std::string& node) {
   static const std::string kPrefix = "/dev/sg";
   if (node.compare(0, kPrefix.size(), kPrefix) != 0 || node.size() == kPrefix.size()) return false;
   const std::string number = node.substr(kPrefix.size());
-  if (number.size() > 2 || !std::all_of(number.begin(), number.end(), ::isdigit)) return false;
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (number.size() > 2 || !std::all_of(number.begin(), number.end(), digit)) return false;
   if (number.size() == 2 && number[0] == '0') return false;
   return std::stoi(number) <= 15;
 }
