@@ -6,7 +6,8 @@
 // waits or a command takes time, so long waits cost nothing in tests.
 //
 // Selection at start-up: VEXIL_SIM=1 gives the default bench, any other value
-// names a bench file (see ParseBench below for its line format).
+// names a bench file (its line format is described in bench_file.cpp and in
+// the README).
 #pragma once
 
 #include <sys/time.h>
@@ -103,6 +104,9 @@ class SimSystem : public System {
   void Wait(long seconds, long microseconds) override;
   int SetUid(uid_t uid) override;
   uid_t GetUid() override;
+  // Answers "cat /proc/scsi/scsi", "ls -l /dev/sg*", "/sbin/lsmod | grep -q sg"
+  // and "/sbin/modprobe sg" from the bench; runs nothing else (127). The
+  // status is encoded as system() does: WEXITSTATUS gives the exit code.
   int Shell(const char* command) override;
 
   // Building a bench. AddDevice fails (false, reason in *error) for a bad
