@@ -904,5 +904,6 @@ const ErrorFxRow ErrorFxAdditions[] = {
     {-1002, "Error: K_SWITCH_NESTED_MORE_THAN_10_DEEP"},
     {-1003, "Error: K_SWITCH_WITHOUT_ENDSWITCH"},
     {-1004, "RunTime Error: KRT_BUFFER_ASSIGNMENT_WITHOUT_LOGPAGE_SOURCE"},
+    {-1020, "RunTime Error: End of input at a prompt"},
     {0, nullptr},
 };

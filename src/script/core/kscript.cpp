@@ -38,6 +38,7 @@ void KScript::CleanUp() {
     m_SwitchDepth = 0;
     m_SwitchStack.clear();
     m_CurrentSwitch = nullptr;
+    ResetPresentation();
     CleanUpDeclarations();
 }
 

@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "script/core/color_list.h"
 #include "script/core/error_fx.h"
 #include "script/core/file_stack.h"
 #include "script/core/ktext.h"
@@ -357,6 +358,33 @@ public:
     int _Msg(TEXT_LINK& stmt);
     int _Log(TEXT_LINK& stmt);
     int _Print(TEXT_LINK& stmt);
+    int _Ask(TEXT_LINK& stmt);
+    int _Instruct(TEXT_LINK& stmt);
+    int _AskForText(TEXT_LINK& stmt);
+    int _AskForFile(TEXT_LINK& stmt);  // ASKFORFILE and the other file-name prompts
+    int _AskForNumber(TEXT_LINK& stmt);
+    int _AskForListChoice(TEXT_LINK& stmt);
+    int _LoadBuffer(TEXT_LINK& stmt);
+    int _Time(TEXT_LINK& stmt);
+    int _FormatTime(TEXT_LINK& stmt);
+    int _GetBrand(TEXT_LINK& stmt);
+    int _GetOpMode(TEXT_LINK& stmt);
+    int _GetInstallPath(TEXT_LINK& stmt);
+    int _Verbose(TEXT_LINK& stmt);
+    int _PenColor(TEXT_LINK& stmt);
+    int _SetFontFace(TEXT_LINK& stmt);
+    int _SetFontSize(TEXT_LINK& stmt);
+    int _ShowProgress(TEXT_LINK& stmt);
+    int _NoAction(TEXT_LINK& stmt);  // STARTDOTS, STOPDOTS, SCREAM
+    int ColorHandler(int arg);       // COLOR declaration (phase 1)
+    // Prompt input from m_In. Ask4TextNW stores at most limit characters and a NUL
+    // (destination holds limit + 1 bytes); both return 0, or 1 with the error code
+    // set when the input has ended.
+    int Ask4TextNW(const char* prompt, char* destination, size_t limit);
+    int Ask4NumberNW(const char* prompt, VARI_LL& variable, bool hex);
+    // Palette emptied; pen, font, progress and the prompts' input state back to
+    // their starting values (each load).
+    void ResetPresentation();
 
     // ---- engine state shared with handlers ----
     char m_Line[kLineSize] = {};      // line being worked on
@@ -406,6 +434,21 @@ public:
     CIfLL m_Ifs;
     CSwitchLL m_Switches;
     CFileStackLL m_FileStack;
+
+    // Presentation state: checked and kept, never drawn on a console.
+    K_ColorLL m_Palette;
+    uint8_t m_PenColor[3] = {0, 0, 0};  // red, green, blue
+    uint8_t m_DefaultPenColor[3] = {0, 0, 0};
+    std::string m_FontFace;  // at most kFontFaceSize characters
+    std::string m_DefaultFontFace = "Courier New";
+    int32_t m_FontSize = 10;
+    int32_t m_DefaultFontSize = 10;
+    uint8_t m_ProgressState = 0;
+    uint8_t m_ProgressType = 0;
+    static constexpr size_t kFontFaceSize = 128;
+    // A prompt met the end of its input once (the list choice's cancel path);
+    // the next one that meets it ends the run.
+    bool m_InputEnded = false;
 
 private:
     void SetUpMasterPath();

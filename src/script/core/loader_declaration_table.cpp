@@ -20,7 +20,7 @@ const DeclarationRow DeclarationTable[] = {
     {"SENSEKEYS", nullptr, 0, kDeclLine},
     {"#INCLUDE", &KScript::IncludeHandler, 0, kDeclFatal},
     {"*", &KScript::TriggerHandler, 0, kDeclFatal | kDeclIsStatement},
-    {"COLOR", nullptr, 0, kDeclLine},
+    {"COLOR", &KScript::ColorHandler, 0, kDeclLine},
     {"FILE", nullptr, 0, kDeclLine},
     {"REMARK", nullptr, 0, kDeclUntouched},
     {"FAMILY", &KScript::FamilyHandler, 0, kDeclUntouched},

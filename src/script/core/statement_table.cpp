@@ -5,16 +5,16 @@
 constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {0, nullptr, kRunsOnText},  // not a keyword id
     {1, nullptr, kRunsOnText},  // ANDBUFFER
-    {2, nullptr, kRunsOnText},  // ASK
-    {3, nullptr, kRunsOnText},  // ASKFORFILE
-    {4, nullptr, kRunsOnText},  // ASKFORFADATAFILE
-    {5, nullptr, kRunsOnText},  // ASKFORTRACEFILE
-    {6, nullptr, kRunsOnText},  // ASKFORWNFADATAFILE
-    {7, nullptr, kRunsOnText},  // GETLTOCDUMPFILEA
-    {8, nullptr, kRunsOnText},  // GETLTOCDUMPFILEB
-    {9, nullptr, kRunsOnText},  // ASKFORLISTCHOICE
-    {10, nullptr, kRunsOnText},  // ASKFORNUMBER
-    {11, nullptr, kRunsOnText},  // ASKFORTEXT
+    {2, &KScript::_Ask, kRunsOnText},  // ASK
+    {3, &KScript::_AskForFile, kRunsOnText},  // ASKFORFILE
+    {4, &KScript::_AskForFile, kRunsOnText},  // ASKFORFADATAFILE
+    {5, &KScript::_AskForFile, kRunsOnText},  // ASKFORTRACEFILE
+    {6, &KScript::_AskForFile, kRunsOnText},  // ASKFORWNFADATAFILE
+    {7, &KScript::_AskForFile, kRunsOnText},  // GETLTOCDUMPFILEA
+    {8, &KScript::_AskForFile, kRunsOnText},  // GETLTOCDUMPFILEB
+    {9, &KScript::_AskForListChoice, kRunsOnText},  // ASKFORLISTCHOICE
+    {10, &KScript::_AskForNumber, kRunsOnText},  // ASKFORNUMBER
+    {11, &KScript::_AskForText, kRunsOnText},  // ASKFORTEXT
     {12, nullptr, kRunsOnText},  // ATA
     {13, nullptr, kRunsOnText},  // BAUD: reserved, no handler
     {14, &KScript::_Break, kCompiled},  // BREAK
@@ -37,7 +37,7 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {31, &KScript::_Exit, kCompiled},  // EXIT
     {32, &KScript::_Fail, kRunsOnText},  // FAIL
     {33, nullptr, kRunsOnText},  // FILLBUFFER
-    {34, nullptr, kRunsOnText},  // FORMATTIME
+    {34, &KScript::_FormatTime, kRunsOnText},  // FORMATTIME
     {35, nullptr, kRunsOnText},  // FUP
     {36, nullptr, kRunsOnText},  // FGETS
     {37, nullptr, kRunsOnText},  // FWRITE
@@ -69,25 +69,25 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {63, nullptr, kRunsOnText},  // GETRESIDUAL
     {64, nullptr, kRunsOnText},  // GETLTOCFSC
     {65, nullptr, kRunsOnText},  // GETLTOCFLAG
-    {66, nullptr, kRunsOnText},  // GETOPMODE
-    {67, nullptr, kRunsOnText},  // GETBRAND
-    {68, nullptr, kRunsOnText},  // GETINSTALLPATH
+    {66, &KScript::_GetOpMode, kRunsOnText},  // GETOPMODE
+    {67, &KScript::_GetBrand, kRunsOnText},  // GETBRAND
+    {68, &KScript::_GetInstallPath, kRunsOnText},  // GETINSTALLPATH
     {69, nullptr, kRunsOnText},  // GETTESTTIME
     {70, &KScript::_If, kCompiled},  // IF
     {71, nullptr, kRunsOnText},  // IFNOSENSE
     {72, nullptr, kRunsOnText},  // IFSENSE
     {73, nullptr, kRunsOnText},  // IFTRUE
     {74, nullptr, kRunsOnText},  // INP
-    {75, nullptr, kRunsOnText},  // INSTRUCT
+    {75, &KScript::_Instruct, kRunsOnText},  // INSTRUCT
     {76, &KScript::_Jump, kCompiled},  // JUMP
-    {77, nullptr, kRunsOnText},  // LOADBUFFER
+    {77, &KScript::_LoadBuffer, kRunsOnText},  // LOADBUFFER
     {78, nullptr, kRunsOnText},  // LOADPAGE
     {79, nullptr, kRunsOnText},  // LOADCSVFILE
-    {80, nullptr, kRunsOnText},  // LOG
+    {80, &KScript::_Log, kRunsOnText},  // LOG
     {81, nullptr, kRunsOnText},  // LOGSENSEKEYS
     {82, nullptr, kRunsOnText},  // unused id
     {83, nullptr, kRunsOnText},  // MODCDB
-    {84, nullptr, kRunsOnText},  // MSG
+    {84, &KScript::_Msg, kRunsOnText},  // MSG
     {85, &KScript::_OnCancel, kCompiled},  // ONCANCEL
     {86, &KScript::_OnError, kCompiled},  // ONERROR
     {87, nullptr, kRunsOnText},  // ORBUFFER
@@ -96,13 +96,13 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {90, nullptr, kRunsOnText},  // CLOSEFILE
     {91, &KScript::_Pass, kRunsOnText},  // PASS
     {92, nullptr, kRunsOnText},  // PATTERN9
-    {93, nullptr, kRunsOnText},  // PENCOLOR
+    {93, &KScript::_PenColor, kRunsOnText},  // PENCOLOR
     {94, nullptr, kRunsOnText},  // PEEK
     {95, nullptr, kRunsOnText},  // PEEKW
     {96, nullptr, kRunsOnText},  // PEEKL
     {97, nullptr, kRunsOnText},  // PEEKD
     {98, nullptr, kRunsOnText},  // POKE
-    {99, nullptr, kRunsOnText},  // PRINT
+    {99, &KScript::_Print, kRunsOnText},  // PRINT
     {100, nullptr, kRunsOnText},  // PRINTBUFFER
     {101, nullptr, kRunsOnText},  // PRINTCDB
     {102, nullptr, kRunsOnText},  // PRINTPAGE
@@ -115,24 +115,24 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {109, nullptr, kRunsOnText},  // SCSI
     {110, nullptr, kRunsOnText},  // SERIAL: reserved, no handler
     {111, nullptr, kRunsOnText},  // SETBUFFER
-    {112, nullptr, kRunsOnText},  // SETFONTFACE
-    {113, nullptr, kRunsOnText},  // SETFONTSIZE
+    {112, &KScript::_SetFontFace, kRunsOnText},  // SETFONTFACE
+    {113, &KScript::_SetFontSize, kRunsOnText},  // SETFONTSIZE
     {114, nullptr, kRunsOnText},  // SETPOH
     {115, nullptr, kRunsOnText},  // SETSCSITIMEOUT
-    {116, nullptr, kRunsOnText},  // SHOWPROGRESS
+    {116, &KScript::_ShowProgress, kRunsOnText},  // SHOWPROGRESS
     {117, &KScript::_Sleep, kCompiled},  // SLEEP
     {118, &KScript::_State, kCompiled},  // STATE
-    {119, nullptr, kRunsOnText},  // SCREAM
+    {119, &KScript::_NoAction, kRunsOnText},  // SCREAM
     {120, &KScript::_Switch, kCompiled},  // SWITCH
-    {121, nullptr, kRunsOnText},  // STARTDOTS
-    {122, nullptr, kRunsOnText},  // STOPDOTS
+    {121, &KScript::_NoAction, kRunsOnText},  // STARTDOTS
+    {122, &KScript::_NoAction, kRunsOnText},  // STOPDOTS
     {123, nullptr, kRunsOnText},  // THUMBPRINT
     {124, &KScript::_Section, kCompiled},  // [TASK]
     {125, &KScript::_Section, kCompiled},  // [TEST]
     {126, &KScript::_Section, kCompiled},  // [DIAG]
-    {127, nullptr, kRunsOnText},  // TIME
+    {127, &KScript::_Time, kRunsOnText},  // TIME
     {128, nullptr, kRunsOnText},  // UNLOADCSVFILE
-    {129, nullptr, kRunsOnText},  // VERBOSE
+    {129, &KScript::_Verbose, kRunsOnText},  // VERBOSE
     {130, &KScript::_Version, kRunsOnText},  // VERSION
     {131, nullptr, kRunsOnText},  // WNENCRYPTBUFFER
     {132, nullptr, kRunsOnText},  // WRITE
