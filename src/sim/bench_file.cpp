@@ -243,6 +243,16 @@ const SimDeviceConfig kDefaultBench[] = {
      .sas = false, .medium_loaded = false},
 };
 
+// Devices described without a serial number still need distinct ones, or
+// finding a drive again by its serial would find the wrong one.
+std::string DefaultSerial(const std::string& node) {
+  std::string digits;
+  for (char c : node) {
+    if (c >= '0' && c <= '9') digits.push_back(c);
+  }
+  return "HU" + std::string(digits.size() < 8 ? 8 - digits.size() : 0, '0') + digits;
+}
+
 }  // namespace
 
 void SimSystem::AddDefaultBench() {
@@ -265,6 +275,7 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
     } else if (w[0] == "device" && w.size() >= 2) {
       SimDeviceConfig c;
       c.node = w[1];
+      c.serial = DefaultSerial(w[1]);
       if (ApplyOptions(c, kDeviceKeys, w, &why)) AddDevice(c, &why);
     } else if (w[0] == "fault" && w.size() >= 2) {
       SimFault f;

@@ -36,6 +36,8 @@ user 1000
   EXPECT_FALSE(sim->IsPresent("/dev/sg0"));
   for (const char* node : {"/dev/sg5", "/dev/sg6", "/dev/sg7"}) EXPECT_TRUE(sim->IsPresent(node)) << node;
   EXPECT_EQ(sim->Revision("/dev/sg5"), "B6W1");
+  EXPECT_EQ(sim->Serial("/dev/sg6"), "HU00000006");  // distinct serials when none is given
+  EXPECT_EQ(sim->Serial("/dev/sg7"), "HU00000007");
   EXPECT_FALSE(sim->MediumLoaded("/dev/sg5"));
   EXPECT_EQ(sim->SetUid(0), -1);
   EXPECT_EQ(sim->GetUid(), 1000u);
