@@ -25,6 +25,7 @@
 #include <functional>
 #include <sstream>
 
+#include "sim/default_bench.h"
 #include "sim/sim.h"
 
 namespace {
@@ -231,17 +232,6 @@ bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::s
   return true;
 }
 
-const SimDeviceConfig kDefaultBench[] = {
-    {.node = "/dev/sg0", .type = SimDeviceType::kTape, .host = 0, .channel = 0, .target = 0, .lun = 0,
-     .vendor = "HALCYON", .product = "ULTRIUM-HH6", .revision = "J5A1", .serial = "HU1234567A",
-     .sas = true, .medium_loaded = true},
-    {.node = "/dev/sg1", .type = SimDeviceType::kChanger, .host = 0, .channel = 0, .target = 0, .lun = 1,
-     .vendor = "HALCYON", .product = "LTO LOADER", .revision = "L102", .serial = "HL0987654321",
-     .sas = true, .medium_loaded = false, .reset_seconds = 60},
-    {.node = "/dev/sg2", .type = SimDeviceType::kTape, .host = 0, .channel = 0, .target = 1, .lun = 0,
-     .vendor = "HALCYON", .product = "DAT160", .revision = "V10D", .serial = "HD16012345",
-     .sas = false, .medium_loaded = false},
-};
 
 // Devices described without a serial number still need distinct ones, or
 // finding a drive again by its serial would find the wrong one.
