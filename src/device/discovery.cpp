@@ -50,7 +50,7 @@ const _SCSI_DEVICE& EmptyDevice() {
 
 void ScsiInt::ClearRecord(_SCSI_DEVICE& d) {
   // A record forgets its node; close it so no descriptor leaks.
-  if (d.handle > 0) CloseHandle(d.handle);
+  if (d.handle > 0 && closeNodes_) CloseHandle(d.handle);
   d = EmptyDevice();
   std::vector<uint8_t>().swap(d.modeBuffer);
   std::vector<uint8_t>().swap(d.logBuffer);

@@ -226,6 +226,8 @@ class ScsiInt {
   uint8_t* dataBuffer_ = nullptr;
   std::unique_ptr<uint8_t[]> heapMarker_;
   bool requestingSense_ = false;
+  // Off while the process exits: the OS seam may already be gone then.
+  bool closeNodes_ = true;
 };
 
 extern ScsiInt SCSI;

@@ -74,6 +74,8 @@ ScsiInt::ScsiInt() : devices_(std::make_unique<_SCSI_DEVICE[]>(kMaxDevices)) {
 }
 
 ScsiInt::~ScsiInt() {
+  // The global object outlives the OS seam; the OS closes our nodes at exit.
+  closeNodes_ = false;
   CleanUp();
   DestroyHeap();
 }
