@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     const double seconds = Seconds(Clock::now() - start);
     std::filesystem::current_path(home);
     std::filesystem::remove_all(pattern);
-    if (loaded != 0 || ran != 0) {
+    const VARI_LL* counter = engine.FindVariable("i");
+    if (loaded != 0 || ran != 0 || counter == nullptr || counter->lValue != static_cast<uint32_t>(passes)) {
         std::fprintf(stderr, "the bench script failed (load %d, run %d)\n", loaded, ran);
         return 1;
     }

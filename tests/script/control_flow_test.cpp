@@ -350,3 +350,33 @@ TEST_F(ControlFlowTest, StepModeWithoutInputRunsOn) {
     EXPECT_EQ(engine.GetExitStatus(), 3);
     EXPECT_EQ(out, "4: SLEEP 0\n>>");
 }
+
+TEST_F(ControlFlowTest, LoopOfAssignmentIfAndJumpCountsExactly) {
+    // IF ... JUMP followed by JUMP runs as one step; in trace mode each line still shows.
+    const std::string script =
+        "DESCRIPTION d\nXLONG i = 0\nXWORD w = 0\nSTART:\n%s"
+        "LOOP:\ni += 1\nw += 2\nIF i >= 1000 JUMP DONE\nJUMP LOOP\nDONE:\nIF w == 2000 JUMP OK\nEXIT 1\nOK:\nEXIT 0\n";
+    for (const bool traced : {false, true}) {
+        SCOPED_TRACE(traced);
+        engine.CleanUp();
+        FILE* in = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        std::fputs("t\n", in);
+        std::rewind(in);
+        engine.SetInputStream(in);
+        char text[512];
+        std::snprintf(text, sizeof text, script.c_str(), traced ? "BREAKPOINT\n" : "");
+        std::string out;
+        ASSERT_EQ(LoadAndRun(text, &out), 0);
+        std::fclose(in);
+        EXPECT_EQ(engine.GetExitStatus(), 0);
+        EXPECT_EQ(Value("i"), 1000u);
+        if (traced) {
+            EXPECT_NE(out.find("10: JUMP LOOP\n7: i += 1\n"), std::string::npos);
+            EXPECT_NE(out.find("9: IF i >= 1000 JUMP DONE\n12: IF w == 2000 JUMP OK\n15: EXIT 0\n"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(out, "");
+        }
+    }
+}

@@ -131,15 +131,6 @@ void MirrorAssignment(TEXT_LINK& stmt, const KCompiledAssign& form) {
     stmt.operand = form.source;
 }
 
-// An assignment whose widths and operator have a routine of their own.
-TEXT_LINK* RunFastAssignment(KScript& engine, TEXT_LINK* stmt) {
-    const KCompiledAssign& form = static_cast<const AssignData&>(*stmt->data).form;
-    if (form.runner(form, false) == 0) [[likely]]
-        return stmt + 1;
-    engine.m_ErrorCode = KScript::AssignmentErrorCode(form);
-    return nullptr;
-}
-
 }  // namespace
 
 int KScript::CheckVariable(TEXT_LINK& stmt, VARI_LL* var) {
@@ -150,7 +141,7 @@ int KScript::CheckVariable(TEXT_LINK& stmt, VARI_LL* var) {
     MirrorAssignment(stmt, data->form);
     const KCompiledAssign& form = data->form;
     if (form.runner != nullptr && !form.runRejects && form.opCode != K_ASSIGN_NONE && !form.IsLogPage())
-        stmt.run = &RunFastAssignment;
+        stmt.assign = &form;
     stmt.data = std::move(data);
     stmt.kind = StatementKind::Assignment;
     return 0;
@@ -409,6 +400,7 @@ int KScript::Phase3() {
         UpperCase(upper);
         if (upper != "RETURN") stmt.target = m_Symbols.GetTextPointer(last);
     }
+    PrepareRun();
     Trail("   Vector Linking Complete...");
     Trail("Phase 3 Complete.");
     return 0;

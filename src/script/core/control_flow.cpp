@@ -54,19 +54,9 @@ struct IfTerm {
     uint8_t connector;
 };
 
-// A one-term condition on integer variables and whole-number constants is
-// compared in 64-bit integers, exactly as the comparison of 64-bit floats would.
-enum OperandForm : uint8_t { kConstant, kByteVar, kWordVar, kLongVar, kOtherForm };
-
-struct FastTerm {
-    int64_t constant[2] = {0, 0};
-    const VARI_LL* variable[2] = {nullptr, nullptr};
-};
-
 struct IfData : StatementData {
     std::vector<IfTerm> terms;
     IfAction action = IfAction::Jump;
-    FastTerm fast;
 };
 
 bool FindCompare(const std::string& word, Compare& op) {
@@ -150,74 +140,22 @@ TEXT_LINK* RunIfJump(KScript& engine, TEXT_LINK* stmt) {
     return stmt->target != nullptr ? stmt->target : KScript::RunGeneric(engine, stmt);
 }
 
-template <OperandForm F>
-inline int64_t Read(const FastTerm& t, int side) {
-    if constexpr (F == kConstant) return t.constant[side];
-    if constexpr (F == kByteVar) return t.variable[side]->bValue;
-    if constexpr (F == kWordVar) return t.variable[side]->wValue;
-    if constexpr (F == kLongVar) return t.variable[side]->lValue;
-    return 0;
-}
-
-template <Compare Op>
-inline bool CompareInt(int64_t a, int64_t b) {
-    if constexpr (Op == Compare::EQ) return a == b;
-    if constexpr (Op == Compare::NE) return a != b;
-    if constexpr (Op == Compare::LE) return a <= b;
-    if constexpr (Op == Compare::GE) return a >= b;
-    if constexpr (Op == Compare::LT) return a < b;
-    return a > b;
-}
-
-// IF a op b JUMP label with one integer term.
-template <Compare Op, OperandForm L, OperandForm R>
-TEXT_LINK* RunIfJumpInt(KScript& engine, TEXT_LINK* stmt) {
-    const FastTerm& t = static_cast<const IfData&>(*stmt->data).fast;
-    if (!CompareInt<Op>(Read<L>(t, 0), Read<R>(t, 1))) return stmt + 1;
-    return stmt->target != nullptr ? stmt->target : KScript::RunGeneric(engine, stmt);
-}
-
-using FormRow = std::array<RunFn, 4>;
-template <Compare Op, OperandForm L>
-constexpr FormRow RightForms() {
-    return {&RunIfJumpInt<Op, L, kConstant>, &RunIfJumpInt<Op, L, kByteVar>,
-            &RunIfJumpInt<Op, L, kWordVar>, &RunIfJumpInt<Op, L, kLongVar>};
-}
-template <Compare Op>
-constexpr std::array<FormRow, 4> LeftForms() {
-    return {RightForms<Op, kConstant>(), RightForms<Op, kByteVar>(), RightForms<Op, kWordVar>(),
-            RightForms<Op, kLongVar>()};
-}
-// Indexed by comparison, left form, right form.
-constexpr std::array<std::array<FormRow, 4>, 6> kIntegerIfJumps = {
-    LeftForms<Compare::EQ>(), LeftForms<Compare::NE>(), LeftForms<Compare::LE>(),
-    LeftForms<Compare::GE>(), LeftForms<Compare::LT>(), LeftForms<Compare::GT>()};
-
-// Form of one operand for the integer comparison; kOtherForm when it has none.
-OperandForm FormOf(const KOperand& o, int side, FastTerm& fast) {
+// Form of one operand for the integer comparison; false when it has none.
+bool FormOf(const KOperand& o, int side, FastCompare& fast) {
     if (o.kind == KOperandKind::Constant) {
-        if (!(std::trunc(o.constant) == o.constant && std::fabs(o.constant) < 9.0e15)) return kOtherForm;
+        if (!(std::trunc(o.constant) == o.constant && std::fabs(o.constant) < 9.0e15)) return false;
         fast.constant[side] = static_cast<int64_t>(o.constant);
-        return kConstant;
+        fast.form[side] = FastCompare::kConstant;
+        return true;
     }
-    if (o.kind != KOperandKind::Variable) return kOtherForm;
+    if (o.kind != KOperandKind::Variable) return false;
     fast.variable[side] = o.variable;
     switch (o.variable->type) {
-        case K_VAR_BYTE: return kByteVar;
-        case K_VAR_WORD: return kWordVar;
-        case K_VAR_LONG: return kLongVar;
-        default: return kOtherForm;
+        case K_VAR_BYTE: fast.form[side] = FastCompare::kByte; return true;
+        case K_VAR_WORD: fast.form[side] = FastCompare::kWord; return true;
+        case K_VAR_LONG: fast.form[side] = FastCompare::kLong; return true;
+        default: return false;
     }
-}
-
-// The run routine for IF ... JUMP: integer one-term form, else the general one.
-RunFn ChooseIfJump(IfData& data) {
-    if (data.terms.size() != 1) return &RunIfJump;
-    const IfTerm& term = data.terms.front();
-    const OperandForm left = FormOf(term.left, 0, data.fast);
-    const OperandForm right = FormOf(term.right, 1, data.fast);
-    if (left == kOtherForm || right == kOtherForm) return &RunIfJump;
-    return kIntegerIfJumps[static_cast<size_t>(term.op)][left][right];
 }
 
 // JUMP label
@@ -280,7 +218,7 @@ int KScript::CompileIf(TEXT_LINK& stmt) {
         }
     }
     if (data->terms.empty()) return Fail(IF_NO_EVALUATIONS_PRESENT);
-    if (data->action == IfAction::Jump) stmt.run = ChooseIfJump(*data);
+    if (data->action == IfAction::Jump) stmt.run = &RunIfJump;
     stmt.data = std::move(data);
     return 0;
 }
@@ -301,6 +239,31 @@ int KScript::_If(TEXT_LINK& stmt) {
         case IfAction::Return: return DoReturn();
     }
     return 0;
+}
+
+// The busiest statements get an inline form in the run loop: JUMP, a one-term
+// integer IF ... JUMP (joined with a JUMP after it), a plain assignment.
+void KScript::PrepareRun() {
+    std::vector<TEXT_LINK>& statements = m_Text.Links();
+    for (size_t i = 0; i < statements.size(); ++i) {
+        TEXT_LINK& stmt = statements[i];
+        stmt.fastOp = FastOp::Generic;
+        if (stmt.run == &RunJump && stmt.target != nullptr) {
+            stmt.fastOp = FastOp::Jump;
+        } else if (stmt.run == &RunIfJump && stmt.target != nullptr) {
+            const auto& data = static_cast<const IfData&>(*stmt.data);
+            if (data.terms.size() != 1) continue;
+            const IfTerm& term = data.terms.front();
+            FastCompare& fast = stmt.compare;
+            if (!FormOf(term.left, 0, fast) || !FormOf(term.right, 1, fast)) continue;
+            fast.op = static_cast<uint8_t>(term.op);
+            const TEXT_LINK* next = i + 1 < statements.size() ? &statements[i + 1] : nullptr;
+            fast.elseJump = next != nullptr && next->run == &RunJump ? next->target : nullptr;
+            stmt.fastOp = FastOp::IfJump;
+        } else if (stmt.assign != nullptr) {
+            stmt.fastOp = FastOp::Assign;
+        }
+    }
 }
 
 // ---- JUMP, CALL, RETURN ----

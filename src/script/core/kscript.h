@@ -59,6 +59,47 @@ using DeclarationHandler = int (KScript::*)(int arg);
 // routine specialised for their compiled form.
 using RunFn = TEXT_LINK* (*)(KScript& engine, TEXT_LINK* stmt);
 
+// Inline forms of the busiest statements in the run loop.
+enum class FastOp : uint8_t {
+    Generic,  // through TEXT_LINK::run
+    Jump,     // JUMP label
+    IfJump,   // IF a op b JUMP label, one term of integers
+    Assign,   // variable assignment with a routine of its own
+};
+
+// One-term integer comparison of IF, compared in 64 bits (as exact as the
+// comparison of 64-bit floats for these operands).
+struct FastCompare {
+    enum Form : uint8_t { kConstant, kByte, kWord, kLong };
+    enum Op : uint8_t { EQ, NE, LE, GE, LT, GT };
+    int64_t constant[2] = {0, 0};
+    const VARI_LL* variable[2] = {nullptr, nullptr};
+    uint8_t form[2] = {kConstant, kConstant};
+    uint8_t op = EQ;
+    TEXT_LINK* elseJump = nullptr;  // target of a JUMP right after the IF
+
+    int64_t Read(int side) const {
+        switch (form[side]) {
+            case kByte: return variable[side]->bValue;
+            case kWord: return variable[side]->wValue;
+            case kLong: return variable[side]->lValue;
+            default: return constant[side];
+        }
+    }
+    bool Evaluate() const {
+        const int64_t a = Read(0);
+        const int64_t b = Read(1);
+        switch (op) {
+            case EQ: return a == b;
+            case NE: return a != b;
+            case LE: return a <= b;
+            case GE: return a >= b;
+            case LT: return a < b;
+            default: return a > b;
+        }
+    }
+};
+
 // Base for the compiled form a handler keeps in its statement record.
 struct StatementData {
     virtual ~StatementData() = default;
@@ -100,6 +141,9 @@ struct TEXT_LINK {
 
     // Run dispatch prepared by phase 2.
     RunFn run = nullptr;
+    FastOp fastOp = FastOp::Generic;
+    FastCompare compare;                    // FastOp::IfJump
+    const KCompiledAssign* assign = nullptr;  // FastOp::Assign (owned by data)
     StatementKind kind = StatementKind::Unchecked;
     uint16_t argsOffset = 0;                 // where the text after the keyword starts
     SWITCH_LINK* switchLink = nullptr;       // SWITCH/CASE/DEFAULT/BREAK/ENDSWITCH: its switch block
@@ -309,6 +353,9 @@ public:
     // Error code of a failed assignment.
     static int32_t AssignmentErrorCode(const KCompiledAssign& form);
 
+    // Chooses the inline forms of the run loop (after phase 3 bound the targets).
+    void PrepareRun();
+
     // "->" read as a blank (log page references).
     static std::string ArrowsAsBlanks(std::string_view text);
 
@@ -453,6 +500,8 @@ public:
 private:
     void SetUpMasterPath();
     int RunStatement(TEXT_LINK& stmt);
+    template <bool Prompting>
+    int RunLoop(TEXT_LINK*& pc, TEXT_LINK* end);
     void StepPrompt(const TEXT_LINK& stmt);
     int CompileStatement(TEXT_LINK& stmt);
     int CompileBufferAssignment(TEXT_LINK& stmt, KByteArray* buffer);

@@ -19,18 +19,62 @@ int KScript::ExecuteScript() {
     std::vector<TEXT_LINK>& statements = m_Text.Links();
     TEXT_LINK* const end = statements.data() + statements.size();
     TEXT_LINK* pc = statements.data();
-    while (pc != end) {
-        if (m_StepMode | m_TraceMode) [[unlikely]]
-            StepPrompt(*pc);
-        TEXT_LINK* next = pc->run != nullptr ? pc->run(*this, pc) : RunGeneric(*this, pc);
-        if (next == nullptr) [[unlikely]] {
-            m_CallStack.DeleteLinks();
-            ReportAt(m_ErrorCode, *pc);
-            return 1;
-        }
-        pc = next;
+    // Two forms of the loop: without prompts (no per-statement check), and with
+    // the step and trace prompts. A statement that changes the mode (BREAKPOINT,
+    // the prompt's answers) hands over from one to the other.
+    int failed = 0;
+    while (pc != end && failed == 0)
+        failed = (m_StepMode | m_TraceMode) ? RunLoop<true>(pc, end) : RunLoop<false>(pc, end);
+    if (failed != 0) {
+        m_CallStack.DeleteLinks();
+        ReportAt(m_ErrorCode, *pc);
+        return 1;
     }
     m_Text.cursor_ = statements.size();
+    return 0;
+}
+
+// Runs from pc until the end (0), a failed statement (1, pc on it), or a change
+// of the step or trace mode (0, pc on the next statement).
+template <bool Prompting>
+int KScript::RunLoop(TEXT_LINK*& pc, TEXT_LINK* const end) {
+    while (pc != end) {
+        if constexpr (Prompting) {
+            if (!(m_StepMode | m_TraceMode)) return 0;
+            StepPrompt(*pc);
+        }
+        switch (pc->fastOp) {
+            case FastOp::Assign:
+                if (pc->assign->runner(*pc->assign, false) != 0) [[unlikely]] {
+                    m_ErrorCode = AssignmentErrorCode(*pc->assign);
+                    return 1;
+                }
+                ++pc;
+                break;
+            case FastOp::Jump:
+                pc = pc->target;
+                break;
+            case FastOp::IfJump:
+                if (pc->compare.Evaluate())
+                    pc = pc->target;
+                else if (!Prompting && pc->compare.elseJump != nullptr)
+                    pc = pc->compare.elseJump;  // the JUMP after the IF, taken in the same step
+                else
+                    ++pc;
+                break;
+            case FastOp::Generic: {
+                TEXT_LINK* next = pc->run != nullptr ? pc->run(*this, pc) : RunGeneric(*this, pc);
+                if (next == nullptr) [[unlikely]]
+                    return 1;
+                pc = next;
+                if constexpr (!Prompting) {
+                    if (m_StepMode | m_TraceMode) [[unlikely]]
+                        return 0;
+                }
+                break;
+            }
+        }
+    }
     return 0;
 }
 
