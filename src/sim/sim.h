@@ -78,7 +78,8 @@ struct SimFault {
   bool garbage = false;  // data-in bytes replaced by noise, lengths lying
 };
 
-// One command as the drive saw it.
+// One command as the drive saw it (the last 20000 are kept; of data out,
+// the first 64 KiB, or 512 bytes for tape writes).
 struct SimCommand {
   std::string node{};
   std::vector<uint8_t> cdb;

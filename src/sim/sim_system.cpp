@@ -23,6 +23,7 @@ constexpr int kDefaultReserved = 32768;
 constexpr int kMaxReserved = 4 << 20;
 constexpr size_t kCommandsKept = 20000;
 constexpr size_t kDataOutKept = 64 * 1024;
+constexpr size_t kWriteDataKept = 512;  // of tape data: throughput runs write a lot
 constexpr unsigned short kDidNoConnect = 0x01;
 constexpr unsigned short kDriverSense = 0x08;
 constexpr unsigned char kCheckCondition = 0x02;
@@ -171,7 +172,9 @@ struct SimSystem::Impl : SimBench {
     SimCommand c;
     c.node = node;
     c.cdb.assign(cdb.begin(), cdb.end());
-    c.data_out.assign(out.begin(), out.begin() + std::min(out.size(), kDataOutKept));
+    const bool tape_data = !cdb.empty() && (cdb[0] == 0x0A || cdb[0] == 0x2A);
+    const size_t kept = std::min(out.size(), tape_data ? kWriteDataKept : kDataOutKept);
+    c.data_out.assign(out.begin(), out.begin() + static_cast<long>(kept));
     c.at = Now();
     commands.push_back(std::move(c));
   }
