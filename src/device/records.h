@@ -182,6 +182,14 @@ struct _SCSI_DEVICE {
   int32_t mediaDensity;
   uint8_t diagnosticRun;
 
+  // element status answers of a changer, as received, by element type
+  // (1 transport, 2 storage, 3 import/export, 4 data transfer)
+  uint8_t elementTransport[52];
+  uint8_t elementStorage[2176];
+  uint8_t elementImportExport[48];
+  uint8_t elementDataTransfer[196];
+  uint8_t elementValid[5];  // indexed by element type
+
   // buffers (owned)
   std::vector<uint8_t> modeBuffer;
   int32_t modeSize;
