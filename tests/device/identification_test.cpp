@@ -211,6 +211,25 @@ TEST_F(Identification, ChangerAnsweringWn80IsTheWn80Loader) {
   EXPECT_STREQ(SCSI.GetDeviceString(), "WN80LOADER");
 }
 
+TEST_F(Identification, OemPageDecidesBetweenTheFirstTwoFamilies) {
+  struct Case {
+    const char* product;
+    int dellInquiries;
+    const char* family;
+  } cases[] = {{"ZEP1", 1, "ZEP1"}, {"WN80", 1, "WN80"}, {"DAT160", 0, "DAT160"}};
+  for (const Case& c : cases) {
+    sim_->RemoveDevice("/dev/sg0");
+    ListOne(Device("/dev/sg0", SimDeviceType::kTape, c.product));
+    sim_->ClearCommands();
+    SCSI.SetDeviceIndex(0);
+    int sent = 0;
+    for (const SimCommand& cmd : sim_->Commands())
+      if (cmd.cdb[0] == 0x12 && cmd.cdb[1] == 0x01 && cmd.cdb[2] == 0xDC) ++sent;
+    EXPECT_EQ(sent, c.dellInquiries) << c.product;
+    EXPECT_STREQ(SCSI.GetDeviceString(), c.family) << c.product;
+  }
+}
+
 TEST_F(Identification, GarbageAnswersNeverBreakTheRecord) {
   struct Case {
     const char* what;
