@@ -1,14 +1,15 @@
 // Tape motion: the virtual cartridge is a list of blocks and filemarks with
 // end of data after the last entry.
 #include <algorithm>
-#include <cstring>
 
 #include "sim/handlers.h"
 
 namespace {
 
 constexpr uint32_t kMaxBlock = 0x800000;
-constexpr uint64_t kEarlyWarning = 16u << 20;  // before the end of the medium
+
+// Early warning: the last sixteenth of the medium.
+bool PastEarlyWarning(const SimDevice& d) { return d.tape_bytes + d.capacity / 16 > d.capacity; }
 
 bool NeedTape(SimDevice& d, SimReply& reply) {
   if (TapeLoaded(d)) return true;
@@ -142,7 +143,7 @@ void Write6(SimDevice& d, const SimRequest& r, SimReply& reply) {
     AppendBlock(d, std::move(bytes));
     d.bytes_written += length;
   }
-  if (d.tape_bytes + kEarlyWarning > d.capacity) {
+  if (PastEarlyWarning(d)) {
     SenseDetail s = Residue(0);
     s.eom = true;
     d.Fail(reply, 0x00, 0x00, 0x02, s);  // early warning, data written
@@ -234,7 +235,7 @@ void ReadPosition(SimDevice& d, const SimRequest& r, SimReply& reply) {
   if (form != 0 && form != 1 && form != 6 && form != 8) return InvalidField(d, reply, 1);
   if (!NeedTape(d, reply)) return;
   const uint8_t flags = (d.position == 0 ? 0x80 : 0x00) |
-                        (d.tape_bytes + kEarlyWarning > d.capacity ? 0x40 : 0x00);
+                        (PastEarlyWarning(d) ? 0x40 : 0x00);
   std::vector<uint8_t>& p = reply.data;
   if (form == 6) {  // long form
     p.assign(32, 0);

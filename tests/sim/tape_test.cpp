@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sg_fixture.h"
+#include "sim/sim_device.h"
 
 namespace {
 
@@ -120,6 +121,21 @@ TEST_F(Tape, WritingInTheMiddleMakesANewEndOfData) {
   ASSERT_TRUE(Write(Block(10, 7)).Good());
   EXPECT_EQ(Space(3, 0).hdr.masked_status, 0);
   EXPECT_EQ(Position(), 2u);
+}
+
+TEST_F(Tape, EarlyWarningThenVolumeOverflowNearTheEndOfTheMedium) {
+  sim_->Device("/dev/sg0")->capacity = 16000;  // early warning from 15000 bytes on
+  for (int i = 0; i < 15; ++i) ASSERT_TRUE(Write(Block(1000, uint8_t(i))).Good()) << i;
+  SgResult warned = Write(Block(1000, 15));
+  ASSERT_TRUE(warned.Check());
+  EXPECT_EQ(warned.Kcq(), 0x000002);
+  EXPECT_EQ(warned.sense[2] & 0x40, 0x40);
+  EXPECT_EQ(Position(), 16u);  // written all the same
+  SgResult full = Write(Block(1000, 16));
+  EXPECT_EQ(full.Kcq(), 0x0D0002);
+  EXPECT_EQ(full.sense[2] & 0x40, 0x40);
+  EXPECT_EQ(Info(full), 1000);
+  EXPECT_EQ(Position(), 16u);
 }
 
 TEST_F(Tape, FixedBlockModeNeedsABlockSizeAndReadsWholeBlocks) {
