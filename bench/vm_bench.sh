@@ -29,6 +29,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/files"
 gcc -static -O2 -Wall -Wextra -o "$work/sgio_floor" "$here/vm/sgio_floor.c"
 cat >"$work/files/bench.sh" <<GUEST
+[ -e /sbin/lsmod ] || ln -s "\$(command -v lsmod)" /sbin/lsmod
 sg_turs /dev/sg0 >/dev/null 2>&1   # takes the power-on unit attention
 for round in 1 2 3; do
 	sgio_floor /dev/sg0 $n
