@@ -27,10 +27,12 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   seeds=tests/fuzz/corpus/${t%_fuzz}
   [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null
+  dict=()
+  [ "$t" = loader_fuzz ] && dict=(-dict="$PWD/tests/fuzz/script.dict")
   echo "fuzz: $t for ${share}s"
   # Scripts print their trail on stdout: close it (-close_fd_mask=1).
   if ! "$dir/tests/fuzz/$t" -max_total_time="$share" -timeout=20 -rss_limit_mb=2048 -close_fd_mask=1 \
-       -print_final_stats=1 -artifact_prefix="$dir/crashes/$t-" "$corpus" 2>"$dir/$t.log"; then
+       "${dict[@]}" -print_final_stats=1 -artifact_prefix="$dir/crashes/$t-" "$corpus" 2>"$dir/$t.log"; then
     echo "fuzz: $t FAILED (see $dir/$t.log and $dir/crashes/)"
     grep -m1 -A12 'ERROR\|runtime error' "$dir/$t.log"
     status=1
