@@ -138,7 +138,7 @@ main_checks() {
 	revision=$(inq_field /dev/sg0 "Product revision level")
 
 	begin "power-on unit attention is absorbed by the scan"
-	want "$T/first" "Sense Data(70 00 06 00"
+	want "$T/first" "Sense Data(70 00 06 00 00 00 00 0A 00 00 00 00 29 01"
 	lack "$T/first" "kernel module is not loaded"
 	want "$T/first" "Selected device = [$serial] [/dev/sg0]"
 	sg_turs /dev/sg0 >"$T/turs" 2>&1 || note "a unit attention is still pending after the scan"
