@@ -6,6 +6,7 @@
 #include "facade/scsi_wrapper.h"
 #include "frontend/log_file.h"
 #include "frontend/script_list.h"
+#include "frontend/signals.h"
 #include "script/core/kscript.h"
 
 WIZARD_FLAGS g_pFlags{};
@@ -27,6 +28,7 @@ char cmdstring[kCmdStringSize];
 bool g_SimulatedSystem = false;
 
 void cleanup() {
+  const ScopedSignalBlock no_interruption;
   // The engine may still hold the log stream; it must not outlive the log.
   if (m_ScriptObjPtr) m_ScriptObjPtr->SetLogFilePointer(nullptr);
   g_pLogFile.reset();

@@ -29,13 +29,27 @@ void handlectrl_c(int) { EndOnSignal("The user interrupted the program...exiting
 void handleterm(int) { EndOnSignal("The program was terminated...exiting!", -11); }
 void handleabort(int) { EndOnSignal("The program was abnormally terminated...exiting!", -12); }
 
+namespace {
+
+struct HandlerRow {
+  int signal;
+  void (*handler)(int);
+};
+constexpr HandlerRow kHandlers[] = {{SIGINT, handlectrl_c}, {SIGABRT, handleabort}, {SIGTERM, handleterm}};
+
+}  // namespace
+
+ScopedSignalBlock::ScopedSignalBlock() {
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  for (const HandlerRow& row : kHandlers) sigaddset(&blocked, row.signal);
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &previous_);
+}
+
+ScopedSignalBlock::~ScopedSignalBlock() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
 void InstallSignalHandlers() {
-  struct Row {
-    int signal;
-    void (*handler)(int);
-  };
-  constexpr Row kHandlers[] = {{SIGINT, handlectrl_c}, {SIGABRT, handleabort}, {SIGTERM, handleterm}};
-  for (const Row& row : kHandlers) {
+  for (const HandlerRow& row : kHandlers) {
     struct sigaction action {};
     action.sa_handler = row.handler;
     sigemptyset(&action.sa_mask);
