@@ -380,3 +380,42 @@ TEST_F(ControlFlowTest, LoopOfAssignmentIfAndJumpCountsExactly) {
         }
     }
 }
+
+TEST_F(ControlFlowTest, BufferElementsInConditionsAndBufferAssignments) {
+    KByteArray buf;
+    ASSERT_TRUE(buf.Allocate(4));
+    buf.data[2] = 7;
+    engine.arrays["buf"] = &buf;
+    struct Case {
+        const char* statement;
+        int result;  // 0 run ended, 1 run failed, 10 load failed
+        const char* report;
+    };
+    const Case cases[] = {
+        {"IF buf [ 2 ] == 7 JUMP OK", 0, nullptr},
+        {"IF buf [ i ] == 7 JUMP OK", 0, nullptr},
+        {"IF buf [ 4 ] == 7 JUMP OK", 1, "Error In main.scs @ Line 4 :\r\n\tK_IF_ARG1_BUFFER_INDEX_RANGE_ERRROR"},
+        {"IF buf [ ] == 7 JUMP OK", 10, "\tK_IF_ARG1_BUFFER_MISSING_INDEX_FIELD"},
+        {"IF buf [ d ] == 7 JUMP OK", 10, "\tK_IF_ARG1_BUFFER_INVALID_INDEX_FIELD"},
+        {"IF buf == 7 JUMP OK", 10, "\tError : IF_UNKNOWN_ARG1_SPECIFIED"},
+        {"buf = 5", 1, "Error In main.scs @ Line 4 :\r\n\tRunTime Error: KRT_BUFFER_ASSIGNMENT_WITHOUT_LOGPAGE_SOURCE"},
+        {"buf += 5", 10, "\tK_BUFFER_ASSIGNMENT_ERROR"},
+        {"buf =", 10, "\tK_CHK_BUFFER_MISSING_ARGUMENT"},
+        {"buf = PAGE->3", 10, "\tK_BUFFER_ASSIGNMENT_INVALID_LOGPAGE_SPECIFIED"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        engine.CleanUp();
+        std::string out;
+        const int result = LoadAndRun(std::string("DESCRIPTION d\nXBYTE i = 2\nSTART:\n") + c.statement +
+                                          "\nEXIT 1\nOK:\nEXIT 2\nDOUBLE d = 1.0\n",
+                                      &out);
+        EXPECT_EQ(result, c.result) << out;
+        if (c.report != nullptr) {
+            EXPECT_NE(out.find(c.report), std::string::npos) << out;
+        }
+        if (c.result == 0) {
+            EXPECT_EQ(engine.GetExitStatus(), 2);
+        }
+    }
+}

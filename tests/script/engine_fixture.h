@@ -4,16 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "script/core/kscript.h"
 
-// An engine whose SLEEP records the wait instead of waiting.
+// An engine whose SLEEP records the wait instead of waiting, and which knows
+// the byte arrays put in `arrays` as buffers.
 class RecordingEngine : public KScript {
 public:
     void SleepSeconds(uint32_t seconds) override { sleeps.push_back(seconds); }
+    KByteArray* FindArray(std::string_view name) const override {
+        auto it = arrays.find(std::string(name));
+        return it != arrays.end() ? it->second : nullptr;
+    }
     std::vector<uint32_t> sleeps;
+    std::map<std::string, KByteArray*> arrays;
 };
 
 class EngineTest : public ::testing::Test {

@@ -2,14 +2,10 @@
 // compiles every statement once (phase 2), binds labels and jump targets
 // (phase 3), then runs the compiled statement list.
 //
-// needs from variables (variables.h, expression.h):
-//   phase 1: CVariableLL::Declare(type, kind, line) and Define(line) -- called by the loader;
-//   phase 2: a compile call for "name operator operand" that fills a compiled assignment kept in
-//            the statement record (TEXT_LINK::data or the opCode/typeCode/constant fields), and the
-//            compile/read of one condition operand (number, variable) for IF;
-//   run:     an evaluate call on the compiled assignment returning 0, or an error code
-//            (VARIABLE_PROCESSING_ERROR for an integer division/remainder by zero).
-//   The engine wraps them in CheckVariable (phase 2) and DoVariable (run).
+// Variables come from variables.h and expression.h: the loader declares them
+// (CVariableLL::Declare/Define), phase 2 compiles assignments (CompileAssignment,
+// in CheckVariable) and IF operands (CompileOperand), and the run evaluates the
+// compiled forms (KCompiledAssign::runner / ExecuteAssign, ReadOperand).
 //
 // How a statement handler is written and registered (e.g. for the output statements):
 //   1. Declare it here, in the block "Statement handlers" (many are declared already):

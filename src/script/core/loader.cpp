@@ -57,6 +57,14 @@ int KScript::Phase1(const char* path, bool validate) {
     m_OnCancelCount = 0;
     m_OnErrorCount = 0;
     m_DescriptionSeen = false;
+    // Nothing of a previous script carries over into this one.
+    m_Description.clear();
+    m_Version = 0.0f;
+    m_ExitStatus = 0;
+    m_StepMode = 0;
+    m_TraceMode = 0;
+    m_ErrorHandlerLabel.clear();
+    m_CancelHandlerLabel.clear();
     CleanUp();
     m_FileId = 0;
     m_GlobalLine = 0;

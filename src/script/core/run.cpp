@@ -9,6 +9,7 @@ int KScript::ExecuteScript() {
     m_Text.SetToTop();
     m_Stop = 0;
     m_Repositioned = 0;
+    m_ExitStatus = 0;
     m_Mode = 1;
     m_Variables.SetTestMode(false);
     m_CallStack.DeleteLinks();
