@@ -31,7 +31,7 @@ bool CollectPages(const SimDevice& d, uint8_t page, uint8_t control, std::vector
     if (page != 0x3F && code != page) continue;
     found = true;
     std::vector<uint8_t> p = bytes;
-    if (control == 1) std::fill(p.begin() + 2, p.end(), 0);  // nothing is changeable
+    if (control == 1 && p.size() > 2) std::fill(p.begin() + 2, p.end(), 0);  // nothing is changeable
     out.insert(out.end(), p.begin(), p.end());
   }
   return found;

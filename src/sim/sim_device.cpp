@@ -112,7 +112,9 @@ void SimDevice::Reset() {
 std::vector<uint8_t> ToDescriptorSense(const std::vector<uint8_t>& fixed) {
   std::vector<uint8_t> f = fixed;
   f.resize(std::max<size_t>(f.size(), 18), 0);
-  std::vector<uint8_t> s = {0x72, static_cast<uint8_t>(f[2] & 0x0F), f[12], f[13], 0, 0, 0, 0};
+  std::vector<uint8_t> s;
+  s.reserve(64);
+  s.assign({0x72, static_cast<uint8_t>(f[2] & 0x0F), f[12], f[13], 0, 0, 0, 0});
   // ATA status return: error ABRT, device 40h, status DRDY|DSC|ERR.
   s.insert(s.end(), {0x09, 0x0C, 0x00, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
                      0x00, 0x00, 0x40, 0x51});
