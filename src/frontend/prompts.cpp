@@ -20,6 +20,9 @@ bool prompt_YesNo(const char* question) {
     std::fflush(stdout);
     char answer[4] = {};
     if (std::scanf("%3s", answer) != 1) return false;
+    // The rest of a longer word ("nope") must not answer the next question.
+    for (int c = std::getchar(); c != EOF && !std::isspace(c); c = std::getchar()) {
+    }
     const int first = std::toupper(static_cast<unsigned char>(answer[0]));
     if (first == 'N') return false;
     if (first == 'Y') return true;

@@ -31,7 +31,7 @@ class Skerry_Scriptlist : public KText {
   uint32_t FamilyMask() const { return family_mask_; }
   const std::string& Description() const { return description_; }
 
-  int count = 0;
+  int count = 0;  // entries taken into the catalogue
 
  private:
   void ResetScan();
