@@ -47,6 +47,18 @@ TEST(ScriptRun, ExitStatusDecidesTheFailMessageNotTheConsoleStatus) {
   }
 }
 
+TEST(ScriptRun, LockedScriptIsCheckedAndRun) {
+  ScratchDir dir;
+  std::string locked = Script("PASS \"locked script ran\"\nEXIT 2\n");
+  for (char& c : locked) c = static_cast<char>(c | 0x80);  // the simplest lock: bit 7 set
+  dir.Write("Scripts/locked.xcs", locked);
+  const ProcessResult r = RunScript(dir, "locked.xcs");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("locked script ran"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Script completed with a FAIL status!"), std::string::npos) << r.out;
+  EXPECT_EQ(dir.Read("Scripts/locked.xcs"), locked);  // unlocked in memory only
+}
+
 TEST(ScriptRun, ScriptThatDoesNotCompileEndsAt253WithItsReport) {
   ScratchDir dir;
   dir.Write("Scripts/broken.scs", "[TEST]\nFAMILY ALL\nDESCRIPTION broken\nSTART:\nJUMP NOWHERE\n");
