@@ -341,8 +341,10 @@ int KScript::_OnCancel(TEXT_LINK& stmt) {
 // ---- SLEEP, EXIT ----
 
 // The value of SLEEP and EXIT: a number (into value) or a byte or word variable (into stmt.var).
+// decimalAllOnes: a number too large for 32 bits is all ones (EXIT's 16-bit conversion)
+// rather than refused (SLEEP, where it would be a wait of weeks).
 int KScript::CompileExitOrSleep(TEXT_LINK& stmt, int32_t noValue, int32_t unknown, int32_t badType,
-                                uint32_t& value) {
+                                bool decimalAllOnes, uint32_t& value) {
     char word[kLineSize];
     if (Store1stWord(m_Line, word, sizeof word) == 0) return Fail(noValue);
     if (VARI_LL* var = m_Variables.FindVariable(word)) {
@@ -351,6 +353,10 @@ int KScript::CompileExitOrSleep(TEXT_LINK& stmt, int32_t noValue, int32_t unknow
         return 0;
     }
     const int cls = DetermineNumberType(std::string_view(word));
+    if (cls == K_NUM_DOUBLE && decimalAllOnes) {
+        value = 0xFFFFFFFFu;
+        return 0;
+    }
     if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG) return Fail(unknown);
     value = static_cast<uint32_t>(AtoLn(std::string_view(word)));
     return 0;
@@ -361,7 +367,7 @@ int KScript::_Sleep(TEXT_LINK& stmt) {
     if (!IsRunMode()) {
         uint32_t ms = 0;
         if (CompileExitOrSleep(stmt, SLEEP_NO_VALUE_SPECIFIED, SLEEP_UNABLE_TO_IDENTIFY_SLEEP_SPECIFIER,
-                               SLEEP_VARIABLE_TYPE_ERROR, ms) != 0)
+                               SLEEP_VARIABLE_TYPE_ERROR, false, ms) != 0)
             return 1;
         stmt.longConst = ms / 1000;  // whole seconds: below 1000 ms waits 0
         return 0;
@@ -375,7 +381,7 @@ int KScript::_Exit(TEXT_LINK& stmt) {
     if (!IsRunMode()) {
         uint32_t value = 0;
         if (CompileExitOrSleep(stmt, EXIT_NO_VALUE_SPECIFIED, EXIT_UNABLE_TO_IDENTIFY_EXIT_SPECIFIER,
-                               EXIT_VARIABLE_TYPE_ERROR, value) != 0)
+                               EXIT_VARIABLE_TYPE_ERROR, true, value) != 0)
             return 1;
         // A 16-bit conversion: numbers wider than a word give all ones.
         stmt.wordConst = value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value);

@@ -512,5 +512,5 @@ private:
     int DoCall(TEXT_LINK& stmt, TEXT_LINK* target);
     int DoReturn();
     int CompileExitOrSleep(TEXT_LINK& stmt, int32_t noValue, int32_t unknown, int32_t badType,
-                           uint32_t& value);
+                           bool decimalAllOnes, uint32_t& value);
 };

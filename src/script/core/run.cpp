@@ -28,7 +28,12 @@ int KScript::ExecuteScript() {
         failed = (m_StepMode | m_TraceMode) ? RunLoop<true>(pc, end) : RunLoop<false>(pc, end);
     if (failed != 0) {
         m_CallStack.DeleteLinks();
-        ReportAt(m_ErrorCode, *pc);
+        m_LineNumber = pc->lineNumber;
+        m_FileId = pc->fileId;
+        Police(m_ErrorCode, m_Message, m_FileId);
+        if (m_ErrorCode == EXE_UNRECOGNIZABLE_LINE)
+            std::strncat(m_Message, "***\r\n", kLineSize - std::strlen(m_Message) - 1);
+        Trail(m_Message);
         return 1;
     }
     m_Text.cursor_ = statements.size();
@@ -169,11 +174,7 @@ int KScript::RunLogPageLine(TEXT_LINK& stmt) {
     std::string line = ArrowsAsBlanks(stmt.text);
     std::string tag;
     Store1stWord(line, tag);
-    if (LogPageCode(tag) != 7) {
-        ReportAt(EXE_UNRECOGNIZABLE_LINE, stmt);
-        std::strncat(m_Message, "***\r\n", kLineSize - std::strlen(m_Message) - 1);
-        return 1;
-    }
+    if (LogPageCode(tag) != 7) return Fail(EXE_UNRECOGNIZABLE_LINE);
     Clear1stWord(line);
     std::string command;
     Store1stWord(line, command);
