@@ -25,12 +25,6 @@ struct PrintTarget {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 void WriteScreen(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
@@ -59,6 +53,55 @@ bool OffsetValue(const PrintTarget& target, uint64_t& offset) {
     return true;
 }
 
+// Destination words of PRINT; any other first word is part of the format (BOTH).
+struct PrintDestWord {
+    const char* word;
+    PrintDest dest;
+};
+constexpr PrintDestWord kPrintDestWords[] = {
+    {"SCREEN", PrintDest::Screen}, {"LOG", PrintDest::Log},   {"BOTH", PrintDest::Both},
+    {"BUFFER", PrintDest::Buffer}, {"FILE", PrintDest::File},
+};
+
+// "name [offset]" of PRINT BUFFER; 0, or the error code.
+int ParseBufferTarget(KScript& engine, std::string_view rest, PrintTarget& target) {
+    size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != '[') ++end;
+    target.buffer = engine.FindArray(rest.substr(0, end));
+    if (target.buffer == nullptr) return PRINT_INVALID_DEST_BUFFER_SPECIFIED;
+    target.rest = TrimBlanks(rest.substr(end));
+    if (target.rest.empty() || target.rest.front() != '[') return 0;
+    const size_t close = target.rest.find(']');
+    if (close == std::string_view::npos) return PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED;
+    const std::string_view index = TrimBlanks(target.rest.substr(1, close - 1));
+    target.rest.remove_prefix(close + 1);
+    target.offsetVariable = engine.FindVariable(std::string(index).c_str());
+    if (target.offsetVariable != nullptr) return 0;
+    const int cls = KText::DetermineNumberType(index);
+    if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG) return PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED;
+    target.offset = static_cast<uint32_t>(KText::AtoLn(index));
+    return 0;
+}
+
+// The destination words at the start of a PRINT text; 0, or the error code.
+int ParsePrintTarget(KScript& engine, std::string_view text, PrintTarget& target) {
+    text = TrimBlanks(text);
+    std::string first = KText::FirstWord(text);
+    KText::UpperCase(first);
+    target.rest = text;
+    for (const PrintDestWord& row : kPrintDestWords) {
+        if (first != row.word) continue;
+        target.dest = row.dest;
+        const std::string_view rest = TrimBlanks(text.substr(first.size()));
+        target.rest = rest;
+        if (row.dest == PrintDest::Buffer) return ParseBufferTarget(engine, rest, target);
+        // Script files are declared by FILE lines, which no script can make yet.
+        if (row.dest == PrintDest::File) return K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED;
+        break;
+    }
+    return 0;
+}
+
 }  // namespace
 
 // MSG text
@@ -79,45 +122,9 @@ int KScript::_Log(TEXT_LINK& /*stmt*/) {
 // PRINT [SCREEN | LOG | BOTH | BUFFER name [offset] | FILE tag] 'format' value ...
 int KScript::_Print(TEXT_LINK& /*stmt*/) {
     PrintTarget target;
-    std::string_view text = Trim(m_Line);
-    std::string first = FirstWord(text);
-    UpperCase(first);
-    std::string_view rest = Trim(text.substr(std::min(text.size(), first.size())));
-    if (first == "SCREEN") {
-        target.dest = PrintDest::Screen;
-        text = rest;
-    } else if (first == "LOG") {
-        target.dest = PrintDest::Log;
-        text = rest;
-    } else if (first == "BOTH") {
-        text = rest;
-    } else if (first == "BUFFER") {
-        target.dest = PrintDest::Buffer;
-        size_t end = 0;
-        while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != '[') ++end;
-        target.buffer = FindArray(rest.substr(0, end));
-        if (target.buffer == nullptr) return Fail(PRINT_INVALID_DEST_BUFFER_SPECIFIED);
-        text = Trim(rest.substr(end));
-        if (!text.empty() && text.front() == '[') {
-            const size_t close = text.find(']');
-            if (close == std::string_view::npos) return Fail(PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED);
-            const std::string_view index = Trim(text.substr(1, close - 1));
-            target.offsetVariable = m_Variables.FindVariable(index);
-            if (target.offsetVariable == nullptr) {
-                const int cls = DetermineNumberType(index);
-                if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG)
-                    return Fail(PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED);
-                target.offset = static_cast<uint32_t>(AtoLn(index));
-            }
-            text = text.substr(close + 1);
-        }
-    } else if (first == "FILE") {
-        // Script files are declared by FILE lines, which no script can make yet.
-        return Fail(K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED);
-    }
-
+    if (const int code = ParsePrintTarget(*this, m_Line, target); code != 0) return Fail(code);
     std::string out;
-    const int code = FormatPrint(text, m_Variables, *this, target.dest == PrintDest::File,
+    const int code = FormatPrint(target.rest, m_Variables, *this, target.dest == PrintDest::File,
                                  kLineSize - 1, out);
     if (code != 0) return Fail(code);
     if (!IsRunMode()) return 0;

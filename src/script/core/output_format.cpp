@@ -38,12 +38,6 @@ uint64_t TruncateToUInt64(double d) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::string_view NextWord(std::string_view& rest) {
     size_t start = 0;
     while (start < rest.size() && IsBlank(rest[start])) ++start;
@@ -123,6 +117,12 @@ int Convert(char letter, std::string_view word, const CVariableLL& vars, const K
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 const PrintConversionRow* FindPrintConversion(char letter) {
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
     for (const PrintConversionRow* row = PrintConversions; row->letter != 0; ++row)
@@ -184,7 +184,7 @@ void FormatPrintNumber(const PrintForm& form, const PrintNumber& value, std::str
 int FormatPrint(std::string_view text, const CVariableLL& vars, const KScriptNames& names,
                 bool toFile, size_t limit, std::string& out) {
     out.clear();
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (text.empty() || text.front() != '\'' || text.find('\'', 1) == std::string_view::npos)
         return PRINT_INVALID_FORMAT_STR_SPECIFIER;
     // The format ends at the first quote that a backslash does not escape.
