@@ -80,12 +80,15 @@ TEST_F(CompilerTest, PhaseEndChecks) {
         {"no label", "DESCRIPTION d\nEXIT 0\n", "\tError : NO_CONTEXTS_SPECIFIED"},
         {"no statement after the last label", "DESCRIPTION d\nSTART:\nEXIT 0\nEND:\n",
          "Error In main.scs @ Line 4 :\r\n\tError : CONTEXT_LINKER_ERROR"},
+        {"last label at the end of an include", "DESCRIPTION d\nSTART:\nEXIT 0\n#INCLUDE end.scs\n",
+         "Error In end.scs @ Line 2 :\r\n\tError : CONTEXT_LINKER_ERROR"},
         {"unknown first word", "DESCRIPTION d\nSTART:\nfoo = 1\n",
          "Error In main.scs @ Line 3 :\r\n\tError : UNRECOGNIZABLE_LINE"},
         {"bad family", "FAMILY LTO / VHS\nDESCRIPTION d\nSTART:\nEXIT 0\n",
          "Error In main.scs @ Line 1 :\r\n\tError: K_FAMILY_INVALID_FAMILY_DETECTED"},
         {"empty family", "FAMILY ()\nDESCRIPTION d\nSTART:\nEXIT 0\n", "\tError: K_FAMILY_NOBODY_HOME"},
     };
+    Write("end.scs", "SLEEP 0\nTAIL:\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         engine.CleanUp();

@@ -60,7 +60,7 @@ void CTextLL::DeleteLinks() {
 // ---- labels ----
 
 int CSymbolLL::AddSymbolLink(const std::string& name, bool external, int32_t position,
-                             int32_t line, int32_t globalLine) {
+                             int32_t line, int32_t globalLine, int32_t fileId) {
     if (Find(name) != nullptr) return -1;
     SYMBOL_LINK link;
     link.name = name;
@@ -68,6 +68,7 @@ int CSymbolLL::AddSymbolLink(const std::string& name, bool external, int32_t pos
     link.textPosition = position;
     link.lineNumber = line;
     link.globalLine = globalLine;
+    link.fileId = fileId;
     links_.push_back(std::move(link));
     return 0;
 }
@@ -99,7 +100,7 @@ int KScript::SymbolHandler() {
     Clear1stWord(rest);
     if (!rest.empty() || word.empty()) return Fail(INVALID_SYMBOL_USAGE_DETECTED);
     if (m_Symbols.SearchForMatch(word)) return Fail(SYMBOL_DUPLICATION_DETECTED);
-    if (m_Symbols.AddSymbolLink(word, external, m_TextPosition, m_LineNumber, m_GlobalLine) != 0)
+    if (m_Symbols.AddSymbolLink(word, external, m_TextPosition, m_LineNumber, m_GlobalLine, m_FileId) != 0)
         return Fail(SYMBOL_ADDLINK_ERROR);
     return 0;
 }
@@ -374,6 +375,7 @@ int KScript::Phase3() {
         while (next < statements.size() && statements[next].globalLine <= label.globalLine) ++next;
         if (next == statements.size()) {
             m_LineNumber = label.lineNumber;
+            m_FileId = label.fileId;
             Report(CONTEXT_LINKER_ERROR);
             return 1;
         }

@@ -178,12 +178,13 @@ struct SYMBOL_LINK {
     TEXT_LINK* statement = nullptr;
     int32_t globalLine = 0;
     bool external = false;
+    int32_t fileId = 0;  // file of the label line, for reports
 };
 
 class CSymbolLL : public KText {
 public:
     int AddSymbolLink(const std::string& name, bool external, int32_t position, int32_t line,
-                      int32_t globalLine);  // 0, -1 duplicate
+                      int32_t globalLine, int32_t fileId = 0);  // 0, -1 duplicate
     bool SearchForMatch(const std::string& name) const { return Find(name) != nullptr; }
     TEXT_LINK* GetTextPointer(const std::string& name) const;
     const SYMBOL_LINK* Find(const std::string& name) const;
