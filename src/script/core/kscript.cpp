@@ -101,7 +101,7 @@ int KScript::LogPageValue(const KCompiledAssign& /*form*/, KValue& /*value*/) {
     return VARI_UNABLE_TO_PROCESS_VARIABLE;
 }
 int KScript::EventLogCommand(TEXT_LINK& /*stmt*/, const char* /*upperCommand*/) {
-    return Fail(EXE_UNKNOWN_CMD);
+    return Fail(IsRunMode() ? EXE_UNKNOWN_CMD : UNKNOWN_CMD);
 }
 
 void KScript::SleepSeconds(uint32_t seconds) {
