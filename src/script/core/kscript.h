@@ -22,6 +22,14 @@
 //   3. Fill its row in statement_table.cpp: { 84, &KScript::_Msg, kRunsOnText },
 //      kRunsOnText: the run copies the statement text into m_Line before the call;
 //      kCompiled:   the handler runs from its compiled form only (m_Line is not prepared).
+//
+// The run: every statement runs through TEXT_LINK::run (RunGeneric: the handler of its
+// id from the table), except JUMP, one-term integer IF ... JUMP and assignments with a
+// routine of their own, which the run loop does inline (PrepareRun chooses them).
+//
+// Buffers, log pages and the other declarations of the device statements reach the
+// engine through FindArray, LogPageCode, LogPageDataAt, LogPageValue, EventLogCommand
+// and CleanUpDeclarations (kscript.cpp); until those statements exist they know no names.
 #pragma once
 
 #include <cstdint>
