@@ -61,7 +61,7 @@ void CTextLL::DeleteLinks() {
 
 int CSymbolLL::AddSymbolLink(const std::string& name, bool external, int32_t position,
                              int32_t line, int32_t globalLine, int32_t fileId) {
-    if (Find(name) != nullptr) return -1;
+    if (!index_.emplace(name, links_.size()).second) return -1;
     SYMBOL_LINK link;
     link.name = name;
     link.external = external;
@@ -74,9 +74,8 @@ int CSymbolLL::AddSymbolLink(const std::string& name, bool external, int32_t pos
 }
 
 const SYMBOL_LINK* CSymbolLL::Find(const std::string& name) const {
-    for (const SYMBOL_LINK& link : links_)
-        if (link.name == name) return &link;
-    return nullptr;
+    const auto it = index_.find(name);
+    return it != index_.end() ? &links_[it->second] : nullptr;
 }
 
 TEXT_LINK* CSymbolLL::GetTextPointer(const std::string& name) const {

@@ -37,6 +37,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "script/core/color_list.h"
@@ -196,11 +197,15 @@ public:
     bool SearchForMatch(const std::string& name) const { return Find(name) != nullptr; }
     TEXT_LINK* GetTextPointer(const std::string& name) const;
     const SYMBOL_LINK* Find(const std::string& name) const;
-    void DeleteSymbolLinks() { links_.clear(); }
+    void DeleteSymbolLinks() {
+        links_.clear();
+        index_.clear();
+    }
     std::vector<SYMBOL_LINK>& Links() { return links_; }
 
 private:
-    std::vector<SYMBOL_LINK> links_;
+    std::vector<SYMBOL_LINK> links_;              // definition order
+    std::unordered_map<std::string, size_t> index_;  // name -> position in links_
 };
 
 // Call stack of CALL/RETURN.

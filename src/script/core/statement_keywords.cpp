@@ -1,7 +1,8 @@
 // Statement keyword table: every keyword of the script language and its statement id.
 #include "script/core/statement_table.h"
 
-#include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 const KFxRow KFx[] = {
     {"ANDBUFFER", 1},
@@ -163,7 +164,12 @@ const KFxRow KFx[] = {
 };
 
 int32_t FindStatementId(const char* upperKeyword) {
-    for (const KFxRow* row = KFx; row->keyword != nullptr; ++row)
-        if (std::strcmp(row->keyword, upperKeyword) == 0) return row->id;
-    return 0;
+    // Built once from the table; the first row of a keyword wins.
+    static const std::unordered_map<std::string_view, int32_t> index = [] {
+        std::unordered_map<std::string_view, int32_t> map;
+        for (const KFxRow* row = KFx; row->keyword != nullptr; ++row) map.emplace(row->keyword, row->id);
+        return map;
+    }();
+    const auto it = index.find(upperKeyword);
+    return it != index.end() ? it->second : 0;
 }
