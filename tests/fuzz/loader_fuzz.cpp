@@ -2,6 +2,7 @@
 // The input is split at each "@@@\n" into the main script "main.scs" and the
 // files "a.scs" and "b.scs", which the main script may include.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("a.scs", std::string(parts[1]));
   fuzz::WriteFile("b.scs", std::string(parts[2]));
   KScript engine;
-  engine.LoadScript("main.scs", false, nullptr);
-  // The console loads many scripts with one engine: a second load must start clean.
-  engine.LoadScript("main.scs", false, nullptr);
+  const int first = engine.LoadScript("main.scs", false, nullptr);
+  // The console loads many scripts with one engine: a second load must start
+  // clean and come to the same result.
+  if (engine.LoadScript("main.scs", false, nullptr) != first) std::abort();
   return 0;
 }

@@ -1,11 +1,12 @@
 // Fuzz target: the script loader and compiler on generated scripts. The input
 // drives a generator that writes lines built from real keywords, declarations,
 // labels, jumps, switches, comments and includes, so most lines get past the
-// first word and reach the statement checks. The main script is sometimes
-// stored locked.
+// first word and reach the statement checks. The main script is loaded plain
+// and then locked: both loads must give the same result.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -132,12 +133,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int lockMethod = in.ConsumeIntegralInRange<int>(0, 3);
   fuzz::WriteFile("inc.scs", Script(in, false, 20));
   fuzz::WriteFile("gen.scs", Script(in, true, 200));
-  if (lockMethod != 0) {
-    KLockSmith smith;
-    smith.SetLockMethod(lockMethod);
-    smith.LockFile("gen.scs");
-  }
-  KScript engine;
-  engine.LoadScript("gen.scs", false, nullptr);
+  KScript plainEngine;
+  const int plain = plainEngine.LoadScript("gen.scs", false, nullptr);
+  if (plain != 0 && plain != 1) std::abort();
+  if (lockMethod == 0) return 0;
+  // The same script stored locked must load exactly as the plain one did.
+  KLockSmith smith;
+  smith.SetLockMethod(lockMethod);
+  if (smith.LockFile("gen.scs") != 0) return 0;
+  KScript lockedEngine;
+  if (lockedEngine.LoadScript("gen.scs", false, nullptr) != plain) std::abort();
   return 0;
 }
