@@ -905,5 +905,9 @@ const ErrorFxRow ErrorFxAdditions[] = {
     {-1003, "Error: K_SWITCH_WITHOUT_ENDSWITCH"},
     {-1004, "RunTime Error: KRT_BUFFER_ASSIGNMENT_WITHOUT_LOGPAGE_SOURCE"},
     {-1020, "RunTime Error: End of input at a prompt"},
+    {-1101, "Run Time Error: KRT_STRING_SWATH_PAST_END_OF_TEXT"},
+    {-1102, "Run Time Error: KRT_RIPREPLACE_RESULT_GTR_THAN_BUFFER_SIZE"},
+    {-1103, "Run Time Error: KRT_RIPREPLACE_FIND_EMPTY_OR_CONTAINED_IN_REPLACE"},
+    {-1104, "Run Time Error: KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE"},
     {0, nullptr},
 };

@@ -434,6 +434,29 @@ public:
     int _ShowProgress(TEXT_LINK& stmt);
     int _NoAction(TEXT_LINK& stmt);  // STARTDOTS, STOPDOTS, SCREAM
     int ColorHandler(int arg);       // COLOR declaration (phase 1)
+    // String statements: buffers used as NUL-terminated texts within their size
+    int _Aton(TEXT_LINK& stmt);
+    int _AtoLn(TEXT_LINK& stmt);
+    int _BigEndian(TEXT_LINK& stmt);
+    int _Clear1stWord(TEXT_LINK& stmt);
+    int _DetermineNumberType(TEXT_LINK& stmt);
+    int _Fetch1stWord(TEXT_LINK& stmt);
+    int _LeftString(TEXT_LINK& stmt);
+    int _MidString(TEXT_LINK& stmt);
+    int _Occurance(TEXT_LINK& stmt);
+    int _RemoveComments(TEXT_LINK& stmt);
+    int _RightString(TEXT_LINK& stmt);
+    int _RipReplace(TEXT_LINK& stmt);
+    int _SetTextTable(TEXT_LINK& stmt);
+    int _GetTextString(TEXT_LINK& stmt);
+    int _Store1stWord(TEXT_LINK& stmt);
+    int _Shrink(TEXT_LINK& stmt);
+    int _StringC(TEXT_LINK& stmt);
+    int _StringAbsC(TEXT_LINK& stmt);
+    int _StrLen(TEXT_LINK& stmt);
+    int _UpperCase(TEXT_LINK& stmt);
+    int _WipeLeft(TEXT_LINK& stmt);
+    int _WipeRight(TEXT_LINK& stmt);
     // Prompt input from m_In. Ask4TextNW stores at most limit characters and a NUL
     // (destination holds limit + 1 bytes); both return 0, or 1 with the error code
     // set when the input has ended.
@@ -506,6 +529,9 @@ public:
     // A prompt met the end of its input once (the list choice's cancel path);
     // the next one that meets it ends the run.
     bool m_InputEnded = false;
+    // Buffers registered by SETTEXTTABLE: data address -> size at registration. A buffer
+    // given new storage since then is no longer read through its old registration.
+    std::unordered_map<const void*, uint32_t> m_TextTableSizes;
 
 private:
     void SetUpMasterPath();

@@ -51,7 +51,7 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {45, nullptr, kRunsOnText},  // SETDTRSTATE: reserved, no handler
     {46, nullptr, kRunsOnText},  // SETRTSSTATE: reserved, no handler
     {47, nullptr, kRunsOnText},  // GETCSVARG
-    {48, nullptr, kRunsOnText},  // GETTEXTSTRING
+    {48, &KScript::_GetTextString, kRunsOnText},  // GETTEXTSTRING
     {49, nullptr, kRunsOnText},  // GETDRIVETYPE
     {50, nullptr, kRunsOnText},  // GETFWIMGCHKSUM
     {51, nullptr, kRunsOnText},  // GETHASTATUS
@@ -138,27 +138,27 @@ constexpr StatementEntry StatementHandlers[kMaxStatementId + 1] = {
     {132, nullptr, kRunsOnText},  // WRITE
     {133, nullptr, kRunsOnText},  // XORBUFFER
     {134, nullptr, kRunsOnText},  // #INCLUDE: reserved, no handler
-    {135, nullptr, kRunsOnText},  // ATON
-    {136, nullptr, kRunsOnText},  // ATOLN
-    {137, nullptr, kRunsOnText},  // BIGENDIAN
-    {138, nullptr, kRunsOnText},  // CLEAR1STWORD
-    {139, nullptr, kRunsOnText},  // DETERMINNUMBERTYPE
-    {140, nullptr, kRunsOnText},  // FETCH1STWORD
-    {141, nullptr, kRunsOnText},  // LEFTSTRING
-    {142, nullptr, kRunsOnText},  // MIDSTRING
-    {143, nullptr, kRunsOnText},  // OCCURANCE
-    {144, nullptr, kRunsOnText},  // REMOVECOMMENTS
-    {145, nullptr, kRunsOnText},  // RIGHTSTRING
-    {146, nullptr, kRunsOnText},  // RIPREPLACE
-    {147, nullptr, kRunsOnText},  // SETTEXTTABLE
-    {148, nullptr, kRunsOnText},  // STORE1STWORD
-    {149, nullptr, kRunsOnText},  // SHRINK
-    {150, nullptr, kRunsOnText},  // STRINGC
-    {151, nullptr, kRunsOnText},  // STRINGABSC
-    {152, nullptr, kRunsOnText},  // STRLEN
-    {153, nullptr, kRunsOnText},  // UPPERCASE
-    {154, nullptr, kRunsOnText},  // WIPELEFT
-    {155, nullptr, kRunsOnText},  // WIPERIGHT
+    {135, &KScript::_Aton, kRunsOnText},  // ATON
+    {136, &KScript::_AtoLn, kRunsOnText},  // ATOLN
+    {137, &KScript::_BigEndian, kRunsOnText},  // BIGENDIAN
+    {138, &KScript::_Clear1stWord, kRunsOnText},  // CLEAR1STWORD
+    {139, &KScript::_DetermineNumberType, kRunsOnText},  // DETERMINNUMBERTYPE
+    {140, &KScript::_Fetch1stWord, kRunsOnText},  // FETCH1STWORD
+    {141, &KScript::_LeftString, kRunsOnText},  // LEFTSTRING
+    {142, &KScript::_MidString, kRunsOnText},  // MIDSTRING
+    {143, &KScript::_Occurance, kRunsOnText},  // OCCURANCE
+    {144, &KScript::_RemoveComments, kRunsOnText},  // REMOVECOMMENTS
+    {145, &KScript::_RightString, kRunsOnText},  // RIGHTSTRING
+    {146, &KScript::_RipReplace, kRunsOnText},  // RIPREPLACE
+    {147, &KScript::_SetTextTable, kRunsOnText},  // SETTEXTTABLE
+    {148, &KScript::_Store1stWord, kRunsOnText},  // STORE1STWORD
+    {149, &KScript::_Shrink, kRunsOnText},  // SHRINK
+    {150, &KScript::_StringC, kRunsOnText},  // STRINGC
+    {151, &KScript::_StringAbsC, kRunsOnText},  // STRINGABSC
+    {152, &KScript::_StrLen, kRunsOnText},  // STRLEN
+    {153, &KScript::_UpperCase, kRunsOnText},  // UPPERCASE
+    {154, &KScript::_WipeLeft, kRunsOnText},  // WIPELEFT
+    {155, &KScript::_WipeRight, kRunsOnText},  // WIPERIGHT
 };
 
 namespace {

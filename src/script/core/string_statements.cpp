@@ -1,0 +1,546 @@
+// The string statements: script buffers used as texts. A buffer's text is its
+// bytes up to the first NUL, or all of them when no NUL lies inside its size;
+// nothing here reads or writes past a buffer's size. A result text is written
+// with a NUL after it when the buffer has room for one; a statement that cannot
+// do its work within the sizes fails and leaves every buffer as it was.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/core/kscript.h"
+
+namespace {
+
+// Catalogue codes of these statements.
+enum StringCode : int32_t {
+    ATON_INVALID_BUFFER = -393,
+    ATON_INVALID_RESULT = -394,
+    ATON_INVALID_RESULT_TYPE = -395,
+    ATOLN_INVALID_BUFFER = -396,
+    ATOLN_INVALID_RESULT = -397,
+    ATOLN_INVALID_RESULT_TYPE = -398,
+    BIG_ENDIAN_INVALID_VARIABLE = -399,
+    BIG_ENDIAN_INVALID_VARIABLE_TYPE = -400,
+    CLEAR1STWORD_INVALID_BUFFER = -401,
+    DETERMINENUMBERTYPE_INVALID_BUFFER = -402,
+    DETERMINENUMBERTYPE_INVALID_VARIABLE = -403,
+    DETERMINENUMBERTYPE_INVALID_VARIABLE_TYPE = -404,
+    FETCH1STWORD_INVALID_BUFFER = -405,
+    LEFTSTRING_INVALID_SOURCE = -406,
+    LEFTSTRING_INVALID_DESTINATION = -407,
+    LEFTSTRING_INVALID_VARIABLE = -408,
+    LEFTSTRING_INVALID_VARIABLE_TYPE = -409,
+    MIDSTRING_INVALID_SOURCE = -410,
+    MIDSTRING_INVALID_DESTINATION = -411,
+    MIDSTRING_INVALID_START = -412,
+    MIDSTRING_INVALID_START_TYPE = -413,
+    MIDSTRING_INVALID_SWATH = -414,
+    MIDSTRING_INVALID_SWATH_TYPE = -415,
+    OCCURANCE_INVALID_AGAINST = -416,
+    OCCURANCE_INVALID_QUERY = -417,
+    OCCURANCE_INVALID_COUNT = -418,
+    OCCURANCE_INVALID_COUNT_TYPE = -419,
+    REMOVECOMMENTS_INVALID_BUFFER = -420,
+    RIGHTSTRING_INVALID_SOURCE = -421,
+    RIGHTSTRING_INVALID_DESTINATION = -422,
+    RIGHTSTRING_INVALID_SWATH = -423,
+    RIGHTSTRING_INVALID_SWATH_TYPE = -424,
+    RIPREPLACE_INVALID_FIND = -425,
+    RIPREPLACE_INVALID_FIND_TYPE = -426,
+    RIPREPLACE_INVALID_REPLACE = -427,
+    RIPREPLACE_INVALID_REPLACE_TYPE = -428,
+    RIPREPLACE_MIXING_ARGUMENTS = -429,
+    RIPREPLACE_INVALID_STRING_BUFFER = -430,
+    STORE1STWORD_INVALID_SOURCE = -431,
+    STORE1STWORD_INVALID_DESTINATION = -432,
+    SHRINK_INVALID_BUFFER = -433,
+    STRINGC_INVALID_AGAINST = -434,
+    STRINGC_INVALID_QUERY = -435,
+    STRINGC_INVALID_START = -436,
+    STRINGC_INVALID_START_TYPE = -437,
+    STRINGC_INVALID_INDEX = -438,
+    STRINGC_INVALID_INDEX_TYPE = -439,
+    STRINGABSC_INVALID_AGAINST = -440,
+    STRINGABSC_INVALID_QUERY = -441,
+    STRINGABSC_INVALID_RESULT = -442,
+    STRINGABSC_INVALID_RESULT_TYPE = -443,
+    UPPERCASE_INVALID_BUFFER = -444,
+    WIPELEFT_INVALID_BUFFER = -445,
+    WIPERIGHT_INVALID_BUFFER = -446,
+    STRLEN_INVALID_BUFFER = -447,
+    STRLEN_INVALID_RESULT = -448,
+    STRLEN_INVALID_RESULT_TYPE = -449,
+    K_LEFTSTRING_SWATH_RANGE = -654,
+    KRT_LEFTSTRING_SWATH_RANGE = -655,
+    K_MIDSTRING_START_RANGE = -656,
+    K_MIDSTRING_INVALID_START_ARG = -657,
+    K_MIDSTRING_SWATH_RANGE = -658,
+    K_MIDSTRING_INVALID_SWATH_ARG = -659,
+    KRT_MIDSTRING_START_GTR_THAN_SOURCE = -660,
+    KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE = -661,
+    KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE = -662,
+    KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION = -663,
+    K_RIGHTSTRING_SWATH_RANGE = -664,
+    K_RIGHTSTRING_INVALID_SWATH_ARG = -665,
+    KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE = -666,
+    KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION = -667,
+    SETTEXTBUFFER_PARSING = -700,
+    SETTEXTBUFFER_NUMBER_OF_ARGS = -701,
+    SETTEXTBUFFER_INVALID_BUFFER = -702,
+    SETTEXTBUFFER_UNRECOGNIZABLE_STATUS = -703,
+    SETTEXTBUFFER_STATUS_TYPE = -704,
+    GETBUFFERSTRING_PARSING = -705,
+    GETBUFFERSTRING_NUMBER_OF_ARGS = -706,
+    GETBUFFERSTRING_INVALID_BUFFER = -707,
+    GETBUFFERSTRING_INVALID_STRING_BUFFER = -708,
+    GETBUFFERSTRING_UNRECOGNIZABLE_STATUS = -709,
+    GETBUFFERSTRING_STATUS_TYPE = -710,
+};
+
+enum class Arg : uint8_t {
+    Buffer,    // a buffer by name
+    Variable,  // a variable of one of the allowed types
+    Count,     // a word variable, or a number of class 1 or 2
+};
+
+constexpr uint8_t kByte = 1u << K_VAR_BYTE;
+constexpr uint8_t kWord = 1u << K_VAR_WORD;
+constexpr uint8_t kLong = 1u << K_VAR_LONG;
+
+struct ArgRule {
+    Arg kind;
+    uint8_t types;      // Variable: allowed types
+    int32_t unknown;    // name is no buffer / no variable (nor a number, for a count)
+    int32_t wrongType;  // variable of another type
+    int32_t badNumber;  // count: a number of another class
+    int32_t zero;       // count: code for 0, or 0 when 0 is allowed
+};
+
+constexpr int kMaxArgs = 4;
+
+// The arguments of one statement, in line order.
+struct Form {
+    int count;
+    ArgRule args[kMaxArgs];
+};
+
+constexpr ArgRule Buffer(int32_t unknown) { return {Arg::Buffer, 0, unknown, 0, 0, 0}; }
+constexpr ArgRule Variable(uint8_t types, int32_t unknown, int32_t wrongType) {
+    return {Arg::Variable, types, unknown, wrongType, 0, 0};
+}
+constexpr ArgRule Count(int32_t unknown, int32_t wrongType, int32_t badNumber, int32_t zero) {
+    return {Arg::Count, kWord, unknown, wrongType, badNumber, zero};
+}
+
+constexpr Form kAton = {2, {Buffer(ATON_INVALID_BUFFER), Variable(kByte | kWord, ATON_INVALID_RESULT, ATON_INVALID_RESULT_TYPE)}};
+constexpr Form kAtoLn = {2, {Buffer(ATOLN_INVALID_BUFFER), Variable(kLong, ATOLN_INVALID_RESULT, ATOLN_INVALID_RESULT_TYPE)}};
+constexpr Form kBigEndian = {1, {Variable(kWord | kLong, BIG_ENDIAN_INVALID_VARIABLE, BIG_ENDIAN_INVALID_VARIABLE_TYPE)}};
+constexpr Form kDetermineNumberType = {
+    2, {Buffer(DETERMINENUMBERTYPE_INVALID_BUFFER),
+        Variable(kByte, DETERMINENUMBERTYPE_INVALID_VARIABLE, DETERMINENUMBERTYPE_INVALID_VARIABLE_TYPE)}};
+constexpr Form kStrLen = {2, {Buffer(STRLEN_INVALID_BUFFER), Variable(kWord, STRLEN_INVALID_RESULT, STRLEN_INVALID_RESULT_TYPE)}};
+constexpr Form kStringC = {4,
+                           {Buffer(STRINGC_INVALID_AGAINST), Buffer(STRINGC_INVALID_QUERY),
+                            Count(STRINGC_INVALID_START, STRINGC_INVALID_START_TYPE, STRINGC_INVALID_START_TYPE, 0),
+                            Variable(kWord, STRINGC_INVALID_INDEX, STRINGC_INVALID_INDEX_TYPE)}};
+constexpr Form kStringAbsC = {3,
+                              {Buffer(STRINGABSC_INVALID_AGAINST), Buffer(STRINGABSC_INVALID_QUERY),
+                               Variable(kByte, STRINGABSC_INVALID_RESULT, STRINGABSC_INVALID_RESULT_TYPE)}};
+constexpr Form kOccurance = {3,
+                             {Buffer(OCCURANCE_INVALID_AGAINST), Buffer(OCCURANCE_INVALID_QUERY),
+                              Variable(kWord, OCCURANCE_INVALID_COUNT, OCCURANCE_INVALID_COUNT_TYPE)}};
+constexpr Form kLeftString = {3,
+                              {Buffer(LEFTSTRING_INVALID_SOURCE), Buffer(LEFTSTRING_INVALID_DESTINATION),
+                               Count(LEFTSTRING_INVALID_VARIABLE, LEFTSTRING_INVALID_VARIABLE_TYPE,
+                                     K_LEFTSTRING_SWATH_RANGE, K_LEFTSTRING_SWATH_RANGE)}};
+constexpr Form kMidString = {4,
+                             {Buffer(MIDSTRING_INVALID_SOURCE), Buffer(MIDSTRING_INVALID_DESTINATION),
+                              Count(MIDSTRING_INVALID_START, MIDSTRING_INVALID_START_TYPE, K_MIDSTRING_INVALID_START_ARG,
+                                    K_MIDSTRING_START_RANGE),
+                              Count(MIDSTRING_INVALID_SWATH, MIDSTRING_INVALID_SWATH_TYPE, K_MIDSTRING_INVALID_SWATH_ARG,
+                                    K_MIDSTRING_SWATH_RANGE)}};
+constexpr Form kRightString = {3,
+                               {Buffer(RIGHTSTRING_INVALID_SOURCE), Buffer(RIGHTSTRING_INVALID_DESTINATION),
+                                Count(RIGHTSTRING_INVALID_SWATH, RIGHTSTRING_INVALID_SWATH_TYPE,
+                                      K_RIGHTSTRING_INVALID_SWATH_ARG, K_RIGHTSTRING_SWATH_RANGE)}};
+constexpr Form kStore1stWord = {2, {Buffer(STORE1STWORD_INVALID_SOURCE), Buffer(STORE1STWORD_INVALID_DESTINATION)}};
+constexpr Form kSetTextTable = {
+    2, {Buffer(SETTEXTBUFFER_INVALID_BUFFER),
+        Variable(kByte, SETTEXTBUFFER_UNRECOGNIZABLE_STATUS, SETTEXTBUFFER_STATUS_TYPE)}};
+constexpr Form kGetTextString = {
+    3, {Buffer(GETBUFFERSTRING_INVALID_BUFFER), Buffer(GETBUFFERSTRING_INVALID_STRING_BUFFER),
+        Variable(kByte, GETBUFFERSTRING_UNRECOGNIZABLE_STATUS, GETBUFFERSTRING_STATUS_TYPE)}};
+
+// One argument as found by name.
+struct Operand {
+    KByteArray* buffer = nullptr;
+    VARI_LL* variable = nullptr;
+    uint32_t number = 0;  // a count given as a number
+
+    uint32_t Value() const { return variable != nullptr ? variable->wValue : number; }
+};
+
+// The first count words of a line; missing words are empty.
+std::vector<std::string> FirstWords(const char* line, int count) {
+    std::string rest(line);
+    std::vector<std::string> words;
+    for (int i = 0; i < count; ++i) {
+        std::string word;
+        KText::Store1stWord(rest, word);
+        KText::Clear1stWord(rest);
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+// Finds and checks every argument of a form; 0, or the code of the first bad one.
+int32_t ReadOperands(const KScript& engine, const Form& form, const std::vector<std::string>& words,
+                     Operand* out) {
+    for (int i = 0; i < form.count; ++i) {
+        const ArgRule& rule = form.args[i];
+        const std::string& word = words[i];
+        if (rule.kind == Arg::Buffer) {
+            out[i].buffer = engine.FindArray(word);
+            if (out[i].buffer == nullptr) return rule.unknown;
+            continue;
+        }
+        VARI_LL* variable = const_cast<KScript&>(engine).FindVariable(word.c_str());
+        if (variable != nullptr) {
+            if ((rule.types & (1u << variable->type)) == 0) return rule.wrongType;
+            out[i].variable = variable;
+            continue;
+        }
+        if (rule.kind == Arg::Variable) return rule.unknown;
+        const int numberClass = KText::DetermineNumberType(std::string_view(word));
+        if (numberClass == K_NUM_NONE) return rule.unknown;
+        if (numberClass != K_NUM_BYTE && numberClass != K_NUM_WORD) return rule.badNumber;
+        out[i].number = static_cast<uint32_t>(KText::Aton(std::string_view(word)));
+        if (out[i].number == 0 && rule.zero != 0) return rule.zero;
+    }
+    return 0;
+}
+
+// The buffer's text: up to the first NUL, never past the size.
+std::string_view TextOf(const KByteArray& buffer) {
+    if (buffer.data == nullptr) return {};
+    const char* data = reinterpret_cast<const char*>(buffer.data.get());
+    return {data, strnlen(data, buffer.size)};
+}
+
+// Writes a text that fits the buffer (a NUL after it when there is room) and
+// marks the buffer changed.
+void PutText(KByteArray& buffer, std::string_view text) {
+    std::memcpy(buffer.data.get(), text.data(), text.size());
+    if (text.size() < buffer.size) buffer.data[text.size()] = 0;
+    buffer.altered = 1;
+}
+
+// Finds and checks the arguments of a form on the statement's line: 0, or 1
+// with the code of the first bad argument stored in the engine.
+int Check(KScript& engine, const Form& form, Operand* operands) {
+    const int32_t code = ReadOperands(engine, form, FirstWords(engine.m_Line, form.count), operands);
+    return code != 0 ? engine.Fail(code) : 0;
+}
+
+// The same for the statements that split their line with the line parser and
+// take exactly the form's number of words.
+int CheckParsed(KScript& engine, const Form& form, int32_t parseError, int32_t countError, Operand* operands) {
+    std::vector<std::string> words;
+    if (engine.ParseLine(std::string_view(engine.m_Line), words) != 0) return engine.Fail(parseError);
+    if (static_cast<int>(words.size()) != form.count) return engine.Fail(countError);
+    const int32_t code = ReadOperands(engine, form, words, operands);
+    return code != 0 ? engine.Fail(code) : 0;
+}
+
+// Runs an operation that rewrites one buffer's text in place (it never lengthens it).
+template <typename Operation>
+void Rewrite(KByteArray& buffer, Operation operation) {
+    std::string text(TextOf(buffer));
+    operation(text);
+    PutText(buffer, std::string_view(text).substr(0, buffer.size));
+}
+
+// A statement that rewrites one buffer's text in place.
+template <typename Operation>
+int InPlace(KScript& engine, int32_t unknownBuffer, Operation operation) {
+    const Form form = {1, {Buffer(unknownBuffer)}};
+    Operand op[1];
+    if (Check(engine, form, op) != 0) return 1;
+    if (engine.IsRunMode()) Rewrite(*op[0].buffer, operation);
+    return 0;
+}
+
+// Writes a cut-out part: the part must lie within the source text.
+int PutPart(KScript& engine, KByteArray& destination, int found, const std::string& part) {
+    if (found != 0) return engine.Fail(KRT_STRING_SWATH_PAST_END_OF_TEXT);
+    PutText(destination, part);
+    return 0;
+}
+
+}  // namespace
+
+// ATON buffer variable
+int KScript::_Aton(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (Check(*this, kAton, op) != 0) return 1;
+    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(Aton(TextOf(*op[0].buffer))));
+    return 0;
+}
+
+// ATOLN buffer longvariable
+int KScript::_AtoLn(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (Check(*this, kAtoLn, op) != 0) return 1;
+    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(AtoLn(TextOf(*op[0].buffer))));
+    return 0;
+}
+
+// DETERMINNUMBERTYPE buffer bytevariable
+int KScript::_DetermineNumberType(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (Check(*this, kDetermineNumberType, op) != 0) return 1;
+    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(DetermineNumberType(TextOf(*op[0].buffer))));
+    return 0;
+}
+
+// STRLEN buffer wordvariable
+int KScript::_StrLen(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (Check(*this, kStrLen, op) != 0) return 1;
+    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(TextOf(*op[0].buffer).size()));
+    return 0;
+}
+
+// STRINGC text query start resultwordvariable
+int KScript::_StringC(TEXT_LINK& /*stmt*/) {
+    Operand op[4];
+    if (Check(*this, kStringC, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    const int position =
+        StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
+    op[3].variable->SetUnsigned(position < 0 ? 0xFFFFu : static_cast<uint32_t>(position));
+    return 0;
+}
+
+// STRINGABSC buffer buffer bytevariable
+int KScript::_StringAbsC(TEXT_LINK& /*stmt*/) {
+    Operand op[3];
+    if (Check(*this, kStringAbsC, op) != 0) return 1;
+    if (IsRunMode())
+        op[2].variable->SetUnsigned(StringAbsC(TextOf(*op[0].buffer), TextOf(*op[1].buffer)) == 0 ? 0u : 0xFFu);
+    return 0;
+}
+
+// OCCURANCE text query wordvariable
+int KScript::_Occurance(TEXT_LINK& /*stmt*/) {
+    Operand op[3];
+    if (Check(*this, kOccurance, op) != 0) return 1;
+    if (IsRunMode())
+        op[2].variable->SetUnsigned(static_cast<uint32_t>(Occurance(TextOf(*op[0].buffer), TextOf(*op[1].buffer))));
+    return 0;
+}
+
+// LEFTSTRING source destination count
+int KScript::_LeftString(TEXT_LINK& /*stmt*/) {
+    Operand op[3];
+    if (Check(*this, kLeftString, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    const uint32_t count = op[2].Value();
+    if (count == 0 || count > op[0].buffer->size || count > op[1].buffer->size)
+        return Fail(KRT_LEFTSTRING_SWATH_RANGE);
+    std::string part;
+    return PutPart(*this, *op[1].buffer, LeftString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+}
+
+// MIDSTRING source destination start count
+int KScript::_MidString(TEXT_LINK& /*stmt*/) {
+    Operand op[4];
+    if (Check(*this, kMidString, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    const uint32_t start = op[2].Value();
+    const uint32_t count = op[3].Value();
+    const uint32_t sourceSize = op[0].buffer->size;
+    if (start == 0) return Fail(K_MIDSTRING_START_RANGE);
+    if (count == 0) return Fail(K_MIDSTRING_SWATH_RANGE);
+    if (start > sourceSize) return Fail(KRT_MIDSTRING_START_GTR_THAN_SOURCE);
+    if (count > sourceSize) return Fail(KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE);
+    // start counts from 1: the last character taken is start - 1 + count.
+    if (start - 1 + count > sourceSize) return Fail(KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return Fail(KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION);
+    std::string part;
+    const int found =
+        MidString(TextOf(*op[0].buffer), part, static_cast<int>(start), static_cast<int>(count));
+    return PutPart(*this, *op[1].buffer, found, part);
+}
+
+// RIGHTSTRING source destination count
+int KScript::_RightString(TEXT_LINK& /*stmt*/) {
+    Operand op[3];
+    if (Check(*this, kRightString, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    const uint32_t count = op[2].Value();
+    if (count == 0) return Fail(K_RIGHTSTRING_SWATH_RANGE);
+    if (count > op[0].buffer->size) return Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
+    std::string part;
+    return PutPart(*this, *op[1].buffer, RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+}
+
+// STORE1STWORD source destination
+int KScript::_Store1stWord(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (Check(*this, kStore1stWord, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    std::string text(TextOf(*op[0].buffer));
+    std::string word;
+    Store1stWord(text, word);
+    if (word.size() > op[1].buffer->size) return Fail(KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE);
+    PutText(*op[0].buffer, text);  // its leading blanks are gone
+    PutText(*op[1].buffer, word);
+    return 0;
+}
+
+// FETCH1STWORD buffer
+int KScript::_Fetch1stWord(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, FETCH1STWORD_INVALID_BUFFER, [](std::string& t) { Fetch1stWord(t); });
+}
+
+// CLEAR1STWORD buffer
+int KScript::_Clear1stWord(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, CLEAR1STWORD_INVALID_BUFFER, [](std::string& t) { Clear1stWord(t); });
+}
+
+// WIPELEFT buffer
+int KScript::_WipeLeft(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, WIPELEFT_INVALID_BUFFER, [](std::string& t) { WipeLeft(t); });
+}
+
+// WIPERIGHT buffer
+int KScript::_WipeRight(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, WIPERIGHT_INVALID_BUFFER, [](std::string& t) { WipeRight(t); });
+}
+
+// SHRINK buffer
+int KScript::_Shrink(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, SHRINK_INVALID_BUFFER, [](std::string& t) { Shrink(t); });
+}
+
+// UPPERCASE buffer
+int KScript::_UpperCase(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, UPPERCASE_INVALID_BUFFER, [](std::string& t) { UpperCase(t); });
+}
+
+// REMOVECOMMENTS buffer
+int KScript::_RemoveComments(TEXT_LINK& /*stmt*/) {
+    return InPlace(*this, REMOVECOMMENTS_INVALID_BUFFER, [](std::string& t) { RemoveComments(t); });
+}
+
+// BIGENDIAN wordvariable | longvariable
+int KScript::_BigEndian(TEXT_LINK& /*stmt*/) {
+    Operand op[1];
+    if (Check(*this, kBigEndian, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    VARI_LL& variable = *op[0].variable;
+    if (variable.type == K_VAR_WORD) {
+        uint16_t value = variable.wValue;
+        BigEndian(value);
+        variable.SetUnsigned(value);
+    } else {
+        uint32_t value = variable.lValue;
+        BigEndian(value);
+        variable.SetUnsigned(value);
+    }
+    return 0;
+}
+
+// RIPREPLACE findbuffer replacebuffer target | RIPREPLACE findbyte replacebyte target
+int KScript::_RipReplace(TEXT_LINK& /*stmt*/) {
+    const std::vector<std::string> words = FirstWords(m_Line, 3);
+    // find and replace: each a buffer, or else a byte variable
+    struct Side {
+        KByteArray* buffer = nullptr;
+        VARI_LL* variable = nullptr;
+    } side[2];
+    static constexpr int32_t kUnknown[2] = {RIPREPLACE_INVALID_FIND, RIPREPLACE_INVALID_REPLACE};
+    static constexpr int32_t kWrongType[2] = {RIPREPLACE_INVALID_FIND_TYPE, RIPREPLACE_INVALID_REPLACE_TYPE};
+    for (int i = 0; i < 2; ++i) {
+        side[i].buffer = FindArray(words[i]);
+        if (side[i].buffer != nullptr) continue;
+        side[i].variable = FindVariable(words[i].c_str());
+        if (side[i].variable == nullptr) return Fail(kUnknown[i]);
+        if (side[i].variable->type != K_VAR_BYTE) return Fail(kWrongType[i]);
+    }
+    if ((side[0].buffer == nullptr) != (side[1].buffer == nullptr)) return Fail(RIPREPLACE_MIXING_ARGUMENTS);
+    KByteArray* target = FindArray(words[2]);
+    if (target == nullptr) return Fail(RIPREPLACE_INVALID_STRING_BUFFER);
+    if (!IsRunMode()) return 0;
+
+    if (side[0].variable != nullptr) {
+        const char find = static_cast<char>(side[0].variable->bValue);
+        const char replace = static_cast<char>(side[1].variable->bValue);
+        Rewrite(*target, [find, replace](std::string& t) { RipReplace(find, replace, t); });
+        return 0;
+    }
+    // Texts of find and replace are copied: either may be the target itself.
+    const std::string find(TextOf(*side[0].buffer));
+    const std::string replace(TextOf(*side[1].buffer));
+    std::string text(TextOf(*target));
+    if (find.empty()) return Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);
+    if (find.size() > text.size()) {  // nothing to find
+        target->altered = 1;
+        return 0;
+    }
+    switch (RipReplace(find, replace, text, target->size)) {
+        case 0: break;
+        case -2: return Fail(KRT_RIPREPLACE_RESULT_GTR_THAN_BUFFER_SIZE);
+        default: return Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);  // replace holds find
+    }
+    PutText(*target, text);
+    return 0;
+}
+
+// SETTEXTTABLE buffer bytevariable
+int KScript::_SetTextTable(TEXT_LINK& /*stmt*/) {
+    Operand op[2];
+    if (CheckParsed(*this, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, op) != 0) return 1;
+    if (!IsRunMode()) return 0;
+    const KByteArray& buffer = *op[0].buffer;
+    const int result = SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
+    if (result == 0) {
+        m_TextTableSizes[buffer.data.get()] = buffer.size;
+    } else {
+        // A refused text must not be read through an older registration.
+        KillATextBufferLink(buffer.data.get());
+        m_TextTableSizes.erase(buffer.data.get());
+    }
+    op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
+    return 0;
+}
+
+// GETTEXTSTRING textbuffer linebuffer bytevariable
+int KScript::_GetTextString(TEXT_LINK& /*stmt*/) {
+    Operand op[3];
+    if (CheckParsed(*this, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS, op) != 0)
+        return 1;
+    if (!IsRunMode()) return 0;
+    const KByteArray& table = *op[0].buffer;
+    KByteArray& line = *op[1].buffer;
+    if (line.size == 0 || line.data == nullptr) {
+        op[2].variable->SetUnsigned(static_cast<uint32_t>(-3));  // no room for a line
+        return 0;
+    }
+    int result = -2;  // unregistered
+    const auto registered = m_TextTableSizes.find(table.data.get());
+    if (registered != m_TextTableSizes.end() && registered->second == table.size) {
+        std::string text;
+        result = GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
+        PutText(line, text);
+    } else {
+        // New storage (DIMENSION) at an old address: the old registration is void.
+        KillATextBufferLink(table.data.get());
+        if (registered != m_TextTableSizes.end()) m_TextTableSizes.erase(registered);
+    }
+    op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
+    return 0;
+}
