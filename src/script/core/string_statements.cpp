@@ -195,7 +195,7 @@ std::vector<std::string> FirstWords(const char* line, int count) {
 }
 
 // Finds and checks every argument of a form; 0, or the code of the first bad one.
-int32_t ReadOperands(const KScript& engine, const Form& form, const std::vector<std::string>& words,
+int32_t ReadOperands(KScript& engine, const Form& form, const std::vector<std::string>& words,
                      Operand* out) {
     for (int i = 0; i < form.count; ++i) {
         const ArgRule& rule = form.args[i];
@@ -205,7 +205,7 @@ int32_t ReadOperands(const KScript& engine, const Form& form, const std::vector<
             if (out[i].buffer == nullptr) return rule.unknown;
             continue;
         }
-        VARI_LL* variable = const_cast<KScript&>(engine).FindVariable(word.c_str());
+        VARI_LL* variable = engine.FindVariable(word.c_str());
         if (variable != nullptr) {
             if ((rule.types & (1u << variable->type)) == 0) return rule.wrongType;
             out[i].variable = variable;
