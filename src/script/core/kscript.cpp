@@ -39,6 +39,9 @@ void KScript::CleanUp() {
     m_SwitchStack.clear();
     m_CurrentSwitch = nullptr;
     ResetPresentation();
+    // Text tables point into buffers that go with the run.
+    DestroyTheTextBufferLinks();
+    m_TextTableSizes.clear();
     CleanUpDeclarations();
 }
 
