@@ -58,7 +58,7 @@ done
 work=$(mktemp -d /tmp/vexil-vm.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 payload=$work/files
-mkdir -p "$payload/Scripts" "$payload/Logs"
+mkdir -p "$payload/Scripts" "$payload/Logs" "$payload/FAData"
 cp "$here/guest.sh" "$payload/"
 cp "$here"/scripts/*.SCS "$payload/Scripts/"
 
