@@ -3,6 +3,9 @@
  * vm_bench.sh comes from the same clock.
  *
  *   sgio_floor NODE N          prints "floor N NANOSECONDS FAILED"
+ *   sgio_floor NODE N clear    the same, clearing a 256 KiB buffer before
+ *                              each command (as a command path that clears
+ *                              its whole data buffer does); "floor+clear"
  *   sgio_floor -t NAME CMD...  runs CMD, prints "NAME NANOSECONDS STATUS"
  */
 #include <fcntl.h>
@@ -37,8 +40,9 @@ static int time_command(const char *name, char **argv) {
 
 int main(int argc, char **argv) {
 	if (argc > 3 && strcmp(argv[1], "-t") == 0) return time_command(argv[2], argv + 3);
-	if (argc != 3) {
-		fprintf(stderr, "usage: sgio_floor NODE N | sgio_floor -t NAME CMD...\n");
+	int clear = argc == 4 && strcmp(argv[3], "clear") == 0;
+	if (argc != 3 && !clear) {
+		fprintf(stderr, "usage: sgio_floor NODE N [clear] | sgio_floor -t NAME CMD...\n");
 		return 2;
 	}
 	long count = atol(argv[2]);
@@ -51,7 +55,12 @@ int main(int argc, char **argv) {
 	struct sg_io_hdr io;
 	long failed = 0;
 	long long start = now_ns();
+	static unsigned char data[262144];
 	for (long i = 0; i < count; ++i) {
+		if (clear) {
+			memset(data, 0, sizeof data);
+			__asm__ volatile("" : : "r"(data) : "memory"); /* keep the clear */
+		}
 		memset(&io, 0, sizeof io);
 		io.interface_id = 'S';
 		io.cmd_len = sizeof cdb;
@@ -62,7 +71,7 @@ int main(int argc, char **argv) {
 		io.timeout = 60000;
 		if (ioctl(fd, SG_IO, &io) < 0 || io.masked_status != 0 || io.host_status != 0) ++failed;
 	}
-	printf("floor %ld %lld %ld\n", count, now_ns() - start, failed);
+	printf("%s %ld %lld %ld\n", clear ? "floor+clear" : "floor", count, now_ns() - start, failed);
 	close(fd);
 	return failed == 0 ? 0 : 1;
 }
