@@ -365,12 +365,13 @@ live_session() {
 	ses_stop
 
 	sg_raw -r 36 -o "$T/inq36.bin" /dev/sg0 12 00 00 00 24 00 >/dev/null 2>&1
-	p=$(ses_part 301 302)
+	# The bytes come back in the trace; the data buffer listing follows with
+	# the next command.
 	begin "parse mode: raw INQUIRY bytes match sg_raw"
-	got=$(awk '/^Data buffer \(/ { on = 1; next } on && /^[0-9A-F][0-9A-F] / { printf "%s", $0; next } on { exit }' "$p" |
-		tr 'A-F' 'a-f' | tr -s ' ' | sed 's/ $//')
+	got=$(awk '/Data in \(/ { on = 1; next } on && /0x/ { for (i = 1; i <= NF; i++) printf "%s ", substr($i, 3); next } on { exit }' \
+		"$(trace_of "$T/live.err" 1 " CDB (6) =  0x12 0x00 0x00 0x00 0x24 0x00")" | sed 's/ $//')
 	same "INQUIRY bytes" "$got" "$(hexof "$T/inq36.bin")"
-	want "$p" "Data buffer (36):"
+	want "$T/live" "Data buffer (36):"
 	show "$T/live"
 	end
 
