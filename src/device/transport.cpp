@@ -1,5 +1,6 @@
 // The command path: SendCdb and DevIo over the pass-through record, opening
 // the node, the error texts of the transport and the I/O heap.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,8 @@ constexpr int kAttempts = 3;
 constexpr int kRetryProbes = 5;
 constexpr uint32_t kRetryTimeoutLimit = 110;  // longer commands are never retried
 constexpr size_t kTraceLimit = 512;
+constexpr long kZeroLengthTransfer = 128;  // what a no-length command still asks for
+constexpr uint8_t kHostTimedOut = 0x03;    // DID_TIME_OUT
 
 bool OneOf(uint8_t op, std::initializer_list<uint8_t> ops) {
   for (uint8_t o : ops)
@@ -130,7 +133,10 @@ long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const ch
 
   std::memset(record_->Cdb, 0, sizeof record_->Cdb);
   const bool inPlace = data == dataBuffer_;  // caller hands us our own buffer
-  if (!inPlace) std::memset(dataBuffer_, 0, maximum);
+  // Only the bytes this command can move need clearing; clearing the whole
+  // buffer would dominate the cost of every short command.
+  const uint64_t span = std::min<uint64_t>(maximum, static_cast<uint64_t>(std::max(length, kZeroLengthTransfer)));
+  if (!inPlace) std::memset(dataBuffer_, 0, span);
   if (direction == kDataOut && data != nullptr && length > 0 && !inPlace)
     std::memcpy(dataBuffer_, data, static_cast<size_t>(length));
   std::memcpy(record_->Cdb, command, static_cast<size_t>(cdbLength));
@@ -180,7 +186,7 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
   char context[192];
   std::snprintf(context, sizeof context, "%s::DevIo()", caller == nullptr ? "" : caller);
   if (cdbLength < 1 || cdbLength > 16) return -3;
-  if (length == 0 && record_->Cdb[0] != kWriteBuffer) length = 128;
+  if (length == 0 && record_->Cdb[0] != kWriteBuffer) length = kZeroLengthTransfer;
   if (length < 0 || length > static_cast<int64_t>(kDataBufferSize)) {
     FormatText(device_->devError, "%s - Requested transfer (%ld) exceeds maximum capability (%ld).",
                context, static_cast<long>(length), static_cast<long>(kDataBufferSize));
@@ -261,7 +267,10 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
     const uint8_t senseLength = record_->SenseInfoLength;
 
     bool retry = false;
-    const bool timedOut = elapsed / 1000 >= static_cast<long>(device_->timeout);
+    // The sg driver ends a command it had to abort with DID_TIME_OUT: that is
+    // the command's timeout, not a transport fault.
+    const bool driverTimedOut = host == kHostTimedOut;
+    const bool timedOut = elapsed / 1000 >= static_cast<long>(device_->timeout) || driverTimedOut;
     if (timedOut) {
       result = -1;
       retry = device_->timeout < kRetryTimeoutLimit;
@@ -291,7 +300,7 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
     device_->ioctlResult = rc;
     if (timedOut) FormatText(device_->devError, "%s - SCSI Command Timeout.", context);
 
-    if (host != 0 || (driver != 0 && driver != 8)) {
+    if (!driverTimedOut && (host != 0 || (driver != 0 && driver != 8))) {
       result = -5;
       retry = false;
     }

@@ -214,6 +214,21 @@ TEST_F(Transport, HostAndDriverStatusErrorsAreTransportErrorsNeverRetried) {
   SCSI.SetTimeout(300);
 }
 
+// The sg driver aborts a command at its timeout and reports DID_TIME_OUT in
+// the host status: the console must call that a timeout, not an I/O error.
+TEST_F(Transport, DriverAbortedCommandIsATimeout) {
+  SCSI.SetTimeout(4);
+  SimFault f;
+  f.opcode = 0x00;
+  f.delay_seconds = 4;
+  f.host_status = 0x03;
+  sim_->InjectFault(kTape, f);
+  EXPECT_EQ(SCSI.SendCdb(kDataNone, kTur, 6, "Test", nullptr, 0), -1);
+  EXPECT_EQ(SCSI.GetHAStatus(), 0x03);
+  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("SCSI Command Timeout."), std::string::npos);
+  SCSI.SetTimeout(300);
+}
+
 TEST_F(Transport, FailedIoctlReturnsZeroWithTheReason) {
   SimFault f;
   f.opcode = 0x12;
