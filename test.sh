@@ -28,7 +28,12 @@ stage "release build" build build -DCMAKE_BUILD_TYPE=Release -DVEXIL_TESTS=OFF
 stage "sanitizer build" build build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXIL_SANITIZE=ON
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-stage "tests (sanitizers)" ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300
+ctest_log=$(mktemp)
+run_ctest() {
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300 2>&1 | tee "$ctest_log"
+  return "${PIPESTATUS[0]}"
+}
+stage "tests (sanitizers)" run_ctest
 
 if [ -x tools/fuzz.sh ]; then
   stage "fuzz" tools/fuzz.sh "${VEXIL_FUZZ_SECONDS:-60}"
@@ -41,7 +46,7 @@ if [ -x tests/vm/run.sh ]; then
   if [ "$vm_status" -eq 77 ]; then
     summary+=("kernel SCSI suite: SKIPPED ($(tail -n 1 "$vm_out"))")
   elif [ "$vm_status" -eq 0 ]; then
-    summary+=("kernel SCSI suite: passed")
+    summary+=("$(grep '^kernel SCSI suite:' "$vm_out" | tail -n 1)")
   else
     summary+=("kernel SCSI suite: FAILED"); status=1
   fi
@@ -51,4 +56,14 @@ fi
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
+# One closing line with the unit and end-to-end test counts.
+total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$ctest_log" | tail -n 1)
+failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$ctest_log" | tail -n 1)
+rm -f "$ctest_log"
+if [ -n "$total" ] && [ -n "$failed" ]; then
+  echo "tests: $((total - failed)) passed, $failed failed"
+else
+  echo "tests: 0 passed, 1 failed"
+  status=1
+fi
 exit $status
