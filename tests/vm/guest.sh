@@ -244,10 +244,101 @@ main_checks() {
 	echo 0 >$SD/opts
 	echo 0 >$SD/dsense
 
+	device_layer_fault_checks
 	trace_collection_checks
 	held_command_check
 	live_session
 	no_node_checks
+}
+
+# The device layer's own command path (vm_fault_probe: one SendCdb per step,
+# after one scan) under scsi_debug's faults. The probe switches the faults
+# itself, after its scan, so that the scan is not held too.
+probe_line() { grep "^PROBE #$2 " "$1" | head -n 1; }
+# probe_field LINE NAME: NAME=VALUE up to the next blank, or the text after
+# "| NAME=" up to the next " | ".
+probe_field() {
+	echo "$1" | sed -n "s/.* $2=\([^ ]*\).*/\1/p" | head -n 1
+}
+probe_text() { echo "$1" | awk -v k="| $2=" '{ i = index($0, k); if (!i) exit; t = substr($0, i + length(k)); j = index(t, " | "); print (j ? substr(t, 1, j - 1) : t) }'; }
+hex() { echo "$1" | tr -d ' '; }
+# probe_sense STEP REF RAW KEYNAME DESCRIPTION: the probe's line for STEP
+# against sg_raw's decoding (REF) and first raw byte (RAW).
+probe_sense() {
+	line=$(probe_line "$T/probe" $1)
+	[ -n "$line" ] || { note "no probe line for step $1"; return; }
+	set -- "$line" "$2" "$3" "$4" "$5"
+	same "step result" "$(probe_field "$1" result)" -2
+	same "step sense" "$(probe_field "$1" key) $(probe_field "$1" asc) $(probe_field "$1" ascq)" "$2"
+	same "step timed out" "$(probe_field "$1" timedout)" 0
+	k=${2%% *} rest=${2#* } a=${rest%% *} q=${rest#* }
+	want_text="ErrorCode (0x${3%% *}h) ,Sense Key (0x${k}h) $4, $5 ASC(0x${a}h), ASCQ(0x${q}h) - "
+	same "sense message" "$(probe_text "$1" sense)" "$want_text"
+	case $(probe_text "$1" errors) in
+	"SCSI: FaultProbe()::SendCdb()::DevIo() - $want_text / Sense Data($3"*) ;;
+	*) note "error buffer is '$(probe_text "$1" errors)'" ;;
+	esac
+}
+
+device_layer_fault_checks() {
+	rbl="05 00 00 00 00 00"
+	rd10="28 00 00 00 12 34 00 00 01 00"
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	echo 2 >$SD/opts
+	for fmt in 0 1; do
+		echo $fmt >$SD/dsense
+		eval "rbl_ref$fmt=\$(sg_sense /dev/sg0 $rbl) rbl_raw$fmt=\$(sg_sense_raw /dev/sg0 $rbl)"
+		eval "rd_ref$fmt=\$(sg_sense -r 512 /dev/sg0 $rd10) rd_raw$fmt=\$(sg_sense_raw -r 512 /dev/sg0 $rd10)"
+	done
+	echo 0 >$SD/dsense
+	echo 0 >$SD/opts
+	t0=$(uptime_ms)
+	timeout -s KILL 60 vm_fault_probe \
+		set:$SD/opts=2 set:$SD/dsense=0 none:$(hex "$rbl") in512:$(hex "$rd10") \
+		set:$SD/dsense=1 none:$(hex "$rbl") in512:$(hex "$rd10") set:$SD/dsense=0 set:$SD/opts=0 \
+		timeout=2 set:$SD/delay=2500 none:000000000000 set:$SD/delay=1 none:000000000000 \
+		>"$T/probe" 2>&1
+	echo $? >"$T/probe.rc"
+	t1=$(uptime_ms)
+	echo 1 >$SD/delay
+	echo 0 >$SD/opts
+	echo 0 >$SD/dsense
+	sg_turs /dev/sg0 >/dev/null 2>&1
+
+	begin "device layer: a rejected command's fixed and descriptor sense as sg_raw decodes it"
+	same "sg_raw sense, dsense=0" "$rbl_ref0" "05 20 00"
+	same "sg_raw sense, dsense=1" "$rbl_ref1" "05 20 00"
+	case $rbl_raw1 in 72*) ;; *) note "sg_raw sees no descriptor sense with dsense=1: '$rbl_raw1'" ;; esac
+	probe_sense 3 "$rbl_ref0" "$rbl_raw0" "ILLEGAL REQUEST" "INVALID COMMAND OPERATION CODE."
+	probe_sense 6 "$rbl_ref1" "$rbl_raw1" "ILLEGAL REQUEST" "INVALID COMMAND OPERATION CODE."
+	show "$T/probe"
+	end
+
+	begin "device layer: a medium error, fixed and descriptor sense, as sg_raw decodes it"
+	same "sg_raw sense, dsense=0" "$rd_ref0" "03 11 00"
+	same "sg_raw sense, dsense=1" "$rd_ref1" "03 11 00"
+	probe_sense 4 "$rd_ref0" "$rd_raw0" "MEDIUM ERROR" "UNKNOWN ERROR."
+	probe_sense 7 "$rd_ref1" "$rd_raw1" "MEDIUM ERROR" "UNKNOWN ERROR."
+	show "$T/probe"
+	end
+
+	# TEST UNIT READY held 10 s by the unit against a 2 s timeout: the sg
+	# driver aborts it (DID_TIME_OUT) and the layer reports a timeout.
+	line=$(probe_line "$T/probe" 12)
+	after=$(probe_line "$T/probe" 14)
+	begin "device layer: a command beyond its 2 s timeout ends as a timeout (-1), without hanging"
+	same "result" "$(probe_field "$line" result)" -1
+	same "timed-out flag" "$(probe_field "$line" timedout)" 1
+	same "host status" "$(probe_field "$line" host)" 03
+	same "device error" "$(probe_text "$line" deverror)" "FaultProbe()::SendCdb()::DevIo() - SCSI Command Timeout."
+	same "error buffer" "$(probe_text "$line" errors)" "SYS: FaultProbe()::SendCdb()::DevIo() - SCSI Command Timeout."
+	ms=$(probe_field "$line" ms)
+	[ -n "$ms" ] && [ "$ms" -ge 1900 ] && [ "$ms" -le 6000 ] || note "the timed-out command took '$ms' ms (want 1900 to 6000)"
+	same "next command" "$(probe_field "$after" result)" 1
+	same "probe exit status" "$(cat "$T/probe.rc")" 0
+	show "$T/probe"
+	end
+	[ -z "$ms" ] || echo "VMNOTE device layer: timed-out TEST UNIT READY ended after $ms ms; probe run $((t1 - t0)) ms"
 }
 
 # -b reads the drive's trace buffer with READ BUFFER, which scsi_debug

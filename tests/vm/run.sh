@@ -54,6 +54,14 @@ for t in sg_inq sg_raw sg_turs sg_reset; do
   sg_tools+=(--bin "$p")
 done
 
+# The device layer's fault probe is built beside the console.
+probe=$(dirname "$vexil")/tests/vm/vm_fault_probe
+if [ -x "$probe" ]; then
+  sg_tools+=(--bin "$probe")
+else
+  echo "kernel SCSI suite: no fault probe at '$probe'; its checks will fail"
+fi
+
 work=$(mktemp -d /tmp/vexil-vm.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 payload=$work/files
