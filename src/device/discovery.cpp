@@ -238,6 +238,10 @@ long ScsiInt::ListDevices() {
         std::memcpy(revision, inquiry + 32, 4);
         d.familyCode = static_cast<int32_t>(GetDeviceType(d.description, revision));
         d.mfgId = static_cast<int32_t>(GetManufacturer(d.description));
+        // Once more with the family recorded: the first two families are
+        // told apart by the OEM page only when the record already names one.
+        d.familyCode = static_cast<int32_t>(GetDeviceType(d.description, revision));
+        d.mfgId = static_cast<int32_t>(GetManufacturer(d.description));
 
         const bool drop = (includeSequential_ == -1 && d.sequential) || (includeChanger_ == -1 && d.changer) ||
                           includeAll_ == -1;

@@ -269,3 +269,15 @@ TEST_F(Identification, ToUpperTurnsControlCharactersIntoBlanks) {
 }
 
 }  // namespace
+
+// The listed family is the one the OEM page decides, so it agrees with the
+// family text shown on selection and with the serial cut of that family.
+TEST_F(Identification, ListedFamilyIsRefinedByTheOemPage) {
+  SimDeviceConfig c = Device("/dev/sg0", SimDeviceType::kTape, "VALUE TAPE");
+  c.vendor = "ZEP1";  // names the first family; the OEM page does not
+  c.serial = "HU123456789ABC";
+  ListOne(c);
+  EXPECT_EQ(SCSI.GetFamilyCode(), 2);
+  EXPECT_STREQ(SCSI.GetDeviceString(), "WN80");
+  EXPECT_STREQ(SCSI.GetSerialNumber(), "HU123456789ABC");
+}
