@@ -98,7 +98,10 @@ int Skerry_Scriptlist::FastScanFileForInformation(const char* path) {
   bool in_block = false;
   bool stop = false;
   std::string line;
-  while (!stop && GetStringFromTextBuffer(content.data(), line, kLineLimit) >= 0) {
+  while (!stop) {
+    // An over-long line comes back cut (-5); the head goes on after it.
+    const int got = GetStringFromTextBuffer(content.data(), line, kLineLimit);
+    if (got < 0 && got != -5) break;
     if (in_block) {
       if (line.compare(0, 2, "*/") == 0) in_block = false;
       continue;

@@ -89,6 +89,15 @@ TEST_F(ScriptHeadTest, DefaultsAndFailures) {
   EXPECT_EQ(list.FastScanFileForInformation("garbled.xcs"), -1);
 }
 
+TEST_F(ScriptHeadTest, OverlongLineIsCutNotTheEndOfTheHead) {
+  WriteFile("long.scs", "// " + std::string(1500, 'x') + "\n[TASK]\nFAMILY DAT\nDESCRIPTION After a long line\n");
+  Skerry_Scriptlist list;
+  ASSERT_EQ(list.FastScanFileForInformation("long.scs"), 0);
+  EXPECT_EQ(list.Type(), 1);
+  EXPECT_EQ(list.FamilyMask(), 1u << 1);
+  EXPECT_EQ(list.Description(), "After a long line");
+}
+
 TEST_F(ScriptHeadTest, LockedScriptIsReadInMemoryAndLeftLocked) {
   const std::string text = "[TASK]\nFAMILY LTO6_MDLC\nDESCRIPTION Locked one\n";
   for (int method = 1; method <= 3; ++method) {
