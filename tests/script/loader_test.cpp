@@ -94,6 +94,14 @@ TEST_F(LoaderTest, IncludesAreReadOnceInPlaceWithTheirOwnLineNumbers) {
     EXPECT_EQ(engine.FileStack().StackCount(), 0);
 }
 
+TEST_F(LoaderTest, BlockCommentLeftOpenInAnIncludeEndsWithThatFile) {
+    Write("main.scs", "DESCRIPTION d\n#INCLUDE open.scs\nSTART:\nMSG main\n");
+    Write("open.scs", "MSG inc\n/*\nMSG hidden\n");
+    std::string out;
+    EXPECT_EQ(Load("main.scs", &out), 0) << out;
+    EXPECT_EQ(Texts(), (Lines{"DESCRIPTION d", "MSG inc", "MSG main"}));
+}
+
 TEST_F(LoaderTest, FileErrorsEndPhaseOne) {
     std::string out;
     EXPECT_EQ(Load("missing.scs", &out), 1);

@@ -114,6 +114,8 @@ int KScript::Phase1(const char* path, bool validate) {
                 Report(K_EXECUTE_POP_INDEX_FAILED);
                 return 1;
             }
+            // A comment left open ends with its file: it must not hide the includer's lines.
+            inBlockComment = false;
             continue;
         }
         std::memcpy(m_LineCopy, m_Line, kLineSize);
