@@ -29,6 +29,6 @@ void printsyntax(int count, const char* const* arguments) {
     }
     std::puts(">");
   }
-  std::puts("Vexil: You must specify a valid option!\n");
+  std::fputs("Vexil: You must specify a valid option!\n", stdout);
   printhelp();
 }

@@ -56,12 +56,13 @@ TEST(Usage, SyntaxLineThenTheUsage) {
   testing::internal::CaptureStdout();
   printsyntax(2, args);
   const std::string with_line = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(with_line, "\n<vexil -f >\nVexil: You must specify a valid option!\n\n" + usage);
+  // The text carries its own line end; the usage opens with a blank line.
+  EXPECT_EQ(with_line, "\n<vexil -f >\nVexil: You must specify a valid option!\n" + usage);
 
   testing::internal::CaptureStdout();
   printsyntax(0, nullptr);
   const std::string without_line = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(without_line, "Vexil: You must specify a valid option!\n\n" + usage);
+  EXPECT_EQ(without_line, "Vexil: You must specify a valid option!\n" + usage);
 }
 
 }  // namespace
