@@ -302,6 +302,7 @@ TEST_F(ControlFlowTest, AssignmentFailuresStopTheRun) {
     const Case cases[] = {
         {"b /= 0", "Error : VARIABLE_PROCESSING_ERROR"},
         {"b %= z", "Error : VARIABLE_PROCESSING_ERROR"},
+        {"b /= w", "Error : VARIABLE_PROCESSING_ERROR"},  // 256 leaves a zero divisor in a byte
         {"b = 0x12", "Error : EXE_UNABLE_TO_PROCESS_VARIABLE"},  // the run accepts no "0x" numbers
         {"d |= 1", "Error : EXE_UNABLE_TO_PROCESS_VARIABLE"},
     };
@@ -309,11 +310,11 @@ TEST_F(ControlFlowTest, AssignmentFailuresStopTheRun) {
         SCOPED_TRACE(c.statement);
         engine.CleanUp();
         std::string out;
-        EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION d\nBYTE b = 9\nBYTE z = 0\nDOUBLE d = 1.0\nSTART:\n") +
+        EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION d\nBYTE b = 9\nBYTE z = 0\nWORD w = 256\nDOUBLE d = 1.0\nSTART:\n") +
                                  c.statement + "\nEXIT 0\n",
                              &out),
                   1);
-        EXPECT_NE(out.find(std::string("Error In main.scs @ Line 6 :\r\n\t") + c.text), std::string::npos)
+        EXPECT_NE(out.find(std::string("Error In main.scs @ Line 7 :\r\n\t") + c.text), std::string::npos)
             << out;
     }
 }

@@ -149,10 +149,14 @@ int KScript::CheckVariable(TEXT_LINK& stmt, VARI_LL* var) {
 
 int32_t KScript::AssignmentErrorCode(const KCompiledAssign& form) {
     // A division or remainder by an integer zero is named as such; any other
-    // refused assignment is the generic run-time failure.
+    // refused assignment is the generic run-time failure. The divisor is the
+    // operand cut to the destination's width, so a byte divided by 256 is one.
     if (form.opCode == K_ASSIGN_DIVIDE || form.opCode == K_ASSIGN_MOD) {
         const KValue s = form.source != nullptr ? ValueOf(*form.source) : form.constant;
-        if (!s.isDouble && s.u == 0 && !form.dest->IsDouble()) return VARIABLE_PROCESSING_ERROR;
+        const uint32_t mask = form.dest->type == K_VAR_BYTE   ? 0xFFu
+                              : form.dest->type == K_VAR_WORD ? 0xFFFFu
+                                                              : 0xFFFFFFFFu;
+        if (!s.isDouble && (s.u & mask) == 0 && !form.dest->IsDouble()) return VARIABLE_PROCESSING_ERROR;
     }
     return EXE_UNABLE_TO_PROCESS_VARIABLE;
 }
