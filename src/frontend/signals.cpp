@@ -52,7 +52,10 @@ void InstallSignalHandlers() {
   for (const HandlerRow& row : kHandlers) {
     struct sigaction action {};
     action.sa_handler = row.handler;
+    // One handler at a time: a second signal waits until the first has
+    // written its line and cleaned up.
     sigemptyset(&action.sa_mask);
+    for (const HandlerRow& other : kHandlers) sigaddset(&action.sa_mask, other.signal);
     ::sigaction(row.signal, &action, nullptr);
   }
 }
