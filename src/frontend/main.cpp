@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
   // lines keep their order with the shell commands' and an interruption
   // loses nothing already shown.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (const char* v = std::getenv("VEXIL_SIM")) {
+  // An empty VEXIL_SIM, or 0, means the real drives, as an empty VEXIL_DEV means none.
+  const char* v = std::getenv("VEXIL_SIM");
+  if (v != nullptr && *v != '\0' && std::string(v) != "0") {
     std::string err;
     std::unique_ptr<SimSystem> sim = MakeSimSystem(v, &err);
     if (!sim) {

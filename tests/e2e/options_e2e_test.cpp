@@ -55,6 +55,21 @@ TEST(CommandLine, VersionShowsOnlyTheBanners) {
   EXPECT_EQ(r.out.substr(r.out.size() - kRule.size() - 2), kRule + "\n\n");
 }
 
+// VEXIL_SIM empty or 0 means the real system; a bench file that is not there
+// stops the console before it starts.
+TEST(CommandLine, VirtualDrivesOnlyWhenAsked) {
+  struct Case {
+    const char* value;
+    int status;
+  };
+  for (const Case& c : {Case{"", 0}, Case{"0", 0}, Case{"no-such-bench.txt", 253}}) {
+    ScratchDir dir;
+    const ProcessResult r = RunVexil(dir.path(), {"-version"}, {{"VEXIL_SIM", c.value}});
+    EXPECT_EQ(r.status, c.status) << c.value << r.err;
+    EXPECT_EQ(r.err.find("cannot start the virtual drives") != std::string::npos, c.status == 253) << r.err;
+  }
+}
+
 TEST(CommandLine, SyntaxErrorsShowTheLineAndTheUsage) {
   struct Case {
     std::vector<std::string> args;
