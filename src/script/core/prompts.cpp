@@ -99,7 +99,30 @@ int AskChoice(FILE* in, const std::string& question, const char* choices, char f
     }
 }
 
+// The error codes of one prompt's "... ONOK|ONCANCEL label" tail.
+struct TailCodes {
+    int32_t missing, label, trigger;
+};
+
+// Takes the label and the trigger from the end of the line, in the order the
+// prompts check them; 0 with the trigger upper-cased, or the error code.
+int32_t PopPromptTail(std::string& line, bool runMode, const CSymbolLL& symbols, const TailCodes& codes,
+                      std::string& trigger) {
+    const std::string label = PopLastWord(line);
+    if (label.empty()) return codes.missing;
+    if (!runMode && !symbols.SearchForMatch(label)) return codes.label;
+    trigger = Upper(PopLastWord(line));
+    if (trigger.empty()) return codes.missing;
+    if (!IsTrigger(trigger, "ONOK", "ONCANCEL")) return codes.trigger;
+    return 0;
+}
+
 }  // namespace
+
+constexpr TailCodes kAskForTextTail{ASK4TEXT_INVALID_NUMBER_OF_ARGS, ASK4TEXT_INVALID_SYMBOL_ARG,
+                                    ASK4TEXT_INVALID_TRIGGER_ARG};
+constexpr TailCodes kAskForNumberTail{ASK4NUMBER_INVALID_NUMBER_OF_ARGS, ASK4NUMBER_INVALID_SYMBOL_ARG,
+                                      ASK4NUMBER_INVALID_TRIGGER_ARG};
 
 // ---- the reading operations ----
 
@@ -216,12 +239,8 @@ int KScript::_Instruct(TEXT_LINK& /*stmt*/) {
 int KScript::_AskForText(TEXT_LINK& /*stmt*/) {
     std::string line(m_Line);
     QuotesToBlanks(line);
-    const std::string label = PopLastWord(line);
-    if (label.empty()) return Fail(ASK4TEXT_INVALID_NUMBER_OF_ARGS);
-    if (!IsRunMode() && !m_Symbols.SearchForMatch(label)) return Fail(ASK4TEXT_INVALID_SYMBOL_ARG);
-    const std::string trigger = Upper(PopLastWord(line));
-    if (trigger.empty()) return Fail(ASK4TEXT_INVALID_NUMBER_OF_ARGS);
-    if (!IsTrigger(trigger, "ONOK", "ONCANCEL")) return Fail(ASK4TEXT_INVALID_TRIGGER_ARG);
+    std::string trigger;
+    if (const int32_t code = PopPromptTail(line, IsRunMode(), m_Symbols, kAskForTextTail, trigger)) return Fail(code);
     const std::string limit = PopLastWord(line);
     if (limit.empty()) return Fail(ASK4TEXT_INVALID_NUMBER_OF_ARGS);
     if (DetermineNumberType(std::string_view(limit)) != K_NUM_BYTE) return Fail(ASK4TEXT_INVALID_LIMIT_ARG);
@@ -244,12 +263,8 @@ int KScript::_AskForText(TEXT_LINK& /*stmt*/) {
 int KScript::_AskForNumber(TEXT_LINK& /*stmt*/) {
     std::string line(m_Line);
     QuotesToBlanks(line);
-    const std::string label = PopLastWord(line);
-    if (label.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
-    if (!IsRunMode() && !m_Symbols.SearchForMatch(label)) return Fail(ASK4NUMBER_INVALID_SYMBOL_ARG);
-    const std::string trigger = Upper(PopLastWord(line));
-    if (trigger.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
-    if (!IsTrigger(trigger, "ONOK", "ONCANCEL")) return Fail(ASK4NUMBER_INVALID_TRIGGER_ARG);
+    std::string trigger;
+    if (const int32_t code = PopPromptTail(line, IsRunMode(), m_Symbols, kAskForNumberTail, trigger)) return Fail(code);
     const std::string mode = Upper(PopLastWord(line));
     if (mode.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
     if (!IsTrigger(mode, "HEX", "DEC")) return Fail(ASK4NUMBER_INVALID_MODE_ARG);
@@ -265,12 +280,8 @@ int KScript::_AskForNumber(TEXT_LINK& /*stmt*/) {
 int KScript::_AskForListChoice(TEXT_LINK& stmt) {
     std::string line(m_Line);
     QuotesToBlanks(line);
-    const std::string label = PopLastWord(line);
-    if (label.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
-    if (!IsRunMode() && !m_Symbols.SearchForMatch(label)) return Fail(ASK4NUMBER_INVALID_SYMBOL_ARG);
-    const std::string trigger = Upper(PopLastWord(line));
-    if (trigger.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
-    if (!IsTrigger(trigger, "ONOK", "ONCANCEL")) return Fail(ASK4NUMBER_INVALID_TRIGGER_ARG);
+    std::string trigger;
+    if (const int32_t code = PopPromptTail(line, IsRunMode(), m_Symbols, kAskForNumberTail, trigger)) return Fail(code);
     const bool onOk = trigger == "ONOK";
     const std::string name = PopLastWord(line);
     if (name.empty()) return Fail(ASK4NUMBER_INVALID_NUMBER_OF_ARGS);
