@@ -9,7 +9,7 @@
 #include "script/core/expression.h"
 #include "script/core/variables.h"
 #include "script/core/variables_array.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "output_fixture.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "script/core/expression.h"
 #include "script/core/variables.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 #include "script/engine_fixture.h"
 
 namespace {

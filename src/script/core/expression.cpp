@@ -6,7 +6,7 @@
 #include <cmath>
 #include <utility>
 
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 
 namespace {

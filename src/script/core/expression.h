@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "script/core/variables.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/variables_array.h"
 
 // Operation codes of a compiled assignment.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "facade/scsi_wrapper.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 constexpr size_t kArgvCapacity = 1000;

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "script/core/kscript.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/output_format.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "script/core/ktext.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 

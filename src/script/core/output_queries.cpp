@@ -4,7 +4,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "script/core/kscript.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 

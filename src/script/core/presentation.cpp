@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "script/core/kscript.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/output_format.h"
 
 void KScript::ResetPresentation() {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "script/core/kscript.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/output_format.h"
 #include "script/core/prompts.h"
 

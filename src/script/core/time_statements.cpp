@@ -7,7 +7,7 @@
 
 #include "device/system.h"
 #include "script/core/kscript.h"
-#include "script/core/output_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "script/core/expression.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 
 namespace {

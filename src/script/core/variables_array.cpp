@@ -5,7 +5,7 @@
 
 #include "script/core/ktext.h"
 #include "script/core/variables.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "script/core/kscript.h"
 #include "script/core/variables_array.h"
-#include "script/core/variables_codes.h"
+#include "script/core/error_fx.h"
 
 namespace {
 
