@@ -5,16 +5,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "device/byte_order.h"
 #include "device/scsi_int.h"
 #include "device/sense_texts.h"
 
 namespace {
-
-uint32_t BigEndian(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
-  return v;
-}
 
 bool IsDescriptorFormat(const uint8_t* s) {
   const int code = s[0] & 0x7F;
@@ -115,7 +110,7 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
       const size_t size = static_cast<size_t>(desc[1]) + 2;
       if (at + size > end) break;
       if (desc[0] == 0x00 && size >= 12 && (desc[2] & 0x80))
-        d.residual += static_cast<int32_t>(BigEndian(desc + 8, 4));
+        d.residual += static_cast<int32_t>(be::Read32(desc + 8));
       if (desc[0] == 0x04 && size >= 4) {
         d.fileMark = (desc[3] >> 7) & 1;
         d.eom = (desc[3] >> 6) & 1;
@@ -135,15 +130,15 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
     d.ascq = t.ascq;
     d.vsSense = static_cast<uint32_t>(s[8]) | static_cast<uint32_t>(s[9]) << 8 |
                 static_cast<uint32_t>(s[10]) << 16 | static_cast<uint32_t>(s[11]) << 24;
-    if (s[0] & 0x80) d.residual += static_cast<int32_t>(BigEndian(s + 3, 4));
+    if (s[0] & 0x80) d.residual += static_cast<int32_t>(be::Read32(s + 3));
     if (!(s[15] & 0x80)) {
-      d.ltocFsc = static_cast<uint16_t>(d.ltocFsc + BigEndian(s + 16, 2));
-      d.ltocFlag = static_cast<uint16_t>(d.ltocFlag + BigEndian(s + 18, 2));
+      d.ltocFsc = static_cast<uint16_t>(d.ltocFsc + be::Read16(s + 16));
+      d.ltocFlag = static_cast<uint16_t>(d.ltocFlag + be::Read16(s + 18));
     }
     d.cleaning = (s[18] & 0x80) && (s[18] & 0x01) ? 1 : 0;
-    d.powerOnHours = BigEndian(s + 21, 4);
-    d.tapeMotionHours = BigEndian(s + 19, 2);
-    d.vendorCounter = BigEndian(s + 25, 4);
+    d.powerOnHours = be::Read32(s + 21);
+    d.tapeMotionHours = be::Read16(s + 19);
+    d.vendorCounter = be::Read32(s + 25);
   }
 
   std::memcpy(d.senseBuffer, s, kSenseSize);

@@ -2,18 +2,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/byte_order.h"
 #include "device/scsi_int.h"
 
 namespace {
 
 constexpr int kDeviceConfigurationPage = 0x10;
 constexpr long kModeSenseAllocation = 0xFFFF;
-
-uint32_t BigEndian(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
-  return v;
-}
 
 }  // namespace
 
@@ -40,7 +35,7 @@ long ScsiInt::ReadPosition() {
   std::memset(dataBuffer_, 0, kLength);
   const long result = DevIo(kLength, 10, kDataIn, "ReadPosition", true);
   if (result > 0 && debug_)
-    std::fprintf(stderr, "\n Position = 0x%04lX\n", static_cast<unsigned long>(BigEndian(dataBuffer_ + 12, 4)));
+    std::fprintf(stderr, "\n Position = 0x%04lX\n", static_cast<unsigned long>(be::Read32(dataBuffer_ + 12)));
   return result;
 }
 
@@ -57,7 +52,7 @@ long ScsiInt::ModeSense(int page, const char* caller) {
   const long result = DevIo(kModeSenseAllocation, 10, kDataIn, context, true);
   if (result < 0) return result;
   // The header's length may lie: never take more than the drive sent.
-  long length = static_cast<long>(BigEndian(dataBuffer_, 2)) + 2;
+  long length = static_cast<long>(be::Read16(dataBuffer_)) + 2;
   const long received = result > 0 ? static_cast<long>(record_->DataTransferLength) : 0;
   if (length > received) length = received;
   bufferedMode_ = (dataBuffer_[3] >> 4) & 1;
@@ -115,7 +110,7 @@ long ScsiInt::GetCurrentBlockSize() {
   const long result = ModeSense(kDeviceConfigurationPage, "GetCurrentBlockSize()");
   const _SCSI_DEVICE& d = *device_;
   if (result >= 0 && d.modeSize > 15) {
-    const long size = static_cast<long>(BigEndian(d.modeBuffer.data() + 13, 3));
+    const long size = static_cast<long>(be::Read24(d.modeBuffer.data() + 13));
     currentBlockSize_ = size < 0 ? 0 : size;
   } else {
     currentBlockSize_ = 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "device/byte_order.h"
 #include "sim/sim.h"
 
 class SimDevice;
@@ -130,14 +131,9 @@ class SimDevice {
 
 // Big-endian helpers.
 inline uint32_t GetBe(std::span<const uint8_t> b, size_t at, size_t n) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < n && at + i < b.size(); ++i) v = (v << 8) | b[at + i];
-  return v;
+  return static_cast<uint32_t>(be::Read(b, at, n));
 }
-inline void PutBe(std::vector<uint8_t>& b, size_t at, size_t n, uint64_t v) {
-  if (b.size() < at + n) b.resize(at + n);
-  for (size_t i = 0; i < n; ++i) b[at + n - 1 - i] = static_cast<uint8_t>(v >> (8 * i));
-}
+inline void PutBe(std::vector<uint8_t>& b, size_t at, size_t n, uint64_t v) { be::Put(b, at, n, v); }
 // Copies `text` into b[at..at+n) padded with blanks.
 void PutText(std::vector<uint8_t>& b, size_t at, size_t n, const std::string& text);
 // The same sense in descriptor format (72h), with an ATA return descriptor
