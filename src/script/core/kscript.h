@@ -510,6 +510,7 @@ public:
     DeclarationStore m_Declarations;
 
 private:
+    friend class StatementContext;
     void SetUpMasterPath();
     int RunStatement(TEXT_LINK& stmt);
     template <bool Prompting>
