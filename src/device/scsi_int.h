@@ -31,6 +31,14 @@ class ScsiInt {
                long length);
   // The CDB is already in the pass-through record.
   long DevIo(int64_t length, int cdbLength, int direction, const char* caller, bool reportSense);
+  // The path of the data commands (reads, writes, WRITE BUFFER): no readiness
+  // probe and no copy or clear of the data buffer. Outgoing data is already
+  // in GetDataBuffer(), incoming data is left there. Results as SendCdb.
+  long SendData(int direction, const uint8_t* cdb, int cdbLength, const char* caller, long length);
+  // Everything the latest command on the selected device left: status,
+  // decoded sense, bytes moved, timed-out flag and texts (an empty record
+  // when no device is selected). Valid until the next command.
+  const CommandOutcome& LastOutcome() const;
   long OpenDevice(const char* caller);
   long CloseDevice();
   void SetTimeout(long seconds);
@@ -201,6 +209,13 @@ class ScsiInt {
   long ReadinessProbes(int count);
   int FamilyOfSelected(const char* text, const char* revision, bool writeBack);
   long SimpleCommand(const uint8_t* cdb, int cdbLength, const char* caller);
+  // DevIo with the caller's context and the step it came through ("::SendCdb()").
+  long Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via,
+                bool reportSense);
+  // Byte totals and timing of a finished data command; SendCdb's result.
+  long CountTransfer(uint8_t op, int direction);
+  // The failing shim's reason into the device error text.
+  void ReportShimFailure();
 
   bool debug_ = false;
   bool verbose_ = false;
@@ -226,6 +241,8 @@ class ScsiInt {
   uint8_t* dataBuffer_ = nullptr;
   std::unique_ptr<uint8_t[]> heapMarker_;
   bool requestingSense_ = false;
+  // Sense bytes the driver wrote into the record by the last command.
+  size_t senseWritten_ = kSenseSize;
   // Off while the process exits: the OS seam may already be gone then.
   bool closeNodes_ = true;
 };

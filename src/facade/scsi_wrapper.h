@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "device/records.h"
+
 // "No sense" marker of the last-command record: a script tests for the
 // absence of sense data by this value in the sense key, ASC and ASCQ.
 inline constexpr uint8_t kNoSense = 0xCC;
@@ -108,6 +110,8 @@ class ScsiWrapper {
   // Reads the sense of the last command from the device layer into the
   // last-command record.
   void GetSenseData();
+  // The sense values of an outcome record of the device layer, as a whole.
+  void TakeSense(const CommandOutcome& outcome);
   // Fills the last-command record with its "no command yet" values.
   void ClearLastCommand();
   // After a command: without sense data the record returns to the
