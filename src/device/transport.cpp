@@ -141,7 +141,8 @@ long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const ch
     TestUnitReady();  // result ignored: it only wakes the drive up
   }
 
-  PerformanceStart();
+  // Only the reads and writes are timed; a clock read for the others is lost.
+  if (CountsAsRead(op) || CountsAsWrite(op)) PerformanceStart();
   const uint64_t maximum = device_->maxTransfer < kDataBufferSize ? device_->maxTransfer : kDataBufferSize;
   if (static_cast<uint64_t>(length) > maximum) {
     FormatText(device_->devError, "%s::SendCdb() - Requested transfer (%ld) exceeds maximum capability (%ld).",
@@ -177,7 +178,7 @@ long ScsiInt::SendData(int direction, const uint8_t* cdb, int cdbLength, const c
   if (cdb == nullptr || cdbLength < 1 || cdbLength > 16 || length < 0) return -3;
   uint8_t command[16] = {};
   std::memcpy(command, cdb, static_cast<size_t>(cdbLength));
-  PerformanceStart();
+  if (CountsAsRead(command[0]) || CountsAsWrite(command[0])) PerformanceStart();
   std::memcpy(record_->Cdb, command, sizeof command);
   const long result = Transfer(length, cdbLength, direction, caller, "", true);
   if (result <= 0) return result;
