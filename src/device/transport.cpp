@@ -173,18 +173,6 @@ long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const ch
   return CountTransfer(op, direction);
 }
 
-long ScsiInt::SendData(int direction, const uint8_t* cdb, int cdbLength, const char* caller, long length) {
-  if (!Ready()) return -3;
-  if (cdb == nullptr || cdbLength < 1 || cdbLength > 16 || length < 0) return -3;
-  uint8_t command[16] = {};
-  std::memcpy(command, cdb, static_cast<size_t>(cdbLength));
-  if (CountsAsRead(command[0]) || CountsAsWrite(command[0])) PerformanceStart();
-  std::memcpy(record_->Cdb, command, sizeof command);
-  const long result = Transfer(length, cdbLength, direction, caller, "", true);
-  if (result <= 0) return result;
-  return CountTransfer(command[0], direction);
-}
-
 long ScsiInt::CountTransfer(uint8_t op, int direction) {
   const long moved = record_->DataTransferLength;
   if (direction == kDataIn) {

@@ -369,32 +369,6 @@ TEST_F(Transport, EachCommandLeavesOneOutcomeRecord) {
   sim_->ClearFaults();
 }
 
-// Reads, writes and WRITE BUFFER take the data path: no readiness probe,
-// the data stays in the shared buffer, and the totals count it.
-TEST_F(Transport, DataPathSendsOnlyTheCommandAndUsesTheSharedBuffer) {
-  uint8_t* buffer = SCSI.GetDataBuffer();
-  for (int i = 0; i < 600; ++i) buffer[i] = static_cast<uint8_t>(i);
-  const uint64_t written = SCSI.Device()->bytesWritten;
-  const uint8_t writeBuffer[10] = {0x3B, 0x02, 0, 0, 0, 0, 0, 0x02, 0x58, 0};
-  EXPECT_EQ(SCSI.SendData(kDataOut, writeBuffer, 10, "Test", 600), 600);
-  ASSERT_EQ(sim_->Commands().size(), 1u);  // no TEST UNIT READY before it
-  const auto sent = SentWith(0x3B);
-  ASSERT_EQ(sent.size(), 1u);
-  ASSERT_EQ(sent[0].data_out.size(), 600u);
-  EXPECT_EQ(sent[0].data_out[599], static_cast<uint8_t>(599));
-  EXPECT_EQ(SCSI.Device()->bytesWritten, written + 600);
-
-  sim_->ClearCommands();
-  const uint8_t inquiry[6] = {0x12, 0, 0, 0, 36, 0};
-  EXPECT_EQ(SCSI.SendData(kDataIn, inquiry, 6, "Test", 36), 36);
-  EXPECT_EQ(sim_->Commands().size(), 1u);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer + 8), 7), "HALCYON");
-
-  EXPECT_EQ(SCSI.SendData(kDataIn, nullptr, 6, "Test", 36), -3);
-  SCSI.SetDeviceIndex(-1);
-  EXPECT_EQ(SCSI.SendData(kDataIn, inquiry, 6, "Test", 36), -3);
-}
-
 TEST_F(Transport, ReservedBufferIsRaisedTo128KiB) {
   Inquire();
   int reserved = 0;
