@@ -374,7 +374,7 @@ long ScsiInt::OpenDevice(const char* caller) {
     device_->handle = handle;
     return 1;
   }
-  char context[192];
+  char context[224];  // room for a DevIo context and this step
   std::snprintf(context, sizeof context, "%s::OpenDevice()", caller == nullptr ? "" : caller);
   char message[160];
   std::snprintf(message, sizeof message, "Error opening %s - ", device_->path);

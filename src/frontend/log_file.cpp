@@ -39,8 +39,9 @@ std::string LogFileName(time_t when, const char* serial, int copy) {
   char stamp[64];
   std::strftime(stamp, sizeof stamp, "./Logs/%m_%d_%Y_%H%M%S_", &local);
   std::string safe = SafeSerial(serial);
-  const std::string number = copy > 1 ? "-" + std::to_string(copy) : "";
-  const size_t room = kNameLimit - std::strlen(stamp) - number.size() - (sizeof kNameTail - 1);
+  char number[16] = "";
+  if (copy > 1) std::snprintf(number, sizeof number, "-%d", copy);
+  const size_t room = kNameLimit - std::strlen(stamp) - std::strlen(number) - (sizeof kNameTail - 1);
   if (safe.size() > room) safe.resize(room);
   return stamp + safe + number + kNameTail;
 }
