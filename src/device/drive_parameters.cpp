@@ -143,7 +143,8 @@ long ScsiInt::ClearEventLog() {
   Sleep(kRebuildSettle * 1000);
   // The drive rebuilds and restarts: find it again, then unload until it
   // reports no cartridge.
-  RelocateDevice(kRelocateSeconds);
+  // Not found again: the selection may now be another device.
+  if (RelocateDevice(kRelocateSeconds) != 1) return fail("SCSI-CLR EVENT LOG (Rescan/Unload-Timeout) TEST FAILED");
   bool settled = false;
   while (Sys().Now().tv_sec - requested < kRebuildLimit) {
     if (TestUnitReady() < 1) {
