@@ -98,7 +98,11 @@ long ScsiInt::GetCompression() {
 long ScsiInt::SetCompression(int value) {
   if (!Ready()) return -3;
   const int family = device_->familyCode;
-  if (IsDAT(family) || IsTRAVAN(family) || family == 0) return 1;
+  if (IsDAT(family) || IsTRAVAN(family) || family == 0) {
+    // These keep their compression; the probes still wake the drive.
+    for (int i = 0; i < kEditProbes; ++i) TestUnitReady();
+    return 1;
+  }
   const Answer a = SensePage(*this, kDeviceConfigurationPage, "SetCompression()");
   if (a.size < kShortestAnswer) return 0;
   return SendEdited(*this, a, TenByteFamily(family), kCompressionAlgorithm, "SetCompression()",
