@@ -97,10 +97,10 @@ long ScsiInt::SetParameter(const char* name, const char* value) {
 long ScsiInt::SetSerialNumber(const char* text) {
   const long result = SetParameter(contract::kSerialNumberParameter, text);
   if (result == 1) {
+    GetScsiSerialNumber();  // first: its command clears the message texts
     char message[96];
     std::snprintf(message, sizeof message, "SN Set to: %.40s", text == nullptr ? "" : text);
     SetMessage(message, "SetSerialNumber()");
-    GetScsiSerialNumber();
   }
   return result;
 }
