@@ -115,3 +115,42 @@ TEST_F(TapeOperations, MotionFollowsTheVirtualCartridge) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TapeOperations, FixedBlocksAndTheTransferLimit) {
+  ListOne("ULTRIUM-HH6");
+  ASSERT_EQ(SCSI.SetCurrentBlockSize(1024), 1);
+  std::vector<uint8_t> blocks(4096, 0x3C);
+  sim_->ClearCommands();
+  ASSERT_EQ(SCSI.WriteBlock(blocks.data(), 4), 4096);
+  EXPECT_EQ(Hex(Last().cdb), "0A 01 00 00 04 00 ");
+  EXPECT_EQ(Last().transfer_length, 4096u);
+  ASSERT_GT(SCSI.Rewind(60), 0);
+  ASSERT_EQ(SCSI.ReadBlock(4), 4096);
+  EXPECT_EQ(Hex(Last().cdb), "08 01 00 00 04 00 ");
+  EXPECT_EQ(SCSI.VerifyBuffer(blocks.data(), 4096), 1);
+
+  struct Case {
+    const char* name;
+    std::function<long()> run;
+    const char* text;
+  } cases[] = {
+      {"Write", [&] { return SCSI.Write(blocks.data(), 262145); },
+       "Write() - Requested transfer (262145) exceeds maximum capability (262144)."},
+      {"WriteBlock", [&] { return SCSI.WriteBlock(blocks.data(), 257); },
+       "WriteBlock() - Requested transfer (263168) exceeds maximum capability (262144)."},
+      {"Read", [] { return SCSI.Read(262145); },
+       "Read() - Requested transfer (262145) exceeds maximum capability (262144)."},
+      {"ReadBlock", [] { return SCSI.ReadBlock(300); },
+       "ReadBlock() - Requested transfer (307200) exceeds maximum capability (262144)."},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearCommands();
+    EXPECT_EQ(c.run(), -3) << c.name;
+    EXPECT_STREQ(SCSI.GetDevErrorBuffer(), c.text) << c.name;
+    EXPECT_TRUE(sim_->Commands().empty()) << c.name;
+  }
+}
+
+}  // namespace
