@@ -36,15 +36,22 @@ void PrintLog(std::string& line) {
   const std::span<const uint8_t> page(log, log == nullptr || size < 0 ? 0 : static_cast<size_t>(size));
   std::string pages;
   for (size_t i = 4; log != nullptr && page.size() > 4 && (page[0] & 0x3F) == 0 && i < page.size(); ++i) {
-    pages += (pages.empty() ? "" : ",") + HexBytes(page.subspan(i, 1));
+    if (!pages.empty()) pages += ',';
+    pages += HexBytes(page.subspan(i, 1));
   }
   std::string params;
   for (const logpage::Parameter& p : logpage::Walk(page)) {
     char code[8];
     std::snprintf(code, sizeof code, "%04X", p.code);
-    params += (params.empty() ? "" : ",") + std::string(code) + ":" + HexBytes(p.value);
+    if (!params.empty()) params += ',';
+    params += code;
+    params += ':';
+    params += HexBytes(p.value);
   }
-  line += " | pages=" + pages + " | params=" + params;
+  line += " | pages=";
+  line += pages;
+  line += " | params=";
+  line += params;
 }
 
 }  // namespace
@@ -97,7 +104,8 @@ int main(int argc, char** argv) {
                   step.c_str(), result, SCSI.GetSenseKey(), SCSI.GetAsc(), SCSI.GetAscQ(), SCSI.GetLogSize());
     std::string line = head;
     if (log) PrintLog(line);
-    line += " | message=" + std::string(SCSI.GetMessageBuffer());
+    line += " | message=";
+    line += SCSI.GetMessageBuffer();
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
   }
