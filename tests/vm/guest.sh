@@ -554,10 +554,12 @@ tape_operation_checks() {
 	line=$(tape_line "$T/tape2" 1)
 	same "page 00h result" "$(probe_field "$line" result)" 1
 	ref=$(awk '$1 ~ /^0x[0-9a-fA-F][0-9a-fA-F]$/ { printf "%s%s", sep, toupper(substr($1, 3)); sep = "," }' "$T/logs00")
+	[ -n "$ref" ] || note "no page list from sg_logs"
 	same "supported pages" "$(tape_text "$line" pages)" "$ref"
 	line=$(tape_line "$T/tape2" 2)
 	same "page 0Dh result" "$(probe_field "$line" result)" 1
 	now=$(tape_param "$line" 0000) ref_now=$(sed -n 's/.*Current temperature *= *\([0-9][0-9]*\).*/\1/p' "$T/logs0d" | head -n 1)
+	[ -n "$ref_now" ] || note "no temperature from sg_logs"
 	same "current temperature" "$(hexbyte "$now" 1)" "$ref_now"
 	refer=$(tape_param "$line" 0001) ref_ref=$(sed -n 's/.*Reference temperature *= *\([0-9][0-9]*\).*/\1/p' "$T/logs0d" | head -n 1)
 	same "reference temperature" "$(hexbyte "$refer" 1)" "$ref_ref"
