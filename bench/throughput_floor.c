@@ -1,7 +1,10 @@
 /* The floor for data transfers: N 256 KiB WRITE(10) and then N READ(10)
  * commands as bare SG_IO ioctls on one open sg node, nothing else.
  *
- *   throughput_floor NODE N    prints "floor N WRITE_NS READ_NS FAILED"
+ *   throughput_floor NODE N          prints "floor N WRITE_NS READ_NS FAILED"
+ *   throughput_floor NODE N reserve  the same with the node's reserved buffer
+ *                                    raised to one transfer first, as sg_dd
+ *                                    does; "floor+reserve"
  */
 #include <fcntl.h>
 #include <scsi/sg.h>
@@ -48,8 +51,9 @@ static long run(int fd, unsigned char opcode, int direction, long count, unsigne
 }
 
 int main(int argc, char **argv) {
-	if (argc != 3) {
-		fprintf(stderr, "usage: throughput_floor NODE N\n");
+	int reserve = argc == 4 && strcmp(argv[3], "reserve") == 0;
+	if (argc != 3 && !reserve) {
+		fprintf(stderr, "usage: throughput_floor NODE N [reserve]\n");
 		return 2;
 	}
 	long count = atol(argv[2]);
@@ -58,6 +62,10 @@ int main(int argc, char **argv) {
 		perror(argv[1]);
 		return 1;
 	}
+	if (reserve) {
+		int size = TRANSFER;
+		if (ioctl(fd, SG_SET_RESERVED_SIZE, &size) < 0) perror("SG_SET_RESERVED_SIZE");
+	}
 	static unsigned char data[TRANSFER];
 	memset(data, 0x5A, sizeof data);
 	long long t0 = now_ns();
@@ -65,7 +73,7 @@ int main(int argc, char **argv) {
 	long long t1 = now_ns();
 	failed += run(fd, 0x28, SG_DXFER_FROM_DEV, count, data);
 	long long t2 = now_ns();
-	printf("floor %ld %lld %lld %ld\n", count, t1 - t0, t2 - t1, failed);
+	printf("%s %ld %lld %lld %ld\n", reserve ? "floor+reserve" : "floor", count, t1 - t0, t2 - t1, failed);
 	close(fd);
 	return failed == 0 ? 0 : 1;
 }
