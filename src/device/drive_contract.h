@@ -58,4 +58,27 @@ inline constexpr const char* kPacketFormat = "PACKET # %ld ";
 inline constexpr int kElementHeader = 16;
 inline constexpr int kElementDescriptor = 16;
 
+// ---- the other exchanges, used by identification, sense, firmware and the
+// script hooks; named here so the whole contract reads in one place ----
+
+// INQUIRY: 48 bytes while probing; byte 36 carries a family nibble.
+inline constexpr int kProbeInquiryAllocation = 48;
+inline constexpr int kFamilyNibbleByte = 36;
+// Vital product data pages: serial number, build data, Dell vendor page.
+inline constexpr uint8_t kSerialNumberPage = 0x80;
+inline constexpr uint8_t kBuildDataPage = 0xC0;
+inline constexpr int kBuildDataAllocation = 64;
+inline constexpr uint8_t kDellVendorPage = 0xDC;
+inline constexpr int kDellVendorAllocation = 36;
+// Sense: REQUEST SENSE when the driver returned none; fixed format with
+// vendor-specific bytes 8-11 and a further vendor counter in bytes 25-28.
+inline constexpr int kRequestSenseAllocation = 255;
+inline constexpr int kVendorSenseByte = 8;
+inline constexpr int kVendorCounterByte = 25;
+// Upgrade tapes: SEND DIAGNOSTIC vendor pages and the 10-byte vendor command.
+inline constexpr uint8_t kUpgradeDiagnosticPages[] = {0x80, 0xA1, 0x99};
+inline constexpr uint8_t kUpgradeTapeCommand = 0x20;
+// ATA devices: ATA PASS-THROUGH(12) carrying the eight register bytes.
+inline constexpr uint8_t kAtaPassThrough12 = 0xA1;
+
 }  // namespace contract
