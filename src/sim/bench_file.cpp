@@ -11,6 +11,7 @@
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
 //         data=0 garbage
 //   tapealert /dev/sg0 3,20
+//   eventlog /dev/sg0 sample|size=1048576|<text file>
 //   clock real
 //   user 1000
 //
@@ -26,6 +27,7 @@
 #include <sstream>
 
 #include "sim/default_bench.h"
+#include "sim/event_log.h"
 #include "sim/sim.h"
 
 namespace {
@@ -280,6 +282,12 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
         why = "bad TapeAlert flags: '" + w[2] + "'";
       } else {
         SetTapeAlerts(w[1], std::vector<int>(flags.begin(), flags.end()));
+      }
+    } else if (w[0] == "eventlog" && w.size() == 3) {
+      if (SimDevice* d = Device(w[1]); d == nullptr) {
+        why = "no device " + w[1];
+      } else {
+        SetEventLog(*d, w[2], &why);
       }
     } else if (w[0] == "clock" && w.size() == 2 && (w[1] == "real" || w[1] == "virtual")) {
       UseRealClock(w[1] == "real");
