@@ -101,6 +101,8 @@ TEST(EventQueryTest, SearchFailures) {
     ASSERT_EQ(engine.Search(Fixture(), Query(QUERY_EVENT, kQueryAnyId)), SEARCH_OK);
     EXPECT_EQ(engine.Search(KLogPage7(), Query(QUERY_EVENT, kQueryAnyId)), SEARCH_ENGINE_DETECTED_NO_TEXT_FOR_LP7);
     EXPECT_EQ(engine.Count(), 0u);
+    // A cleared drive's log is loaded and empty: no hits, no error.
+    EXPECT_EQ(engine.Search(LoadText(""), Query(QUERY_EVENT, kQueryAnyId)), SEARCH_OK);
 
     ASSERT_EQ(engine.Search(Fixture(), Query(QUERY_EVENT, kQueryAnyId)), SEARCH_OK);
     const KLogPage7 cut = LoadText("Packet # 1 - EVENT: 4A21 POH/PC= 5/1\r\nPacket # 2 - BUGCHECK: 1A2B [X 01-JAN-2026]\r\n");

@@ -224,7 +224,9 @@ void CSearchEngine::Add(HIT_LINK hit) {
 
 int32_t CSearchEngine::Search(const KLogPage7& log, const KTRAP_Controll& q) {
     hits_.clear();
-    if (!log.HasText()) return SEARCH_ENGINE_DETECTED_NO_TEXT_FOR_LP7;
+    // A log that was never loaded has no text to search; a loaded empty one
+    // (a cleared drive) simply has no hits.
+    if (!log.IsLoaded()) return SEARCH_ENGINE_DETECTED_NO_TEXT_FOR_LP7;
     if (q.type >= QUERY_NONE || kParsers[q.type] == nullptr) return SEARCH_OK;
     const std::vector<std::string>& lines = log.Lines();
     // The packets still listed (a delta filter may have removed some).

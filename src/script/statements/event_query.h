@@ -95,6 +95,7 @@ struct GetValueTerm {
 class CSearchEngine {
 public:
     // Runs the query on the log: the hit list is rebuilt (emptied on failure).
+    // A log never loaded gives SEARCH_ENGINE_DETECTED_NO_TEXT_FOR_LP7.
     int32_t Search(const KLogPage7& log, const KTRAP_Controll& q);
     // Whether the hit count meets the query's operator and limit.
     bool Holds(const KTRAP_Controll& q) const;
