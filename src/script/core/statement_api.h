@@ -21,7 +21,7 @@
 //        labels: stmt.target is bound for kTakesJumpTarget rows (the line's last word).
 //      - declarations: ctx.Declarations().Get<MyList>() (see declarations.h).
 //      - run state: ctx.Triggers() (internal sense triggers), ctx.JumpTo(stmt) to move the
-//        cursor, ctx.Text() (text tools and text tables), ctx.LogFile(), ctx.Trail(text).
+//        cursor, ctx.CallTo(stmt, target) to call a label, ctx.Text() (text tools and text tables), ctx.LogFile(), ctx.Trail(text).
 //      - the drive: ctx.Facade() (ScsiWrapper*, nullptr when the engine runs without one).
 //   Modes: ctx.IsRunMode() is false in validation (phase 2: check words, names, numbers;
 //   never touch the drive) and true in the run.
@@ -77,6 +77,8 @@ public:
 
     SenseTriggers& Triggers() { return engine_.m_Triggers; }
     void JumpTo(TEXT_LINK* target) { engine_.JumpTo(target); }
+    // As CALL: push the return to `stmt` and go to `target`; 0, or ctx.Fail's 1.
+    int CallTo(TEXT_LINK* stmt, TEXT_LINK* target) { return engine_.CallTo(*stmt, target); }
     KText& Text() { return engine_; }
     FILE* LogFile() const { return engine_.m_LogFile; }
     void Trail(const char* text) { engine_.Trail(text); }

@@ -1,6 +1,7 @@
 // Declaration lines of phase 1: first word -> handler. How to add one: see the note at
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
+#include "script/statements/log_pages.h"
 
 const DeclarationRow DeclarationTable[] = {
     {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN), kDeclAppendPlain},
@@ -17,7 +18,7 @@ const DeclarationRow DeclarationTable[] = {
     {"XBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_X), kDeclLine},
     {"CDB", nullptr, 0, kDeclLine},
     {"BUFFER", nullptr, 0, kDeclLine},
-    {"LOGPAGE", nullptr, 0, kDeclLine},
+    {"LOGPAGE", _LogPageDeclaration, 0, kDeclLine},
     {"SENSEKEYS", nullptr, 0, kDeclLine},
     {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
     {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},

@@ -2,6 +2,8 @@
 // the linker and the run need to know of the statement. How to add one: see the
 // note at the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
+#include "script/statements/event_log_statements.h"
+#include "script/statements/log_pages.h"
 #include "script/statements/string_statements.h"
 
 constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
@@ -28,11 +30,11 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"COPYBUFFER", SID_COPYBUFFER, nullptr, kRunsOnText},
     {"COPYBUFFERPART", SID_COPYBUFFERPART, nullptr, kRunsOnText},
     {"DEFAULT", SID_DEFAULT, Member<&KScript::_Default>, kCompiled},
-    {"DELTAFILTER", SID_DELTAFILTER, nullptr, kRunsOnText},
+    {"DELTAFILTER", SID_DELTAFILTER, _DeltaFilter, kRunsOnText},
     {"DESCRIPTION", SID_DESCRIPTION, Member<&KScript::_Description>, kRunsOnText},
     {"BUSDEVICERESET", SID_BUSDEVICERESET, nullptr, kRunsOnText | kCheckedOnly},
     {"DIMENSION", SID_DIMENSION, Member<&KScript::_Dimension>, kCompiled},
-    {"DUMPLOGPAGE", SID_DUMPLOGPAGE, nullptr, kRunsOnText},
+    {"DUMPLOGPAGE", SID_DUMPLOGPAGE, _DumpLogPage, kRunsOnText},
     {"ENDSWITCH", SID_ENDSWITCH, Member<&KScript::_EndSwitch>, kCompiled},
     {"[ENGINEERING]", SID_ENGINEERING, Member<&KScript::_Section>, kCompiled},
     {"ERASEFILE", SID_ERASEFILE, nullptr, kRunsOnText},
@@ -58,7 +60,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"GETFWIMGCHKSUM", SID_GETFWIMGCHKSUM, nullptr, kRunsOnText | kCheckedOnly},
     {"GETHASTATUS", SID_GETHASTATUS, nullptr, kRunsOnText},
     {"GETINQINFO", SID_GETINQINFO, nullptr, kRunsOnText},
-    {"GETNUMBEROFPACKETS", SID_GETNUMBEROFPACKETS, nullptr, kRunsOnText},
+    {"GETNUMBEROFPACKETS", SID_GETNUMBEROFPACKETS, _GetNumberOfPackets, kRunsOnText},
     {"GETSCSITIMEOUT", SID_GETSCSITIMEOUT, nullptr, kRunsOnText},
     {"GETSENSE", SID_GETSENSE, nullptr, kRunsOnText},
     {"GETSENSETEXT", SID_GETSENSETEXT, nullptr, kRunsOnText},
@@ -78,12 +80,12 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"IF", SID_IF, Member<&KScript::_If>, kCompiled | kTakesJumpTarget},
     {"IFNOSENSE", SID_IFNOSENSE, nullptr, kRunsOnText | kTakesJumpTarget},
     {"IFSENSE", SID_IFSENSE, nullptr, kRunsOnText | kTakesJumpTarget},
-    {"IFTRUE", SID_IFTRUE, nullptr, kRunsOnText | kTakesJumpTarget},
+    {"IFTRUE", SID_IFTRUE, _IfTrue, kRunsOnText | kTakesJumpTarget},
     {"INP", SID_INP, nullptr, kRunsOnText},
     {"INSTRUCT", SID_INSTRUCT, Member<&KScript::_Instruct>, kRunsOnText | kTakesJumpTarget},
     {"JUMP", SID_JUMP, Member<&KScript::_Jump>, kCompiled | kTakesJumpTarget},
     {"LOADBUFFER", SID_LOADBUFFER, Member<&KScript::_LoadBuffer>, kRunsOnText},
-    {"LOADPAGE", SID_LOADPAGE, nullptr, kRunsOnText},
+    {"LOADPAGE", SID_LOADPAGE, _LoadPage, kRunsOnText},
     {"LOADCSVFILE", SID_LOADCSVFILE, nullptr, kRunsOnText},
     {"LOG", SID_LOG, Member<&KScript::_Log>, kRunsOnText | kKeepsSpacing},
     {"LOGSENSEKEYS", SID_LOGSENSEKEYS, nullptr, kRunsOnText},
@@ -107,19 +109,19 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"PRINT", SID_PRINT, Member<&KScript::_Print>, kRunsOnText | kKeepsSpacing},
     {"PRINTBUFFER", SID_PRINTBUFFER, nullptr, kRunsOnText},
     {"PRINTCDB", SID_PRINTCDB, nullptr, kRunsOnText},
-    {"PRINTPAGE", SID_PRINTPAGE, nullptr, kRunsOnText},
+    {"PRINTPAGE", SID_PRINTPAGE, _PrintPage, kRunsOnText},
     {"PRINTSENSEKEYS", SID_PRINTSENSEKEYS, nullptr, kRunsOnText},
     {nullptr, SID_UNUSED_104, nullptr, kRunsOnText},
     {"READNOCOMPARE", SID_READNOCOMPARE, nullptr, kRunsOnText},
     {"READCOMPARE", SID_READCOMPARE, nullptr, kRunsOnText},
-    {"RECORDPAGE", SID_RECORDPAGE, nullptr, kRunsOnText},
+    {"RECORDPAGE", SID_RECORDPAGE, _RecordPage, kRunsOnText},
     {"RETURN", SID_RETURN, Member<&KScript::_Return>, kCompiled},
     {"SCSI", SID_SCSI, nullptr, kRunsOnText},
     {"SERIAL", SID_SERIAL, nullptr, kRunsOnText},  // reserved, no handler
     {"SETBUFFER", SID_SETBUFFER, nullptr, kRunsOnText},
     {"SETFONTFACE", SID_SETFONTFACE, Member<&KScript::_SetFontFace>, kRunsOnText},
     {"SETFONTSIZE", SID_SETFONTSIZE, Member<&KScript::_SetFontSize>, kRunsOnText},
-    {"SETPOH", SID_SETPOH, nullptr, kRunsOnText},
+    {"SETPOH", SID_SETPOH, _SetPoh, kRunsOnText},
     {"SETSCSITIMEOUT", SID_SETSCSITIMEOUT, nullptr, kRunsOnText | kCheckedOnly},
     {"SHOWPROGRESS", SID_SHOWPROGRESS, Member<&KScript::_ShowProgress>, kRunsOnText},
     {"SLEEP", SID_SLEEP, Member<&KScript::_Sleep>, kCompiled},
@@ -128,7 +130,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"SWITCH", SID_SWITCH, Member<&KScript::_Switch>, kCompiled},
     {"STARTDOTS", SID_STARTDOTS, Member<&KScript::_NoAction>, kRunsOnText},
     {"STOPDOTS", SID_STOPDOTS, Member<&KScript::_NoAction>, kRunsOnText},
-    {"THUMBPRINT", SID_THUMBPRINT, nullptr, kRunsOnText},
+    {"THUMBPRINT", SID_THUMBPRINT, _ThumbPrint, kRunsOnText},
     {"[TASK]", SID_TASK, Member<&KScript::_Section>, kCompiled},
     {"[TEST]", SID_TEST, Member<&KScript::_Section>, kCompiled},
     {"[DIAG]", SID_DIAG, Member<&KScript::_Section>, kCompiled},
