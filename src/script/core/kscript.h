@@ -327,8 +327,6 @@ public:
         return 1;
     }
     void JumpTo(TEXT_LINK* target);
-    // CALL from stmt to target (the call stack as CALL keeps it): 0, or 1 with the error code set.
-    int CallTo(TEXT_LINK& stmt, TEXT_LINK* target) { return DoCall(stmt, target); }
     VARI_LL* FindVariable(const char* name) { return m_Variables.FindVariable(name); }
     CVariableLL& Variables() { return m_Variables; }
     CSymbolLL& Symbols() { return m_Symbols; }
@@ -505,6 +503,7 @@ public:
     DeclarationStore m_Declarations;
 
 private:
+    friend class StatementContext;
     void SetUpMasterPath();
     int RunStatement(TEXT_LINK& stmt);
     template <bool Prompting>

@@ -106,8 +106,7 @@ int Pg7CreateMap(StatementContext& ctx, LP_LINK& page, std::string_view args) {
     if (!ParseOutputDest(w[0], dest)) return ctx.Fail(K_PG7_CREATE_MAP_INVALID_DESTINATION_SPECIFIED);
     if (!ctx.IsRunMode()) return 0;
     if (!page.events->IsLoaded()) return ctx.Fail(KRT_PG7_CREATE_MAP_PAGE_NOT_LOADED);
-    WriteLines(ctx, dest, page.events->MapLines());
-    return 0;
+    return WriteLines(ctx, dest, page.events->MapLines());
 }
 
 // page->WNSCAN bytevar buffer

@@ -264,7 +264,9 @@ int _IfTrue(StatementContext& ctx, TEXT_LINK& stmt) {
     if (const int32_t rc = Search(ctx, *page, *count); rc != 0) return ctx.Fail(rc);
     if (!state.search.Holds(q)) return 0;
     if (stmt.target == nullptr) return ctx.Fail(q.call ? IFTRUE_INVALID_CALL_VECTOR_SYMBOL_DETECTED : IFTRUE_INVALID_JUMP_VECTOR_SYMBOL_DETECTED);
-    return q.call ? ctx.CallTo(&stmt, stmt.target) : (ctx.JumpTo(stmt.target), 0);
+    if (q.call) return ctx.Call(stmt, stmt.target);
+    ctx.JumpTo(stmt.target);
+    return 0;
 }
 
 // page->CREATELIST type id... countvar
@@ -294,8 +296,8 @@ int Pg7PrintList(StatementContext& ctx, LP_LINK& /*page*/, std::string_view args
     if (w.empty()) return ctx.Fail(PG7_PRINT_LIST_MISSING_ARGUMENTS);
     OutputDest dest;
     if (!ParseOutputDest(w[0], dest)) return ctx.Fail(PG7_PRINT_LIST_INVALID_DESTINATION_SPECIFIED);
-    if (ctx.IsRunMode()) WriteLines(ctx, dest, ctx.Declarations().Get<EventQueryState>().search.PrintLines());
-    return 0;
+    if (!ctx.IsRunMode()) return 0;
+    return WriteLines(ctx, dest, ctx.Declarations().Get<EventQueryState>().search.PrintLines());
 }
 
 // page->FILTERLIST TIME hours countvar | TAPE SAME|DIFFERENT ...

@@ -83,20 +83,17 @@ bool ParseOutputDest(std::string_view word, OutputDest& dest) {
     return false;
 }
 
-void WriteLines(StatementContext& ctx, OutputDest dest, const std::vector<std::string>& lines) {
-    FILE* log = ctx.LogFile();
+int WriteLines(StatementContext& ctx, OutputDest dest, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
-        if (dest != OutputDest::Log) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-        }
-        if (dest != OutputDest::Screen && log != nullptr) {
-            std::fwrite(line.data(), 1, line.size(), log);
-            std::fputc('\n', log);
+        switch (dest) {
+            case OutputDest::Screen: ctx.Screen(line); break;
+            case OutputDest::Log:
+                if (ctx.Log(line) != 0) return 1;
+                break;
+            case OutputDest::Both: ctx.Both(line); break;
         }
     }
-    if (dest != OutputDest::Log) std::fflush(stdout);
-    if (dest != OutputDest::Screen && log != nullptr) std::fflush(log);
+    return 0;
 }
 
 LP_LINK* CLogPageLL::Find(std::string_view name) {
@@ -243,8 +240,7 @@ int Show(StatementContext& ctx, const ShowPage& s, const int (&handled)[N]) {
     if (!In(handled, page->pageId)) return ctx.Fail(s.unhandled);
     if (!ctx.IsRunMode()) return 0;
     if (!Loaded(*page)) return ctx.Fail(s.notLoaded);
-    WriteLines(ctx, s.toLog ? OutputDest::Log : OutputDest::Screen, PageLines(*page, s.toLog));
-    return 0;
+    return WriteLines(ctx, s.toLog ? OutputDest::Log : OutputDest::Screen, PageLines(*page, s.toLog));
 }
 
 }  // namespace

@@ -64,6 +64,6 @@ int _DumpLogPage(StatementContext& ctx, TEXT_LINK& stmt);
 enum class OutputDest { Screen, Log, Both };
 // The destination named by SCREEN, LOG or BOTH (any case); false for another word.
 bool ParseOutputDest(std::string_view word, OutputDest& dest);
-// Writes each line, ended by a line feed, to the destination (the log only
-// when one is open).
-void WriteLines(StatementContext& ctx, OutputDest dest, const std::vector<std::string>& lines);
+// Writes each line to the destination: 0, or ctx.Fail's 1 when the log is
+// asked for and the run has none (BOTH then shows the screen only).
+int WriteLines(StatementContext& ctx, OutputDest dest, const std::vector<std::string>& lines);
