@@ -128,6 +128,7 @@ TEST_F(LogPageStatementsTest, EventQueriesOnTheFixture) {
         {"IFTRUE LP7 N BUGCHECK 0x1A2B == LIM JUMP YES", 1, true},
         {"iftrue LP7 N scsi 3 0x11 XX != 0 within 1000 with same JUMP YES", 1, true},
         {"IFTRUE LP7 N SCSI 4 XX XX < 1 JUMP YES", 1, false},
+        {"IFTRUE LP7 N SCSI MEDIUM == 1 JUMP YES", 1, true},
         {"IFTRUE LP7 N SENSE 3 0x11 0 == 0 JUMP YES", 0, true},
         {"IFTRUE LP7 N OVERTEMP > 0 WITH DIFF JUMP YES", 1, true},
         {"IFTRUE LP7 N POST == 1 CALL YES", 1, true},
@@ -138,6 +139,7 @@ TEST_F(LogPageStatementsTest, EventQueriesOnTheFixture) {
         TextBuffer("LOG", Fixture("event_log.txt"));
         std::string out;
         ASSERT_EQ(LoadAndRun(std::string("DESCRIPTION d\nLOGPAGE LP7 { 7, LOG }\nWORD N = 0\nWORD ID = 16384\nWORD LIM = 1\n"
+                                         "SENSEKEYS MEDIUM 3 0x11 XX Unrecovered read error\n"
                                          "START:\nLOADPAGE LP7\nSETPOH 1000\n") +
                                  c.statement + "\nEXIT 1\nYES:\nEXIT 2\n",
                              &out),
@@ -162,6 +164,7 @@ TEST_F(LogPageStatementsTest, QueryFormsRefusedWhenChecked) {
         {"IFTRUE LP7 N EVENT 0x4A21 ANY JUMP YES", "K_IFTRUE_HANDLEANY_MISSING_DW_PHRASE"},
         {"IFTRUE LP7 N DIAG_TEST > 2 JUMP YES", "Under Construction"},
         {"IFTRUE LP7 N NOISE > 2 JUMP YES", "IFTRUE_INVALID_QUERY_TYPE"},
+        {"IFTRUE LP7 N SCSI NOTAG > 2 JUMP YES", "IFTRUE_INVALID_SENSEKEYS_TAG"},
         {"IFTRUE LP7 B EVENT 0x4A21 > 2 JUMP YES", "K_IFTRUE_INVALID_RETURN_COUNT_VARIABLE_TYPE_SPECIFIED"},
         {"IFTRUE LP0D N EVENT 0x4A21 > 2 JUMP YES", "IFTRUE_INVALID_LOGPAGE_NUMBER"},
         {"IFTRUE LP7 N EVENT 0x4A21 => 2 JUMP YES", "IFTRUE_INVALID_OPERATOR_DETECTED"},

@@ -6,6 +6,7 @@
 #include "script/core/statement_api.h"
 #include "script/statements/event_log_statements.h"
 #include "script/statements/log_pages.h"
+#include "script/statements/sense_statements.h"
 
 namespace {
 
@@ -32,15 +33,24 @@ constexpr SenseErrors kSenseErrors = {IFTRUE_SENSE_INVALID_ASC_NUMBER, IFTRUE_SE
 constexpr SenseErrors kScsiErrors = {IFTRUE_SCSI_INVALID_ASC_NUMBER, IFTRUE_SCSI_INVALID_ASC_FIELD,
                                      IFTRUE_SCSI_INVALID_ASCQ_NUMBER, IFTRUE_SCSI_INVALID_ASCQ_FIELD};
 
-// <sk> <asc|XX> <ascq|XX>
-int32_t ParseSense(const Words& w, size_t& at, bool scsi, KTRAP_Controll& q) {
+// <sk> <asc|XX> <ascq|XX>, or a SENSEKEYS tag
+int32_t ParseSense(StatementContext& ctx, const Words& w, size_t& at, bool scsi, KTRAP_Controll& q) {
     const SenseErrors& e = scsi ? kScsiErrors : kSenseErrors;
     uint32_t v = 0;
     if (at >= w.size()) return IFTRUE_INVALID_NUMBER_OF_COMMAND_ARGS;
     if (!Number(w[at], v, K_NUM_BYTE)) {
-        // Not a number: a SENSEKEYS tag, which this build does not declare.
-        return KText::DetermineNumberType(w[at]) == K_NUM_NONE ? IFTRUE_INVALID_SENSEKEYS_TAG
-                                                                : IFTRUE_SENSE_INVALID_SK_NUMBER;
+        if (KText::DetermineNumberType(w[at]) != K_NUM_NONE) return IFTRUE_SENSE_INVALID_SK_NUMBER;
+        const CSenseKeyLL* keys = ctx.Declarations().Find<CSenseKeyLL>();
+        const SK_LINK* tag = keys != nullptr ? keys->FindTag(w[at]) : nullptr;
+        if (tag == nullptr) return IFTRUE_INVALID_SENSEKEYS_TAG;
+        q.has_sense = true;
+        q.key = tag->key;
+        q.asc = tag->asc;
+        q.ascq = tag->ascq;
+        q.asc_any = tag->ascAny != 0;
+        q.ascq_any = tag->ascqAny != 0;
+        ++at;
+        return 0;
     }
     q.has_sense = true;
     q.key = static_cast<uint8_t>(v);
@@ -103,7 +113,7 @@ int32_t ParseTypeAndIds(StatementContext& ctx, const Words& w, size_t& at, KTRAP
     switch (q.type) {
         case QUERY_SENSE:
         case QUERY_SCSI:
-            return ParseSense(w, at, q.type == QUERY_SCSI, q);
+            return ParseSense(ctx, w, at, q.type == QUERY_SCSI, q);
         case QUERY_BUGCHECK:
         case QUERY_EVENT:
             return ParseIds(ctx, w, at, q.type == QUERY_BUGCHECK, q);
