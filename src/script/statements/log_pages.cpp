@@ -11,10 +11,10 @@
 namespace {
 
 // Page codes a LOGPAGE declaration accepts, and those PRINTPAGE and
-// RECORDPAGE handle (decimal).
-constexpr int kDeclarable[] = {0, 2, 3, 7, 12, 13, 20, 22, 46, 48, 49, 50, 51, 52, 57, 58, 60, 62};
-constexpr int kPrintable[] = {0, 2, 3, 7, 13, 46, 48, 49, 50, 51, 52, 57, 60, 62};
-constexpr int kRecordable[] = {0, 2, 3, 7, 13, 46, 48, 49, 50, 51, 52, 57, 58, 60, 62};
+// RECORDPAGE handle (decimal); 47 is informational exceptions.
+constexpr int kDeclarable[] = {0, 2, 3, 7, 12, 13, 20, 22, 46, 47, 48, 49, 50, 51, 52, 57, 58, 60, 62};
+constexpr int kPrintable[] = {0, 2, 3, 7, 13, 46, 47, 48, 49, 50, 51, 52, 57, 60, 62};
+constexpr int kRecordable[] = {0, 2, 3, 7, 13, 46, 47, 48, 49, 50, 51, 52, 57, 58, 60, 62};
 constexpr int kEventLogPage = 7;
 
 template <size_t N>
