@@ -354,8 +354,8 @@ int CompileOperand(std::string_view text, const CVariableLL& vars, const KScript
   }
   // "TAG->PARM": a parameter of a declared log page (not the event log).
   if (const size_t arrow = text.find("->"); arrow != std::string_view::npos && names != nullptr) {
-    const std::string_view tag = TrimBlanks(text.substr(0, arrow));
-    const std::string_view parm = TrimBlanks(text.substr(arrow + 2));
+    const std::string_view tag = text::Trim(text.substr(0, arrow));
+    const std::string_view parm = text::Trim(text.substr(arrow + 2));
     const int32_t code = names->LogPageCode(tag);
     if (code < 0 || code == 7 || !CVariableLL::IsItANumber(parm)) return -1;
     out.kind = KOperandKind::PageParameter;
