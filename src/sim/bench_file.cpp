@@ -16,6 +16,7 @@
 //   event /dev/sg0 "Packet # 6 Event: 0042 Head wear"
 //   events /dev/sg0 clear
 //   logpage /dev/sg0 0x2E 000100010100020001
+//   eventlog /dev/sg0 sample|size=1048576|<text file>
 //   clock real
 //   user 1000
 //
@@ -34,6 +35,7 @@
 
 #include "sim/default_bench.h"
 #include "sim/sim_device.h"
+#include "sim/event_log.h"
 #include "sim/sim.h"
 
 namespace {
@@ -433,6 +435,12 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
         why = "bad TapeAlert flags: '" + w[2] + "'";
       } else {
         SetTapeAlerts(w[1], std::vector<int>(flags.begin(), flags.end()));
+      }
+    } else if (w[0] == "eventlog" && w.size() == 3) {
+      if (SimDevice* d = Device(w[1]); d == nullptr) {
+        why = "no device " + w[1];
+      } else {
+        SetEventLog(*d, w[2], &why);
       }
     } else if (w[0] == "clock" && w.size() == 2 && (w[1] == "real" || w[1] == "virtual")) {
       UseRealClock(w[1] == "real");

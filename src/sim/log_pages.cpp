@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "sim/event_log.h"
 #include "sim/handlers.h"
 
 namespace {
@@ -64,16 +65,14 @@ void InformationalExceptions(const SimDevice&, std::vector<uint8_t>& p) {
   Param(p, 0x0000, 0x03, value);
 }
 
-void EventLog(const SimDevice& d, std::vector<uint8_t>& p) {
-  uint16_t code = 1;
-  for (const std::string& packet : d.events) {
-    std::span<const uint8_t> text(reinterpret_cast<const uint8_t*>(packet.data()),
-                                  std::min<size_t>(packet.size(), 255));
-    Param(p, code++, 0x01, text);
-  }
-  // An empty parameter ends the log, so its last packet text is followed
-  // by a zero byte like every other.
-  Param(p, code, 0x01, {});
+void EventLog(const SimDevice& d, std::vector<uint8_t>& p) { EventLogParameters(d, p); }
+
+// Counters of the odd widths: 3, 6 and 12 bytes.
+void VendorWidths(const SimDevice& d, std::vector<uint8_t>& p) {
+  Counter(p, 0x0000, 3, 0x012345);                  // head passes, 24 bits
+  Counter(p, 0x0001, 6, d.bytes_written + 0x10000);  // bytes through the head, 48 bits
+  const uint8_t id[12] = {'H', 'U', 'C', 'M', 0x00, 0x01, 0x02, 0x03, 0xA5, 0x5A, 0xFF, 0x10};
+  Param(p, 0x0002, 0x00, id);  // cartridge memory id
 }
 
 void VendorCounters(const SimDevice& d, std::vector<uint8_t>& p) {
@@ -117,6 +116,7 @@ constexpr SimLogPage kLogPages[] = {
     {0x30, true, false, false, VendorCounters},
     {0x31, true, false, false, VendorHours},
     {0x38, true, false, false, WriteBackLog},
+    {0x32, true, false, false, VendorWidths},
 };
 
 bool Has(const SimLogPage& page, const SimDevice& d) {
@@ -148,6 +148,16 @@ std::vector<uint8_t> From(const std::vector<uint8_t>& params, uint16_t pointer) 
   return kept;
 }
 
+// A page fits the largest allocation length (the page length field is 16
+// bits): a longer one (a large event log) ends at its last whole parameter
+// that fits, and a later parameter pointer reads on.
+std::vector<uint8_t> WholeParametersWithin(std::vector<uint8_t> params, size_t room) {
+  size_t end = 0;
+  while (end + 4 <= params.size() && end + 4 + params[end + 3] <= room) end += 4 + params[end + 3];
+  if (params.size() > room) params.resize(end);
+  return params;
+}
+
 }  // namespace
 
 // LOG SENSE: 4D sp pc|page subpage 00 pointer(2) alloc(2) control
@@ -171,6 +181,7 @@ void LogSense(SimDevice& d, const SimRequest& r, SimReply& reply) {
     page->build(d, params);
   }
   if (code != 0x00 && pointer != 0) params = From(params, pointer);
+  params = WholeParametersWithin(params, 0xFFFF - 4);
   reply.data = {code, 0x00, 0x00, 0x00};
   PutBe(reply.data, 2, 2, params.size());
   reply.data.insert(reply.data.end(), params.begin(), params.end());

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 
+#include "sim/event_log.h"
 #include "sim/handlers.h"
 #include "sim/shell.h"
 #include "sim/sim.h"
@@ -220,6 +221,7 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
     reply.check = true;
     reply.sense = d.MakeSense(fault->key, fault->asc, fault->ascq);
     d.deferred_sense = reply.sense;
+    AppendFaultPacket(d, request.cdb[0], fault->key, fault->asc, fault->ascq);  // the drive logs it
   } else {
     d.Execute(request, reply);
   }

@@ -28,8 +28,8 @@ struct PageList : DeclarationList {
         if (tag == "EV") return 7;
         return -1;
     }
-    const uint8_t* LogPageDataAt(std::string_view /*tag*/, uint32_t index) override {
-        return index < sizeof data ? data + index : nullptr;
+    std::span<const uint8_t> LogPageBytesAt(std::string_view /*tag*/, uint32_t index) override {
+        return index < sizeof data ? std::span<const uint8_t>(data + index, sizeof data - index) : std::span<const uint8_t>{};
     }
     int LogPageValue(const KCompiledAssign& /*form*/, KValue& value) override {
         value.u = 42;
@@ -58,8 +58,9 @@ TEST(DeclarationStore, EngineQuestionsReachTheGroupListsUntilTheCleanUp) {
     EXPECT_EQ(engine.FindArray("b1"), nullptr);  // names are case-sensitive
     EXPECT_EQ(engine.LogPageCode("LP"), 0x2E);
     EXPECT_EQ(engine.LogPageCode("B1"), -1);
-    EXPECT_EQ(engine.LogPageDataAt("LP", 2), pages.data + 2);
-    EXPECT_EQ(engine.LogPageDataAt("XX", 2), nullptr);
+    EXPECT_EQ(engine.LogPageBytesAt("LP", 2).data(), pages.data + 2);
+    EXPECT_EQ(engine.LogPageBytesAt("LP", 2).size(), 2u);
+    EXPECT_TRUE(engine.LogPageBytesAt("XX", 2).empty());
 
     KCompiledAssign form;
     KValue value;

@@ -51,6 +51,7 @@ TEST(KPagesTest, LoadKeepsWholeParametersOnlyAndChecksThePageCode) {
         {"zero-length last parameter", 0x0D, Page(0x0D, {0x00, 0x00, 0x03, 0x02, 0x00, 0x20, 0x00, 0x01, 0x03, 0x00}),
          K_KPAGES_OK, 2},
         {"no parameters", 0x0D, Page(0x0D, {}), K_KPAGES_OK, 0},
+        {"informational exceptions", 0x2F, Page(0x2F, 8, {0x00, 0x00, 0x03, 0x03, 0x00, 0x00, 38, 38}), K_KPAGES_OK, 1},
         {"first byte 0x40", 0x00, Page(0x40, {0x00}), K_KPAGES_ILLEGAL_LOGPAGE_ID, 0},
         {"declared code 22", 22, Page(22, {0x00, 0x00, 0x03, 0x01, 0x00}), K_KPAGES_ILLEGAL_LOGPAGE_ID, 0},
         {"event log is not this decoder's", 7, Page(7, {0x00, 0x00, 0x03, 0x01, 0x00}), K_KPAGES_ILLEGAL_LOGPAGE_ID, 0},

@@ -244,12 +244,44 @@ main_checks() {
 	echo 0 >$SD/opts
 	echo 0 >$SD/dsense
 
+	log_page_checks
 	device_layer_fault_checks
 	trace_collection_checks
 	held_command_check
 	tape_operation_checks
 	live_session
 	no_node_checks
+}
+
+# Log pages read and decoded by a script against sg_logs on the same unit;
+# the event log (07h), which scsi_debug does not have, fails with its sense.
+log_page_checks() {
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	sg_logs -p 0x0 /dev/sg0 >"$T/sglogs00" 2>&1
+	sg_logs -p 0xd /dev/sg0 >"$T/sglogs0d" 2>&1
+	sg_logs -p 0x2f /dev/sg0 >"$T/sglogs2f" 2>&1
+	vexil_run "$T/logpages" -f /dev/sg0 -s Scripts/LOGPAGES.SCS -y
+	begin "log pages 00h, 0Dh and 2Fh from a script match sg_logs; page 07h fails with its sense"
+	same "exit status" "$(rc "$T/logpages")" 0
+	# The supported pages as sg_logs lists them ("0x0d  Temperature"), in the script's form.
+	list=$(grep -oE '^ *0x[0-9a-fA-F]{2}' "$T/sglogs00" | tr -d ' ' | sed 's/^0x//' | tr 'a-f' 'A-F' |
+		awk '{ printf "%sH   ", $1 }')
+	[ -n "$list" ] || note "sg_logs listed no pages"
+	want "$T/logpages" "Pages:  $list"
+	want "$T/logpages" "Page Code: 0DH"
+	want "$T/logpages" "Page Code: 2FH"
+	temp=$(sed -n 's/.*Current temperature *= *\([0-9]*\) C.*/\1/p' "$T/sglogs0d" | head -n 1)
+	[ -n "$temp" ] || note "no current temperature from sg_logs"
+	want "$T/logpages" "script temperature $temp"
+	ie_temp=$(sed -n 's/.*Current temperature *= *\([0-9]*\) C.*/\1/p' "$T/sglogs2f" | head -n 1)
+	[ -n "$ie_temp" ] || note "no temperature in sg_logs' informational exceptions page"
+	want "$T/logpages" "script informational exceptions $(printf '0000%02X' "${ie_temp:-0}")"
+	ref=$(sg_sense -r 4096 /dev/sg0 4d 00 47 00 00 00 00 10 00 00)
+	same "sg_raw sense of LOG SENSE 07h" "$ref" "05 24 00"
+	want "$T/logpages" "script event log sense 5 24 0"
+	show "$T/sglogs00"
+	show "$T/sglogs0d"
+	end
 }
 
 # The device layer's own command path (vm_fault_probe: one SendCdb per step,

@@ -169,7 +169,7 @@ int KScript::DoVariable(TEXT_LINK& stmt) {
     if (form.IsLogPage()) {
         if (form.pageCode == 7) return 0;
         KValue value;
-        if (const int code = LogPageValue(form, value); code != 0) return Fail(code);
+        if (const int code = LogPageValue(form, value); code != 0) return Fail(code), kOwnError;
         if (ApplyAssign(*form.dest, form.opCode, value, m_Variables.TestMode()) != 0)
             return Fail(EXE_UNABLE_TO_PROCESS_VARIABLE);
         return 0;

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -36,8 +37,11 @@ public:
     // Page code of a declared log page tag, or -1 when the tag is not this list's.
     virtual int32_t LogPageCode(std::string_view /*tag*/) const { return -1; }
     // For a tag this list owns (LogPageCode >= 0):
-    // address of the loaded page's data at an index (BUFFER = TAG->index), or nullptr.
-    virtual const uint8_t* LogPageDataAt(std::string_view /*tag*/, uint32_t /*index*/) { return nullptr; }
+    // the loaded page's own bytes from an index on (BUFFER = TAG->index), empty
+    // when the page cannot supply them.
+    virtual std::span<const uint8_t> LogPageBytesAt(std::string_view /*tag*/, uint32_t /*index*/) { return {}; }
+    // Value of a parameter as a condition operand ("IF TAG->PARM > 5 ..."): 0, or an error code.
+    virtual int LogPageOperand(std::string_view /*tag*/, std::string_view /*parm*/, double& /*value*/) { return -1; }
     // Value of a parameter for "var op TAG->PARM": 0, or an error code.
     virtual int LogPageValue(const KCompiledAssign& form, KValue& value);
     // Event-log command of page 7 ("TAG CREATELIST ..."), in both modes: 0, or ctx.Fail(code).

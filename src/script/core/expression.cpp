@@ -352,5 +352,17 @@ int CompileOperand(std::string_view text, const CVariableLL& vars, const KScript
     out.variable = v;
     return 0;
   }
+  // "TAG->PARM": a parameter of a declared log page (not the event log).
+  if (const size_t arrow = text.find("->"); arrow != std::string_view::npos && names != nullptr) {
+    const std::string_view tag = text::Trim(text.substr(0, arrow));
+    const std::string_view parm = text::Trim(text.substr(arrow + 2));
+    const int32_t code = names->LogPageCode(tag);
+    if (code < 0 || code == 7 || !CVariableLL::IsItANumber(parm)) return -1;
+    out.kind = KOperandKind::PageParameter;
+    out.names = names;
+    out.pageTag.assign(tag);
+    out.pageParm.assign(parm);
+    return 0;
+  }
   return CompileArrayElement(text, vars, names, out);
 }

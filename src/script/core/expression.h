@@ -130,7 +130,7 @@ inline int ExecuteAssign(const KCompiledAssign& a, CVariableLL& vars) {
 
 // ---- operands of conditions ----
 
-enum class KOperandKind : uint8_t { Constant, Variable, ArrayElement };
+enum class KOperandKind : uint8_t { Constant, Variable, ArrayElement, PageParameter };
 
 // One operand of a condition, compiled: a number, a variable, or one byte of
 // a buffer ("NAME [ index ]" with a number or a byte, word or long variable
@@ -142,6 +142,9 @@ struct KOperand {
   const KByteArray* array = nullptr;
   const VARI_LL* indexVariable = nullptr;
   uint32_t index = 0;
+  // A parameter of a loaded log page ("TAG->PARM"), fetched when read.
+  const KScriptNames* names = nullptr;
+  std::string pageTag, pageParm;
 };
 
 // Compile an operand text. Numbers of class 1, 2 or 4 are taken as signed
@@ -164,6 +167,8 @@ inline int ReadOperand(const KOperand& o, double& value) {
       value = o.array->data[i];
       return 0;
     }
+    case KOperandKind::PageParameter:
+      return o.names->LogPageOperand(o.pageTag, o.pageParm, value);
   }
   return -1;
 }

@@ -95,9 +95,13 @@ void KScript::JumpTo(TEXT_LINK* target) {
 
 KByteArray* KScript::FindArray(std::string_view name) const { return m_Declarations.FindArray(name); }
 int32_t KScript::LogPageCode(std::string_view tag) const { return m_Declarations.LogPageCode(tag); }
-const uint8_t* KScript::LogPageDataAt(std::string_view tag, uint32_t index) {
+std::span<const uint8_t> KScript::LogPageBytesAt(std::string_view tag, uint32_t index) {
     DeclarationList* owner = m_Declarations.LogPageOwner(tag);
-    return owner != nullptr ? owner->LogPageDataAt(tag, index) : nullptr;
+    return owner != nullptr ? owner->LogPageBytesAt(tag, index) : std::span<const uint8_t>{};
+}
+int KScript::LogPageOperand(std::string_view tag, std::string_view parm, double& value) const {
+    DeclarationList* owner = m_Declarations.LogPageOwner(tag);
+    return owner != nullptr ? owner->LogPageOperand(tag, parm, value) : -1;
 }
 int KScript::LogPageValue(const KCompiledAssign& form, KValue& value) {
     DeclarationList* owner = m_Declarations.LogPageOwner(form.pageTag);

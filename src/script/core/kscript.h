@@ -346,9 +346,10 @@ public:
     // exist no name is a buffer or a log page.
     KByteArray* FindArray(std::string_view name) const override;
     int32_t LogPageCode(std::string_view tag) const override;
-    // Address of the loaded page's data at an index, for BUFFER = TAG->index; nullptr
-    // when the page cannot supply it.
-    const uint8_t* LogPageDataAt(std::string_view tag, uint32_t index);
+    // The loaded page's own bytes from an index on, for BUFFER = TAG->index; empty
+    // when the page cannot supply them.
+    std::span<const uint8_t> LogPageBytesAt(std::string_view tag, uint32_t index);
+    int LogPageOperand(std::string_view tag, std::string_view parm, double& value) const override;
     // Value of a log page parameter for "var op TAG->PARM"; 0, or an error code.
     int LogPageValue(const KCompiledAssign& form, KValue& value);
     // Event-log command of page 7 ("TAG CREATELIST ..."): 0, or 1 with the error code set.
@@ -386,7 +387,9 @@ public:
     int VariableHandler(int typeAndKind);  // BYTE..XDOUBLE declarations
     int DefineHandler(int arg);            // #DEFINE
     int CheckVariable(TEXT_LINK& stmt, VARI_LL* var);
+    // 0 done; 1 failed; kOwnError failed with an error the run reports as it is.
     int DoVariable(TEXT_LINK& stmt);
+    static constexpr int kOwnError = 2;
 
     // ---- statement handlers ----
     // Header statements

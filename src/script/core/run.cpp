@@ -1,4 +1,5 @@
 // The run loop: executes the compiled statement list.
+#include <algorithm>
 #include <cstring>
 
 #include "facade/scsi_wrapper.h"
@@ -115,8 +116,11 @@ int KScript::RunStatement(TEXT_LINK& stmt) {
             return row.handler(context, stmt);
         }
         case StatementKind::Assignment:
-            if (DoVariable(stmt) == 0) return 0;
-            return m_ErrorCode == VARIABLE_PROCESSING_ERROR ? 1 : Fail(EXE_UNABLE_TO_PROCESS_VARIABLE);
+            switch (DoVariable(stmt)) {
+                case 0: return 0;
+                case kOwnError: return 1;  // a log page operand's fetch error stands
+                default: return m_ErrorCode == VARIABLE_PROCESSING_ERROR ? 1 : Fail(EXE_UNABLE_TO_PROCESS_VARIABLE);
+            }
         case StatementKind::Trigger:
             return RunTrigger(stmt);
         case StatementKind::BufferFromPage:
@@ -164,9 +168,10 @@ int KScript::RunBufferFromPage(TEXT_LINK& stmt) {
     Clear1stWord(tag);  // "="
     tag = tag.substr(0, tag.find("->"));
     CleanLine(tag);
-    const uint8_t* source = LogPageDataAt(tag, stmt.longConst);
-    if (source == nullptr || buffer->data == nullptr) return 0;
-    std::memcpy(buffer->data.get(), source, buffer->size);
+    const std::span<const uint8_t> source = LogPageBytesAt(tag, stmt.longConst);
+    if (source.empty() || buffer->data == nullptr) return 0;
+    // The page's own (big-endian) bytes, never more than the page holds.
+    std::memcpy(buffer->data.get(), source.data(), std::min<size_t>(buffer->size, source.size()));
     buffer->altered = 1;
     return 0;
 }

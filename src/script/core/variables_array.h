@@ -39,6 +39,9 @@ class KScriptNames {
   virtual KByteArray* FindArray(std::string_view /*name*/) const { return nullptr; }
   // Page code of the log page declared under this tag, or -1.
   virtual int32_t LogPageCode(std::string_view /*tag*/) const { return -1; }
+  // Value of parameter `parm` of the loaded page `tag` (a condition operand
+  // "TAG->PARM"): 0, or an error code.
+  virtual int LogPageOperand(std::string_view /*tag*/, std::string_view /*parm*/, double& /*value*/) const { return -1; }
 };
 
 // "DIMENSION buffer size", compiled.

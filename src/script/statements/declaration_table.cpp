@@ -3,6 +3,7 @@
 #include "script/core/statement_api.h"
 #include "script/statements/buffers.h"
 #include "script/statements/declared_commands.h"
+#include "script/statements/log_pages.h"
 #include "script/statements/sense_statements.h"
 
 const DeclarationRow DeclarationTable[] = {
@@ -20,7 +21,7 @@ const DeclarationRow DeclarationTable[] = {
     {"XBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_X), kDeclLine},
     {"CDB", _CdbDeclaration, 0, kDeclLine},
     {"BUFFER", _BufferDeclaration, 0, kDeclLine},
-    {"LOGPAGE", nullptr, 0, kDeclLine},
+    {"LOGPAGE", _LogPageDeclaration, 0, kDeclLine},
     {"SENSEKEYS", _SenseKeysDeclaration, 0, kDeclLine},
     {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
     {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},

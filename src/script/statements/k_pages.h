@@ -31,7 +31,8 @@ enum class KPageField : int { LP = 0, LBIN = 1, TMC = 2, ETC = 3, TSD = 4, DS = 
 
 class KPages {
 public:
-    // Page codes the decoder loads (all but the event log).
+    // Page codes the decoder loads (all but the event log; 2Fh, informational
+    // exceptions, among them).
     static bool Decodes(int pageCode);
 
     // Decodes a LOG SENSE reply declared as page `pageCode`: the reply's own

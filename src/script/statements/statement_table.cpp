@@ -5,6 +5,8 @@
 #include "script/statements/buffer_ops.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/dump_statements.h"
+#include "script/statements/event_log_statements.h"
+#include "script/statements/log_pages.h"
 #include "script/statements/scsi_statements.h"
 #include "script/statements/sense_statements.h"
 #include "script/statements/string_statements.h"
@@ -33,11 +35,11 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"COPYBUFFER", SID_COPYBUFFER, _CopyBuffer, kRunsOnText},
     {"COPYBUFFERPART", SID_COPYBUFFERPART, _CopyBufferPart, kCompiled},
     {"DEFAULT", SID_DEFAULT, Member<&KScript::_Default>, kCompiled},
-    {"DELTAFILTER", SID_DELTAFILTER, nullptr, kRunsOnText},
+    {"DELTAFILTER", SID_DELTAFILTER, _DeltaFilter, kRunsOnText},
     {"DESCRIPTION", SID_DESCRIPTION, Member<&KScript::_Description>, kRunsOnText},
     {"BUSDEVICERESET", SID_BUSDEVICERESET, _BusDeviceReset, kRunsOnText | kCheckedOnly},
     {"DIMENSION", SID_DIMENSION, Member<&KScript::_Dimension>, kCompiled},
-    {"DUMPLOGPAGE", SID_DUMPLOGPAGE, nullptr, kRunsOnText},
+    {"DUMPLOGPAGE", SID_DUMPLOGPAGE, _DumpLogPage, kRunsOnText},
     {"ENDSWITCH", SID_ENDSWITCH, Member<&KScript::_EndSwitch>, kCompiled},
     {"[ENGINEERING]", SID_ENGINEERING, Member<&KScript::_Section>, kCompiled},
     {"ERASEFILE", SID_ERASEFILE, nullptr, kRunsOnText},
@@ -63,7 +65,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"GETFWIMGCHKSUM", SID_GETFWIMGCHKSUM, _GetFwImgChkSum, kRunsOnText | kCheckedOnly},
     {"GETHASTATUS", SID_GETHASTATUS, _GetHaStatus, kRunsOnText},
     {"GETINQINFO", SID_GETINQINFO, _GetInqInfo, kRunsOnText},
-    {"GETNUMBEROFPACKETS", SID_GETNUMBEROFPACKETS, nullptr, kRunsOnText},
+    {"GETNUMBEROFPACKETS", SID_GETNUMBEROFPACKETS, _GetNumberOfPackets, kRunsOnText},
     {"GETSCSITIMEOUT", SID_GETSCSITIMEOUT, _GetScsiTimeout, kRunsOnText},
     {"GETSENSE", SID_GETSENSE, _GetSense, kRunsOnText},
     {"GETSENSETEXT", SID_GETSENSETEXT, _GetSenseText, kRunsOnText},
@@ -83,12 +85,12 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"IF", SID_IF, Member<&KScript::_If>, kCompiled | kTakesJumpTarget},
     {"IFNOSENSE", SID_IFNOSENSE, _IfNoSense, kCompiled | kTakesJumpTarget},
     {"IFSENSE", SID_IFSENSE, _IfSense, kCompiled | kTakesJumpTarget},
-    {"IFTRUE", SID_IFTRUE, nullptr, kRunsOnText | kTakesJumpTarget},
+    {"IFTRUE", SID_IFTRUE, _IfTrue, kRunsOnText | kTakesJumpTarget},
     {"INP", SID_INP, _Inp, kRunsOnText},
     {"INSTRUCT", SID_INSTRUCT, Member<&KScript::_Instruct>, kRunsOnText | kTakesJumpTarget},
     {"JUMP", SID_JUMP, Member<&KScript::_Jump>, kCompiled | kTakesJumpTarget},
     {"LOADBUFFER", SID_LOADBUFFER, Member<&KScript::_LoadBuffer>, kRunsOnText},
-    {"LOADPAGE", SID_LOADPAGE, nullptr, kRunsOnText},
+    {"LOADPAGE", SID_LOADPAGE, _LoadPage, kRunsOnText},
     {"LOADCSVFILE", SID_LOADCSVFILE, nullptr, kRunsOnText},
     {"LOG", SID_LOG, Member<&KScript::_Log>, kRunsOnText | kKeepsSpacing},
     {"LOGSENSEKEYS", SID_LOGSENSEKEYS, _LogSenseKeys, kRunsOnText},
@@ -112,19 +114,19 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"PRINT", SID_PRINT, Member<&KScript::_Print>, kRunsOnText | kKeepsSpacing},
     {"PRINTBUFFER", SID_PRINTBUFFER, _PrintBuffer, kCompiled},
     {"PRINTCDB", SID_PRINTCDB, _PrintCdb, kRunsOnText},
-    {"PRINTPAGE", SID_PRINTPAGE, nullptr, kRunsOnText},
+    {"PRINTPAGE", SID_PRINTPAGE, _PrintPage, kRunsOnText},
     {"PRINTSENSEKEYS", SID_PRINTSENSEKEYS, _PrintSenseKeys, kRunsOnText},
     {nullptr, SID_UNUSED_104, nullptr, kRunsOnText},
     {"READNOCOMPARE", SID_READNOCOMPARE, _ReadNoCompare, kCompiled},
     {"READCOMPARE", SID_READCOMPARE, _ReadCompare, kCompiled},
-    {"RECORDPAGE", SID_RECORDPAGE, nullptr, kRunsOnText},
+    {"RECORDPAGE", SID_RECORDPAGE, _RecordPage, kRunsOnText},
     {"RETURN", SID_RETURN, Member<&KScript::_Return>, kCompiled},
     {"SCSI", SID_SCSI, _Scsi, kRunsOnText},
     {"SERIAL", SID_SERIAL, nullptr, kRunsOnText},  // reserved, no handler
     {"SETBUFFER", SID_SETBUFFER, _SetBuffer, kCompiled},
     {"SETFONTFACE", SID_SETFONTFACE, Member<&KScript::_SetFontFace>, kRunsOnText},
     {"SETFONTSIZE", SID_SETFONTSIZE, Member<&KScript::_SetFontSize>, kRunsOnText},
-    {"SETPOH", SID_SETPOH, nullptr, kRunsOnText},
+    {"SETPOH", SID_SETPOH, _SetPoh, kRunsOnText},
     {"SETSCSITIMEOUT", SID_SETSCSITIMEOUT, _SetScsiTimeout, kRunsOnText | kCheckedOnly},
     {"SHOWPROGRESS", SID_SHOWPROGRESS, Member<&KScript::_ShowProgress>, kRunsOnText},
     {"SLEEP", SID_SLEEP, Member<&KScript::_Sleep>, kCompiled},
@@ -133,7 +135,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"SWITCH", SID_SWITCH, Member<&KScript::_Switch>, kCompiled},
     {"STARTDOTS", SID_STARTDOTS, Member<&KScript::_NoAction>, kRunsOnText},
     {"STOPDOTS", SID_STOPDOTS, Member<&KScript::_NoAction>, kRunsOnText},
-    {"THUMBPRINT", SID_THUMBPRINT, nullptr, kRunsOnText},
+    {"THUMBPRINT", SID_THUMBPRINT, _ThumbPrint, kRunsOnText},
     {"[TASK]", SID_TASK, Member<&KScript::_Section>, kCompiled},
     {"[TEST]", SID_TEST, Member<&KScript::_Section>, kCompiled},
     {"[DIAG]", SID_DIAG, Member<&KScript::_Section>, kCompiled},
