@@ -1,0 +1,123 @@
+// Script file objects: opening by mode bits, reads, writes and seeks.
+#include "script/statements/script_files.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace script_file {
+
+std::string ModeText(uint8_t mode) {
+    std::string text = (mode & kWrite) != 0 ? "w" : "r";
+    if ((mode & kBinary) != 0) text += 'b';
+    if ((mode & kUpdate) != 0) text += '+';
+    return text;
+}
+
+}  // namespace script_file
+
+using script_file::Result;
+
+Result SCRIPT_FILE_LINK::Open(const std::string& path, uint8_t modeBits) {
+    if (IsOpen()) return Result::AlreadyOpen;
+    modeBits &= script_file::kWrite | script_file::kBinary | script_file::kUpdate;
+    struct stat st {};
+    const bool reading = (modeBits & script_file::kWrite) == 0;
+    if (reading && stat(path.c_str(), &st) != 0) return errno == ENOENT ? Result::NotPresent : Result::OpenError;
+    std::unique_ptr<FILE, Closer> f(std::fopen(path.c_str(), script_file::ModeText(modeBits).c_str()));
+    if (!f || fstat(fileno(f.get()), &st) != 0 || S_ISDIR(st.st_mode)) return Result::OpenError;
+    size = reading ? static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), UINT32_MAX)) : 0;
+    stream_ = std::move(f);
+    mode = modeBits;
+    last_ = LastOp::None;
+    return Result::Ok;
+}
+
+void SCRIPT_FILE_LINK::Close() {
+    stream_.reset();
+    mode = script_file::kClosed;
+}
+
+Result SCRIPT_FILE_LINK::Prepare(bool binary, bool writing) {
+    if (!IsOpen()) return Result::NotOpen;
+    if (((mode & script_file::kBinary) != 0) != binary) return Result::WrongMode;
+    const bool update = (mode & script_file::kUpdate) != 0;
+    const bool forWriting = (mode & script_file::kWrite) != 0;
+    if (writing && !forWriting && !update) return Result::NotWritable;
+    if (!writing && forWriting && !update) return Result::NotReadable;
+    // An update stream must be repositioned between reading and writing.
+    const LastOp op = writing ? LastOp::Write : LastOp::Read;
+    if (last_ != LastOp::None && last_ != op && std::fseek(stream_.get(), 0, SEEK_CUR) != 0) return Result::IoError;
+    last_ = op;
+    return Result::Ok;
+}
+
+Result SCRIPT_FILE_LINK::Read(uint8_t* out, size_t limit, size_t& count) {
+    count = 0;
+    const Result rc = Prepare(true, false);
+    if (rc != Result::Ok) return rc;
+    count = std::fread(out, 1, limit, stream_.get());
+    return std::ferror(stream_.get()) != 0 ? Result::IoError : Result::Ok;
+}
+
+Result SCRIPT_FILE_LINK::Gets(char* out, size_t limit, size_t& length) {
+    length = 0;
+    const Result rc = Prepare(false, false);
+    if (rc != Result::Ok) return rc;
+    if (limit == 0) return Result::Ok;
+    out[0] = '\0';
+    if (limit > static_cast<size_t>(INT32_MAX)) limit = INT32_MAX;
+    if (std::fgets(out, static_cast<int>(limit), stream_.get()) == nullptr) {
+        out[0] = '\0';
+        return std::ferror(stream_.get()) != 0 ? Result::IoError : Result::Ok;
+    }
+    length = std::strlen(out);
+    return Result::Ok;
+}
+
+Result SCRIPT_FILE_LINK::Write(const uint8_t* data, size_t count) {
+    const Result rc = Prepare(true, true);
+    if (rc != Result::Ok) return rc;
+    if (std::fwrite(data, 1, count, stream_.get()) != count || std::fflush(stream_.get()) != 0) return Result::IoError;
+    return Result::Ok;
+}
+
+Result SCRIPT_FILE_LINK::Print(std::string_view text) {
+    const Result rc = Prepare(false, true);
+    if (rc != Result::Ok) return rc;
+    if (std::fwrite(text.data(), 1, text.size(), stream_.get()) != text.size() || std::fflush(stream_.get()) != 0)
+        return Result::IoError;
+    return Result::Ok;
+}
+
+Result SCRIPT_FILE_LINK::Seek(long offset, int whence) {
+    if (!IsOpen()) return Result::NotOpen;
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return Result::BadWhence;
+    if (std::fseek(stream_.get(), offset, whence) != 0) return Result::IoError;
+    last_ = LastOp::None;
+    return Result::Ok;
+}
+
+bool K_FileLL::Add(std::string_view name, int32_t fileId, int32_t line) {
+    if (Find(name) != nullptr) return false;
+    auto file = std::make_unique<SCRIPT_FILE_LINK>();
+    file->name = std::string(name);
+    file->fileId = fileId;
+    file->line = line;
+    byName_.emplace(file->name, file.get());
+    files_.push_back(std::move(file));
+    return true;
+}
+
+SCRIPT_FILE_LINK* K_FileLL::Find(std::string_view name) {
+    const auto it = byName_.find(std::string(name));
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+void K_FileLL::Clear() {
+    byName_.clear();
+    files_.clear();
+}
