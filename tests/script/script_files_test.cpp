@@ -40,6 +40,36 @@ TEST(ScriptFileModes, ModeTexts) {
     for (const Case& c : cases) EXPECT_EQ(script_file::ModeText(c.bits), c.text) << int(c.bits);
 }
 
+TEST(ScriptFileModes, OpenFileArguments) {
+    struct Case {
+        const char* args;
+        bool ok;
+        const char* path;
+        uint8_t mode;
+    };
+    const Case cases[] = {
+        {"F out.txt WRITE TEXT SIZE", true, "out.txt", kWrite},
+        {"F in.bin READ BINARY SIZE", true, "in.bin", kBinary},
+        {"F in.txt SIZE", true, "in.txt", 0},
+        {"F data.bin binary write append SIZE", true, "data.bin", kWrite | kBinary | kUpdate},
+        {"F x BINARY TEXT SIZE", true, "x", kBinary},            // read backwards: the first word wins
+        {"F \"my file.txt\" WRITE SIZE", true, "my file.txt", kWrite},
+        {"F PATHBUF APPEND SIZE", true, "PATHBUF", kUpdate},
+        {"F WRITE SIZE", false, "", 0},
+        {"F SIZE", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        script_file::OpenFileArgs out;
+        ASSERT_EQ(script_file::ParseOpenFileArgs(c.args, out), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(out.file, "F");
+        EXPECT_EQ(out.path, c.path);
+        EXPECT_EQ(out.mode, c.mode);
+        EXPECT_EQ(out.resultVariable, "SIZE");
+    }
+}
+
 TEST_F(ScriptFiles, OpeningReportsSizeAndRefusesASecondOpen) {
     Write("in.bin", std::string(300, 'x'));
     Write("out.txt", "old content");

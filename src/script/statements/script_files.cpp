@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+
+#include "device/text_util.h"
 
 namespace script_file {
 
@@ -15,6 +18,51 @@ std::string ModeText(uint8_t mode) {
     if ((mode & kBinary) != 0) text += 'b';
     if ((mode & kUpdate) != 0) text += '+';
     return text;
+}
+
+bool ParseOpenFileArgs(std::string_view args, OpenFileArgs& out) {
+    struct ModeWord {
+        const char* word;
+        uint8_t set;
+        uint8_t clear;
+    };
+    static constexpr ModeWord kModeWords[] = {
+        {"APPEND", kUpdate, 0}, {"TEXT", 0, kBinary}, {"BINARY", kBinary, 0},
+        {"WRITE", kWrite, 0},   {"READ", 0, kWrite},
+    };
+    std::string line(args);
+    for (char& c : line)
+        if (c == '"') c = ' ';
+    std::vector<std::string_view> words;
+    std::string_view rest = line;
+    for (;;) {
+        rest = text::Trim(rest);
+        if (rest.empty()) break;
+        size_t end = 0;
+        while (end < rest.size() && !text::IsBlank(rest[end])) ++end;
+        words.push_back(rest.substr(0, end));
+        rest.remove_prefix(end);
+    }
+    if (words.size() < 3) return false;
+    out.file = std::string(words.front());
+    out.resultVariable = std::string(words.back());
+    out.mode = 0;
+    size_t last = words.size() - 1;  // one past the path's last word
+    for (; last > 1; --last) {
+        std::string upper(words[last - 1]);
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const ModeWord* row = nullptr;
+        for (const ModeWord& m : kModeWords)
+            if (upper == m.word) row = &m;
+        if (row == nullptr) break;
+        out.mode = static_cast<uint8_t>((out.mode | row->set) & ~row->clear);
+    }
+    if (last <= 1) return false;
+    // The path keeps its inner blanks (a quoted name with blanks in it).
+    const char* from = words[1].data();
+    const char* to = words[last - 1].data() + words[last - 1].size();
+    out.path.assign(from, static_cast<size_t>(to - from));
+    return true;
 }
 
 }  // namespace script_file

@@ -40,6 +40,19 @@ enum class Result : uint8_t {
     BadWhence,
 };
 
+// "OPENFILE <file> <path> [READ|WRITE] [TEXT|BINARY] [APPEND] <longvar>" taken
+// apart: double quotes are blanks; mode words are read backwards from the word
+// before the variable (default: text, read); what stands between the file and
+// the mode words is the path (or the name of a buffer holding it).
+struct OpenFileArgs {
+    std::string file;
+    std::string path;
+    uint8_t mode = 0;
+    std::string resultVariable;
+};
+// False when no path is left (or fewer than three words).
+bool ParseOpenFileArgs(std::string_view args, OpenFileArgs& out);
+
 }  // namespace script_file
 
 struct SCRIPT_FILE_LINK {
