@@ -25,6 +25,7 @@ TEST(Tables, TentryLinesAreParsedOrRefused) {
         {R"(TENTRY(T, 1, 0x0201, "Two words"); )", TableResult::Ok, 1, 0x201, "Two words"},
         {R"(TENTRY (T,0x00000010,70000,"a\nb\tc");)", TableResult::Ok, 16, 70000, "a\r\nb\tc"},
         {R"(TENTRY(T, 1, 2, "");)", TableResult::Ok, 1, 2, ""},
+        {R"(TENTRY(T, 1, 2, "see //x"); // why)", TableResult::Ok, 1, 2, "see //x"},
         {R"(TENTRY(T, 1, 2);)", TableResult::WrongArgCount, 0, 0, ""},
         {R"(TENTRY(T, 1, 2, "x", 3);)", TableResult::WrongArgCount, 0, 0, ""},
         {R"(TENTRY(T, 1, 2, "x";))", TableResult::ParseError, 0, 0, ""},

@@ -53,6 +53,15 @@ void K_TableLL::Clear() {
     tables_.clear();
 }
 
+std::string_view WithoutComment(std::string_view line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (!quoted && line[i] == '/' && i + 1 < line.size() && line[i + 1] == '/') return line.substr(0, i);
+    }
+    return line;
+}
+
 bool TableNumber(std::string_view word, uint32_t& value) {
     const int cls = KText::DetermineNumberType(word);
     if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG) return false;
@@ -93,7 +102,7 @@ TableResult ParseTableEntry(std::string_view line, TableEntryLine& out) {
     };
     std::vector<std::string> words;
     KText splitter;
-    if (splitter.ParseLine(line, words) != 0) return TableResult::ParseError;
+    if (splitter.ParseLine(WithoutComment(line), words) != 0) return TableResult::ParseError;
     if (words.size() != kTokens) return TableResult::WrongArgCount;
     for (const Punctuation& p : kPunctuation)
         if (words[p.at] != p.text) return TableResult::ParseError;

@@ -72,5 +72,7 @@ TableResult ParseTableEntry(std::string_view line, TableEntryLine& out);
 // The entry text as stored: one leading and one trailing double quote removed,
 // every \n a CR LF and every \t a tab.
 std::string TableEntryText(std::string_view quoted);
+// The line without a "//" comment that stands outside double quotes.
+std::string_view WithoutComment(std::string_view line);
 // Value of a byte, word or long number word; false for anything else.
 bool TableNumber(std::string_view word, uint32_t& value);

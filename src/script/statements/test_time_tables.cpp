@@ -3,6 +3,7 @@
 
 #include "device/text_util.h"
 #include "script/core/ktext.h"
+#include "script/statements/tables.h"
 
 const TTTABLE_ENTRY* TTTABLE_LINK::Find(uint32_t testId, uint32_t driveType) const {
     for (const TTTABLE_ENTRY& e : entries)
@@ -62,7 +63,7 @@ TestTimeResult ParseTestTimeEntry(std::string_view line, TestTimeEntryLine& out)
     };
     std::vector<std::string> words;
     KText splitter;
-    if (splitter.ParseLine(line, words) != 0) return TestTimeResult::ParseError;
+    if (splitter.ParseLine(WithoutComment(line), words) != 0) return TestTimeResult::ParseError;
     if (words.size() != kTokens) return TestTimeResult::WrongArgCount;
     for (const Punctuation& p : kPunctuation)
         if (words[p.at] != p.text) return TestTimeResult::ParseError;
