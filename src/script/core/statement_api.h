@@ -82,6 +82,17 @@ public:
     void Trail(const char* text) { engine_.Trail(text); }
     ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
 
+    // Phase 1 (declarations): where the line being read stands, the label defined last
+    // (nullptr when none), and the next line of the same file for a declaration that
+    // spans lines (the line counters move on; false at the end of the file).
+    int32_t FileId() const { return engine_.m_FileId; }
+    int32_t LineNumber() const { return engine_.m_LineNumber; }
+    const SYMBOL_LINK* LastLabel() const {
+        const auto& labels = engine_.m_Symbols.Links();
+        return labels.empty() ? nullptr : &labels.back();
+    }
+    bool NextScriptLine(std::string& line) { return engine_.NextScriptLine(line); }
+
 private:
     template <int (KScript::*Handler)(TEXT_LINK&)>
     friend int Member(StatementContext& ctx, TEXT_LINK& stmt);

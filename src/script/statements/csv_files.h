@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/declarations.h"
+
 struct CSV_LINE_LINK {
     std::string raw;                // the line as read, line end removed
     std::vector<std::string> args;  // its fields
@@ -59,7 +61,7 @@ struct CSVFILE_LINK {
     CCsvFileControl control;
 };
 
-class CCsvFileLL {
+class CCsvFileLL : public DeclarationList {
 public:
     // False when the name is already declared.
     bool Add(std::string_view name, int32_t fileId, int32_t line);

@@ -1,6 +1,7 @@
 // Declaration lines of phase 1: first word -> handler. How to add one: see the note at
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
+#include "script/statements/data_statements.h"
 
 const DeclarationRow DeclarationTable[] = {
     {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN), kDeclAppendPlain},
@@ -22,16 +23,16 @@ const DeclarationRow DeclarationTable[] = {
     {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
     {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},
     {"COLOR", MemberDeclaration<&KScript::ColorHandler>, 0, kDeclLine},
-    {"FILE", nullptr, 0, kDeclLine},
-    {"REMARK", nullptr, 0, kDeclUntouched},
+    {"FILE", _FileDeclaration, 0, kDeclLine},
+    {"REMARK", _RemarkDeclaration, 0, kDeclUntouched},
     {"FAMILY", MemberDeclaration<&KScript::FamilyHandler>, 0, kDeclUntouched},
-    {"TABLE", nullptr, 0, kDeclUntouched},
-    {"TENTRY", nullptr, 0, kDeclUntouched},
+    {"TABLE", _TableDeclaration, 0, kDeclUntouched},
+    {"TENTRY", _TableEntryDeclaration, 0, kDeclUntouched},
     {"ATACMD", nullptr, 0, kDeclLine},
-    {"CSVFILE", nullptr, 0, kDeclLine},
+    {"CSVFILE", _CsvFileDeclaration, 0, kDeclLine},
     {"#DEFINE", MemberDeclaration<&KScript::DefineHandler>, 0, kDeclLine},
-    {"TESTTIMETABLE", nullptr, 0, kDeclUntouched},
-    {"TESTTIMEENTRY", nullptr, 0, kDeclUntouched},
+    {"TESTTIMETABLE", _TestTimeTableDeclaration, 0, kDeclUntouched},
+    {"TESTTIMEENTRY", _TestTimeEntryDeclaration, 0, kDeclUntouched},
     {"DISABLEABORT", MemberDeclaration<&KScript::DisableAbortHandler>, 0, kDeclLine},
     {nullptr, nullptr, 0, 0},
 };

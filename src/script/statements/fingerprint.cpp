@@ -1,6 +1,8 @@
 // KFingerPrint: name, reading, checking and writing of fingerprint side files.
 #include "script/statements/fingerprint.h"
 
+#include "script/core/file_stack.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,3 +128,5 @@ int KFingerPrint::CreateFingerPrint(const std::string& path) const {
     }
     return 0;
 }
+
+int ValidateScriptFingerPrint(const std::string& fileName) { return KFingerPrint().ValidateFingerPrint(fileName); }

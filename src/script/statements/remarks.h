@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/core/declarations.h"
+
 struct REMARK_LINK {
     std::string symbol;
     std::string text;
@@ -38,7 +40,7 @@ using RemarkLineReader = std::function<bool(std::string& line)>;
 // (comments removed and trimmed here).
 RemarkResult ParseRemark(std::string_view afterKeyword, const RemarkLineReader& next, std::string& text);
 
-class K_Remarks {
+class K_Remarks : public DeclarationList {
 public:
     void Add(std::string symbol, std::string text, int32_t fileId, int32_t line);
     // Text of the first remark of the symbol into buffer (size bytes with its NUL);

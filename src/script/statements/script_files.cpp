@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "device/text_util.h"
+#include "script/core/error_fx.h"
 
 namespace script_file {
 
@@ -163,6 +164,19 @@ bool K_FileLL::Add(std::string_view name, int32_t fileId, int32_t line) {
 SCRIPT_FILE_LINK* K_FileLL::Find(std::string_view name) {
     const auto it = byName_.find(std::string(name));
     return it == byName_.end() ? nullptr : it->second;
+}
+
+bool K_FileLL::HasScriptFile(std::string_view tag) const { return byName_.count(std::string(tag)) != 0; }
+
+int K_FileLL::PrintToScriptFile(std::string_view tag, std::string_view text) {
+    SCRIPT_FILE_LINK* file = Find(tag);
+    if (file == nullptr) return K_PRINT_TO_FILE_INVALID_FILE_SPECIFIED;
+    switch (file->Print(text)) {
+        case Result::Ok: return 0;
+        case Result::NotOpen: return K_PRINT_TO_FILE_THAT_ISNT_OPEN;
+        case Result::IoError: return KRT_PRINT_TO_FILE_WRITE_ERROR;
+        default: return K_PRINT_TO_FILE_INVALID_MODE_DETECTED;
+    }
 }
 
 void K_FileLL::Clear() {

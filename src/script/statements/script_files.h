@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/declarations.h"
+
 namespace script_file {
 
 inline constexpr uint8_t kWrite = 1;
@@ -86,7 +88,7 @@ private:
     LastOp last_ = LastOp::None;
 };
 
-class K_FileLL {
+class K_FileLL : public DeclarationList {
 public:
     // False when the name is already declared.
     bool Add(std::string_view name, int32_t fileId, int32_t line);
@@ -94,6 +96,10 @@ public:
     size_t Count() const { return files_.size(); }
     // Every open file is closed.
     void Clear();
+
+    // PRINT FILE: a text file open for writing takes the text.
+    bool HasScriptFile(std::string_view tag) const override;
+    int PrintToScriptFile(std::string_view tag, std::string_view text) override;
 
 private:
     std::vector<std::unique_ptr<SCRIPT_FILE_LINK>> files_;

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/declarations.h"
+
 struct TABLE_ENTRY {
     uint32_t catalog = 0;
     uint32_t value = 0;  // the lookup key
@@ -51,7 +53,7 @@ struct TableEntryLine {
     std::string text;
 };
 
-class K_TableLL {
+class K_TableLL : public DeclarationList {
 public:
     TableResult AddTable(std::string_view name, int32_t fileId, int32_t line);
     TABLE_LINK* Find(std::string_view name);

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/declarations.h"
+
 struct TTTABLE_ENTRY {
     uint32_t testId = 0;
     uint32_t driveType = 0;
@@ -55,7 +57,7 @@ enum class TestTimeResult : uint8_t {
 // "TESTTIMEENTRY(<table>, <testid var>, <drivetype var>, <h>, <m>, <s>);" (15 tokens).
 TestTimeResult ParseTestTimeEntry(std::string_view line, TestTimeEntryLine& out);
 
-class K_TestTimeTableLL {
+class K_TestTimeTableLL : public DeclarationList {
 public:
     TestTimeResult AddTable(std::string_view name, int32_t fileId, int32_t line);
     TTTABLE_LINK* Find(std::string_view name);
