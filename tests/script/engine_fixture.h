@@ -17,7 +17,7 @@ public:
     void SleepSeconds(uint32_t seconds) override { sleeps.push_back(seconds); }
     KByteArray* FindArray(std::string_view name) const override {
         auto it = arrays.find(std::string(name));
-        return it != arrays.end() ? it->second : nullptr;
+        return it != arrays.end() ? it->second : KScript::FindArray(name);
     }
     std::vector<uint32_t> sleeps;
     std::map<std::string, KByteArray*> arrays;

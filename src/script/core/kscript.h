@@ -502,6 +502,7 @@ public:
     DeclarationStore m_Declarations;
 
 private:
+    friend class StatementContext;
     void SetUpMasterPath();
     int RunStatement(TEXT_LINK& stmt);
     template <bool Prompting>
