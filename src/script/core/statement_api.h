@@ -111,11 +111,28 @@ public:
     // The drive, through the facade; nullptr when the engine runs without one.
     ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
 
-    // Phase 1 (declarations): where the line being read stands, the label defined last
-    // (nullptr when none), and the next line of the same file for a declaration that
-    // spans lines (the line counters move on; false at the end of the file).
-    int32_t FileId() const { return engine_.m_FileId; }
-    int32_t LineNumber() const { return engine_.m_LineNumber; }
+    // Where the line being declared or checked comes from.
+    int32_t SourceFile() const { return engine_.m_FileId; }
+    int32_t SourceLine() const { return engine_.m_LineNumber; }
+    int32_t IncludeLevel() const { return engine_.m_FileStack.StackCount(); }
+    // A label of the script (validation checks its jump targets with it).
+    bool IsLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
+    // CALL of the statement's bound target, and RETURN: 0, or 1 with the code set.
+    int Call(TEXT_LINK& stmt) { return engine_.DoCall(stmt, stmt.target); }
+    int Return() { return engine_.DoReturn(); }
+    // FUP: the script updates firmware, so it needs its ONERROR and ONCANCEL handlers.
+    void SetFirmwareUpdateUsed() { engine_.m_FupUsed = true; }
+    // Jump to the script's ONERROR or ONCANCEL label: 0, or 1 with the code set.
+    enum Handler { kOnError, kOnCancel };
+    int JumpToHandler(Handler which) {
+        const std::string& label = which == kOnError ? engine_.m_ErrorHandlerLabel : engine_.m_CancelHandlerLabel;
+        TEXT_LINK* target = engine_.m_Symbols.GetTextPointer(label);
+        if (target == nullptr) return Fail(which == kOnError ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+        engine_.JumpTo(target);
+        return 0;
+    }
+    // Phase 1, declarations that span lines: the label defined last (nullptr when none),
+    // and the next line of the same file (the line counters move on; false at its end).
     const SYMBOL_LINK* LastLabel() const {
         const auto& labels = engine_.m_Symbols.Links();
         return labels.empty() ? nullptr : &labels.back();

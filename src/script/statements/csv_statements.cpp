@@ -45,7 +45,7 @@ int32_t ReadStatus(StatementContext& ctx, const std::string& word, int32_t unkno
 int _CsvFileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     const std::string name = DeclaredName(ctx.Line());
     if (name.empty()) return ctx.Fail(K_CSVFILE_ADD_TO_LIST_ERROR);
-    if (!ctx.Declarations().Get<CCsvFileLL>().Add(name, ctx.FileId(), ctx.LineNumber()))
+    if (!ctx.Declarations().Get<CCsvFileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
         return ctx.Fail(K_CSVFILE_DUPLICATE_CSVFILE_TAG_SPECIFIED);
     return 0;
 }

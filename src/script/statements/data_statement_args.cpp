@@ -7,18 +7,6 @@
 
 namespace data_args {
 
-std::vector<std::string> Words(std::string_view line) {
-    std::vector<std::string> words;
-    for (;;) {
-        line = text::Trim(line);
-        if (line.empty()) return words;
-        size_t end = 0;
-        while (end < line.size() && !text::IsBlank(line[end])) ++end;
-        words.emplace_back(line.substr(0, end));
-        line.remove_prefix(end);
-    }
-}
-
 std::string DeclaredName(std::string_view line) {
     std::string cleaned(WithoutComment(line));
     for (char& c : cleaned)

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "script/core/statement_api.h"
+#include "script/statements/statement_args.h"
 
 namespace data_args {
+
+using statement_args::Words;
 
 // Variable types and number classes an argument accepts (bit sets).
 inline constexpr uint8_t kByteVar = 1u << K_VAR_BYTE;
@@ -20,8 +23,6 @@ inline constexpr uint8_t kIntegerVars = kByteVar | kWordVar | kLongVar;
 inline constexpr uint8_t kByteNumber = K_NUM_BYTE;
 inline constexpr uint8_t kIntegerNumbers = K_NUM_BYTE | K_NUM_WORD | K_NUM_LONG;
 
-// Blank-separated words of an argument line.
-std::vector<std::string> Words(std::string_view line);
 // The name a one-word declaration declares: the second word of the line with
 // parentheses and semicolons as blanks, "//" comments cut; empty when none.
 std::string DeclaredName(std::string_view line);

@@ -102,7 +102,7 @@ int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer
 int _FileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     const std::string name = DeclaredName(ctx.Line());
     if (name.empty()) return ctx.Fail(K_FILE_ADD_TO_LIST_ERROR);
-    if (!ctx.Declarations().Get<K_FileLL>().Add(name, ctx.FileId(), ctx.LineNumber()))
+    if (!ctx.Declarations().Get<K_FileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
         return ctx.Fail(K_FILE_DUPLICATE_FILE_TAG_SPECIFIED);
     return 0;
 }

@@ -23,7 +23,7 @@ constexpr RemarkCode kRemarkCodes[] = {
 
 // REMARK ("text"); or REMARK ("text" / , "text" / ... );
 int _RemarkDeclaration(StatementContext& ctx, int32_t /*arg*/) {
-    const int32_t line = ctx.LineNumber();
+    const int32_t line = ctx.SourceLine();
     std::string_view rest = ctx.Line();
     const size_t keyword = rest.find_first_not_of(" \t");
     rest.remove_prefix(keyword == std::string_view::npos ? rest.size() : keyword);
@@ -36,6 +36,6 @@ int _RemarkDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     if (rc == RemarkResult::Ok && (label == nullptr || !label->external)) rc = RemarkResult::SymbolNotExternal;
     for (const RemarkCode& row : kRemarkCodes)
         if (row.result == rc) return ctx.Fail(row.code);
-    ctx.Declarations().Get<K_Remarks>().Add(label->name, std::move(text), ctx.FileId(), line);
+    ctx.Declarations().Get<K_Remarks>().Add(label->name, std::move(text), ctx.SourceFile(), line);
     return 0;
 }

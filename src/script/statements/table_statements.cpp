@@ -46,14 +46,14 @@ VARI_LL* ByteVariable(StatementContext& ctx, const std::string& name) {
 int _TableDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     const std::string name = DeclaredName(ctx.Line());
     if (name.empty()) return ctx.Fail(K_TABLE_TABLE_INVALID_TAG_DETECTED);
-    if (ctx.Declarations().Get<K_TableLL>().AddTable(name, ctx.FileId(), ctx.LineNumber()) != TableResult::Ok)
+    if (ctx.Declarations().Get<K_TableLL>().AddTable(name, ctx.SourceFile(), ctx.SourceLine()) != TableResult::Ok)
         return ctx.Fail(K_TABLE_DUPLICATE_TABLE_DETECTED);
     return 0;
 }
 
 // TENTRY(table, catalog, value, "text");
 int _TableEntryDeclaration(StatementContext& ctx, int32_t /*arg*/) {
-    const TableResult rc = ctx.Declarations().Get<K_TableLL>().AddEntry(ctx.Line(), ctx.FileId(), ctx.LineNumber());
+    const TableResult rc = ctx.Declarations().Get<K_TableLL>().AddEntry(ctx.Line(), ctx.SourceFile(), ctx.SourceLine());
     for (const TableCode& row : kTentryCodes)
         if (row.result == rc) return ctx.Fail(row.code);
     return 0;
@@ -86,7 +86,7 @@ int _GetTableEntry(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
 int _TestTimeTableDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     const std::string name = DeclaredName(ctx.Line());
     if (name.empty()) return ctx.Fail(K_TTTABLE_TABLE_INVALID_TAG_DETECTED);
-    if (ctx.Declarations().Get<K_TestTimeTableLL>().AddTable(name, ctx.FileId(), ctx.LineNumber()) !=
+    if (ctx.Declarations().Get<K_TestTimeTableLL>().AddTable(name, ctx.SourceFile(), ctx.SourceLine()) !=
         TestTimeResult::Ok)
         return ctx.Fail(K_TTTABLE_DUPLICATE_TABLE_DETECTED);
     return 0;
@@ -106,7 +106,7 @@ int _TestTimeEntryDeclaration(StatementContext& ctx, int32_t /*arg*/) {
     const VARI_LL* driveType = ByteVariable(ctx, line.driveTypeVariable);
     if (driveType == nullptr) return ctx.Fail(K_TTENTRY_UNKNOWN_DRIVETYPE_VARIABLE);
     table->entries.push_back(TTTABLE_ENTRY{testId->bValue, driveType->bValue, line.hours, line.minutes,
-                                           line.seconds, ctx.FileId(), ctx.LineNumber()});
+                                           line.seconds, ctx.SourceFile(), ctx.SourceLine()});
     return 0;
 }
 
