@@ -11,7 +11,7 @@
 #include "script/core/kscript.h"
 
 // An engine whose SLEEP records the wait instead of waiting, and which knows
-// the byte arrays put in `arrays` as buffers.
+// the byte arrays put in `arrays` as buffers (besides those a script declares).
 class RecordingEngine : public KScript {
 public:
     void SleepSeconds(uint32_t seconds) override { sleeps.push_back(seconds); }
