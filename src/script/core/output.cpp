@@ -103,7 +103,7 @@ int ParsePrintTarget(KScript& engine, std::string_view text, PrintTarget& target
             target.fileTag = KText::FirstWord(rest);
             target.fileOwner = engine.m_Declarations.ScriptFileOwner(target.fileTag);
             if (target.fileOwner == nullptr) return K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED;
-            target.rest = TrimBlanks(rest.substr(target.fileTag.size()));
+            target.rest = text::Trim(rest.substr(target.fileTag.size()));
         }
         break;
     }
