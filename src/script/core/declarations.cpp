@@ -12,6 +12,16 @@ int DeclarationList::EventLogCommand(StatementContext& ctx, TEXT_LINK& /*stmt*/,
     return ctx.Fail(ctx.IsRunMode() ? EXE_UNKNOWN_CMD : UNKNOWN_CMD);
 }
 
+int DeclarationList::PrintToScriptFile(std::string_view /*tag*/, std::string_view /*text*/) {
+    return K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED;
+}
+
+DeclarationList* DeclarationStore::ScriptFileOwner(std::string_view tag) const {
+    for (const auto& list : lists_)
+        if (list && list->HasScriptFile(tag)) return list.get();
+    return nullptr;
+}
+
 KByteArray* DeclarationStore::FindArray(std::string_view name) const {
     for (const auto& list : lists_)
         if (list)

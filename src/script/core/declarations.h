@@ -46,6 +46,10 @@ public:
     virtual int LogPageValue(const KCompiledAssign& form, KValue& value);
     // Event-log command of page 7 ("TAG CREATELIST ..."), in both modes: 0, or ctx.Fail(code).
     virtual int EventLogCommand(StatementContext& ctx, TEXT_LINK& stmt, const char* upperCommand);
+    // PRINT FILE: whether a script file of this name is this list's, and the text written
+    // to it (0, or an error code).
+    virtual bool HasScriptFile(std::string_view /*tag*/) const { return false; }
+    virtual int PrintToScriptFile(std::string_view tag, std::string_view text);
 };
 
 class DeclarationStore {
@@ -71,6 +75,8 @@ public:
     int32_t LogPageCode(std::string_view tag) const;
     // The list that declared a log page tag, or nullptr.
     DeclarationList* LogPageOwner(std::string_view tag) const;
+    // The list that declared a script file, or nullptr.
+    DeclarationList* ScriptFileOwner(std::string_view tag) const;
 
 private:
     template <typename List>

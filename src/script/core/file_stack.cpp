@@ -27,11 +27,7 @@ int CFileStackLL::PushInclude(const char* name, int32_t& fileId, const char*& co
     if (unlocked < 0) return -3;
     if (unlocked != 0 && unlocked != 1) return -2;
     if (bytes.size() > static_cast<size_t>(INT32_MAX - 1)) return -3;
-    if (validate) {
-        // Released scripts carry a fingerprint side file; its check belongs to the
-        // script file statements and is not available in this build.
-        return -4;
-    }
+    if (validate && ValidateScriptFingerPrint(name) != 0) return -4;
 
     auto fileName = std::make_shared<const std::string>(name);
     auto stackRec = std::make_unique<FILE_LINK>();

@@ -29,6 +29,9 @@ struct FILE_LINK {
 // (.XCS) script; the file is untouched. 0 unlocked, 1 plain, 2 unknown scrambling,
 // -1 the file can't be read. Provided by the scrambler (statements/lock_smith.cpp).
 int ReadScriptFile(const std::string& fileName, std::vector<uint8_t>& content);
+// 0 when the file, as stored, matches its fingerprint side file (the check of a
+// released script); non-zero otherwise. Provided by statements/fingerprint.cpp.
+int ValidateScriptFingerPrint(const std::string& fileName);
 
 class CFileStackLL : public KText {
 public:

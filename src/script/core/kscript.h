@@ -377,6 +377,8 @@ public:
     int Phase2();
     int Phase3();
     int NewText(char* line);  // removes the first word and appends the rest as a statement
+    // Phase 1: the next line of the file being read, for declarations spanning lines.
+    bool NextScriptLine(std::string& line);
     int SymbolHandler();
     int FamilyHandler(int arg);
     int IncludeHandler(int arg);

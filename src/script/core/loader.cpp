@@ -190,6 +190,18 @@ int KScript::Phase1(const char* path, bool validate) {
     }
 }
 
+bool KScript::NextScriptLine(std::string& line) {
+    const int32_t position = m_FileStack.GetTextBufferPosition(m_TextBuffer);
+    char text[kLineSize];
+    const int length = m_FileStack.GetStringFromTextBuffer(m_TextBuffer, kLineSize, text);
+    if (length < 0 && length != -5) return false;  // -5: cut to the line buffer, as phase 1 reads it
+    m_TextPosition = position;
+    ++m_LineNumber;
+    ++m_GlobalLine;
+    line = text;
+    return true;
+}
+
 // #INCLUDE "file"
 int KScript::IncludeHandler(int /*arg*/) {
     ReplaceChars(m_Line, "\"", ' ');

@@ -23,6 +23,8 @@ struct PrintTarget {
     const VARI_LL* offsetVariable = nullptr;
     uint32_t offset = 0;
     std::string_view rest;  // the quoted format and its values
+    DeclarationList* fileOwner = nullptr;  // FILE: the list that declared the file
+    std::string fileTag;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -97,8 +99,12 @@ int ParsePrintTarget(KScript& engine, std::string_view text, PrintTarget& target
         const std::string_view rest = text::Trim(text.substr(first.size()));
         target.rest = rest;
         if (row.dest == PrintDest::Buffer) return ParseBufferTarget(engine, rest, target);
-        // Script files are declared by FILE lines, which no script can make yet.
-        if (row.dest == PrintDest::File) return K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED;
+        if (row.dest == PrintDest::File) {
+            target.fileTag = KText::FirstWord(rest);
+            target.fileOwner = engine.m_Declarations.ScriptFileOwner(target.fileTag);
+            if (target.fileOwner == nullptr) return K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED;
+            target.rest = text::Trim(rest.substr(target.fileTag.size()));
+        }
         break;
     }
     return 0;
@@ -152,7 +158,9 @@ int KScript::_Print(TEXT_LINK& /*stmt*/) {
             return 0;
         }
         case PrintDest::File:
-            break;
+            if (const int code = target.fileOwner->PrintToScriptFile(target.fileTag, out); code != 0)
+                return Fail(code);
+            return 0;
     }
     return Fail(K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED);
 }

@@ -131,6 +131,13 @@ public:
         engine_.JumpTo(target);
         return 0;
     }
+    // Phase 1, declarations that span lines: the label defined last (nullptr when none),
+    // and the next line of the same file (the line counters move on; false at its end).
+    const SYMBOL_LINK* LastLabel() const {
+        const auto& labels = engine_.m_Symbols.Links();
+        return labels.empty() ? nullptr : &labels.back();
+    }
+    bool NextScriptLine(std::string& line) { return engine_.NextScriptLine(line); }
 
 private:
     template <int (KScript::*Handler)(TEXT_LINK&)>

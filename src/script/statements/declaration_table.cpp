@@ -2,6 +2,7 @@
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
 #include "script/statements/buffers.h"
+#include "script/statements/data_statements.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/log_pages.h"
 #include "script/statements/sense_statements.h"
@@ -26,16 +27,16 @@ const DeclarationRow DeclarationTable[] = {
     {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
     {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},
     {"COLOR", MemberDeclaration<&KScript::ColorHandler>, 0, kDeclLine},
-    {"FILE", nullptr, 0, kDeclLine},
-    {"REMARK", nullptr, 0, kDeclUntouched},
+    {"FILE", _FileDeclaration, 0, kDeclLine},
+    {"REMARK", _RemarkDeclaration, 0, kDeclUntouched},
     {"FAMILY", MemberDeclaration<&KScript::FamilyHandler>, 0, kDeclUntouched},
-    {"TABLE", nullptr, 0, kDeclUntouched},
-    {"TENTRY", nullptr, 0, kDeclUntouched},
+    {"TABLE", _TableDeclaration, 0, kDeclUntouched},
+    {"TENTRY", _TableEntryDeclaration, 0, kDeclUntouched},
     {"ATACMD", _AtaDeclaration, 0, kDeclLine},
-    {"CSVFILE", nullptr, 0, kDeclLine},
+    {"CSVFILE", _CsvFileDeclaration, 0, kDeclLine},
     {"#DEFINE", MemberDeclaration<&KScript::DefineHandler>, 0, kDeclLine},
-    {"TESTTIMETABLE", nullptr, 0, kDeclUntouched},
-    {"TESTTIMEENTRY", nullptr, 0, kDeclUntouched},
+    {"TESTTIMETABLE", _TestTimeTableDeclaration, 0, kDeclUntouched},
+    {"TESTTIMEENTRY", _TestTimeEntryDeclaration, 0, kDeclUntouched},
     {"DISABLEABORT", MemberDeclaration<&KScript::DisableAbortHandler>, 0, kDeclLine},
     {nullptr, nullptr, 0, 0},
 };

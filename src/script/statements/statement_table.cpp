@@ -3,6 +3,7 @@
 // note at the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
 #include "script/statements/buffer_ops.h"
+#include "script/statements/data_statements.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/dump_statements.h"
 #include "script/statements/event_log_statements.h"
@@ -31,7 +32,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"CALL", SID_CALL, Member<&KScript::_Call>, kCompiled | kTakesJumpTarget},
     {"CASE", SID_CASE, Member<&KScript::_Case>, kCompiled},
     {"COMPAREBUFFER", SID_COMPAREBUFFER, _CompareBuffer, kCompiled},
-    {"COMPRESSFILE", SID_COMPRESSFILE, nullptr, kRunsOnText},
+    {"COMPRESSFILE", SID_COMPRESSFILE, _CompressFile, kRunsOnText},
     {"COPYBUFFER", SID_COPYBUFFER, _CopyBuffer, kRunsOnText},
     {"COPYBUFFERPART", SID_COPYBUFFERPART, _CopyBufferPart, kCompiled},
     {"DEFAULT", SID_DEFAULT, Member<&KScript::_Default>, kCompiled},
@@ -42,16 +43,16 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"DUMPLOGPAGE", SID_DUMPLOGPAGE, _DumpLogPage, kRunsOnText},
     {"ENDSWITCH", SID_ENDSWITCH, Member<&KScript::_EndSwitch>, kCompiled},
     {"[ENGINEERING]", SID_ENGINEERING, Member<&KScript::_Section>, kCompiled},
-    {"ERASEFILE", SID_ERASEFILE, nullptr, kRunsOnText},
+    {"ERASEFILE", SID_ERASEFILE, _EraseFile, kRunsOnText},
     {"EXIT", SID_EXIT, Member<&KScript::_Exit>, kCompiled},
     {"FAIL", SID_FAIL, Member<&KScript::_Fail>, kRunsOnText},
     {"FILLBUFFER", SID_FILLBUFFER, _FillBuffer, kCompiled},
     {"FORMATTIME", SID_FORMATTIME, Member<&KScript::_FormatTime>, kRunsOnText},
     {"FUP", SID_FUP, _Fup, kRunsOnText},
-    {"FGETS", SID_FGETS, nullptr, kRunsOnText},
-    {"FWRITE", SID_FWRITE, nullptr, kRunsOnText},
-    {"FREAD", SID_FREAD, nullptr, kRunsOnText},
-    {"FSEEK", SID_FSEEK, nullptr, kRunsOnText},
+    {"FGETS", SID_FGETS, _FGets, kRunsOnText},
+    {"FWRITE", SID_FWRITE, _FWrite, kRunsOnText},
+    {"FREAD", SID_FREAD, _FRead, kRunsOnText},
+    {"FSEEK", SID_FSEEK, _FSeek, kRunsOnText},
     {"GETDCDSTATE", SID_GETDCDSTATE, nullptr, kRunsOnText},  // reserved, no handler
     {"GETDSRSTATE", SID_GETDSRSTATE, nullptr, kRunsOnText},  // reserved, no handler
     {"GETCTSSTATE", SID_GETCTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
@@ -59,7 +60,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"GETRTSSTATE", SID_GETRTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
     {"SETDTRSTATE", SID_SETDTRSTATE, nullptr, kRunsOnText},  // reserved, no handler
     {"SETRTSSTATE", SID_SETRTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
-    {"GETCSVARG", SID_GETCSVARG, nullptr, kRunsOnText},
+    {"GETCSVARG", SID_GETCSVARG, _GetCsvArg, kRunsOnText},
     {"GETTEXTSTRING", SID_GETTEXTSTRING, _GetTextString, kRunsOnText},
     {"GETDRIVETYPE", SID_GETDRIVETYPE, _GetDriveType, kRunsOnText},
     {"GETFWIMGCHKSUM", SID_GETFWIMGCHKSUM, _GetFwImgChkSum, kRunsOnText | kCheckedOnly},
@@ -74,14 +75,14 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"GETFMSTATUS", SID_GETFMSTATUS, _GetFmStatus, kRunsOnText},
     {"GETSUPPRESSSTATUS", SID_GETSUPPRESSSTATUS, _GetSuppressStatus, kRunsOnText},
     {"GETVEXILMODE", SID_GETVEXILMODE, _GetVexilMode, kRunsOnText},
-    {"GETTABLEENTRY", SID_GETTABLEENTRY, nullptr, kRunsOnText},
+    {"GETTABLEENTRY", SID_GETTABLEENTRY, _GetTableEntry, kRunsOnText},
     {"GETRESIDUAL", SID_GETRESIDUAL, _GetResidual, kRunsOnText},
     {"GETLTOCFSC", SID_GETLTOCFSC, _GetLtocFsc, kRunsOnText},
     {"GETLTOCFLAG", SID_GETLTOCFLAG, _GetLtocFlag, kRunsOnText},
     {"GETOPMODE", SID_GETOPMODE, Member<&KScript::_GetOpMode>, kRunsOnText},
     {"GETBRAND", SID_GETBRAND, Member<&KScript::_GetBrand>, kRunsOnText},
     {"GETINSTALLPATH", SID_GETINSTALLPATH, Member<&KScript::_GetInstallPath>, kRunsOnText},
-    {"GETTESTTIME", SID_GETTESTTIME, nullptr, kRunsOnText},
+    {"GETTESTTIME", SID_GETTESTTIME, _GetTestTime, kRunsOnText},
     {"IF", SID_IF, Member<&KScript::_If>, kCompiled | kTakesJumpTarget},
     {"IFNOSENSE", SID_IFNOSENSE, _IfNoSense, kCompiled | kTakesJumpTarget},
     {"IFSENSE", SID_IFSENSE, _IfSense, kCompiled | kTakesJumpTarget},
@@ -91,7 +92,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"JUMP", SID_JUMP, Member<&KScript::_Jump>, kCompiled | kTakesJumpTarget},
     {"LOADBUFFER", SID_LOADBUFFER, Member<&KScript::_LoadBuffer>, kRunsOnText},
     {"LOADPAGE", SID_LOADPAGE, _LoadPage, kRunsOnText},
-    {"LOADCSVFILE", SID_LOADCSVFILE, nullptr, kRunsOnText},
+    {"LOADCSVFILE", SID_LOADCSVFILE, _LoadCsvFile, kRunsOnText},
     {"LOG", SID_LOG, Member<&KScript::_Log>, kRunsOnText | kKeepsSpacing},
     {"LOGSENSEKEYS", SID_LOGSENSEKEYS, _LogSenseKeys, kRunsOnText},
     {nullptr, SID_UNUSED_82, nullptr, kRunsOnText},
@@ -101,8 +102,8 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"ONERROR", SID_ONERROR, Member<&KScript::_OnError>, kCompiled | kTakesJumpTarget},
     {"ORBUFFER", SID_ORBUFFER, _OrBuffer, kCompiled},
     {"OUTP", SID_OUTP, _Outp, kRunsOnText | kCheckedOnly},
-    {"OPENFILE", SID_OPENFILE, nullptr, kRunsOnText},
-    {"CLOSEFILE", SID_CLOSEFILE, nullptr, kRunsOnText},
+    {"OPENFILE", SID_OPENFILE, _OpenFile, kRunsOnText},
+    {"CLOSEFILE", SID_CLOSEFILE, _CloseFile, kRunsOnText},
     {"PASS", SID_PASS, Member<&KScript::_Pass>, kRunsOnText},
     {"PATTERN9", SID_PATTERN9, _Pattern9, kCompiled},
     {"PENCOLOR", SID_PENCOLOR, Member<&KScript::_PenColor>, kRunsOnText},
@@ -140,7 +141,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"[TEST]", SID_TEST, Member<&KScript::_Section>, kCompiled},
     {"[DIAG]", SID_DIAG, Member<&KScript::_Section>, kCompiled},
     {"TIME", SID_TIME, Member<&KScript::_Time>, kRunsOnText},
-    {"UNLOADCSVFILE", SID_UNLOADCSVFILE, nullptr, kRunsOnText},
+    {"UNLOADCSVFILE", SID_UNLOADCSVFILE, _UnloadCsvFile, kRunsOnText},
     {"VERBOSE", SID_VERBOSE, Member<&KScript::_Verbose>, kRunsOnText},
     {"VERSION", SID_VERSION, Member<&KScript::_Version>, kRunsOnText},
     {"WNENCRYPTBUFFER", SID_WNENCRYPTBUFFER, _WnEncryptBuffer, kCompiled},
