@@ -44,9 +44,9 @@ void Describe(SCRIPT_CURRENT_COMMAND& current, const CDB_LINK& command, int32_t 
 
 // The ATA status return descriptor of descriptor-format sense, when the
 // reply carried one: error, count, LBA low, mid, high, device, status, 0.
-bool ReturnedAtaRegisters(std::array<uint8_t, 8>& regs) {
-  const uint8_t* s = SCSI.GetSenseBuffer();
-  if (s == nullptr || (s[0] & 0x7F) != 0x72 || s[7] < 14 || s[8] != 0x09 || s[9] < 0x0C) return false;
+bool ReturnedAtaRegisters(const CommandOutcome& outcome, std::array<uint8_t, 8>& regs) {
+  const uint8_t* s = outcome.senseBuffer;
+  if ((s[0] & 0x7F) != 0x72 || s[7] < 14 || s[8] != 0x09 || s[9] < 0x0C) return false;
   regs = {s[11], s[13], s[15], s[17], s[19], s[20], s[21], 0};
   return true;
 }
@@ -55,10 +55,11 @@ bool ReturnedAtaRegisters(std::array<uint8_t, 8>& regs) {
 
 void ScsiWrapper::TakeScriptOutcome(int32_t result) {
   if (result == kCheckCondition) {
-    GetSenseData();
-    last_.ili = static_cast<uint8_t>(SCSI.GetIliFlag());
-    last_.eom = static_cast<uint8_t>(SCSI.GetEomFlag());
-    last_.fm = static_cast<uint8_t>(SCSI.GetFileMarkFlag());
+    const CommandOutcome& outcome = SCSI.LastOutcome();
+    TakeSense(outcome);
+    last_.ili = outcome.ili;
+    last_.eom = outcome.eom;
+    last_.fm = outcome.fileMark;
   } else {
     ClearLastCommand();
   }
@@ -109,7 +110,7 @@ void ScsiWrapper::OnScriptCdbCmds(const ATA_LINK* command) {
   const auto result = static_cast<int32_t>(
       SCSI.SendCdb(direction, cdb.data(), 12, kCaller, command->bufferData, command->bufferSize));
   std::array<uint8_t, 8> regs{};
-  const bool returned = result == kCheckCondition && ReturnedAtaRegisters(regs);
+  const bool returned = result == kCheckCondition && ReturnedAtaRegisters(SCSI.LastOutcome(), regs);
   TakeScriptOutcome(result);
   if (!returned) regs.fill(0);
   last_.ataRegs = regs;
@@ -200,7 +201,10 @@ bool ScsiWrapper::OnScriptInquiryCmd(uint8_t* record) {
   return true;
 }
 
-uint32_t ScsiWrapper::OnScriptGetHaStat() { return static_cast<uint32_t>(SCSI.GetHAStatus()); }
+uint32_t ScsiWrapper::OnScriptGetHaStat() {
+  // No selected device: no command, no status (0xFFFFFFFF).
+  return SCSI.Device() == nullptr ? 0xFFFFFFFFu : static_cast<uint32_t>(SCSI.LastOutcome().hostStatus);
+}
 
 uint8_t ScsiWrapper::OnScriptGetDeviceType() { return GetDriveType(); }
 

@@ -95,6 +95,10 @@ TEST(DeviceStatements, TapeReadWriteAndCompare) {
        {"wrote=3 status=255 at=1 addr=5 read=FA wrote=05"}, "fault /dev/sg0 op=0x08 skip=1 count=1 corrupt=5\n"},
       {"every write with a check condition still counts", kTransferDeclarations + kWriteRewindCompare,
        {"wrote=3 "}, "fault /dev/sg0 op=0x0A count=3 check=3/0C/00\n"},
+      {"a CDB follows its buffer through DIMENSION",
+       "BUFFER P [8]\nLONG AT = 8\nCDB INQ { 6, TOHOST, P, SCSI_INQUIRY, 0, 0, 0, 36, 0 }\nDIMENSION P 36\n"
+       "SCSI INQ\nPRINTBUFFER P AT 16\n",
+       {"00000008  48 41 4C 43  59 4F 4E 20"}},
       {"forced READ(6) and MODCDB",
        "BUFFER P [16]\nLONG LEN = 16\n"
        "CDB RD { 10, TOHOST, P, 0x28, 0, 0, 0, 0, 0, 0, 0, 0, 0 }\n"
@@ -138,8 +142,9 @@ TEST(DeviceStatements, DriveQueriesAndAta) {
        "FUP Scripts/t.scs\nPRINT 'after fup'\nEXIT 0\nEH:\nFAIL 'handler'\n",
        {" RAW_DATA: 56", "   Device Type: Tape", "   Vendor ID: HALCYON", "   Product ID: ULTRIUM-HH6",
         "   Product Revision Level: J5A1", "type=", "FUP not working yet...", "after fup"}},
-      {"ATA register image",
-       "BUFFER AB [524]\nATACMD ID { TOHOST, AB, 512, 0, 1, 2, 3, 4, 5, 0xA0, 0xEC }\nATA ID\nPRINTBUFFER AB 0 8\n",
+      {"ATA register image, after the buffer grew",
+       "BUFFER AB [12]\nATACMD ID { TOHOST, AB, 512, 0, 1, 2, 3, 4, 5, 0xA0, 0xEC }\nDIMENSION AB 524\nATA ID\n"
+       "PRINTBUFFER AB 0 8\n",
        {"00000000  00 01 02 03  04 40 50 00"},
        "device /dev/sg7 type=disk hctl=1:0:0:0 product=BRAMBLE\n", "/dev/sg7"},
   };

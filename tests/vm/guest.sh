@@ -233,9 +233,9 @@ main_checks() {
 		same "sg_raw sense of READ BLOCK LIMITS" "$ref1" "05 20 00"
 		same "sg_raw sense of READ(10)" "$ref2" "03 11 00"
 		set -- $ref1
-		want "$T/sense$fmt" "script sense $(printf '%X %X %X' 0x$1 0x$2 0x$3)"
+		want "$T/sense$fmt" "script sense $(printf '%02X %02X %02X' 0x$1 0x$2 0x$3)"
 		set -- $ref2
-		want "$T/sense$fmt" "script sense $(printf '%X %X %X' 0x$1 0x$2 0x$3)"
+		want "$T/sense$fmt" "script sense $(printf '%02X %02X %02X' 0x$1 0x$2 0x$3)"
 		want "$(trace_of "$T/sense$fmt" 1 " CDB (6) =  0x05 0x00")" "Sense Data($raw1"
 		want "$(trace_of "$T/sense$fmt" 1 " CDB (10) =  0x28 0x00 0x00 0x00 0x12 0x34")" "Sense Data($raw2"
 		same "exit status" "$(rc "$T/sense$fmt")" 0
@@ -245,6 +245,29 @@ main_checks() {
 	echo 0 >$SD/dsense
 
 	log_page_checks
+	# A counting pattern written and read back through SCSI statements, the
+	# same blocks read by sg_dd. (scsi_debug is a disk here: READ(10) and
+	# WRITE(10) are its own commands.)
+	vexil_run "$T/pattern" -f /dev/sg0 -s Scripts/PATTERN.SCS -y
+	sg_dd if=/dev/sg0 of="$T/dd.bin" bs=512 skip=256 count=8 >/dev/null 2>&1
+	begin "script WRITE(10)/READ(10) of a pattern, COMPAREBUFFER, and sg_dd reads the same blocks"
+	same "exit status" "$(rc "$T/pattern")" 0
+	want "$T/pattern" "pattern compare 0 at 0"
+	same "sg_dd bytes and pattern mismatches" \
+		"$(od -An -tu1 -v "$T/dd.bin" | awk '{ for (i = 1; i <= NF; i++) { if ($i != n % 256) bad++; n++ } } END { print n, bad + 0 }')" \
+		"4096 0"
+	end
+
+	# The 56 bytes of a standard INQUIRY as PRINTBUFFER shows them, against sg_raw.
+	vexil_run "$T/inqraw" -f /dev/sg0 -s Scripts/INQRAW.SCS -y
+	sg_raw -r 56 -o "$T/inq56.bin" /dev/sg0 12 00 00 00 38 00 >/dev/null 2>&1
+	begin "INQUIRY through PRINTBUFFER matches sg_raw -r 56"
+	same "exit status" "$(rc "$T/inqraw")" 0
+	shown=$(grep -E '^[0-9A-F]{8}  ' "$T/inqraw" | awk '{ for (i = 2; i < NF; i++) if (length($i) == 2) printf "%s ", tolower($i) }' | sed 's/ $//')
+	same "INQUIRY bytes" "$shown" "$(hexof "$T/inq56.bin")"
+	show "$T/inqraw"
+	end
+
 	device_layer_fault_checks
 	trace_collection_checks
 	held_command_check

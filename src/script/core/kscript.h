@@ -280,8 +280,6 @@ private:
 extern const char* const FamilyNames[];
 
 class KScript : public KText, public KScriptNames {
-    friend class StatementContext;  // CALL and RETURN of the sense tests
-
 public:
     static constexpr size_t kLineSize = 1024;
     static constexpr int kMaxSwitchDepth = 10;

@@ -115,10 +115,7 @@ public:
     int32_t SourceFile() const { return engine_.m_FileId; }
     int32_t SourceLine() const { return engine_.m_LineNumber; }
     int32_t IncludeLevel() const { return engine_.m_FileStack.StackCount(); }
-    // A label of the script (validation checks its jump targets with it).
-    bool IsLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
-    // CALL of the statement's bound target, and RETURN: 0, or 1 with the code set.
-    int Call(TEXT_LINK& stmt) { return engine_.DoCall(stmt, stmt.target); }
+    // RETURN of the sense tests: 0, or 1 with the code set.
     int Return() { return engine_.DoReturn(); }
     // FUP: the script updates firmware, so it needs its ONERROR and ONCANCEL handlers.
     void SetFirmwareUpdateUsed() { engine_.m_FupUsed = true; }

@@ -250,7 +250,7 @@ int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
   KText::CleanLine(word);
   if (word.empty()) return ctx.Fail(FUP_NO_FILE_SPECIFIED);
-  ctx.SetFirmwareUpdateUsed();
+  ctx.NoteFirmwareUpdate();
   constexpr uint32_t kNameLimit = 260;
   std::string file = word;
   if (const KByteArray* buffer = ctx.FindArray(word)) {
@@ -268,8 +268,10 @@ int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   }
   if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
   const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
-  if (result == 0) return ctx.JumpToHandler(StatementContext::kOnError);
-  if (result == 0xFFFFFFFFu) return ctx.JumpToHandler(StatementContext::kOnCancel);
+  if (result != 0 && result != 0xFFFFFFFFu) return 0;
+  TEXT_LINK* handler = result == 0 ? ctx.ErrorHandler() : ctx.CancelHandler();
+  if (handler == nullptr) return ctx.Fail(result == 0 ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+  ctx.JumpTo(handler);
   return 0;
 }
 

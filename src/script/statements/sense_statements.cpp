@@ -65,16 +65,16 @@ int ParseAction(StatementContext& ctx, const std::vector<std::string>& w, size_t
   if (first == "JUMP" || first == "CALL") {
     out.kind = first == "JUMP" ? SenseAction::kJump : SenseAction::kCall;
     const int32_t code = first == "JUMP" ? codes.jump : codes.call;
-    return at + 1 < w.size() && ctx.IsLabel(w[at + 1]) ? 0 : code;
+    return at + 1 < w.size() && ctx.HasLabel(w[at + 1]) ? 0 : code;
   }
   out.kind = SenseAction::kJump;
-  return ctx.IsLabel(w[at]) ? 0 : codes.implied;
+  return ctx.HasLabel(w[at]) ? 0 : codes.implied;
 }
 
 int RunAction(StatementContext& ctx, TEXT_LINK& stmt, const SenseAction& action) {
   switch (action.kind) {
     case SenseAction::kReturn: return ctx.Return();
-    case SenseAction::kCall: return ctx.Call(stmt);
+    case SenseAction::kCall: return ctx.Call(stmt, stmt.target);
     default: ctx.JumpTo(stmt.target); return 0;
   }
 }

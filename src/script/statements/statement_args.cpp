@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 
 #include "script/core/ktext.h"
@@ -86,15 +85,13 @@ Destination TakeDestination(std::vector<std::string>& words) {
 }
 
 void EmitLine(StatementContext& ctx, Destination where, std::string_view line) {
-  if (where & kScreen) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-  }
-  FILE* log = ctx.LogFile();
-  if ((where & kLog) && log != nullptr) {
-    std::fwrite(line.data(), 1, line.size(), log);
-    std::fputc('\n', log);
-    std::fflush(log);
+  switch (where) {
+    case kScreen: ctx.Screen(line); break;
+    case kLog:
+      // Without a session log there is nowhere to write; the run goes on.
+      if (ctx.LogFile() != nullptr) ctx.Log(line);
+      break;
+    default: ctx.Both(line); break;
   }
 }
 
