@@ -7,7 +7,7 @@
 //          slots=8 newrev=J5A2 reappear=/dev/sg5 reset=30 droplast=0
 //   absent /dev/sg3
 //   unreadable /dev/sg4
-//   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
+//   fault /dev/sg0 op=0x00 check=2/04/01 count=3 skip=2 nosense descriptor senselen=8
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
 //         data=0 garbage
 //   tapealert /dev/sg0 3,20
@@ -143,6 +143,11 @@ constexpr FaultKey kFaultKeys[] = {
        if (v == "always") return f.count = -1, true;
        long n;
        return Number(v, 1, 1000000, &n) && (f.count = int(n), true);
+     }},
+    {"skip",
+     [](SimFault& f, const std::string& v) {
+       long n;
+       return Number(v, 0, 1000000, &n) && (f.skip = int(n), true);
      }},
     {"check",
      [](SimFault& f, const std::string& v) {

@@ -57,6 +57,7 @@ inline constexpr unsigned long kSimOpenRequest = ~0ul;
 struct SimFault {
   int opcode = -1;
   int count = -1;
+  int skip = 0;  // matching commands let through before the first hit
   // Which ioctl request the fault hits; SG_IO faults also look at opcode.
   unsigned long request = 0;  // 0 means SG_IO; kSimOpenRequest: Open
 

@@ -160,6 +160,10 @@ struct SimSystem::Impl : SimBench {
       const unsigned long wanted = f.request == 0 ? static_cast<unsigned long>(SG_IO) : f.request;
       if (wanted != request) continue;
       if (request == SG_IO && f.opcode >= 0 && f.opcode != opcode) continue;
+      if (f.skip > 0) {
+        --f.skip;
+        continue;
+      }
       SimFault hit = f;
       if (f.count > 0 && --f.count == 0) list.erase(list.begin() + static_cast<long>(i));
       return hit;
