@@ -15,8 +15,11 @@ inline constexpr uint8_t kSequentialAccessLog = 0x0C;
 inline constexpr uint8_t kTapeAlertLog = 0x2E;       // flags 1-64, one byte each, bit 0 = set
 inline constexpr uint8_t kVendorHoursLog = 0x31;
 inline constexpr uint8_t kWriteBackLog = 0x38;       // write-back data of some generations, from byte 8
-inline constexpr uint8_t kVendorParameterLogA = 0x42;  // parameter table 2
-inline constexpr uint8_t kVendorParameterLogB = 0x43;  // parameter table 3
+// Parameter tables 2 and 3: byte 2 of LOG SENSE is sent as is, so these are
+// the write and read error counter pages (02h, 03h) with page control 01b
+// (cumulative values).
+inline constexpr uint8_t kVendorParameterLogA = 0x42;
+inline constexpr uint8_t kVendorParameterLogB = 0x43;
 // LOG SELECT with PCR: the drive resets its counters and its alert flags.
 inline constexpr uint8_t kLogSelectParameterReset = 0x02;
 

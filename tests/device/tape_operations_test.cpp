@@ -10,29 +10,7 @@
 
 namespace {
 
-class TapeOperations : public Bench {
- protected:
-  void ListOne(const std::string& product, SimDeviceType type = SimDeviceType::kTape) {
-    ASSERT_TRUE(sim_->AddDevice(Device("/dev/sg0", type, product)));
-    ASSERT_EQ(Scan(), 1);
-    SCSI.SetDeviceIndex(0);
-    SCSI.TestUnitReady();  // takes the power-on attention
-    sim_->ClearCommands();
-  }
-
-  // The last command the drive received.
-  const SimCommand& Last() const { return sim_->Commands().back(); }
-};
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  char b[4];
-  for (uint8_t v : bytes) {
-    std::snprintf(b, sizeof b, "%02X ", v);
-    text += b;
-  }
-  return text;
-}
+using TapeOperations = Bench;
 
 TEST_F(TapeOperations, EachOperationSendsItsCdbDirectionLengthAndTimeout) {
   static const uint8_t kPayload[8] = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -90,7 +68,6 @@ TEST_F(TapeOperations, UnloadEjectsOnlyOnTheFamilyThatNeedsIt) {
     uint8_t byte4;
   } cases[] = {{"ULTRIUM-HH6", 0x00}, {"DAT160", 0x00}, {"BRAMBLE", 0x02}};
   for (const Case& c : cases) {
-    sim_->RemoveDevice("/dev/sg0");
     ListOne(c.product);
     SCSI.Unload(600);
     EXPECT_EQ(Last().cdb[4], c.byte4) << c.product;
