@@ -22,6 +22,9 @@ constexpr uint8_t kImmediateBufferId = 0x04;  // pieces that activate by themsel
 // which completes the image; each part goes to offset 0 of its own buffer.
 constexpr uint8_t kLoaderPartId = 0x82;
 constexpr uint8_t kInterfacePartId = 0x81;
+// The image saved to this buffer is written onto the cartridge (an upgrade
+// tape) instead of replacing the drive's firmware.
+constexpr uint8_t kTapeImageId = 0xFF;
 constexpr long kIdleActivationSeconds = 5;
 
 struct Field {
@@ -116,6 +119,13 @@ void Activate(SimDevice& d, SimReply& reply, struct timeval at) {
   d.bench->Restart(d, at);
 }
 
+void WriteToTape(SimDevice& d, SimReply& reply) {
+  if (d.download.empty()) return d.Fail(reply, 0x05, 0x26, 0x00);
+  WriteTapeImage(d, d.download, reply);
+  d.download.clear();
+  d.download_open = false;
+}
+
 void Store(SimDevice& d, const SimRequest& r, const Field& f, uint32_t offset) {
   if (!d.download_open) {
     d.download.clear();
@@ -160,6 +170,7 @@ void Download(SimDevice& d, const SimRequest& r, SimReply& reply, bool append) {
       if (static_cast<size_t>(f.offset) + f.length > kMaxImage) return InvalidField(d, reply, 3);
       if (f.length > 0) Store(d, r, f, append ? static_cast<uint32_t>(d.download.size()) : f.offset);
       if (f.id == kLoaderPartId) return;
+      if (f.id == kTapeImageId) return WriteToTape(d, reply);
       return Activate(d, reply, d.bench->Now());
     case 0x0F:  // activate deferred microcode
       return Activate(d, reply, d.bench->Now());
