@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "device/text_util.h"
 #include "script/core/kscript.h"
 #include "script/core/error_fx.h"
 #include "script/core/output_format.h"
+#include "script/core/statement_api.h"
 
 namespace {
 
@@ -69,11 +71,11 @@ int ParseBufferTarget(KScript& engine, std::string_view rest, PrintTarget& targe
     while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != '[') ++end;
     target.buffer = engine.FindArray(rest.substr(0, end));
     if (target.buffer == nullptr) return PRINT_INVALID_DEST_BUFFER_SPECIFIED;
-    target.rest = TrimBlanks(rest.substr(end));
+    target.rest = text::Trim(rest.substr(end));
     if (target.rest.empty() || target.rest.front() != '[') return 0;
     const size_t close = target.rest.find(']');
     if (close == std::string_view::npos) return PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED;
-    const std::string_view index = TrimBlanks(target.rest.substr(1, close - 1));
+    const std::string_view index = text::Trim(target.rest.substr(1, close - 1));
     target.rest.remove_prefix(close + 1);
     target.offsetVariable = engine.FindVariable(std::string(index).c_str());
     if (target.offsetVariable != nullptr) return 0;
@@ -85,14 +87,14 @@ int ParseBufferTarget(KScript& engine, std::string_view rest, PrintTarget& targe
 
 // The destination words at the start of a PRINT text; 0, or the error code.
 int ParsePrintTarget(KScript& engine, std::string_view text, PrintTarget& target) {
-    text = TrimBlanks(text);
+    text = text::Trim(text);
     std::string first = KText::FirstWord(text);
     KText::UpperCase(first);
     target.rest = text;
     for (const PrintDestWord& row : kPrintDestWords) {
         if (first != row.word) continue;
         target.dest = row.dest;
-        const std::string_view rest = TrimBlanks(text.substr(first.size()));
+        const std::string_view rest = text::Trim(text.substr(first.size()));
         target.rest = rest;
         if (row.dest == PrintDest::Buffer) return ParseBufferTarget(engine, rest, target);
         // Script files are declared by FILE lines, which no script can make yet.
@@ -114,9 +116,8 @@ int KScript::_Msg(TEXT_LINK& /*stmt*/) {
 // LOG text
 int KScript::_Log(TEXT_LINK& /*stmt*/) {
     if (!IsRunMode()) return m_Line[0] == '\0' ? Fail(LOG_NO_VALUE_SPECIFIED) : 0;
-    if (m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
-    WriteLog(m_LogFile, m_Line);
-    return 0;
+    StatementContext context(*this);
+    return context.Log(m_Line);
 }
 
 // PRINT [SCREEN | LOG | BOTH | BUFFER name [offset] | FILE tag] 'format' value ...
@@ -129,18 +130,15 @@ int KScript::_Print(TEXT_LINK& /*stmt*/) {
     if (code != 0) return Fail(code);
     if (!IsRunMode()) return 0;
 
+    StatementContext context(*this);
     switch (target.dest) {
         case PrintDest::Screen:
-            WriteScreen(out);
+            context.Screen(out);
             return 0;
         case PrintDest::Log:
-            if (m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
-            WriteLog(m_LogFile, out);
-            return 0;
+            return context.Log(out);
         case PrintDest::Both:
-            // A run without a session log (its folder is missing) still shows its output.
-            WriteScreen(out);
-            if (m_LogFile != nullptr) WriteLog(m_LogFile, out);
+            context.Both(out);
             return 0;
         case PrintDest::Buffer: {
             KByteArray& buffer = *target.buffer;
@@ -157,4 +155,18 @@ int KScript::_Print(TEXT_LINK& /*stmt*/) {
             break;
     }
     return Fail(K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED);
+}
+
+void StatementContext::Screen(std::string_view text) { WriteScreen(text); }
+
+int StatementContext::Log(std::string_view text) {
+    if (engine_.m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
+    WriteLog(engine_.m_LogFile, text);
+    return 0;
+}
+
+void StatementContext::Both(std::string_view text) {
+    // A run without a session log (its folder is missing) still shows its output.
+    WriteScreen(text);
+    if (engine_.m_LogFile != nullptr) WriteLog(engine_.m_LogFile, text);
 }
