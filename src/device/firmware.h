@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "device/scsi_int.h"
+
 // Result codes of the firmware operations (texts in error_texts.cpp).
 namespace fup {
 inline constexpr long kUpdated = 0;
@@ -52,6 +54,20 @@ struct ImageHeaderArea {
   uint32_t Marker() const;
 };
 extern ImageHeaderArea ImageHeader;
+
+// Puts the device timeout back on every way out.
+class KeepTimeout {
+ public:
+  explicit KeepTimeout(ScsiInt& s) : s_(s), saved_(s.GetTimeout()) {}
+  ~KeepTimeout() { s_.SetTimeout(saved_); }
+  KeepTimeout(const KeepTimeout&) = delete;
+  KeepTimeout& operator=(const KeepTimeout&) = delete;
+  long Saved() const { return saved_; }
+
+ private:
+  ScsiInt& s_;
+  long saved_;
+};
 
 struct FileCloser {
   void operator()(FILE* f) const { std::fclose(f); }

@@ -27,19 +27,6 @@ constexpr const char* kStateTexts[] = {"",
                                        "FUP Complete"};
 constexpr int kStateCount = sizeof kStateTexts / sizeof kStateTexts[0];
 
-// Puts the device timeout back on every way out.
-class KeepTimeout {
- public:
-  explicit KeepTimeout(ScsiInt& s) : s_(s), saved_(s.GetTimeout()) {}
-  ~KeepTimeout() { s_.SetTimeout(saved_); }
-  long Saved() const { return saved_; }
-  KeepTimeout(const KeepTimeout&) = delete;
-  KeepTimeout& operator=(const KeepTimeout&) = delete;
-
- private:
-  ScsiInt& s_;
-  long saved_;
-};
 
 // One console line per tenth of the image, so a long download shows it is
 // moving without a line per piece.

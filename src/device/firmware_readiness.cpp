@@ -58,12 +58,7 @@ long ScsiInt::EmptyForUpdate() {
 
 long ScsiInt::CheckFupReadyness() {
   if (!Ready()) return -3;
-  const long saved = GetTimeout();
-  struct Restore {
-    ScsiInt& s;
-    long seconds;
-    ~Restore() { s.SetTimeout(seconds); }
-  } restore{*this, saved};
+  KeepTimeout keep(*this);
   SetTimeout(kCheckTimeout);
   const time_t start = Sys().Now().tv_sec;
   const int family = device_->familyCode;

@@ -57,17 +57,6 @@ constexpr DensityRow kKoruDensities[] = {
 
 constexpr int kFamiliesCopyingOwnFirmware[] = {25, 26};
 
-class KeepTimeout {
- public:
-  explicit KeepTimeout(ScsiInt& s) : s_(s), saved_(s.GetTimeout()) {}
-  ~KeepTimeout() { s_.SetTimeout(saved_); }
-  KeepTimeout(const KeepTimeout&) = delete;
-  KeepTimeout& operator=(const KeepTimeout&) = delete;
-
- private:
-  ScsiInt& s_;
-  long saved_;
-};
 
 }  // namespace
 
