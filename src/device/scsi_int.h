@@ -16,6 +16,8 @@
 #include "device/records.h"
 #include "device/shims.h"
 
+struct FupPlan;
+
 // Held while the device list is rebuilt.
 extern std::mutex scanLock;
 
@@ -292,6 +294,42 @@ class ScsiInt {
   void PerformanceStart();
   void PerformanceStop(int kind, bool sample);
 
+  // ---- firmware download and upgrade tapes ----
+  // (firmware_image.cpp, firmware_readiness.cpp, firmware_download.cpp,
+  // firmware_families.cpp, upgrade_tape.cpp). Results: the codes of
+  // GetErrorText (58 a step done, 0 the whole operation done).
+  long FupDrive(const char* path);
+  long FupFileSize(const char* path);
+  long CheckFupReadyness();
+  // WRITE BUFFER; 1 or the DevIo result, -3 for a length or offset the
+  // device cannot take.
+  long WriteBuffer(const uint8_t* data, long length, int mode, int bufferId, long offset, int bufferIdOverride);
+  long GetFupStat();
+  const char* GetFupStatus();
+  // On after construction: the readiness check may rewind and unload a tape.
+  void SetUnloadBeforeUpdate(bool on) { unloadBeforeUpdate_ = on; }
+  long FupLTO(const char* path, long length);
+  long FupLTOC(const char* path, long length);
+  long FupZEP(const char* path, long length);
+  long FupKORU(const char* path, long length);
+  long FupWN(const char* path, long length);
+  long FupDAT(const char* path, long length);
+  long FupTRAVAN(const char* path, long length);
+  long FupMagnaChange(const char* path, long length);
+  long FupThriftStack(const char* path, long length);
+  long FupBR(const char* path, long length);
+  long FupTape(const char* path);
+  long FupTapeLTO(const char* path, long length);
+  long FupTapeLTOB(const char* path, long length);
+  long FupTapeLTO5(const char* path, long length);
+  long FupTapeKORU(const char* path, long length);
+  long FupTapeDAT320(const char* path, long length);
+  long FupTapeLTOC();
+  long FupFromTape();
+  long RevertFupTape();
+  long WriteUpgradeTape();
+  // ---- end of firmware ----
+
   // The selected record (null when none); for the other modules of the layer.
   _SCSI_DEVICE* Device() { return device_; }
   _SCSI_DEVICE* DeviceAt(int index);
@@ -312,6 +350,16 @@ class ScsiInt {
   long CountTransfer(uint8_t op, int direction);
   // The failing shim's reason into the device error text.
   void ReportShimFailure();
+  // firmware
+  long FupRoutine(const char* routine, const char* path, long length);
+  long FupPieces(const FupPlan& plan, const char* path, long length);
+  long FupComposite(const FupPlan& plan, const char* path, long length);
+  long FupPrepare(const FupPlan& plan);
+  long ProbeReadiness();
+  long EmptyForUpdate();
+  long FupTapeDiagnostic(uint8_t action, uint8_t value);
+  long FupTapeWrite(const char* routine, const char* path, long length, long pieceSize, bool viaBuffer);
+  bool unloadBeforeUpdate_ = true;
 
   bool debug_ = false;
   bool verbose_ = false;

@@ -147,6 +147,17 @@ class ScsiWrapper {
   // (folder "FAData" when null).
   bool LTO_Trace(const char* folder);
 
+  // ---- Firmware (firmware_commands.cpp) ----------------------------------
+
+  // Updates the selected drive from an image file / writes an upgrade tape
+  // from it / readies the drive to update from, or revert, such a tape.
+  // True on success; a failure is reported on the console with the device
+  // layer's reason and the text of its result code.
+  bool DoFup(const char* imagePath);
+  bool DoFupTape(const char* imagePath);
+  bool DoFupFromTape();
+  bool DoRevertFupTape();
+
   // ---- Script hooks (script_hooks.cpp) -------------------------------------
   // The script engine's device statements hand their declared commands here.
   // None prints a failure: the outcome is in the last-command record. With a
@@ -228,6 +239,8 @@ class ScsiWrapper {
   const char* CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer);
   bool AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const;
   void PrintAdapterLines();
+  // The device layer's reason and result text after a failed firmware step.
+  void PrintFirmwareReason(int32_t result);
 
   uint8_t debug_ = 0;
   uint8_t verbose_ = 0;

@@ -10,6 +10,7 @@
 #include "frontend/banners.h"
 #include "frontend/device_select.h"
 #include "frontend/env_modes.h"
+#include "frontend/firmware_flows.h"
 #include "frontend/globals.h"
 #include "frontend/later_modes.h"
 #include "frontend/options.h"
@@ -50,9 +51,9 @@ int Dispatch(const CommandLine& line) {
   }
   if (line.has_firmware) {
     // -s is not looked at once a firmware image is given.
-    RunLaterMode(line.tape ? LaterMode::kUpgradeTape : LaterMode::kFirmwareUpdate);
+    const bool done = RunLaterMode(line.tape ? LaterMode::kUpgradeTape : LaterMode::kFirmwareUpdate);
     cleanup();
-    return 0;
+    return done ? 0 : kFirmwareFailedStatus;
   }
   if (line.parse) {
     RunLaterMode(LaterMode::kParseMode);

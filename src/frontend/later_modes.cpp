@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "frontend/firmware_flows.h"
+
 bool g_LaterModeMissing = false;
 
 namespace {
@@ -18,10 +20,10 @@ constexpr LaterModeRow kLaterModes[] = {
     {LaterMode::kScriptFolderMenu, "The script menu for a folder", nullptr},
     {LaterMode::kCommandMode, "Command mode (-c)", nullptr},
     {LaterMode::kParseMode, "Parse mode (-p)", nullptr},
-    {LaterMode::kFirmwareUpdate, "Firmware update (-u)", nullptr},
-    {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", nullptr},
-    {LaterMode::kUpdateFromTape, "Firmware update from a tape", nullptr},
-    {LaterMode::kRevertTape, "Firmware tape revert", nullptr},
+    {LaterMode::kFirmwareUpdate, "Firmware update (-u)", [] { return do_fup(false); }},
+    {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", [] { return do_fup(true); }},
+    {LaterMode::kUpdateFromTape, "Firmware update from a tape", do_fup_from_tape},
+    {LaterMode::kRevertTape, "Firmware tape revert", do_revert_lto6c_fup_tape},
     {LaterMode::kScriptHelp, "The script description browser", nullptr},
 };
 

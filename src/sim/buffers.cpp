@@ -18,6 +18,13 @@ constexpr size_t kTraceSizeAt = 84;  // little-endian total size in the trace he
 constexpr size_t kMaxImage = 64u << 20;
 constexpr uint8_t kTraceBufferId = 0x07;
 constexpr uint8_t kImmediateBufferId = 0x04;  // pieces that activate by themselves
+// Two-part loader images: the loader part waits for the interface part,
+// which completes the image; each part goes to offset 0 of its own buffer.
+constexpr uint8_t kLoaderPartId = 0x82;
+constexpr uint8_t kInterfacePartId = 0x81;
+// The image saved to this buffer is written onto the cartridge (an upgrade
+// tape) instead of replacing the drive's firmware.
+constexpr uint8_t kTapeImageId = 0xFF;
 constexpr long kIdleActivationSeconds = 5;
 
 struct Field {
@@ -112,6 +119,13 @@ void Activate(SimDevice& d, SimReply& reply, struct timeval at) {
   d.bench->Restart(d, at);
 }
 
+void WriteToTape(SimDevice& d, SimReply& reply) {
+  if (d.download.empty()) return d.Fail(reply, 0x05, 0x26, 0x00);
+  WriteTapeImage(d, d.download, reply);
+  d.download.clear();
+  d.download_open = false;
+}
+
 void Store(SimDevice& d, const SimRequest& r, const Field& f, uint32_t offset) {
   if (!d.download_open) {
     d.download.clear();
@@ -127,6 +141,8 @@ void Store(SimDevice& d, const SimRequest& r, const Field& f, uint32_t offset) {
 
 void Download(SimDevice& d, const SimRequest& r, SimReply& reply, bool append) {
   const Field f = Fields(r);
+  const bool part = f.id == kLoaderPartId || f.id == kInterfacePartId;
+  append = append || part;
   switch (f.mode) {
     case 0x02:  // data
       if (f.id != 0) return InvalidField(d, reply, 2);
@@ -153,6 +169,8 @@ void Download(SimDevice& d, const SimRequest& r, SimReply& reply, bool append) {
     case 0x07:
       if (static_cast<size_t>(f.offset) + f.length > kMaxImage) return InvalidField(d, reply, 3);
       if (f.length > 0) Store(d, r, f, append ? static_cast<uint32_t>(d.download.size()) : f.offset);
+      if (f.id == kLoaderPartId) return;
+      if (f.id == kTapeImageId) return WriteToTape(d, reply);
       return Activate(d, reply, d.bench->Now());
     case 0x0F:  // activate deferred microcode
       return Activate(d, reply, d.bench->Now());

@@ -35,7 +35,8 @@ constexpr SimOpcode kDiskCommands[] = {
     {0x5A, ModeSense10},   {0xA0, ReportLuns},    {0xA1, AtaPassThrough12},
 };
 
-// DAT drives take every firmware piece at offset 0 and append it.
+// DAT drives, and the Ultrium drives of one maker, take every firmware
+// piece at offset 0 and append it.
 constexpr SimOpcode kDatOverrides[] = {
     {0x3B, WriteBufferAppending},
 };
@@ -50,7 +51,7 @@ SimHandler Lookup(std::span<const SimOpcode> table, uint8_t opcode) {
 }  // namespace
 
 SimHandler FindHandler(const SimDevice& device, uint8_t opcode) {
-  if (device.IsDat()) {
+  if (device.IsDat() || (device.IsTape() && device.config.vendor == "HP")) {
     if (SimHandler h = Lookup(kDatOverrides, opcode)) return h;
   }
   switch (device.config.type) {

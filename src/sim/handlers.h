@@ -58,6 +58,12 @@ void LoadUnload(SimDevice&, const SimRequest&, SimReply&);
 void Locate10(SimDevice&, const SimRequest&, SimReply&);
 void ReadPosition(SimDevice&, const SimRequest&, SimReply&);
 void UpgradeTapeCommand(SimDevice&, const SimRequest&, SimReply&);
+bool WriteTapeImage(SimDevice&, const std::vector<uint8_t>& image, SimReply&);
+
+// upgrade_tapes.cpp: the vendor diagnostic pages of upgrade tapes (false
+// for any other page) and the image the drive copies onto a tape.
+bool UpgradeTapePage(SimDevice&, const SimRequest&, SimReply&);
+std::vector<uint8_t> OwnFirmwareImage(const SimDevice&);
 void FormatMedium(SimDevice&, const SimRequest&, SimReply&);
 bool TapeLoaded(const SimDevice&);
 enum class CartridgeAccess { kFull, kReadOnly, kNone };

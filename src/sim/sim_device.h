@@ -123,6 +123,10 @@ class SimDevice {
   uint32_t first_piece = 0;
   struct timeval last_piece {};
   std::vector<uint8_t> last_image;
+  // Upgrade tapes: the creation mode the host switched on, and the request
+  // ('u' update from, 'q' revert) armed for the next cartridge.
+  bool tape_creation = false;
+  char armed_tape_request = 0;
 
   // Changer elements: full flags and the source slot of each cartridge.
   std::vector<bool> slot_full;

@@ -50,6 +50,7 @@ void SendDiagnostic(SimDevice& d, const SimRequest& r, SimReply& reply) {
   if (length > r.data_out.size()) {
     return d.Fail(reply, 0x05, 0x1A, 0x00);  // parameter list length error
   }
+  if (UpgradeTapePage(d, r, reply)) return;
   d.diagnostic_run = true;
   if (self_test) reply.seconds = 10;
 }

@@ -300,6 +300,18 @@ void ReadPosition(SimDevice& d, const SimRequest& r, SimReply& reply) {
   }
 }
 
+// The drive writes a whole image onto the cartridge by itself (upgrade
+// tapes): one block at the current position, then a filemark.
+bool WriteTapeImage(SimDevice& d, const std::vector<uint8_t>& image, SimReply& reply) {
+  if (!NeedWritable(d, reply)) return false;
+  CutAtPosition(d);
+  AppendBlock(d, image);
+  d.tape.push_back(TapeEntry{true, nullptr});
+  d.position = d.tape.size();
+  d.bytes_written += image.size();
+  return true;
+}
+
 // Vendor 10-byte command of the upgrade tapes: 20 ...
 void UpgradeTapeCommand(SimDevice& d, const SimRequest&, SimReply& reply) { NeedTape(d, reply); }
 

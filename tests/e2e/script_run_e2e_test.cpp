@@ -227,7 +227,6 @@ TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
   };
   const Case cases[] = {
       {{"-f", "/dev/sg0", "-c"}, "Command mode (-c) is not available in this build.\n"},
-      {{"-f", "/dev/sg0", "-u", "fw.bin", "-s", "x.scs"}, "Firmware update (-u) is not available in this build.\n"},
       {{"-f", "/dev/sg0", "-s", "Scripts"}, "The script menu for a folder is not available in this build.\n"},
       {{"-f", "/dev/sg0"}, "is not available in this build.\n"},
       {{"-s", "x.scs"}, "is not available in this build.\n"},

@@ -273,6 +273,7 @@ main_checks() {
 	held_command_check
 	tape_operation_checks
 	live_session
+	firmware_checks
 	no_node_checks
 }
 
@@ -649,6 +650,47 @@ tape_operation_checks() {
 	same "media check message" "$(tape_text "$line" message)" "MediaCheck() - SCSI - MEDIA CHECK TEST FAILED"
 	lack "$T/tape3" "No TapeAlerts are set."
 	show "$T/tape3"; show "$T/modes10"
+	end
+}
+
+# A firmware download on the real path. scsi_debug takes a microcode piece
+# (WRITE BUFFER mode 04h) and then raises two unit attentions: 06/29/02, then
+# 06/3F/01. The console's second piece meets the first of them, which is a
+# failed piece; the second is still there for the next command.
+firmware_checks() {
+	head -c 200000 /dev/zero >"$T/fw.bin"
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	sg_write_buffer --mode=4 --id=4 --in="$T/fw.bin" --length=65536 /dev/sg0 >/dev/null 2>&1
+	first=$(sg_sense /dev/sg0 00 00 00 00 00 00)
+	second=$(sg_sense /dev/sg0 00 00 00 00 00 00)
+	begin "sg_write_buffer: a microcode piece raises 06/29/02, then 06/3F/01"
+	same "first attention" "$first" "06 29 02"
+	same "second attention" "$second" "06 3F 01"
+	end
+
+	# A started unit with its medium: the readiness check must empty it.
+	sg_start --start /dev/sg0 >/dev/null 2>&1
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	vexil_run "$T/fup" -v -f /dev/sg0 -u "$T/fw.bin"
+	left=$(sg_sense /dev/sg0 00 00 00 00 00 00)
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	sg_start --start /dev/sg0 >/dev/null 2>&1
+	begin "firmware readiness on the real path: the drive is found ready"
+	want "$T/fup" "Checking device readiness"
+	want "$T/fup" "Sending image file to the device"
+	lack "$T/fup" "not in correct state for FUP"
+	lack "$T/fup" "not ready / incorrect state for FUP"
+	end
+	echo "VMNOTE readiness: $(grep -c '0x1B 0x00 0x00 0x00 0x00 0x00' "$T/fup") unload(s); probes: $(grep -F 'TestUnitReady()' "$T/fup" | grep -o 'ASC(0x..h), ASCQ(0x..h)' | head -n 3 | tr '\n' ' ')"
+	begin "-u: the piece met by the raised unit attention fails the download (53, status 252)"
+	same "exit status" "$(rc "$T/fup")" 252
+	want "$T/fup" "Sense Data(70 00 06 00"
+	want "$T/fup" "Error writing image file to drive ($T/fw.bin) 65536 of 200000 bytes written. Status = -2."
+	want "$T/fup" "Result 53: Error during Firmware Update write buffer command."
+	want "$T/fup" "Unable to perform FUP operation."
+	lack "$T/fup" "FUP operation complete."
+	same "attention left for the next command (sg_raw)" "$left" "06 3F 01"
 	end
 }
 

@@ -44,7 +44,7 @@ if ! "$root/tools/install-deps.sh" --vm >/tmp/vexil-vm-deps.log 2>&1; then
 fi
 command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not available"
 sg_tools=()
-for t in sg_inq sg_raw sg_turs sg_reset sg_start sg_logs sg_modes sg_dd; do
+for t in sg_inq sg_raw sg_turs sg_reset sg_start sg_logs sg_modes sg_dd sg_write_buffer; do
   p=$(command -v "$t") || skip "sg3_utils tool $t is missing"
   sg_tools+=(--bin "$p")
 done

@@ -1,0 +1,131 @@
+#include "frontend/firmware_flows.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "facade/scsi_wrapper.h"
+#include "frontend/globals.h"
+#include "frontend/prompts.h"
+
+namespace {
+
+// The half-height models that write their own firmware to tape.
+constexpr uint8_t kSelfCopyingTypes[] = {226, 227};
+
+bool SelfCopying() { return std::ranges::find(kSelfCopyingTypes, g_pFlags.DriveType) != std::end(kSelfCopyingTypes); }
+
+bool IsQuoteOrBlank(char c) { return c == '\'' || c == '"' || c == ' ' || c == '\t'; }
+
+// One word from the console, or false at the end of the input.
+bool ReadWord(std::string& word) {
+  word.clear();
+  int c = std::getchar();
+  while (c != EOF && std::isspace(c)) c = std::getchar();
+  if (c == EOF) return false;
+  for (; c != EOF && !std::isspace(c); c = std::getchar()) word.push_back(static_cast<char>(c));
+  return true;
+}
+
+// Asks until a path that fits the selection record is typed. A path is
+// typed as one word; quotes around it are dropped.
+bool AskImagePath() {
+  while (g_pFlags.FirmwareFile[0] == '\0') {
+    std::printf("Please enter the firmware image file path:");
+    std::fflush(stdout);
+    std::string word;
+    if (!ReadWord(word)) return false;
+    std::printf("\n");
+    size_t first = 0;
+    while (first < word.size() && (word[first] == '\'' || word[first] == '"')) ++first;
+    size_t end = word.size();
+    while (end > first && IsQuoteOrBlank(word[end - 1])) --end;
+    const std::string path = word.substr(first, end - first);
+    if (!SetField(g_pFlags.FirmwareFile, path.c_str()))
+      std::printf("The path is too long: at most %zu characters.\n", kFirmwareFileSize - 1);
+  }
+  return true;
+}
+
+// The cartridge in the drive is overwritten: make sure it is the right one.
+// -n declines without asking.
+bool ConfirmOverwrite() {
+  constexpr const char* kQuestion =
+      "Writing the FUP tape overwrites the cartridge in the drive and its data is lost.\nDo you wish to continue?";
+  if (g_pScsiWrapper->GetAutoReply() == -1) {
+    std::printf("%s (Yes/No)No\n", kQuestion);
+    return false;
+  }
+  return prompt_YesNo(kQuestion);
+}
+
+}  // namespace
+
+bool do_fup(bool tape) {
+  const bool copy = tape && SelfCopying();
+  if (copy && !prompt_YesNo("This model drive writes the current firmware image to tape.\nDo you wish to continue?"))
+    return false;
+  if (!copy && !AskImagePath()) return false;
+
+  if (!tape) {
+    std::printf("Performing FUP operation...\n");
+    if (!g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile)) {
+      std::printf("Unable to perform FUP operation.\n");
+      return false;
+    }
+    std::printf("FUP operation complete.\n");
+    std::printf("Please reboot your computer.\n");
+    return true;
+  }
+
+  if (!ConfirmOverwrite()) {
+    std::printf("\nNo FUP tape was created.\n");
+    return false;
+  }
+  std::printf("Creating FUP tape...\n");
+  if (!g_pScsiWrapper->DoFupTape(g_pFlags.FirmwareFile)) {
+    std::printf("Unable to create FUP tape.\n");
+    return false;
+  }
+  std::printf("FUP tape creation complete.\n");
+  return true;
+}
+
+namespace {
+
+struct TapeRequest {
+  const char* question;
+  const char* preparing;
+  bool (ScsiWrapper::*request)();
+  const char* ready;
+};
+
+constexpr TapeRequest kUpdateFromTape = {
+    "If you continue, you will have 60 seconds to insert the FUP tape from which to update.\nDo you wish to continue?",
+    "Preparing drive to accept FUP tape for update.", &ScsiWrapper::DoFupFromTape,
+    "Drive ready to update firmware from tape.  Insert FUP tape within 60 seconds."};
+
+constexpr TapeRequest kRevertTape = {
+    "If you continue, you will have 60 seconds to insert the FUP tape to revert to data.\nDo you wish to continue?",
+    "Preparing drive to accept FUP tape for revert to data.", &ScsiWrapper::DoRevertFupTape,
+    "Drive ready to revert firmware update tape.  Insert FUP tape within 60 seconds."};
+
+// The 60-second window is the drive's: announce it and return at once.
+bool RunTapeRequest(const TapeRequest& r) {
+  if (!prompt_YesNo(r.question)) return true;
+  std::printf("%s\n", r.preparing);
+  if (!(g_pScsiWrapper.get()->*(r.request))()) {
+    std::printf("Unable to prepare drive to accept FUP tape.\n");
+    return false;
+  }
+  std::printf("%s\n", r.ready);
+  return true;
+}
+
+}  // namespace
+
+bool do_fup_from_tape() { return RunTapeRequest(kUpdateFromTape); }
+
+bool do_revert_lto6c_fup_tape() { return RunTapeRequest(kRevertTape); }

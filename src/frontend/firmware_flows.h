@@ -1,0 +1,15 @@
+// The console's firmware flows: update the drive from an image file (-u,
+// wizard U), write an upgrade tape (-t, wizard T), ready the drive to update
+// from such a tape (wizard F) or to turn one back into a data tape (wizard R).
+#pragma once
+
+// Exit status of -u and -t when the update or the tape failed (main returns
+// it as a negative value, the shell sees 252).
+inline constexpr int kFirmwareFailedStatus = -4;
+
+// Asks for the image path when the selection has none. True when the update
+// or the tape was done.
+bool do_fup(bool tape);
+// True when the drive was readied, or the user chose not to go on.
+bool do_fup_from_tape();
+bool do_revert_lto6c_fup_tape();
