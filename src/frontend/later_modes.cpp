@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-bool g_LaterModeMissing = false;
+#include "frontend/globals.h"
 
 namespace {
 
@@ -13,16 +13,10 @@ struct LaterModeRow {
 };
 
 constexpr LaterModeRow kLaterModes[] = {
-    {LaterMode::kDeviceMenu, "The device menu (start with -f <device_file> instead)", nullptr},
-    {LaterMode::kScriptMenu, "The script menu (start with -s <test_script> instead)", nullptr},
-    {LaterMode::kScriptFolderMenu, "The script menu for a folder", nullptr},
-    {LaterMode::kCommandMode, "Command mode (-c)", nullptr},
-    {LaterMode::kParseMode, "Parse mode (-p)", nullptr},
     {LaterMode::kFirmwareUpdate, "Firmware update (-u)", nullptr},
     {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", nullptr},
     {LaterMode::kUpdateFromTape, "Firmware update from a tape", nullptr},
     {LaterMode::kRevertTape, "Firmware tape revert", nullptr},
-    {LaterMode::kScriptHelp, "The script description browser", nullptr},
 };
 
 const LaterModeRow* Find(LaterMode mode) {
@@ -43,6 +37,6 @@ bool RunLaterMode(LaterMode mode) {
   const LaterModeRow* row = Find(mode);
   if (row != nullptr && row->run != nullptr) return row->run();
   std::printf("%s is not available in this build.\n", row != nullptr ? row->name : "This mode");
-  g_LaterModeMissing = true;
+  g_EndNormally = true;
   return false;
 }

@@ -226,12 +226,8 @@ TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
     const char* message;
   };
   const Case cases[] = {
-      {{"-f", "/dev/sg0", "-c"}, "Command mode (-c) is not available in this build.\n"},
       {{"-f", "/dev/sg0", "-u", "fw.bin", "-s", "x.scs"}, "Firmware update (-u) is not available in this build.\n"},
-      {{"-f", "/dev/sg0", "-s", "Scripts"}, "The script menu for a folder is not available in this build.\n"},
-      {{"-f", "/dev/sg0"}, "is not available in this build.\n"},
-      {{"-s", "x.scs"}, "is not available in this build.\n"},
-      {{"-f", "/dev/sg0", "-p", "commands.txt"}, "Parse mode (-p) is not available in this build.\n"},
+      {{"-f", "/dev/sg0", "-t", "fw.bin"}, "Firmware upgrade tapes (-t) is not available in this build.\n"},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
