@@ -1,11 +1,8 @@
 #include "facade/command_table.h"
 
-#include <iterator>
+#include "facade/drive_type.h"
 
 namespace {
-
-// A removable disk ("BRAMBLE") has no tape to load, rewind or report on.
-constexpr uint8_t kRemovableDisk = 21;
 
 constexpr CmdTypeRow CmdTypeInfo[] = {
     {kCmdTestUnitReady, "Test Unit Ready"},
@@ -18,6 +15,7 @@ constexpr CmdTypeRow CmdTypeInfo[] = {
     {kCmdEndOfList, "End of list"},
 };
 
+// A removable disk has no tape to load, rewind or report on.
 constexpr CmdTypeRow CmdTypeInfo_BR[] = {
     {kCmdTestUnitReady, "Test Unit Ready"},
     {kCmdInquiry, "Inquiry"},
@@ -37,7 +35,7 @@ static_assert(EndsWithEndRow(CmdTypeInfo) && EndsWithEndRow(CmdTypeInfo_BR));
 }  // namespace
 
 std::span<const CmdTypeRow> CommandTableFor(uint8_t driveType) {
-  if (driveType == kRemovableDisk) return CmdTypeInfo_BR;
+  if (driveType == kDriveTypeBramble) return CmdTypeInfo_BR;
   return CmdTypeInfo;
 }
 
