@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "device/family.h"
 #include "device/records.h"
@@ -184,6 +185,105 @@ class ScsiInt {
   const uint8_t* GetModeBuffer();
   long GetModeSize();
 
+  // ---- tape and changer operations, log pages, drive parameters, throughput ----
+  // (tape_motion.cpp, mode_edits.cpp, element_status.cpp, log_pages.cpp,
+  // tape_alerts.cpp, events.cpp, drive_parameters.cpp, write_back.cpp,
+  // throughput.cpp; the drive-specific exchanges are in drive_contract.h)
+  long Load();
+  long Unload(long seconds);
+  long Rewind(long seconds);
+  long Erase();
+  long SetMediumRemoval(bool prevent);
+  long Locate(int partition, long block);
+  long Space(long count);
+  long WriteFileMark(int count);
+  long Write(const uint8_t* data, long length);
+  long WriteBlock(const uint8_t* data, long blocks);
+  long Read(long length);
+  long ReadBlock(long blocks);
+  int64_t WriteData(const uint8_t* data, long length, long count);
+  long Diag(int mode, const uint8_t* data, long length);
+  long GetCompression();
+  long SetCompression(int value);
+  long SetCompressionDCE(bool on);
+  long MediaCheck();
+  long SetMediaDensity(int density);
+  long GetMediaType();
+  long GetMediaDensity();
+  long ReadElementStatus(int type, int count);
+  long MoveElement(int source, int destination);
+  long InitializeElementStatus();
+  const char* PrintElementReport();
+
+  long FetchLogPage(int page, int parameterPointer);
+  bool FetchLog(int page);
+  const uint8_t* GetLogBuffer();
+  long GetLogSize();
+  const uint8_t* GetLogParameter(int code, long* length);
+  int64_t GetLogParameterValue(int code);
+  const char* GetLogParameterString(int code);
+  long ParseParameters(int table);
+  void ClearParameters();
+  int64_t GetParameterValue(int table, int code);
+  long CollectParameters();
+  void ResetAlerts();
+  long CollectAlerts();
+  long GetNextAlert();
+  const char* GetAlertFlag(int flag);
+  const char* GetAlertType(int flag);
+  const char* GetAlertMessage(int flag);
+  const char* GetAlertCause(int flag);
+  void ResetEvents();
+  long CollectEvents();
+  long GetEventCount();
+  const char* GetEventText(int index);
+  long GetEventLength(int index);
+  long GetEventCode(int index);
+  long GetEventType(int index);
+  const char* GetEventErrorCode(int index);
+  long LogReset();
+  long ResetDriveParameters();
+  long SetParameter(const char* name, const char* value);
+  long SetSerialNumber(const char* text);
+  long SetRebuild(long n);
+  long SetRawErrorLogging(long n);
+  long SetScsiEject(long n);
+  long ClearSegments();
+  long ClearEventLog();
+  long CollectLTTWriteBackData();
+  long SetWritebackData(const uint8_t* data, long length, long start);
+  long GetWriteBackCount();
+  const char* GetWriteBackDataHex(int index);
+  const char* GetWriteBackDataString(int index);
+
+  double GetReadSecs();
+  double GetWriteSecs();
+  void SetReadSecs(double seconds);
+  void SetWriteSecs(double seconds);
+  double GetReadMbPerSec();
+  double GetWriteMbPerSec();
+  double GetReadMbPerSecAvg();
+  double GetWriteMbPerSecAvg();
+  int64_t GetKBytesRead();
+  int64_t GetKBytesWritten();
+  void ResetDeviceStats();
+  long ReadPatternFile(const char* name, long length, uint8_t* buffer);
+  long GenerateRandomPattern(long length, uint8_t* buffer);
+  long VerifyBuffer(const uint8_t* data, long length);
+  long GetReadBuffer(uint8_t* data, long length);
+  void SetBerBlockSize(int n) { berBlockSize_ = n; }
+  void SetBerBlockCount(int n);
+  void SetBerIterations(int n) { berIterations_ = n; }
+  void SetBerAppend(int n) { berAppend_ = n; }
+  void SetImagePath(const char* path, int flag);
+  int GetBerBlockSize() const { return berBlockSize_; }
+  int GetBerBlockCount() const { return berBlockCount_; }
+  int GetBerIterations() const { return berIterations_; }
+  int GetBerAppend() const { return berAppend_; }
+  const char* GetImagePath() const { return imagePath_; }
+  int GetImagePathFlag() const { return imagePathFlag_; }
+  // ---- end of tape and changer operations ----
+
   // ---- timing ----
   void PerformanceStart();
   void PerformanceStop(int kind, bool sample);
@@ -226,6 +326,19 @@ class ScsiInt {
   uint8_t* dataBuffer_ = nullptr;
   std::unique_ptr<uint8_t[]> heapMarker_;
   bool requestingSense_ = false;
+  // ---- state of the tape and changer operations ----
+  long DataCommand(const uint8_t* cdb, int cdbLength, int direction, long length, const char* caller);
+  long WithTimeout(long seconds, const uint8_t* cdb, int cdbLength, const char* caller);
+  long TransferLimit(long length, const char* name);
+  std::string elementReport_;
+  std::string parameterText_;
+  int berBlockSize_ = 0;
+  int berBlockCount_ = 0;
+  int berIterations_ = 0;
+  int berAppend_ = 0;
+  char imagePath_[256] = {};
+  int imagePathFlag_ = 0;
+  // ---- end of state of the tape and changer operations ----
   // Off while the process exits: the OS seam may already be gone then.
   bool closeNodes_ = true;
 };

@@ -85,6 +85,9 @@ struct SimCommand {
   std::vector<uint8_t> cdb;
   std::vector<uint8_t> data_out;
   struct timeval at {};
+  int direction = 0;           // SG_DXFER_NONE, _TO_DEV or _FROM_DEV as sent
+  uint32_t transfer_length = 0;  // dxfer_len
+  uint32_t timeout_ms = 0;       // the request's own timeout
 };
 
 class SimDevice;  // one virtual device (internal)

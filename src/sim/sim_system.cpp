@@ -167,7 +167,8 @@ struct SimSystem::Impl : SimBench {
     return std::nullopt;
   }
 
-  void Record(const std::string& node, std::span<const uint8_t> cdb, std::span<const uint8_t> out) {
+  void Record(const std::string& node, std::span<const uint8_t> cdb, std::span<const uint8_t> out,
+              const sg_io_hdr_t& h) {
     if (commands.size() >= kCommandsKept) commands.erase(commands.begin(), commands.begin() + kCommandsKept / 2);
     SimCommand c;
     c.node = node;
@@ -176,6 +177,9 @@ struct SimSystem::Impl : SimBench {
     const size_t kept = std::min(out.size(), tape_data ? kWriteDataKept : kDataOutKept);
     c.data_out.assign(out.begin(), out.begin() + static_cast<long>(kept));
     c.at = Now();
+    c.direction = h.dxfer_direction;
+    c.transfer_length = h.dxfer_len;
+    c.timeout_ms = h.timeout;
     commands.push_back(std::move(c));
   }
 
@@ -194,7 +198,7 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
   request.cdb = {h.cmdp, h.cmd_len};
   if (data_out) request.data_out = {bytes, h.dxfer_len};
   request.data_in_max = data_in ? h.dxfer_len : 0;
-  Record(file.node, request.cdb, request.data_out);
+  Record(file.node, request.cdb, request.data_out, h);
 
   h.status = h.masked_status = h.msg_status = 0;
   h.host_status = h.driver_status = 0;

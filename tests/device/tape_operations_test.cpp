@@ -1,0 +1,140 @@
+// The named tape operations: what each one sends, as the virtual drive saw
+// it, and how they leave the device's timeout.
+#include <scsi/sg.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "device/bench_fixture.h"
+
+namespace {
+
+class TapeOperations : public Bench {
+ protected:
+  void ListOne(const std::string& product, SimDeviceType type = SimDeviceType::kTape) {
+    ASSERT_TRUE(sim_->AddDevice(Device("/dev/sg0", type, product)));
+    ASSERT_EQ(Scan(), 1);
+    SCSI.SetDeviceIndex(0);
+    SCSI.TestUnitReady();  // takes the power-on attention
+    sim_->ClearCommands();
+  }
+
+  // The last command the drive received.
+  const SimCommand& Last() const { return sim_->Commands().back(); }
+};
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  char b[4];
+  for (uint8_t v : bytes) {
+    std::snprintf(b, sizeof b, "%02X ", v);
+    text += b;
+  }
+  return text;
+}
+
+TEST_F(TapeOperations, EachOperationSendsItsCdbDirectionLengthAndTimeout) {
+  static const uint8_t kPayload[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  static uint8_t block[100] = {};
+  struct Case {
+    const char* name;
+    std::function<long()> run;
+    std::vector<uint8_t> cdb;
+    int direction;
+    uint32_t length;
+    uint32_t timeoutSeconds;
+  } cases[] = {
+      {"Load", [] { return SCSI.Load(); }, {0x1B, 0, 0, 0, 0x01, 0}, SG_DXFER_NONE, 0, 300},
+      {"Unload", [] { return SCSI.Unload(77); }, {0x1B, 0, 0, 0, 0x00, 0}, SG_DXFER_NONE, 0, 77},
+      {"Rewind", [] { return SCSI.Rewind(99); }, {0x01, 0, 0, 0, 0, 0}, SG_DXFER_NONE, 0, 99},
+      {"Erase", [] { return SCSI.Erase(); }, {0x19, 0, 0, 0, 0, 0}, SG_DXFER_NONE, 0, 300},
+      {"Prevent", [] { return SCSI.SetMediumRemoval(true); }, {0x1E, 0, 0, 0, 0x01, 0}, SG_DXFER_NONE, 0, 15},
+      {"Allow", [] { return SCSI.SetMediumRemoval(false); }, {0x1E, 0, 0, 0, 0x00, 0}, SG_DXFER_NONE, 0, 15},
+      {"Locate", [] { return SCSI.Locate(0, 0x01020304); },
+       {0x2B, 0x02, 0, 0x01, 0x02, 0x03, 0x04, 0, 0x00, 0}, SG_DXFER_NONE, 0, 300},
+      {"Space back", [] { return SCSI.Space(-1); }, {0x11, 0x01, 0xFF, 0xFF, 0xFF, 0}, SG_DXFER_NONE, 0, 300},
+      {"Space on", [] { return SCSI.Space(0x010203); }, {0x11, 0x01, 0x01, 0x02, 0x03, 0}, SG_DXFER_NONE, 0, 300},
+      {"Filemarks", [] { return SCSI.WriteFileMark(2); }, {0x10, 0, 0, 0, 0x02, 0}, SG_DXFER_NONE, 0, 300},
+      {"Write", [] { return SCSI.Write(block, sizeof block); }, {0x0A, 0x00, 0, 0, 100, 0}, SG_DXFER_TO_DEV, 100,
+       300},
+      {"Read", [] { return SCSI.Read(100); }, {0x08, 0x00, 0, 0, 100, 0}, SG_DXFER_FROM_DEV, 100, 300},
+      {"Read position", [] { return SCSI.ReadPosition(); }, {0x34, 0x06, 0, 0, 0, 0, 0, 0, 0, 0},
+       SG_DXFER_FROM_DEV, 32, 300},
+      {"Log sense", [] { return SCSI.FetchLogPage(0x2E, 0x0105); },
+       {0x4D, 0x00, 0x2E, 0, 0, 0x01, 0x05, 0xFF, 0xF0, 0}, SG_DXFER_FROM_DEV, 0xFFF0, 300},
+      {"Self-test", [] { return SCSI.Diag(1, nullptr, 0); }, {0x1D, 0x04, 0, 0, 0, 0}, SG_DXFER_NONE, 0, 300},
+      {"Off-line self-test", [] { return SCSI.Diag(0, nullptr, 0); }, {0x1D, 0x05, 0, 0, 0, 0}, SG_DXFER_NONE, 0,
+       300},
+      {"Diagnostic page", [] { return SCSI.Diag(0x10, kPayload, sizeof kPayload); }, {0x1D, 0x10, 0, 0, 8, 0},
+       SG_DXFER_TO_DEV, 8, 300},
+      {"Log reset", [] { return SCSI.LogReset(); }, {0x4C, 0x02, 0, 0, 0, 0, 0, 0, 0, 0}, SG_DXFER_NONE, 0, 300},
+  };
+  ListOne("ULTRIUM-HH6");
+  ASSERT_EQ(SCSI.GetTimeout(), 300);
+  for (const Case& c : cases) {
+    sim_->ClearCommands();
+    c.run();
+    ASSERT_FALSE(sim_->Commands().empty()) << c.name;
+    EXPECT_EQ(Hex(Last().cdb), Hex(c.cdb)) << c.name;
+    EXPECT_EQ(Last().direction, c.direction) << c.name;
+    EXPECT_EQ(Last().direction == SG_DXFER_NONE ? 0u : Last().transfer_length, c.length) << c.name;
+    EXPECT_EQ(Last().timeout_ms, c.timeoutSeconds * 1000) << c.name;
+    EXPECT_EQ(SCSI.GetTimeout(), 300) << c.name << ": device timeout not restored";
+  }
+}
+
+TEST_F(TapeOperations, UnloadEjectsOnlyOnTheFamilyThatNeedsIt) {
+  struct Case {
+    const char* product;
+    uint8_t byte4;
+  } cases[] = {{"ULTRIUM-HH6", 0x00}, {"DAT160", 0x00}, {"BRAMBLE", 0x02}};
+  for (const Case& c : cases) {
+    sim_->RemoveDevice("/dev/sg0");
+    ListOne(c.product);
+    SCSI.Unload(600);
+    EXPECT_EQ(Last().cdb[4], c.byte4) << c.product;
+  }
+}
+
+TEST_F(TapeOperations, TimeoutOfOneCommandIsRestoredWhenItFails) {
+  ListOne("ULTRIUM-HH6");
+  SCSI.SetTimeout(42);
+  SimFault f;
+  f.opcode = 0x1B;
+  f.check = true;
+  f.key = 0x05, f.asc = 0x53, f.ascq = 0x02;
+  sim_->InjectFault("/dev/sg0", f);
+  EXPECT_EQ(SCSI.Unload(600), -2);
+  EXPECT_EQ(SCSI.GetCheckCondition(), 0x00055302);
+  EXPECT_EQ(SCSI.GetTimeout(), 42);
+  sim_->InjectFault("/dev/sg0", [] {
+    SimFault slow;
+    slow.opcode = 0x1E;
+    slow.delay_seconds = 20;
+    return slow;
+  }());
+  EXPECT_EQ(SCSI.SetMediumRemoval(true), -1);
+  EXPECT_EQ(SCSI.GetTimeout(), 42);
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(TapeOperations, MotionFollowsTheVirtualCartridge) {
+  ListOne("ULTRIUM-HH6");
+  uint8_t record[512];
+  for (size_t i = 0; i < sizeof record; ++i) record[i] = static_cast<uint8_t>(i * 3);
+  ASSERT_EQ(SCSI.Write(record, sizeof record), 512);
+  ASSERT_GT(SCSI.WriteFileMark(1), 0);
+  ASSERT_EQ(SCSI.Write(record, sizeof record), 512);
+  ASSERT_GT(SCSI.Rewind(60), 0);
+  ASSERT_EQ(SCSI.Read(512), 512);
+  EXPECT_EQ(SCSI.VerifyBuffer(record, sizeof record), 1);
+  // Over the filemark and back before it.
+  EXPECT_GT(SCSI.Space(1), 0);
+  ASSERT_EQ(SCSI.Read(512), 512);
+  EXPECT_GT(SCSI.Space(-1), 0);
+  EXPECT_EQ(SCSI.Read(512), -2);  // the filemark itself
+  EXPECT_EQ(SCSI.GetFileMarkFlag(), 1);
+}
+
+}  // namespace
