@@ -162,6 +162,8 @@ class ScsiWrapper {
   // flag was set.
   bool GetTapeAlerts();
   bool AlertFound() const { return alertFound_ != 0; }
+  // The flag was set at the last report.
+  bool AlertActive(int flag) const { return flag >= 0 && flag < 64 && ((alertActive_ >> flag) & 1) != 0; }
   // Session log the TapeAlert report writes to (null: none).
   void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
   // The line interpreter of parse mode, reading `in`: 0 after quit or the
@@ -209,6 +211,7 @@ class ScsiWrapper {
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
   void (*alertLog_)(int level, const char* text) = nullptr;
+  uint64_t alertActive_ = 0;  // bit n: TapeAlert flag n was set
 
   // Device-layer index of a list position, or -1 for a free entry.
   int DeviceIndexAt(int32_t position) const;

@@ -176,15 +176,48 @@ TEST(CommandMode, MenuCommandsAndTheWayOut) {
   EXPECT_EQ(Count(r.out, "Sending 'Test Unit Ready'"), 1u) << r.out;
 }
 
+TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
+  struct Case {
+    const char* bench;
+    std::vector<std::string> in_order;
+    const char* absent;
+  };
+  const Case cases[] = {
+      {"bench default\n",
+       {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
+        "\n'Load' command completed\n", "\nSending 'Rewind' command...\n", "\n'Rewind' command completed\n",
+        "\nRetrieving TapeAlerts...\n", "No TapeAlerts are set.\n"},
+       "Status: SenseKey"},
+      {"bench default\ntapealert /dev/sg0 20\n",
+       {"\nRetrieving TapeAlerts...\n", "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n"},
+       "No TapeAlerts are set."},
+      // A drive that rejects the page: the failure and its sense, never "no alerts".
+      {"bench default\nfault /dev/sg0 op=0x4d check=5/24/00 count=always\n",
+       {"\nRetrieving TapeAlerts...\n", "Something happened in call to SCSI_DLL::FetchLog()...\n",
+        "Status: SenseKey=05 ASC=24 ASCQ=00\n"},
+       "No TapeAlerts are set."},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("drives.bench", c.bench);
+    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-c"},
+                                     {{"VEXIL_SIM", dir.path() + "/drives.bench"}}, "5\n3\n4\n6\n7\n");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    ExpectInOrder(r.out, c.in_order);
+    EXPECT_EQ(r.out.find(c.absent), std::string::npos) << c.bench << r.out;
+  }
+}
+
 TEST(CommandMode, RemovableDiskGetsFourEntries) {
   ScratchDir dir;
   dir.Write("disk.bench", "device /dev/sg3 type=disk product=BRAMBLE\n");
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg3", "-c"},
-                                   {{"VEXIL_SIM", dir.path() + "/disk.bench"}, {"VEXIL_HDD", "true"}}, "4\n");
+                                   {{"VEXIL_SIM", dir.path() + "/disk.bench"}, {"VEXIL_HDD", "true"}}, "3\n4\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("Commands:\n\t1) Test Unit Ready\n\t2) Inquiry\n\t3) Unload\n\t4) Exit\n\n"),
             std::string::npos)
       << r.out;
+  EXPECT_NE(r.out.find("\nSending 'Unload' command...\n"), std::string::npos) << r.out;  // entry 3
 }
 
 TEST(ParseMode, SessionFromAFile) {

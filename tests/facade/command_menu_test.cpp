@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/scsi_int.h"
@@ -247,6 +248,52 @@ TEST_F(CommandMenu, ParseModeReportsAFailedCommandAndGoesOn) {
   const std::string out = Parse("cdb 6 none 0 0 0 0 0 0\ncdb 6 in 24 12 0 0 0 24 0\n");
   EXPECT_NE(out.find("Status: SenseKey=02 ASC=3A ASCQ=00"), std::string::npos) << out;
   EXPECT_EQ(Sim().CountCommands("/dev/sg0", 0x12), 1);
+}
+
+std::vector<std::pair<int, std::string>> g_logged;
+
+TEST_F(CommandMenu, TapeAlertReportPrintsAndLogsBySeverity) {
+  g_logged.clear();
+  wrapper_.SetAlertLog([](int level, const char* text) { g_logged.emplace_back(level, text); });
+  Sim().SetTapeAlerts("/dev/sg0", {0x0A, 0x14, 0x35, 0x40});
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.GetTapeAlerts());
+  const std::string out = GetCapturedStdout();
+  EXPECT_TRUE(wrapper_.AlertFound());
+  EXPECT_EQ(out,
+            "\n*** Tape Alert: No Removal\n***\tSeverity: Informational\n\n"
+            "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n\n"
+            "\n*** Tape Alert: Tape system area read failure\n***\tSeverity: \n\n");
+  EXPECT_TRUE(wrapper_.AlertActive(0x14));
+  EXPECT_FALSE(wrapper_.AlertActive(0x03));
+  // CAUTION for informational, SEVERE for critical; an empty severity is not logged.
+  const std::vector<std::pair<int, std::string>> expected = {
+      {2, "*** Tape Alert: No Removal ***\tSeverity: Informational"},
+      {4, "*** Tape Alert: Clean Now ***\tSeverity: Critical"},
+  };
+  EXPECT_EQ(g_logged, expected);
+
+  Sim().SetTapeAlerts("/dev/sg0", {});
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.GetTapeAlerts());
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_FALSE(wrapper_.AlertFound());
+  EXPECT_FALSE(wrapper_.AlertActive(0x14));
+}
+
+TEST_F(CommandMenu, TapeAlertPageTheDriveRejectsIsAFailureWithItsSense) {
+  Sim().SetTapeAlerts("/dev/sg0", {0x14});
+  SimFault reject;
+  reject.opcode = 0x4D;
+  reject.check = true;
+  reject.key = 0x05;
+  reject.asc = 0x24;
+  Sim().InjectFault("/dev/sg0", reject);
+  CaptureStdout();
+  EXPECT_FALSE(wrapper_.GetTapeAlerts());
+  const std::string out = GetCapturedStdout();
+  EXPECT_EQ(out, "Something happened in call to SCSI_DLL::FetchLog()...\nStatus: SenseKey=05 ASC=24 ASCQ=00\n\n");
+  EXPECT_FALSE(wrapper_.AlertFound());
 }
 
 }  // namespace
