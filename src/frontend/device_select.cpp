@@ -22,7 +22,7 @@ void PrintFamilies(uint8_t driveType) {
     std::printf("Drive family = Unknown!\n");
     return;
   }
-  for (int bit = 0; bit <= 21; ++bit) {
+  for (int bit = 0; FamilyName(bit) != nullptr; ++bit) {
     if ((mask & (1u << bit)) != 0) std::printf("Drive family = %s\n\n", FamilyName(bit));
   }
 }
