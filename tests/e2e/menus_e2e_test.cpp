@@ -48,13 +48,16 @@ void WriteScripts(const ScratchDir& dir) {
 TEST(DeviceMenu, AsksAgainUntilANumberOfTheListAndSelectsIt) {
   ScratchDir dir;
   WriteScripts(dir);
-  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "0\nx\n-1\n9\n99999999999\n2\nX\n");
+  // An answer longer than the input buffer is refused whole, not cut to "1".
+  const std::string too_long = std::string(300, '0') + "1";
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "0\nx\n-1\n9\n99999999999\n" + too_long + "\n2\nX\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   ExpectInOrder(r.out, {"Vexil Wizard - Devices detected:\n", "\t1) [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6",
                         "\t2) [HD16012345] [/dev/sg2] [HALCYON DAT160", kDeviceQuestion,
                         "Selected device = [HD16012345] [/dev/sg2] [HALCYON DAT160", "Drive family = DAT\n",
                         kScriptQuestion});
-  EXPECT_EQ(Count(r.out, kDeviceQuestion), 6u) << r.out;
+  EXPECT_EQ(Count(r.out, kDeviceQuestion), 7u) << r.out;
+  EXPECT_NE(r.out.find("The answer is too long (at most 254 characters)."), std::string::npos) << r.out;
   // The DAT drive gets the script of its family.
   EXPECT_NE(r.out.find("dat_test.scs"), std::string::npos) << r.out;
 }
