@@ -47,12 +47,11 @@ const CommandAction* FindAction(int32_t id) {
   return nullptr;
 }
 
-// TapeAlerts go to the session log of the last run, when there is one.
-void LogAlert(int level, const char* text) {
+}  // namespace
+
+void log_tape_alert(int level, const char* text) {
   if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, level, text);
 }
-
-}  // namespace
 
 int send_command(int32_t n) {
   ScsiWrapper& facade = *g_pScsiWrapper;
@@ -69,7 +68,6 @@ int send_command(int32_t n) {
 }
 
 bool command_mode() {
-  g_pScsiWrapper->SetAlertLog(LogAlert);
   for (;;) {
     g_pScsiWrapper->ListCommands();
     char answer[kUserInputSize];

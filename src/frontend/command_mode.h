@@ -10,3 +10,6 @@ bool command_mode();
 int send_command(int32_t n);
 // Reads parse-mode commands from standard input.
 void parse_mode();
+// Writes a TapeAlert line to the session log of the last script run, when
+// there is one (the facade's alert log).
+void log_tape_alert(int level, const char* text);

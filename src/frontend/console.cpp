@@ -97,6 +97,7 @@ int VexilMain(int argc, char** argv) {
   m_ScriptObjPtr->SetScsiWrapper(g_pScsiWrapper.get());
   // P at the single-step prompt of a script opens parse mode.
   m_ScriptObjPtr->SetCommandModeHandler(parse_mode);
+  g_pScsiWrapper->SetAlertLog(log_tape_alert);
   const char* default_device = std::getenv("VEXIL_DEV");
   if (default_device != nullptr && default_device[0] == '\0') default_device = nullptr;  // set but empty
 
