@@ -93,6 +93,18 @@ TEST(ScriptMenu, RunsTheChosenScriptAndComesBack) {
   EXPECT_NE(log.find("./Scripts//"), std::string::npos) << log;
 }
 
+TEST(ScriptMenu, NamesAlikeInTheirFirst64CharactersRunTheirOwnFile) {
+  ScratchDir dir;
+  const std::string stem(70, 'n');
+  dir.Write("Scripts/" + stem + "_first.scs", Script("[TEST]", "First of the twins"));
+  dir.Write("Scripts/" + stem + "_second.scs", Script("[TEST]", "Second of the twins"));
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim, "2\n\nX\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("2) " + stem + "_second.scs\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Second of the twins ran"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("First of the twins ran"), std::string::npos) << r.out;
+}
+
 TEST(ScriptMenu, LettersNumbersAndOutOfRangeAnswers) {
   struct Case {
     const char* input;
