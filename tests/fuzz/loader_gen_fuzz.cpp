@@ -12,7 +12,7 @@
 
 #include "fuzz_workspace.h"
 #include "script/core/kscript.h"
-#include "script/core/statement_table.h"
+#include "script/core/statement_api.h"
 #include "script/statements/lock_smith.h"
 
 namespace {
@@ -37,10 +37,14 @@ const char* Pick(FuzzedDataProvider& in, const char* const (&pool)[N]) {
   return pool[in.ConsumeIntegralInRange<size_t>(0, N - 1)];
 }
 
-size_t KeywordCount() {
-  size_t n = 0;
-  while (KFx[n].keyword != nullptr) ++n;
-  return n;
+// Every keyword of the language, aliases included.
+std::vector<const char*> AllKeywords() {
+  std::vector<const char*> all;
+  for (const StatementRow& row : StatementTable)
+    if (row.keyword != nullptr) all.push_back(row.keyword);
+  for (const KeywordAlias* alias = KeywordAliases; alias->keyword != nullptr; ++alias)
+    all.push_back(alias->keyword);
+  return all;
 }
 
 std::string Operand(FuzzedDataProvider& in) {
@@ -55,7 +59,7 @@ std::string Operand(FuzzedDataProvider& in) {
 }
 
 std::string Line(FuzzedDataProvider& in, bool allowInclude) {
-  static const size_t keywords = KeywordCount();
+  static const std::vector<const char*> keywords = AllKeywords();
   std::string line;
   switch (in.ConsumeIntegralInRange<int>(0, 13)) {
     case 0:
@@ -64,7 +68,7 @@ std::string Line(FuzzedDataProvider& in, bool allowInclude) {
       return std::string(Pick(in, kLabels)) + ":";
     case 2:
     case 3: {
-      line = KFx[in.ConsumeIntegralInRange<size_t>(0, keywords - 1)].keyword;
+      line = keywords[in.ConsumeIntegralInRange<size_t>(0, keywords.size() - 1)];
       int args = in.ConsumeIntegralInRange<int>(0, 5);
       for (int i = 0; i < args; ++i) line += " " + Operand(in);
       return line;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine_fixture.h"
-#include "script/core/statement_table.h"
+#include "script/core/statement_api.h"
 
 using CompilerTest = EngineTest;
 
@@ -12,12 +12,17 @@ TEST(StatementTable, KeywordsMapToTheirIds) {
     std::set<std::string> keywords;
     std::set<int32_t> ids;
     int rows = 0;
-    for (const KFxRow* row = KFx; row->keyword != nullptr; ++row, ++rows) {
-        EXPECT_TRUE(keywords.insert(row->keyword).second) << row->keyword;
-        ids.insert(row->id);
-        EXPECT_GE(row->id, 1);
-        EXPECT_LE(row->id, kMaxStatementId);
-    }
+    auto add = [&](const char* keyword, int32_t id) {
+        ++rows;
+        EXPECT_TRUE(keywords.insert(keyword).second) << keyword;
+        ids.insert(id);
+        EXPECT_GE(id, 1);
+        EXPECT_LE(id, kMaxStatementId);
+    };
+    for (const StatementRow& row : StatementTable)
+        if (row.keyword != nullptr) add(row.keyword, row.id);
+    for (const KeywordAlias* alias = KeywordAliases; alias->keyword != nullptr; ++alias)
+        add(alias->keyword, alias->id);
     EXPECT_EQ(rows, 155);
     EXPECT_EQ(ids.size(), 153u);
     EXPECT_EQ(ids.count(82) + ids.count(104), 0u);

@@ -282,11 +282,11 @@ TEST_F(ControlFlowTest, PassAndFailShowTheirText) {
 
 TEST_F(ControlFlowTest, TriggerLinesSetTheSenseValues) {
     ASSERT_EQ(LoadAndRun("DESCRIPTION d\nSTART:\n*SK 3\n* ASC 0x11\n*ASCQ 12h\n*FM 1\nEXIT 0\n"), 0);
-    EXPECT_EQ(engine.m_TriggerSK, 3);
-    EXPECT_EQ(engine.m_TriggerASC, 0x11);
-    EXPECT_EQ(engine.m_TriggerASCQ, 0x12);
-    EXPECT_EQ(engine.m_TriggerFM, 1);
-    EXPECT_EQ(engine.m_TriggerEOM, 0);
+    EXPECT_EQ(engine.m_Triggers.sk, 3);
+    EXPECT_EQ(engine.m_Triggers.asc, 0x11);
+    EXPECT_EQ(engine.m_Triggers.ascq, 0x12);
+    EXPECT_EQ(engine.m_Triggers.fm, 1);
+    EXPECT_EQ(engine.m_Triggers.eom, 0);
 
     engine.CleanUp();
     std::string out;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "script/core/kscript.h"
-#include "script/core/statement_table.h"
+#include "script/core/statement_api.h"
 
 // ---- statement list ----
 
@@ -16,7 +16,8 @@ int CTextLL::AddTextLink(const char* text, int32_t position, int32_t line, int32
     // Output statements keep their spacing; every other statement has blank runs collapsed.
     std::string first = KText::FirstWord(link.text);
     KText::UpperCase(first);
-    if (first != "PRINT" && first != "LOG" && first != "MSG") KText::Shrink(link.text);
+    const StatementRow* row = FindStatement(first);
+    if (row == nullptr || !(row->flags & kKeepsSpacing)) KText::Shrink(link.text);
     link.textPosition = position;
     link.lineNumber = line;
     link.fileId = fileId;
@@ -232,7 +233,7 @@ int KScript::CheckLogPageLine(TEXT_LINK& stmt) {
                                                    "CREATEMAP"};
         UpperCase(word);
         for (const char* command : kCommands)
-            if (word == command) return EventLogCommand(stmt, command);
+            if (word == command) return EventLogCommand(stmt, tag, command);
         return Fail(PHASE2_UNKNOWN_PG7_COMMAND_DETECTED);
     }
     // TAG code operator value: checked only.
@@ -264,14 +265,14 @@ int KScript::CompileStatement(TEXT_LINK& stmt) {
     std::memcpy(upper, word, sizeof upper);
     UpperCase(upper);
 
-    if (const int32_t id = FindStatementId(upper); id > 0) {
-        const StatementEntry& entry = StatementHandlers[id];
-        if (entry.handler == nullptr) return Fail(UNKNOWN_CMD);
+    if (const StatementRow* row = FindStatement(upper)) {
+        if (row->handler == nullptr) return Fail(UNKNOWN_CMD);
         Clear1stWord(m_Line);
         stmt.argsOffset = static_cast<uint16_t>(stmt.text.size() - std::strlen(m_Line));
         stmt.kind = StatementKind::Keyword;
-        const int failed = (this->*entry.handler)(stmt);
-        stmt.id = id;
+        StatementContext context(*this);
+        const int failed = row->handler(context, stmt);
+        stmt.id = row->id;
         return failed;
     }
     VARI_LL* var = m_Variables.FindVariable(word);
@@ -355,9 +356,8 @@ std::string KScript::ArrowsAsBlanks(std::string_view text) {
 // ---- phase 3 ----
 
 namespace {
-bool HasVector(int32_t id) {
-    return (id >= 2 && id <= 11) || id == 16 || (id >= 70 && id <= 73) || id == 75 || id == 76 ||
-           id == 85 || id == 86;
+bool TakesJumpTarget(int32_t id) {
+    return id > 0 && id <= kMaxStatementId && (StatementTable[id].flags & kTakesJumpTarget);
 }
 }  // namespace
 
@@ -397,7 +397,7 @@ int KScript::Phase3() {
     Trail("   Uninitialized Variable Scan Complete...");
 
     for (TEXT_LINK& stmt : statements) {
-        if (!HasVector(stmt.id)) continue;
+        if (!TakesJumpTarget(stmt.id)) continue;
         std::string text = stmt.text;
         std::string last;
         StoreLastWord(text, last);

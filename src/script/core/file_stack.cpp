@@ -6,8 +6,6 @@
 #include <climits>
 #include <cstring>
 
-#include "script/statements/lock_smith.h"
-
 CFileStackLL::~CFileStackLL() {
     KillStack();
     KillList();
@@ -25,8 +23,7 @@ int CFileStackLL::PushInclude(const char* name, int32_t& fileId, const char*& co
 
     // Read the whole file and unlock it in memory; a plain file comes back unchanged.
     std::vector<uint8_t> bytes;
-    KLockSmith smith;
-    const int unlocked = smith.UnlockFileToMemory(name, bytes);
+    const int unlocked = ReadScriptFile(name, bytes);
     if (unlocked < 0) return -3;
     if (unlocked != 0 && unlocked != 1) return -2;
     if (bytes.size() > static_cast<size_t>(INT32_MAX - 1)) return -3;

@@ -25,6 +25,11 @@ struct FILE_LINK {
     std::vector<char> content;  // whole unscrambled file plus a NUL; stack records only
 };
 
+// The whole content of a script file, unscrambled in memory when it is a locked
+// (.XCS) script; the file is untouched. 0 unlocked, 1 plain, 2 unknown scrambling,
+// -1 the file can't be read. Provided by the scrambler (statements/lock_smith.cpp).
+int ReadScriptFile(const std::string& fileName, std::vector<uint8_t>& content);
+
 class CFileStackLL : public KText {
 public:
     CFileStackLL() = default;

@@ -5,6 +5,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "script/core/error_fx.h"
+#include "script/core/statement_api.h"
 
 namespace {
 constexpr size_t kArgvCapacity = 1000;
@@ -41,14 +42,10 @@ void KScript::CleanUp() {
     ResetPresentation();
     // Text tables point into buffers that go with the run.
     DestroyTheTextBufferLinks();
-    m_TextTableSizes.clear();
     CleanUpDeclarations();
 }
 
-void KScript::CleanUpDeclarations() {
-    // Buffers, CDBs, log pages, tables and the other declaration lists are
-    // released here once their statements exist.
-}
+void KScript::CleanUpDeclarations() { m_Declarations.Clear(); }
 
 int KScript::Police(int32_t code, char* buffer, int32_t fileId) {
     if (code == 0) {
@@ -94,17 +91,23 @@ void KScript::JumpTo(TEXT_LINK* target) {
     m_Repositioned = 1;
 }
 
-// ---- declarations owned by the buffer and log page statements ----
-// Until those statements exist no name is a buffer or a log page.
+// ---- declarations of the statement groups ----
 
-KByteArray* KScript::FindArray(std::string_view /*name*/) const { return nullptr; }
-int32_t KScript::LogPageCode(std::string_view /*tag*/) const { return -1; }
-const uint8_t* KScript::LogPageDataAt(std::string_view /*tag*/, uint32_t /*index*/) { return nullptr; }
-int KScript::LogPageValue(const KCompiledAssign& /*form*/, KValue& /*value*/) {
-    return VARI_UNABLE_TO_PROCESS_VARIABLE;
+KByteArray* KScript::FindArray(std::string_view name) const { return m_Declarations.FindArray(name); }
+int32_t KScript::LogPageCode(std::string_view tag) const { return m_Declarations.LogPageCode(tag); }
+const uint8_t* KScript::LogPageDataAt(std::string_view tag, uint32_t index) {
+    DeclarationList* owner = m_Declarations.LogPageOwner(tag);
+    return owner != nullptr ? owner->LogPageDataAt(tag, index) : nullptr;
 }
-int KScript::EventLogCommand(TEXT_LINK& /*stmt*/, const char* /*upperCommand*/) {
-    return Fail(IsRunMode() ? EXE_UNKNOWN_CMD : UNKNOWN_CMD);
+int KScript::LogPageValue(const KCompiledAssign& form, KValue& value) {
+    DeclarationList* owner = m_Declarations.LogPageOwner(form.pageTag);
+    return owner != nullptr ? owner->LogPageValue(form, value) : VARI_UNABLE_TO_PROCESS_VARIABLE;
+}
+int KScript::EventLogCommand(TEXT_LINK& stmt, std::string_view tag, const char* upperCommand) {
+    DeclarationList* owner = m_Declarations.LogPageOwner(tag);
+    if (owner == nullptr) return Fail(IsRunMode() ? EXE_UNKNOWN_CMD : UNKNOWN_CMD);
+    StatementContext context(*this);
+    return owner->EventLogCommand(context, stmt, upperCommand);
 }
 
 void KScript::SleepSeconds(uint32_t seconds) {

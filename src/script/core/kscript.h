@@ -7,29 +7,19 @@
 // in CheckVariable) and IF operands (CompileOperand), and the run evaluates the
 // compiled forms (KCompiledAssign::runner / ExecuteAssign, ReadOperand).
 //
-// How a statement handler is written and registered (e.g. for the output statements):
-//   1. Declare it here, in the block "Statement handlers" (many are declared already):
-//        int _Msg(TEXT_LINK& stmt);
-//   2. Define it in a file of its subject (src/script/core/output.cpp), opening with its form:
-//        // MSG text
-//        int KScript::_Msg(TEXT_LINK& stmt) { if (!IsRunMode()) {...check...; return 0;} ...; return 0; }
-//      Contract: m_Line holds the statement text with the keyword removed (in both modes);
-//      m_Mode is 0 in phase 2 (validation: check words, names, labels; never touch the drive)
-//      and 1 in the run. Return 0 for success, or Fail(code) (stores the code, returns 1).
-//      A handler that moves the cursor itself calls JumpTo(). `stmt` is the statement's record:
-//      a handler may keep a compiled form of its arguments in stmt.data (derive from
-//      StatementData) during phase 2 and use it in the run.
-//   3. Fill its row in statement_table.cpp: { 84, &KScript::_Msg, kRunsOnText },
-//      kRunsOnText: the run copies the statement text into m_Line before the call;
-//      kCompiled:   the handler runs from its compiled form only (m_Line is not prepared).
+// Statements and declarations: how one is added, the handler's signature and what it
+// may use of the engine are described at the top of statement_api.h. The engine's own
+// statements (header, control flow, output, prompts) are still members of KScript below;
+// their rows reach them through Member<&KScript::_Name>.
 //
 // The run: every statement runs through TEXT_LINK::run (RunGeneric: the handler of its
 // id from the table), except JUMP, one-term integer IF ... JUMP and assignments with a
 // routine of their own, which the run loop does inline (PrepareRun chooses them).
 //
-// Buffers, log pages and the other declarations of the device statements reach the
-// engine through FindArray, LogPageCode, LogPageDataAt, LogPageValue, EventLogCommand
-// and CleanUpDeclarations (kscript.cpp); until those statements exist they know no names.
+// Buffers, log pages and the other declarations of the statement groups are kept in
+// m_Declarations (declarations.h); the engine reaches them only through FindArray,
+// LogPageCode, LogPageDataAt, LogPageValue and EventLogCommand, and empties them in
+// CleanUpDeclarations.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +31,7 @@
 #include <vector>
 
 #include "script/core/color_list.h"
+#include "script/core/declarations.h"
 #include "script/core/error_fx.h"
 #include "script/core/file_stack.h"
 #include "script/core/ktext.h"
@@ -52,10 +43,11 @@ struct SWITCH_LINK;
 struct TEXT_LINK;
 class KScript;
 
-// One statement handler; see the note at the top of this file.
-using StatementHandler = int (KScript::*)(TEXT_LINK& stmt);
-// One phase 1 declaration handler: the line is in m_Line, arg is the handler's row argument.
-using DeclarationHandler = int (KScript::*)(int arg);
+// Internal trigger values used by the sense tests ("*SK value" lines).
+struct SenseTriggers {
+    uint8_t sk = 204, asc = 204, ascq = 204;
+    uint8_t ili = 0, eom = 0, fm = 0;
+};
 
 // How the run executes one compiled statement: returns the statement to run next
 // (one past the last ends the run), or nullptr when the statement failed (the
@@ -350,7 +342,7 @@ public:
     // Value of a log page parameter for "var op TAG->PARM"; 0, or an error code.
     int LogPageValue(const KCompiledAssign& form, KValue& value);
     // Event-log command of page 7 ("TAG CREATELIST ..."): 0, or 1 with the error code set.
-    int EventLogCommand(TEXT_LINK& stmt, const char* upperCommand);
+    int EventLogCommand(TEXT_LINK& stmt, std::string_view tag, const char* upperCommand);
 
     // Seam for SLEEP: waits through the facade (tests override it).
     virtual void SleepSeconds(uint32_t seconds);
@@ -434,29 +426,6 @@ public:
     int _ShowProgress(TEXT_LINK& stmt);
     int _NoAction(TEXT_LINK& stmt);  // STARTDOTS, STOPDOTS, SCREAM
     int ColorHandler(int arg);       // COLOR declaration (phase 1)
-    // String statements: buffers used as NUL-terminated texts within their size
-    int _Aton(TEXT_LINK& stmt);
-    int _AtoLn(TEXT_LINK& stmt);
-    int _BigEndian(TEXT_LINK& stmt);
-    int _Clear1stWord(TEXT_LINK& stmt);
-    int _DetermineNumberType(TEXT_LINK& stmt);
-    int _Fetch1stWord(TEXT_LINK& stmt);
-    int _LeftString(TEXT_LINK& stmt);
-    int _MidString(TEXT_LINK& stmt);
-    int _Occurance(TEXT_LINK& stmt);
-    int _RemoveComments(TEXT_LINK& stmt);
-    int _RightString(TEXT_LINK& stmt);
-    int _RipReplace(TEXT_LINK& stmt);
-    int _SetTextTable(TEXT_LINK& stmt);
-    int _GetTextString(TEXT_LINK& stmt);
-    int _Store1stWord(TEXT_LINK& stmt);
-    int _Shrink(TEXT_LINK& stmt);
-    int _StringC(TEXT_LINK& stmt);
-    int _StringAbsC(TEXT_LINK& stmt);
-    int _StrLen(TEXT_LINK& stmt);
-    int _UpperCase(TEXT_LINK& stmt);
-    int _WipeLeft(TEXT_LINK& stmt);
-    int _WipeRight(TEXT_LINK& stmt);
     // Prompt input from m_In. Ask4TextNW stores at most limit characters and a NUL
     // (destination holds limit + 1 bytes); both return 0, or 1 with the error code
     // set when the input has ended.
@@ -491,9 +460,7 @@ public:
     float m_Version = 0.0f;
     std::string m_ErrorHandlerLabel;
     std::string m_CancelHandlerLabel;
-    // Internal trigger values used by the sense tests.
-    uint8_t m_TriggerSK = 204, m_TriggerASC = 204, m_TriggerASCQ = 204;
-    uint8_t m_TriggerILI = 0, m_TriggerEOM = 0, m_TriggerFM = 0;
+    SenseTriggers m_Triggers;
     std::string m_LogPath;        // "./Logs//"
     std::string m_MasterLogPath;  // same text
     FILE* m_LogFile = nullptr;
@@ -529,9 +496,8 @@ public:
     // A prompt met the end of its input once (the list choice's cancel path);
     // the next one that meets it ends the run.
     bool m_InputEnded = false;
-    // Buffers registered by SETTEXTTABLE: data address -> size at registration. A buffer
-    // given new storage since then is no longer read through its old registration.
-    std::unordered_map<const void*, uint32_t> m_TextTableSizes;
+    // Declarations of the statement groups (buffers, CDBs, log pages, tables, files...).
+    DeclarationStore m_Declarations;
 
 private:
     void SetUpMasterPath();

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "script/core/kscript.h"
-#include "script/core/loader_declaration_table.h"
+#include "script/core/statement_api.h"
 
 namespace {
 
@@ -157,7 +157,8 @@ int KScript::Phase1(const char* path, bool validate) {
             if (decl->flags & kDeclUntouched) std::memcpy(m_Line, m_LineCopy, kLineSize);
             char declared[kLineSize];
             std::memcpy(declared, m_Line, kLineSize);
-            const int failed = decl->handler != nullptr ? (this->*decl->handler)(decl->arg)
+            StatementContext context(*this);
+            const int failed = decl->handler != nullptr ? decl->handler(context, decl->arg)
                                                         : Fail(UNKNOWN_CMD);
             if (failed != 0) {
                 Report(m_ErrorCode);

@@ -3,7 +3,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "script/core/kscript.h"
-#include "script/core/statement_table.h"
+#include "script/core/statement_api.h"
 
 int KScript::ExecuteScript() {
     m_Text.SetToTop();
@@ -101,15 +101,17 @@ TEXT_LINK* KScript::RunGeneric(KScript& engine, TEXT_LINK* stmt) {
 int KScript::RunStatement(TEXT_LINK& stmt) {
     switch (stmt.kind) {
         case StatementKind::Keyword: {
-            const StatementEntry& entry = StatementHandlers[stmt.id];
-            if (entry.flags != kCompiled) {
+            const StatementRow& row = StatementTable[stmt.id];
+            if (row.flags & kCheckedOnly) return 0;
+            if (!(row.flags & kCompiled)) {
                 m_LineNumber = stmt.lineNumber;
                 m_FileId = stmt.fileId;
                 const size_t length = stmt.text.size() - stmt.argsOffset;
                 std::memcpy(m_Line, stmt.text.data() + stmt.argsOffset, length);
                 m_Line[length] = '\0';
             }
-            return (this->*entry.handler)(stmt);
+            StatementContext context(*this);
+            return row.handler(context, stmt);
         }
         case StatementKind::Assignment:
             if (DoVariable(stmt) == 0) return 0;
@@ -142,15 +144,14 @@ int KScript::RunTrigger(TEXT_LINK& stmt) {
     const uint8_t v = static_cast<uint8_t>(Aton(std::string_view(value)));
     struct Trigger {
         const char* word;
-        uint8_t KScript::*field;
+        uint8_t SenseTriggers::*field;
     };
     static constexpr Trigger kTriggers[] = {
-        {"SK", &KScript::m_TriggerSK},   {"ASC", &KScript::m_TriggerASC},
-        {"ASCQ", &KScript::m_TriggerASCQ}, {"ILI", &KScript::m_TriggerILI},
-        {"EOM", &KScript::m_TriggerEOM}, {"FM", &KScript::m_TriggerFM},
+        {"SK", &SenseTriggers::sk},   {"ASC", &SenseTriggers::asc}, {"ASCQ", &SenseTriggers::ascq},
+        {"ILI", &SenseTriggers::ili}, {"EOM", &SenseTriggers::eom}, {"FM", &SenseTriggers::fm},
     };
     for (const Trigger& t : kTriggers)
-        if (word == t.word) this->*t.field = v;
+        if (word == t.word) m_Triggers.*t.field = v;
     return 0;
 }
 
@@ -181,7 +182,7 @@ int KScript::RunLogPageLine(TEXT_LINK& stmt) {
     UpperCase(command);
     std::strncpy(m_Line, line.c_str(), kLineSize - 1);
     m_Line[kLineSize - 1] = '\0';
-    const int failed = EventLogCommand(stmt, command.c_str());
+    const int failed = EventLogCommand(stmt, tag, command.c_str());
     if (failed && m_ErrorCode == PHASE2_UNKNOWN_PG7_COMMAND_DETECTED) m_CallStack.DeleteLinks();
     return failed;
 }

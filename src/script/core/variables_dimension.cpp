@@ -1,5 +1,5 @@
 // The DIMENSION statement: a buffer gets new storage of another size.
-// Runs from its compiled form: {26, &KScript::_Dimension, kCompiled}.
+// Runs from its compiled form (its row is kCompiled).
 #include <memory>
 
 #include "script/core/kscript.h"

@@ -1,5 +1,6 @@
 // Script scrambler: lock and unlock byte streams and files.
 #include "script/statements/lock_smith.h"
+#include "script/core/file_stack.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -223,4 +224,9 @@ int KLockSmith::CleanBeforeLock(const std::string& fileName, bool replace, char 
   int length = CleanBeforeLock(content.data(), content.size(), replace, replacement);
   content.resize(static_cast<size_t>(length));
   return ReplaceFile(fileName, content) == WriteResult::kDone ? 0 : -2;
+}
+
+int ReadScriptFile(const std::string& fileName, std::vector<uint8_t>& content) {
+  KLockSmith smith;
+  return smith.UnlockFileToMemory(fileName, content);
 }

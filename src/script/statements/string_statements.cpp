@@ -8,7 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "script/core/kscript.h"
+#include "script/statements/string_statements.h"
+
+#include <unordered_map>
+
+#include "script/core/statement_api.h"
 
 namespace {
 
@@ -195,17 +199,17 @@ std::vector<std::string> FirstWords(const char* line, int count) {
 }
 
 // Finds and checks every argument of a form; 0, or the code of the first bad one.
-int32_t ReadOperands(KScript& engine, const Form& form, const std::vector<std::string>& words,
+int32_t ReadOperands(StatementContext& ctx, const Form& form, const std::vector<std::string>& words,
                      Operand* out) {
     for (int i = 0; i < form.count; ++i) {
         const ArgRule& rule = form.args[i];
         const std::string& word = words[i];
         if (rule.kind == Arg::Buffer) {
-            out[i].buffer = engine.FindArray(word);
+            out[i].buffer = ctx.FindArray(word);
             if (out[i].buffer == nullptr) return rule.unknown;
             continue;
         }
-        VARI_LL* variable = engine.FindVariable(word.c_str());
+        VARI_LL* variable = ctx.FindVariable(word.c_str());
         if (variable != nullptr) {
             if ((rule.types & (1u << variable->type)) == 0) return rule.wrongType;
             out[i].variable = variable;
@@ -237,20 +241,20 @@ void PutText(KByteArray& buffer, std::string_view text) {
 }
 
 // Finds and checks the arguments of a form on the statement's line: 0, or 1
-// with the code of the first bad argument stored in the engine.
-int Check(KScript& engine, const Form& form, Operand* operands) {
-    const int32_t code = ReadOperands(engine, form, FirstWords(engine.m_Line, form.count), operands);
-    return code != 0 ? engine.Fail(code) : 0;
+// with the code of the first bad argument stored in the ctx.
+int Check(StatementContext& ctx, const Form& form, Operand* operands) {
+    const int32_t code = ReadOperands(ctx, form, FirstWords(ctx.Line(), form.count), operands);
+    return code != 0 ? ctx.Fail(code) : 0;
 }
 
 // The same for the statements that split their line with the line parser and
 // take exactly the form's number of words.
-int CheckParsed(KScript& engine, const Form& form, int32_t parseError, int32_t countError, Operand* operands) {
+int CheckParsed(StatementContext& ctx, const Form& form, int32_t parseError, int32_t countError, Operand* operands) {
     std::vector<std::string> words;
-    if (engine.ParseLine(std::string_view(engine.m_Line), words) != 0) return engine.Fail(parseError);
-    if (static_cast<int>(words.size()) != form.count) return engine.Fail(countError);
-    const int32_t code = ReadOperands(engine, form, words, operands);
-    return code != 0 ? engine.Fail(code) : 0;
+    if (ctx.Text().ParseLine(std::string_view(ctx.Line()), words) != 0) return ctx.Fail(parseError);
+    if (static_cast<int>(words.size()) != form.count) return ctx.Fail(countError);
+    const int32_t code = ReadOperands(ctx, form, words, operands);
+    return code != 0 ? ctx.Fail(code) : 0;
 }
 
 // Runs an operation that rewrites one buffer's text in place (it never lengthens it).
@@ -263,17 +267,23 @@ void Rewrite(KByteArray& buffer, Operation operation) {
 
 // A statement that rewrites one buffer's text in place.
 template <typename Operation>
-int InPlace(KScript& engine, int32_t unknownBuffer, Operation operation) {
+int InPlace(StatementContext& ctx, int32_t unknownBuffer, Operation operation) {
     const Form form = {1, {Buffer(unknownBuffer)}};
     Operand op[1];
-    if (Check(engine, form, op) != 0) return 1;
-    if (engine.IsRunMode()) Rewrite(*op[0].buffer, operation);
+    if (Check(ctx, form, op) != 0) return 1;
+    if (ctx.IsRunMode()) Rewrite(*op[0].buffer, operation);
     return 0;
 }
 
+// Buffers registered by SETTEXTTABLE: data address -> size at registration. A buffer
+// given new storage since then is no longer read through its old registration.
+struct TextTableSizes : DeclarationList {
+    std::unordered_map<const void*, uint32_t> sizes;
+};
+
 // Writes a cut-out part: the part must lie within the source text.
-int PutPart(KScript& engine, KByteArray& destination, int found, const std::string& part) {
-    if (found != 0) return engine.Fail(KRT_STRING_SWATH_PAST_END_OF_TEXT);
+int PutPart(StatementContext& ctx, KByteArray& destination, int found, const std::string& part) {
+    if (found != 0) return ctx.Fail(KRT_STRING_SWATH_PAST_END_OF_TEXT);
     PutText(destination, part);
     return 0;
 }
@@ -281,182 +291,182 @@ int PutPart(KScript& engine, KByteArray& destination, int found, const std::stri
 }  // namespace
 
 // ATON buffer variable
-int KScript::_Aton(TEXT_LINK& /*stmt*/) {
+int _Aton(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (Check(*this, kAton, op) != 0) return 1;
-    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(Aton(TextOf(*op[0].buffer))));
+    if (Check(ctx, kAton, op) != 0) return 1;
+    if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::Aton(TextOf(*op[0].buffer))));
     return 0;
 }
 
 // ATOLN buffer longvariable
-int KScript::_AtoLn(TEXT_LINK& /*stmt*/) {
+int _AtoLn(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (Check(*this, kAtoLn, op) != 0) return 1;
-    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(AtoLn(TextOf(*op[0].buffer))));
+    if (Check(ctx, kAtoLn, op) != 0) return 1;
+    if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::AtoLn(TextOf(*op[0].buffer))));
     return 0;
 }
 
 // DETERMINNUMBERTYPE buffer bytevariable
-int KScript::_DetermineNumberType(TEXT_LINK& /*stmt*/) {
+int _DetermineNumberType(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (Check(*this, kDetermineNumberType, op) != 0) return 1;
-    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(DetermineNumberType(TextOf(*op[0].buffer))));
+    if (Check(ctx, kDetermineNumberType, op) != 0) return 1;
+    if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::DetermineNumberType(TextOf(*op[0].buffer))));
     return 0;
 }
 
 // STRLEN buffer wordvariable
-int KScript::_StrLen(TEXT_LINK& /*stmt*/) {
+int _StrLen(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (Check(*this, kStrLen, op) != 0) return 1;
-    if (IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(TextOf(*op[0].buffer).size()));
+    if (Check(ctx, kStrLen, op) != 0) return 1;
+    if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(TextOf(*op[0].buffer).size()));
     return 0;
 }
 
 // STRINGC text query start resultwordvariable
-int KScript::_StringC(TEXT_LINK& /*stmt*/) {
+int _StringC(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[4];
-    if (Check(*this, kStringC, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kStringC, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     const int position =
-        StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
+        KText::StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
     op[3].variable->SetUnsigned(position < 0 ? 0xFFFFu : static_cast<uint32_t>(position));
     return 0;
 }
 
 // STRINGABSC buffer buffer bytevariable
-int KScript::_StringAbsC(TEXT_LINK& /*stmt*/) {
+int _StringAbsC(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[3];
-    if (Check(*this, kStringAbsC, op) != 0) return 1;
-    if (IsRunMode())
-        op[2].variable->SetUnsigned(StringAbsC(TextOf(*op[0].buffer), TextOf(*op[1].buffer)) == 0 ? 0u : 0xFFu);
+    if (Check(ctx, kStringAbsC, op) != 0) return 1;
+    if (ctx.IsRunMode())
+        op[2].variable->SetUnsigned(KText::StringAbsC(TextOf(*op[0].buffer), TextOf(*op[1].buffer)) == 0 ? 0u : 0xFFu);
     return 0;
 }
 
 // OCCURANCE text query wordvariable
-int KScript::_Occurance(TEXT_LINK& /*stmt*/) {
+int _Occurance(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[3];
-    if (Check(*this, kOccurance, op) != 0) return 1;
-    if (IsRunMode())
-        op[2].variable->SetUnsigned(static_cast<uint32_t>(Occurance(TextOf(*op[0].buffer), TextOf(*op[1].buffer))));
+    if (Check(ctx, kOccurance, op) != 0) return 1;
+    if (ctx.IsRunMode())
+        op[2].variable->SetUnsigned(static_cast<uint32_t>(KText::Occurance(TextOf(*op[0].buffer), TextOf(*op[1].buffer))));
     return 0;
 }
 
 // LEFTSTRING source destination count
-int KScript::_LeftString(TEXT_LINK& /*stmt*/) {
+int _LeftString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[3];
-    if (Check(*this, kLeftString, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kLeftString, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     const uint32_t count = op[2].Value();
     if (count == 0 || count > op[0].buffer->size || count > op[1].buffer->size)
-        return Fail(KRT_LEFTSTRING_SWATH_RANGE);
+        return ctx.Fail(KRT_LEFTSTRING_SWATH_RANGE);
     std::string part;
-    return PutPart(*this, *op[1].buffer, LeftString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+    return PutPart(ctx, *op[1].buffer, KText::LeftString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
 }
 
 // MIDSTRING source destination start count
-int KScript::_MidString(TEXT_LINK& /*stmt*/) {
+int _MidString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[4];
-    if (Check(*this, kMidString, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kMidString, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     const uint32_t start = op[2].Value();
     const uint32_t count = op[3].Value();
     const uint32_t sourceSize = op[0].buffer->size;
-    if (start == 0) return Fail(K_MIDSTRING_START_RANGE);
-    if (count == 0) return Fail(K_MIDSTRING_SWATH_RANGE);
-    if (start > sourceSize) return Fail(KRT_MIDSTRING_START_GTR_THAN_SOURCE);
-    if (count > sourceSize) return Fail(KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE);
+    if (start == 0) return ctx.Fail(K_MIDSTRING_START_RANGE);
+    if (count == 0) return ctx.Fail(K_MIDSTRING_SWATH_RANGE);
+    if (start > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_GTR_THAN_SOURCE);
+    if (count > sourceSize) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE);
     // start counts from 1: the last character taken is start - 1 + count.
-    if (start - 1 + count > sourceSize) return Fail(KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE);
-    if (count > op[1].buffer->size) return Fail(KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION);
+    if (start - 1 + count > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION);
     std::string part;
     const int found =
-        MidString(TextOf(*op[0].buffer), part, static_cast<int>(start), static_cast<int>(count));
-    return PutPart(*this, *op[1].buffer, found, part);
+        KText::MidString(TextOf(*op[0].buffer), part, static_cast<int>(start), static_cast<int>(count));
+    return PutPart(ctx, *op[1].buffer, found, part);
 }
 
 // RIGHTSTRING source destination count
-int KScript::_RightString(TEXT_LINK& /*stmt*/) {
+int _RightString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[3];
-    if (Check(*this, kRightString, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kRightString, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     const uint32_t count = op[2].Value();
-    if (count == 0) return Fail(K_RIGHTSTRING_SWATH_RANGE);
-    if (count > op[0].buffer->size) return Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
-    if (count > op[1].buffer->size) return Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
+    if (count == 0) return ctx.Fail(K_RIGHTSTRING_SWATH_RANGE);
+    if (count > op[0].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
     std::string part;
-    return PutPart(*this, *op[1].buffer, RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+    return PutPart(ctx, *op[1].buffer, KText::RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
 }
 
 // STORE1STWORD source destination
-int KScript::_Store1stWord(TEXT_LINK& /*stmt*/) {
+int _Store1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (Check(*this, kStore1stWord, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kStore1stWord, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     std::string text(TextOf(*op[0].buffer));
     std::string word;
-    Store1stWord(text, word);
-    if (word.size() > op[1].buffer->size) return Fail(KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE);
+    KText::Store1stWord(text, word);
+    if (word.size() > op[1].buffer->size) return ctx.Fail(KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE);
     PutText(*op[0].buffer, text);  // its leading blanks are gone
     PutText(*op[1].buffer, word);
     return 0;
 }
 
 // FETCH1STWORD buffer
-int KScript::_Fetch1stWord(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, FETCH1STWORD_INVALID_BUFFER, [](std::string& t) { Fetch1stWord(t); });
+int _Fetch1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, FETCH1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Fetch1stWord(t); });
 }
 
 // CLEAR1STWORD buffer
-int KScript::_Clear1stWord(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, CLEAR1STWORD_INVALID_BUFFER, [](std::string& t) { Clear1stWord(t); });
+int _Clear1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, CLEAR1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Clear1stWord(t); });
 }
 
 // WIPELEFT buffer
-int KScript::_WipeLeft(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, WIPELEFT_INVALID_BUFFER, [](std::string& t) { WipeLeft(t); });
+int _WipeLeft(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, WIPELEFT_INVALID_BUFFER, [](std::string& t) { KText::WipeLeft(t); });
 }
 
 // WIPERIGHT buffer
-int KScript::_WipeRight(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, WIPERIGHT_INVALID_BUFFER, [](std::string& t) { WipeRight(t); });
+int _WipeRight(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, WIPERIGHT_INVALID_BUFFER, [](std::string& t) { KText::WipeRight(t); });
 }
 
 // SHRINK buffer
-int KScript::_Shrink(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, SHRINK_INVALID_BUFFER, [](std::string& t) { Shrink(t); });
+int _Shrink(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, SHRINK_INVALID_BUFFER, [](std::string& t) { KText::Shrink(t); });
 }
 
 // UPPERCASE buffer
-int KScript::_UpperCase(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, UPPERCASE_INVALID_BUFFER, [](std::string& t) { UpperCase(t); });
+int _UpperCase(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, UPPERCASE_INVALID_BUFFER, [](std::string& t) { KText::UpperCase(t); });
 }
 
 // REMOVECOMMENTS buffer
-int KScript::_RemoveComments(TEXT_LINK& /*stmt*/) {
-    return InPlace(*this, REMOVECOMMENTS_INVALID_BUFFER, [](std::string& t) { RemoveComments(t); });
+int _RemoveComments(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    return InPlace(ctx, REMOVECOMMENTS_INVALID_BUFFER, [](std::string& t) { KText::RemoveComments(t); });
 }
 
 // BIGENDIAN wordvariable | longvariable
-int KScript::_BigEndian(TEXT_LINK& /*stmt*/) {
+int _BigEndian(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[1];
-    if (Check(*this, kBigEndian, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (Check(ctx, kBigEndian, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     VARI_LL& variable = *op[0].variable;
     if (variable.type == K_VAR_WORD) {
         uint16_t value = variable.wValue;
-        BigEndian(value);
+        KText::BigEndian(value);
         variable.SetUnsigned(value);
     } else {
         uint32_t value = variable.lValue;
-        BigEndian(value);
+        KText::BigEndian(value);
         variable.SetUnsigned(value);
     }
     return 0;
 }
 
 // RIPREPLACE findbuffer replacebuffer target | RIPREPLACE findbyte replacebyte target
-int KScript::_RipReplace(TEXT_LINK& /*stmt*/) {
-    const std::vector<std::string> words = FirstWords(m_Line, 3);
+int _RipReplace(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+    const std::vector<std::string> words = FirstWords(ctx.Line(), 3);
     // find and replace: each a buffer, or else a byte variable
     struct Side {
         KByteArray* buffer = nullptr;
@@ -465,65 +475,66 @@ int KScript::_RipReplace(TEXT_LINK& /*stmt*/) {
     static constexpr int32_t kUnknown[2] = {RIPREPLACE_INVALID_FIND, RIPREPLACE_INVALID_REPLACE};
     static constexpr int32_t kWrongType[2] = {RIPREPLACE_INVALID_FIND_TYPE, RIPREPLACE_INVALID_REPLACE_TYPE};
     for (int i = 0; i < 2; ++i) {
-        side[i].buffer = FindArray(words[i]);
+        side[i].buffer = ctx.FindArray(words[i]);
         if (side[i].buffer != nullptr) continue;
-        side[i].variable = FindVariable(words[i].c_str());
-        if (side[i].variable == nullptr) return Fail(kUnknown[i]);
-        if (side[i].variable->type != K_VAR_BYTE) return Fail(kWrongType[i]);
+        side[i].variable = ctx.FindVariable(words[i].c_str());
+        if (side[i].variable == nullptr) return ctx.Fail(kUnknown[i]);
+        if (side[i].variable->type != K_VAR_BYTE) return ctx.Fail(kWrongType[i]);
     }
-    if ((side[0].buffer == nullptr) != (side[1].buffer == nullptr)) return Fail(RIPREPLACE_MIXING_ARGUMENTS);
-    KByteArray* target = FindArray(words[2]);
-    if (target == nullptr) return Fail(RIPREPLACE_INVALID_STRING_BUFFER);
-    if (!IsRunMode()) return 0;
+    if ((side[0].buffer == nullptr) != (side[1].buffer == nullptr)) return ctx.Fail(RIPREPLACE_MIXING_ARGUMENTS);
+    KByteArray* target = ctx.FindArray(words[2]);
+    if (target == nullptr) return ctx.Fail(RIPREPLACE_INVALID_STRING_BUFFER);
+    if (!ctx.IsRunMode()) return 0;
 
     if (side[0].variable != nullptr) {
         const char find = static_cast<char>(side[0].variable->bValue);
         const char replace = static_cast<char>(side[1].variable->bValue);
-        Rewrite(*target, [find, replace](std::string& t) { RipReplace(find, replace, t); });
+        Rewrite(*target, [find, replace](std::string& t) { KText::RipReplace(find, replace, t); });
         return 0;
     }
     // Texts of find and replace are copied: either may be the target itself.
     const std::string find(TextOf(*side[0].buffer));
     const std::string replace(TextOf(*side[1].buffer));
     std::string text(TextOf(*target));
-    if (find.empty()) return Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);
+    if (find.empty()) return ctx.Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);
     if (find.size() > text.size()) {  // nothing to find
         target->altered = 1;
         return 0;
     }
-    switch (RipReplace(find, replace, text, target->size)) {
+    switch (KText::RipReplace(find, replace, text, target->size)) {
         case 0: break;
-        case -2: return Fail(KRT_RIPREPLACE_RESULT_GTR_THAN_BUFFER_SIZE);
-        default: return Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);  // replace holds find
+        case -2: return ctx.Fail(KRT_RIPREPLACE_RESULT_GTR_THAN_BUFFER_SIZE);
+        default: return ctx.Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);  // replace holds find
     }
     PutText(*target, text);
     return 0;
 }
 
 // SETTEXTTABLE buffer bytevariable
-int KScript::_SetTextTable(TEXT_LINK& /*stmt*/) {
+int _SetTextTable(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[2];
-    if (CheckParsed(*this, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, op) != 0) return 1;
-    if (!IsRunMode()) return 0;
+    if (CheckParsed(ctx, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, op) != 0) return 1;
+    if (!ctx.IsRunMode()) return 0;
     const KByteArray& buffer = *op[0].buffer;
-    const int result = SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
+    auto& registered = ctx.Declarations().Get<TextTableSizes>().sizes;
+    const int result = ctx.Text().SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
     if (result == 0) {
-        m_TextTableSizes[buffer.data.get()] = buffer.size;
+        registered[buffer.data.get()] = buffer.size;
     } else {
         // A refused text must not be read through an older registration.
-        KillATextBufferLink(buffer.data.get());
-        m_TextTableSizes.erase(buffer.data.get());
+        ctx.Text().KillATextBufferLink(buffer.data.get());
+        registered.erase(buffer.data.get());
     }
     op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
     return 0;
 }
 
 // GETTEXTSTRING textbuffer linebuffer bytevariable
-int KScript::_GetTextString(TEXT_LINK& /*stmt*/) {
+int _GetTextString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     Operand op[3];
-    if (CheckParsed(*this, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS, op) != 0)
+    if (CheckParsed(ctx, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS, op) != 0)
         return 1;
-    if (!IsRunMode()) return 0;
+    if (!ctx.IsRunMode()) return 0;
     const KByteArray& table = *op[0].buffer;
     KByteArray& line = *op[1].buffer;
     if (line.size == 0 || line.data == nullptr) {
@@ -531,15 +542,16 @@ int KScript::_GetTextString(TEXT_LINK& /*stmt*/) {
         return 0;
     }
     int result = -2;  // unregistered
-    const auto registered = m_TextTableSizes.find(table.data.get());
-    if (registered != m_TextTableSizes.end() && registered->second == table.size) {
+    auto& sizes = ctx.Declarations().Get<TextTableSizes>().sizes;
+    const auto registered = sizes.find(table.data.get());
+    if (registered != sizes.end() && registered->second == table.size) {
         std::string text;
-        result = GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
+        result = ctx.Text().GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
         PutText(line, text);
     } else {
         // New storage (DIMENSION) at an old address: the old registration is void.
-        KillATextBufferLink(table.data.get());
-        if (registered != m_TextTableSizes.end()) m_TextTableSizes.erase(registered);
+        ctx.Text().KillATextBufferLink(table.data.get());
+        if (registered != sizes.end()) sizes.erase(registered);
     }
     op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
     return 0;

@@ -1,0 +1,149 @@
+// How a statement or a declaration is added to the script language.
+//
+// A NEW STATEMENT is one row and one function:
+//   1. The row: src/script/statements/statement_table.cpp holds one row per statement id
+//      (the ids are named in statement_ids.h and never change). Fill the statement's row:
+//          {"SETBUFFER", SID_SETBUFFER, _SetBuffer, kRunsOnText},
+//      and add the #include of the group's header there if it is not yet included.
+//      Flags (or-ed): kRunsOnText or kCompiled, plus any of kTakesJumpTarget, kKeepsSpacing,
+//      kCheckedOnly (see StatementFlags). A static_assert keeps every row at its id.
+//   2. The handler: a free function in the file of its group under src/script/statements/
+//      (buffers.cpp, scsi_statements.cpp, log_pages.cpp, tables.cpp, files.cpp...), declared
+//      in that group's header, opening with the statement's form:
+//          // SETBUFFER name offset value
+//          int _SetBuffer(StatementContext& ctx, TEXT_LINK& stmt);
+//   What the handler gets, all through ctx (StatementContext, below):
+//      - its arguments: ctx.Line(), the statement text with the keyword removed (always in
+//        validation; in the run only for kRunsOnText rows). A handler may compile its
+//        arguments once in validation into stmt.data (derive from StatementData) and run
+//        from that (then use kCompiled: the run does not prepare ctx.Line()).
+//      - names: ctx.FindArray(name) (buffers), ctx.FindVariable(name), ctx.Variables();
+//        labels: stmt.target is bound for kTakesJumpTarget rows (the line's last word).
+//      - declarations: ctx.Declarations().Get<MyList>() (see declarations.h).
+//      - run state: ctx.Triggers() (internal sense triggers), ctx.JumpTo(stmt) to move the
+//        cursor, ctx.Text() (text tools and text tables), ctx.LogFile(), ctx.Trail(text).
+//      - the drive: ctx.Facade() (ScsiWrapper*, nullptr when the engine runs without one).
+//   Modes: ctx.IsRunMode() is false in validation (phase 2: check words, names, numbers;
+//   never touch the drive) and true in the run.
+//   Errors: return 0 for success, or `return ctx.Fail(CODE);` (stores the code, returns 1).
+//   Codes are named once, in error_fx.h with their text in error_fx_table.cpp.
+//
+// A NEW DECLARATION (a phase 1 line such as BUFFER, CDB, LOGPAGE, TABLE, FILE) is one row in
+// src/script/statements/declaration_table.cpp:
+//          {"BUFFER", _BufferDeclaration, 0, kDeclLine},
+//   and a handler in its group's file: int _BufferDeclaration(StatementContext& ctx, int32_t arg);
+//   ctx.Line() holds the declaration line (see DeclarationFlags for what it holds exactly);
+//   the handler stores what it declares in its list: ctx.Declarations().Get<BufferList>().
+//
+// The engine core (src/script/core/) never includes a statements/ header: it knows the
+// tables only through the declarations below.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "script/core/kscript.h"
+#include "script/core/statement_ids.h"
+
+enum StatementFlags : uint8_t {
+    kRunsOnText = 0,        // the run copies the statement text (keyword removed) into ctx.Line() first
+    kCompiled = 1,          // the handler runs from what validation compiled into its record
+    kTakesJumpTarget = 2,   // the last word of the line is a label: linking binds stmt.target
+    kKeepsSpacing = 4,      // the stored text keeps its runs of blanks (others are collapsed)
+    kCheckedOnly = 8,       // checked in validation; the run does nothing
+};
+
+class StatementContext;
+template <int (KScript::*Handler)(TEXT_LINK&)>
+int Member(StatementContext& ctx, TEXT_LINK& stmt);
+template <int (KScript::*Handler)(int)>
+int MemberDeclaration(StatementContext& ctx, int32_t arg);
+
+// What a handler may use of the engine.
+class StatementContext {
+public:
+    explicit StatementContext(KScript& engine) : engine_(engine) {}
+
+    char* Line() { return engine_.m_Line; }
+    bool IsRunMode() const { return engine_.IsRunMode(); }
+    int Fail(int32_t code) { return engine_.Fail(code); }
+
+    KByteArray* FindArray(std::string_view name) const { return engine_.FindArray(name); }
+    VARI_LL* FindVariable(const char* name) { return engine_.FindVariable(name); }
+    CVariableLL& Variables() { return engine_.m_Variables; }
+    DeclarationStore& Declarations() { return engine_.m_Declarations; }
+
+    SenseTriggers& Triggers() { return engine_.m_Triggers; }
+    void JumpTo(TEXT_LINK* target) { engine_.JumpTo(target); }
+    KText& Text() { return engine_; }
+    FILE* LogFile() const { return engine_.m_LogFile; }
+    void Trail(const char* text) { engine_.Trail(text); }
+    ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
+
+private:
+    template <int (KScript::*Handler)(TEXT_LINK&)>
+    friend int Member(StatementContext& ctx, TEXT_LINK& stmt);
+    template <int (KScript::*Handler)(int)>
+    friend int MemberDeclaration(StatementContext& ctx, int32_t arg);
+    KScript& engine_;
+};
+
+// One statement handler; see the note at the top of this file.
+using StatementFn = int (*)(StatementContext& ctx, TEXT_LINK& stmt);
+// One phase 1 declaration handler: the line is in ctx.Line(), arg is the row's argument.
+using DeclarationFn = int (*)(StatementContext& ctx, int32_t arg);
+
+// The engine's own handlers are members of KScript; these give them the free form.
+template <int (KScript::*Handler)(TEXT_LINK&)>
+int Member(StatementContext& ctx, TEXT_LINK& stmt) {
+    return (ctx.engine_.*Handler)(stmt);
+}
+template <int (KScript::*Handler)(int)>
+int MemberDeclaration(StatementContext& ctx, int32_t arg) {
+    return (ctx.engine_.*Handler)(arg);
+}
+
+struct StatementRow {
+    const char* keyword;  // upper case; nullptr for an id no keyword uses
+    int32_t id;
+    StatementFn handler;  // nullptr: not built (yet): the keyword is an unknown command
+    uint8_t flags;
+};
+
+// By id: StatementTable[id].id == id for 0..kMaxStatementId (statements/statement_table.cpp).
+extern const StatementRow StatementTable[kMaxStatementId + 1];
+
+// Other spellings of a keyword ("LOGSK", "PRINTSK"); the list ends with a nullptr row.
+struct KeywordAlias {
+    const char* keyword;
+    int32_t id;
+};
+extern const KeywordAlias KeywordAliases[];
+
+// The row of a keyword (exact after upper-casing by the caller), or nullptr.
+const StatementRow* FindStatement(std::string_view upperKeyword);
+// Its statement id, or 0.
+int32_t FindStatementId(std::string_view upperKeyword);
+
+enum DeclarationFlags : uint8_t {
+    kDeclLine = 0,          // the handler gets the line without its comment
+    kDeclUntouched = 1,     // the handler gets the line as read, before comment removal
+    kDeclFatal = 2,         // a failure ends phase 1 at once
+    kDeclAppendPlain = 4,   // on success the line, without its first word, is also a statement
+    kDeclIsStatement = 8,   // on success the whole line is stored as a statement
+};
+
+struct DeclarationRow {
+    const char* word;        // nullptr ends the table
+    DeclarationFn handler;   // nullptr: the declaration is not built (yet)
+    int32_t arg;
+    uint8_t flags;
+};
+
+// First word -> declaration handler (statements/declaration_table.cpp).
+extern const DeclarationRow DeclarationTable[];
+
+// Argument of KScript::VariableHandler: width * 4 + kind.
+constexpr int32_t VariableDeclArg(int32_t type, int32_t kind) { return type * 4 + kind; }

@@ -1,0 +1,37 @@
+// Declaration lines of phase 1: first word -> handler. How to add one: see the note at
+// the top of script/core/statement_api.h.
+#include "script/core/statement_api.h"
+
+const DeclarationRow DeclarationTable[] = {
+    {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN), kDeclAppendPlain},
+    {"SDOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_S), kDeclLine},
+    {"XDOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_X), kDeclLine},
+    {"LONG", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_LONG, K_KIND_PLAIN), kDeclAppendPlain},
+    {"SLONG", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_LONG, K_KIND_S), kDeclLine},
+    {"XLONG", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_LONG, K_KIND_X), kDeclLine},
+    {"WORD", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_WORD, K_KIND_PLAIN), kDeclAppendPlain},
+    {"SWORD", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_WORD, K_KIND_S), kDeclLine},
+    {"XWORD", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_WORD, K_KIND_X), kDeclLine},
+    {"BYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_PLAIN), kDeclAppendPlain},
+    {"SBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_S), kDeclLine},
+    {"XBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_X), kDeclLine},
+    {"CDB", nullptr, 0, kDeclLine},
+    {"BUFFER", nullptr, 0, kDeclLine},
+    {"LOGPAGE", nullptr, 0, kDeclLine},
+    {"SENSEKEYS", nullptr, 0, kDeclLine},
+    {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
+    {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},
+    {"COLOR", MemberDeclaration<&KScript::ColorHandler>, 0, kDeclLine},
+    {"FILE", nullptr, 0, kDeclLine},
+    {"REMARK", nullptr, 0, kDeclUntouched},
+    {"FAMILY", MemberDeclaration<&KScript::FamilyHandler>, 0, kDeclUntouched},
+    {"TABLE", nullptr, 0, kDeclUntouched},
+    {"TENTRY", nullptr, 0, kDeclUntouched},
+    {"ATACMD", nullptr, 0, kDeclLine},
+    {"CSVFILE", nullptr, 0, kDeclLine},
+    {"#DEFINE", MemberDeclaration<&KScript::DefineHandler>, 0, kDeclLine},
+    {"TESTTIMETABLE", nullptr, 0, kDeclUntouched},
+    {"TESTTIMEENTRY", nullptr, 0, kDeclUntouched},
+    {"DISABLEABORT", MemberDeclaration<&KScript::DisableAbortHandler>, 0, kDeclLine},
+    {nullptr, nullptr, 0, 0},
+};

@@ -1,0 +1,187 @@
+// The statement table: one row per statement id, with everything the compiler,
+// the linker and the run need to know of the statement. How to add one: see the
+// note at the top of script/core/statement_api.h.
+#include "script/core/statement_api.h"
+#include "script/statements/string_statements.h"
+
+constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
+    {nullptr, SID_NONE, nullptr, kRunsOnText},
+    {"ANDBUFFER", SID_ANDBUFFER, nullptr, kRunsOnText},
+    {"ASK", SID_ASK, Member<&KScript::_Ask>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORFILE", SID_ASKFORFILE, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORFADATAFILE", SID_ASKFORFADATAFILE, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORTRACEFILE", SID_ASKFORTRACEFILE, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORWNFADATAFILE", SID_ASKFORWNFADATAFILE, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"GETLTOCDUMPFILEA", SID_GETLTOCDUMPFILEA, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"GETLTOCDUMPFILEB", SID_GETLTOCDUMPFILEB, Member<&KScript::_AskForFile>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORLISTCHOICE", SID_ASKFORLISTCHOICE, Member<&KScript::_AskForListChoice>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORNUMBER", SID_ASKFORNUMBER, Member<&KScript::_AskForNumber>, kRunsOnText | kTakesJumpTarget},
+    {"ASKFORTEXT", SID_ASKFORTEXT, Member<&KScript::_AskForText>, kRunsOnText | kTakesJumpTarget},
+    {"ATA", SID_ATA, nullptr, kRunsOnText},
+    {"BAUD", SID_BAUD, nullptr, kRunsOnText},  // reserved, no handler
+    {"BREAK", SID_BREAK, Member<&KScript::_Break>, kCompiled},
+    {"BREAKPOINT", SID_BREAKPOINT, Member<&KScript::_BreakPoint>, kCompiled},
+    {"CALL", SID_CALL, Member<&KScript::_Call>, kCompiled | kTakesJumpTarget},
+    {"CASE", SID_CASE, Member<&KScript::_Case>, kCompiled},
+    {"COMPAREBUFFER", SID_COMPAREBUFFER, nullptr, kRunsOnText},
+    {"COMPRESSFILE", SID_COMPRESSFILE, nullptr, kRunsOnText},
+    {"COPYBUFFER", SID_COPYBUFFER, nullptr, kRunsOnText},
+    {"COPYBUFFERPART", SID_COPYBUFFERPART, nullptr, kRunsOnText},
+    {"DEFAULT", SID_DEFAULT, Member<&KScript::_Default>, kCompiled},
+    {"DELTAFILTER", SID_DELTAFILTER, nullptr, kRunsOnText},
+    {"DESCRIPTION", SID_DESCRIPTION, Member<&KScript::_Description>, kRunsOnText},
+    {"BUSDEVICERESET", SID_BUSDEVICERESET, nullptr, kRunsOnText | kCheckedOnly},
+    {"DIMENSION", SID_DIMENSION, Member<&KScript::_Dimension>, kCompiled},
+    {"DUMPLOGPAGE", SID_DUMPLOGPAGE, nullptr, kRunsOnText},
+    {"ENDSWITCH", SID_ENDSWITCH, Member<&KScript::_EndSwitch>, kCompiled},
+    {"[ENGINEERING]", SID_ENGINEERING, Member<&KScript::_Section>, kCompiled},
+    {"ERASEFILE", SID_ERASEFILE, nullptr, kRunsOnText},
+    {"EXIT", SID_EXIT, Member<&KScript::_Exit>, kCompiled},
+    {"FAIL", SID_FAIL, Member<&KScript::_Fail>, kRunsOnText},
+    {"FILLBUFFER", SID_FILLBUFFER, nullptr, kRunsOnText},
+    {"FORMATTIME", SID_FORMATTIME, Member<&KScript::_FormatTime>, kRunsOnText},
+    {"FUP", SID_FUP, nullptr, kRunsOnText},
+    {"FGETS", SID_FGETS, nullptr, kRunsOnText},
+    {"FWRITE", SID_FWRITE, nullptr, kRunsOnText},
+    {"FREAD", SID_FREAD, nullptr, kRunsOnText},
+    {"FSEEK", SID_FSEEK, nullptr, kRunsOnText},
+    {"GETDCDSTATE", SID_GETDCDSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"GETDSRSTATE", SID_GETDSRSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"GETCTSSTATE", SID_GETCTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"GETDTRSTATE", SID_GETDTRSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"GETRTSSTATE", SID_GETRTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"SETDTRSTATE", SID_SETDTRSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"SETRTSSTATE", SID_SETRTSSTATE, nullptr, kRunsOnText},  // reserved, no handler
+    {"GETCSVARG", SID_GETCSVARG, nullptr, kRunsOnText},
+    {"GETTEXTSTRING", SID_GETTEXTSTRING, _GetTextString, kRunsOnText},
+    {"GETDRIVETYPE", SID_GETDRIVETYPE, nullptr, kRunsOnText},
+    {"GETFWIMGCHKSUM", SID_GETFWIMGCHKSUM, nullptr, kRunsOnText | kCheckedOnly},
+    {"GETHASTATUS", SID_GETHASTATUS, nullptr, kRunsOnText},
+    {"GETINQINFO", SID_GETINQINFO, nullptr, kRunsOnText},
+    {"GETNUMBEROFPACKETS", SID_GETNUMBEROFPACKETS, nullptr, kRunsOnText},
+    {"GETSCSITIMEOUT", SID_GETSCSITIMEOUT, nullptr, kRunsOnText},
+    {"GETSENSE", SID_GETSENSE, nullptr, kRunsOnText},
+    {"GETSENSETEXT", SID_GETSENSETEXT, nullptr, kRunsOnText},
+    {"GETILISTATUS", SID_GETILISTATUS, nullptr, kRunsOnText},
+    {"GETEOMSTATUS", SID_GETEOMSTATUS, nullptr, kRunsOnText},
+    {"GETFMSTATUS", SID_GETFMSTATUS, nullptr, kRunsOnText},
+    {"GETSUPPRESSSTATUS", SID_GETSUPPRESSSTATUS, nullptr, kRunsOnText},
+    {"GETVEXILMODE", SID_GETVEXILMODE, nullptr, kRunsOnText},
+    {"GETTABLEENTRY", SID_GETTABLEENTRY, nullptr, kRunsOnText},
+    {"GETRESIDUAL", SID_GETRESIDUAL, nullptr, kRunsOnText},
+    {"GETLTOCFSC", SID_GETLTOCFSC, nullptr, kRunsOnText},
+    {"GETLTOCFLAG", SID_GETLTOCFLAG, nullptr, kRunsOnText},
+    {"GETOPMODE", SID_GETOPMODE, Member<&KScript::_GetOpMode>, kRunsOnText},
+    {"GETBRAND", SID_GETBRAND, Member<&KScript::_GetBrand>, kRunsOnText},
+    {"GETINSTALLPATH", SID_GETINSTALLPATH, Member<&KScript::_GetInstallPath>, kRunsOnText},
+    {"GETTESTTIME", SID_GETTESTTIME, nullptr, kRunsOnText},
+    {"IF", SID_IF, Member<&KScript::_If>, kCompiled | kTakesJumpTarget},
+    {"IFNOSENSE", SID_IFNOSENSE, nullptr, kRunsOnText | kTakesJumpTarget},
+    {"IFSENSE", SID_IFSENSE, nullptr, kRunsOnText | kTakesJumpTarget},
+    {"IFTRUE", SID_IFTRUE, nullptr, kRunsOnText | kTakesJumpTarget},
+    {"INP", SID_INP, nullptr, kRunsOnText},
+    {"INSTRUCT", SID_INSTRUCT, Member<&KScript::_Instruct>, kRunsOnText | kTakesJumpTarget},
+    {"JUMP", SID_JUMP, Member<&KScript::_Jump>, kCompiled | kTakesJumpTarget},
+    {"LOADBUFFER", SID_LOADBUFFER, Member<&KScript::_LoadBuffer>, kRunsOnText},
+    {"LOADPAGE", SID_LOADPAGE, nullptr, kRunsOnText},
+    {"LOADCSVFILE", SID_LOADCSVFILE, nullptr, kRunsOnText},
+    {"LOG", SID_LOG, Member<&KScript::_Log>, kRunsOnText | kKeepsSpacing},
+    {"LOGSENSEKEYS", SID_LOGSENSEKEYS, nullptr, kRunsOnText},
+    {nullptr, SID_UNUSED_82, nullptr, kRunsOnText},
+    {"MODCDB", SID_MODCDB, nullptr, kRunsOnText},
+    {"MSG", SID_MSG, Member<&KScript::_Msg>, kRunsOnText | kKeepsSpacing},
+    {"ONCANCEL", SID_ONCANCEL, Member<&KScript::_OnCancel>, kCompiled | kTakesJumpTarget},
+    {"ONERROR", SID_ONERROR, Member<&KScript::_OnError>, kCompiled | kTakesJumpTarget},
+    {"ORBUFFER", SID_ORBUFFER, nullptr, kRunsOnText},
+    {"OUTP", SID_OUTP, nullptr, kRunsOnText | kCheckedOnly},
+    {"OPENFILE", SID_OPENFILE, nullptr, kRunsOnText},
+    {"CLOSEFILE", SID_CLOSEFILE, nullptr, kRunsOnText},
+    {"PASS", SID_PASS, Member<&KScript::_Pass>, kRunsOnText},
+    {"PATTERN9", SID_PATTERN9, nullptr, kRunsOnText},
+    {"PENCOLOR", SID_PENCOLOR, Member<&KScript::_PenColor>, kRunsOnText},
+    {"PEEK", SID_PEEK, nullptr, kRunsOnText},
+    {"PEEKW", SID_PEEKW, nullptr, kRunsOnText},
+    {"PEEKL", SID_PEEKL, nullptr, kRunsOnText},
+    {"PEEKD", SID_PEEKD, nullptr, kRunsOnText},
+    {"POKE", SID_POKE, nullptr, kRunsOnText},
+    {"PRINT", SID_PRINT, Member<&KScript::_Print>, kRunsOnText | kKeepsSpacing},
+    {"PRINTBUFFER", SID_PRINTBUFFER, nullptr, kRunsOnText},
+    {"PRINTCDB", SID_PRINTCDB, nullptr, kRunsOnText},
+    {"PRINTPAGE", SID_PRINTPAGE, nullptr, kRunsOnText},
+    {"PRINTSENSEKEYS", SID_PRINTSENSEKEYS, nullptr, kRunsOnText},
+    {nullptr, SID_UNUSED_104, nullptr, kRunsOnText},
+    {"READNOCOMPARE", SID_READNOCOMPARE, nullptr, kRunsOnText},
+    {"READCOMPARE", SID_READCOMPARE, nullptr, kRunsOnText},
+    {"RECORDPAGE", SID_RECORDPAGE, nullptr, kRunsOnText},
+    {"RETURN", SID_RETURN, Member<&KScript::_Return>, kCompiled},
+    {"SCSI", SID_SCSI, nullptr, kRunsOnText},
+    {"SERIAL", SID_SERIAL, nullptr, kRunsOnText},  // reserved, no handler
+    {"SETBUFFER", SID_SETBUFFER, nullptr, kRunsOnText},
+    {"SETFONTFACE", SID_SETFONTFACE, Member<&KScript::_SetFontFace>, kRunsOnText},
+    {"SETFONTSIZE", SID_SETFONTSIZE, Member<&KScript::_SetFontSize>, kRunsOnText},
+    {"SETPOH", SID_SETPOH, nullptr, kRunsOnText},
+    {"SETSCSITIMEOUT", SID_SETSCSITIMEOUT, nullptr, kRunsOnText | kCheckedOnly},
+    {"SHOWPROGRESS", SID_SHOWPROGRESS, Member<&KScript::_ShowProgress>, kRunsOnText},
+    {"SLEEP", SID_SLEEP, Member<&KScript::_Sleep>, kCompiled},
+    {"STATE", SID_STATE, Member<&KScript::_State>, kCompiled},
+    {"SCREAM", SID_SCREAM, Member<&KScript::_NoAction>, kRunsOnText},
+    {"SWITCH", SID_SWITCH, Member<&KScript::_Switch>, kCompiled},
+    {"STARTDOTS", SID_STARTDOTS, Member<&KScript::_NoAction>, kRunsOnText},
+    {"STOPDOTS", SID_STOPDOTS, Member<&KScript::_NoAction>, kRunsOnText},
+    {"THUMBPRINT", SID_THUMBPRINT, nullptr, kRunsOnText},
+    {"[TASK]", SID_TASK, Member<&KScript::_Section>, kCompiled},
+    {"[TEST]", SID_TEST, Member<&KScript::_Section>, kCompiled},
+    {"[DIAG]", SID_DIAG, Member<&KScript::_Section>, kCompiled},
+    {"TIME", SID_TIME, Member<&KScript::_Time>, kRunsOnText},
+    {"UNLOADCSVFILE", SID_UNLOADCSVFILE, nullptr, kRunsOnText},
+    {"VERBOSE", SID_VERBOSE, Member<&KScript::_Verbose>, kRunsOnText},
+    {"VERSION", SID_VERSION, Member<&KScript::_Version>, kRunsOnText},
+    {"WNENCRYPTBUFFER", SID_WNENCRYPTBUFFER, nullptr, kRunsOnText},
+    {"WRITE", SID_WRITE, nullptr, kRunsOnText},
+    {"XORBUFFER", SID_XORBUFFER, nullptr, kRunsOnText},
+    {"#INCLUDE", SID_INCLUDE, nullptr, kRunsOnText},  // reserved, no handler
+    {"ATON", SID_ATON, _Aton, kRunsOnText},
+    {"ATOLN", SID_ATOLN, _AtoLn, kRunsOnText},
+    {"BIGENDIAN", SID_BIGENDIAN, _BigEndian, kRunsOnText},
+    {"CLEAR1STWORD", SID_CLEAR1STWORD, _Clear1stWord, kRunsOnText},
+    {"DETERMINNUMBERTYPE", SID_DETERMINNUMBERTYPE, _DetermineNumberType, kRunsOnText},
+    {"FETCH1STWORD", SID_FETCH1STWORD, _Fetch1stWord, kRunsOnText},
+    {"LEFTSTRING", SID_LEFTSTRING, _LeftString, kRunsOnText},
+    {"MIDSTRING", SID_MIDSTRING, _MidString, kRunsOnText},
+    {"OCCURANCE", SID_OCCURANCE, _Occurance, kRunsOnText},
+    {"REMOVECOMMENTS", SID_REMOVECOMMENTS, _RemoveComments, kRunsOnText},
+    {"RIGHTSTRING", SID_RIGHTSTRING, _RightString, kRunsOnText},
+    {"RIPREPLACE", SID_RIPREPLACE, _RipReplace, kRunsOnText},
+    {"SETTEXTTABLE", SID_SETTEXTTABLE, _SetTextTable, kRunsOnText},
+    {"STORE1STWORD", SID_STORE1STWORD, _Store1stWord, kRunsOnText},
+    {"SHRINK", SID_SHRINK, _Shrink, kRunsOnText},
+    {"STRINGC", SID_STRINGC, _StringC, kRunsOnText},
+    {"STRINGABSC", SID_STRINGABSC, _StringAbsC, kRunsOnText},
+    {"STRLEN", SID_STRLEN, _StrLen, kRunsOnText},
+    {"UPPERCASE", SID_UPPERCASE, _UpperCase, kRunsOnText},
+    {"WIPELEFT", SID_WIPELEFT, _WipeLeft, kRunsOnText},
+    {"WIPERIGHT", SID_WIPERIGHT, _WipeRight, kRunsOnText},
+};
+
+// Shorter spellings that share a statement's id.
+constexpr KeywordAlias KeywordAliases[] = {
+    {"LOGSK", SID_LOGSENSEKEYS},
+    {"PRINTSK", SID_PRINTSENSEKEYS},
+    {nullptr, SID_NONE},
+};
+
+namespace {
+constexpr bool RowsMatchIds() {
+    for (int32_t i = 0; i <= kMaxStatementId; ++i)
+        if (StatementTable[i].id != i) return false;
+    return true;
+}
+constexpr bool AliasesNameRows() {
+    for (const KeywordAlias* alias = KeywordAliases; alias->keyword != nullptr; ++alias)
+        if (alias->id <= 0 || alias->id > kMaxStatementId || StatementTable[alias->id].keyword == nullptr)
+            return false;
+    return true;
+}
+}  // namespace
+static_assert(RowsMatchIds(), "each row of StatementTable sits at the index of its id");
+static_assert(AliasesNameRows(), "each alias names the id of a keyword row");
