@@ -30,7 +30,7 @@ const LaterModeRow* Find(LaterMode mode) {
 
 bool LaterModeAvailable(LaterMode mode) {
   const LaterModeRow* row = Find(mode);
-  return row != nullptr && row->run != nullptr;
+  return row == nullptr || row->run != nullptr;
 }
 
 bool RunLaterMode(LaterMode mode) {

@@ -14,4 +14,6 @@ enum class LaterMode {
 // Runs the mode and returns its result. A mode that is not available prints
 // "<name> is not available in this build." and returns false.
 bool RunLaterMode(LaterMode mode);
+// False while the mode's row says it is not in this build; a mode without a
+// row is built.
 bool LaterModeAvailable(LaterMode mode);

@@ -6,6 +6,7 @@
 #include "frontend/banners.h"
 #include "frontend/fup_tape_drives.h"
 #include "frontend/globals.h"
+#include "frontend/later_modes.h"
 #include "frontend/menu_input.h"
 #include "frontend/script_catalogue.h"
 #include "frontend/wizard_menus.h"
@@ -24,9 +25,17 @@ constexpr MenuLetter kMenuLetters[] = {
 // The lowest value a typed number may have: the last action (H).
 constexpr int kLowestAction = -8;
 
+// A firmware line is shown once its flow is in this build: a technician is
+// not offered what only answers "not available".
 bool NotDell() { return g_pFlags.Vendor != 1; }
-bool TapesOffered() { return NotDell() && DoesDriveSupportFUPTape(g_pFlags.DriveType); }
-bool TapeUpdateOffered() { return TapesOffered() && DoesDriveUpdateFromTape(g_pFlags.DriveType); }
+bool UpdateOffered() { return LaterModeAvailable(LaterMode::kFirmwareUpdate); }
+bool TapesOffered() {
+  return LaterModeAvailable(LaterMode::kUpgradeTape) && NotDell() && DoesDriveSupportFUPTape(g_pFlags.DriveType);
+}
+bool TapeUpdateOffered() {
+  return LaterModeAvailable(LaterMode::kUpdateFromTape) && NotDell() &&
+         DoesDriveSupportFUPTape(g_pFlags.DriveType) && DoesDriveUpdateFromTape(g_pFlags.DriveType);
+}
 
 struct OtherLine {
   const char* text;
@@ -34,7 +43,7 @@ struct OtherLine {
 };
 constexpr OtherLine kOtherLines[] = {
     {"Select 'C' to enter command mode", nullptr},
-    {"Select 'U' to update firmware", nullptr},
+    {"Select 'U' to update firmware", UpdateOffered},
     {"Select 'T' to create a firmware update tape", TapesOffered},
     {"Select 'F' to update firmware from a tape", TapeUpdateOffered},
     {"Select 'R' to revert a firmware update tape", TapeUpdateOffered},
