@@ -159,6 +159,33 @@ TEST(Wizard, EndOfInputAtAnyQuestionEndsTheConsoleNormally) {
   }
 }
 
+TEST(Wizard, ModeScriptsNeedTheirModeAndSasAlsoASasDrive) {
+  struct Case {
+    const char* node;
+    std::map<std::string, std::string> env;
+    bool tlr_shown;
+    bool park_shown;
+  };
+  const Case cases[] = {
+      {"/dev/sg0", {}, false, false},
+      {"/dev/sg0", {{"VEXIL_SAS", "1"}, {"VEXIL_PARK", "1"}}, true, true},
+      {"/dev/sg2", {{"VEXIL_SAS", "1"}}, false, false},  // the DAT drive does not answer as SAS
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("Scripts/Turn_Off_On_TLR.xcs", Script("[TASK]", "TLR"));
+    dir.Write("Scripts/Issue_Park_Command.xcs", Script("[TASK]", "Park"));
+    dir.Write("Scripts/plain.scs", Script("[TASK]", "Plain"));
+    std::map<std::string, std::string> env = kSim;
+    env.insert(c.env.begin(), c.env.end());
+    const ProcessResult r = RunVexil(dir.path(), {"-f", c.node}, env, "X\n");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("plain.scs"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Turn_Off_On_TLR.xcs") != std::string::npos, c.tlr_shown) << c.node << r.out;
+    EXPECT_EQ(r.out.find("Issue_Park_Command.xcs") != std::string::npos, c.park_shown) << c.node << r.out;
+  }
+}
+
 TEST(Wizard, NoScriptForTheDriveEndsWithTheSelectionFailure) {
   ScratchDir dir;
   dir.Write("Scripts/dat_test.scs", Script("[TEST]", "Only for DAT", "DAT"));
