@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "facade/script_commands.h"
+
 // "No sense" marker of the last-command record: a script tests for the
 // absence of sense data by this value in the sense key, ASC and ASCQ.
 inline constexpr uint8_t kNoSense = 0xCC;
@@ -174,6 +176,35 @@ class ScsiWrapper {
   static bool isValidHexByte(const char* text);
   static bool isValidDecNum(const char* text);
 
+  // ---- Script hooks (script_hooks.cpp) -------------------------------------
+  // The script engine's device statements hand their declared commands here.
+  // None prints a failure: the outcome is in the last-command record. With a
+  // check condition the record holds the decoded sense (ILI, EOM, filemark and
+  // residual included); without one it holds the "no sense" values. A null
+  // command does nothing.
+
+  // SCSI: the declared CDB as it stands, with a 600-second timeout.
+  void OnScriptCdbCmds(const CDB_LINK* command);
+  // ATA: wrapped in ATA PASS-THROUGH(12); the returned register image goes
+  // into the first 8 bytes of the buffer (zeros when the reply carried none;
+  // nothing for a buffer shorter than 8 bytes).
+  void OnScriptCdbCmds(const ATA_LINK* command);
+  // READ(6) `count` times with the CDB's other bytes; with `compare` each
+  // block is compared with the buffer's contents before the first read.
+  void OnScriptReadCmd(const CDB_LINK* command, uint32_t count, SCRIPT_COMPARE* compare = nullptr);
+  // The CDB's first 6 bytes, data out, `count` times; *countResult receives
+  // the commands issued, and is left alone when a transport failure ends it.
+  void OnScriptWriteCmd(const CDB_LINK* command, uint32_t count, uint32_t* countResult);
+  // Standard INQUIRY (56 bytes) into `record`, shown with HexDump; false
+  // (record untouched) when it failed.
+  bool OnScriptInquiryCmd(uint8_t* record);
+  static constexpr uint32_t kScriptInquiryLength = 56;
+  uint32_t OnScriptGetHaStat();
+  uint8_t OnScriptGetDeviceType();
+  // Firmware update from a script: not offered; prints a notice, sends nothing.
+  uint32_t OnScriptFupDrive(const char* file);
+  const SCRIPT_CURRENT_COMMAND& GetCurrentCommand() const { return current_; }
+
   // ---- Mode switches -----------------------------------------------------
 
   void EnableDebug(bool on);
@@ -201,6 +232,14 @@ class ScsiWrapper {
   int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,
                      uint32_t length);
   void StoreResult(int32_t result) { last_.result = result; }
+  // Script commands: the record after one command of a hook (see above).
+  void TakeScriptOutcome(int32_t result);
+  // A read or write of a script failed in transport: the drive's TapeAlerts
+  // are reported, and the record still describes the failed command.
+  void ReportTapeAlertsKeepingRecord();
+  // The TapeAlert report itself (script_tape_alerts.cpp).
+  void ScriptTapeAlertReport();
+  SCRIPT_CURRENT_COMMAND current_;
 
   // Tape-alert state of the command menu: the last alert severities, the
   // alert-found flag and the facade's copy of the alert log page.

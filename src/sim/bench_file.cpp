@@ -9,7 +9,7 @@
 //   unreadable /dev/sg4
 //   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
-//         data=0 garbage
+//         data=0 garbage skip=1 vs=E0700000 corrupt=5
 //   tapealert /dev/sg0 3,20
 //   clock real
 //   user 1000
@@ -183,6 +183,22 @@ constexpr FaultKey kFaultKeys[] = {
      [](SimFault& f, const std::string& v) {
        long n;
        return Number(v, 0, 1 << 24, &n) && (f.data_length = int(n), true);
+     }},
+    // Script diagnostics: skip=N, vs=HHHHHHHH (hexadecimal event code), corrupt=N.
+    {"skip",
+     [](SimFault& f, const std::string& v) {
+       long n;
+       return Number(v, 0, 1 << 24, &n) && (f.skip = int(n), true);
+     }},
+    {"vs",
+     [](SimFault& f, const std::string& v) {
+       std::vector<long> n;
+       return Numbers(v, '/', 1, 16, 0xFFFFFFFFL, &n) && (f.vendor_code = uint32_t(n[0]), f.vendor_code_set = true);
+     }},
+    {"corrupt",
+     [](SimFault& f, const std::string& v) {
+       long n;
+       return Number(v, 0, 1 << 24, &n) && (f.corrupt_offset = int(n), true);
      }},
     {"ioctl",
      [](SimFault& f, const std::string& v) {

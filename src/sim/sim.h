@@ -76,6 +76,15 @@ struct SimFault {
 
   int data_length = -1;  // >=0: data-in cut to this many bytes (0: no data)
   bool garbage = false;  // data-in bytes replaced by noise, lengths lying
+
+  // Script diagnostics: the fault lets `skip` matching commands pass before
+  // its first hit; `vendor_code` goes into bytes 8-11 of the sense (the
+  // drive's event code, little-endian as the drives store it); a data-in byte
+  // at `corrupt_offset` reads back inverted.
+  int skip = 0;
+  bool vendor_code_set = false;
+  uint32_t vendor_code = 0;
+  int corrupt_offset = -1;
 };
 
 // One command as the drive saw it (the last 20000 are kept; of data out,

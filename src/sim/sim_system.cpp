@@ -160,6 +160,10 @@ struct SimSystem::Impl : SimBench {
       const unsigned long wanted = f.request == 0 ? static_cast<unsigned long>(SG_IO) : f.request;
       if (wanted != request) continue;
       if (request == SG_IO && f.opcode >= 0 && f.opcode != opcode) continue;
+      if (f.skip > 0) {
+        --f.skip;
+        continue;
+      }
       SimFault hit = f;
       if (f.count > 0 && --f.count == 0) list.erase(list.begin() + static_cast<long>(i));
       return hit;
@@ -236,6 +240,8 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
       }
       n = h.dxfer_len;
     }
+    if (fault && fault->corrupt_offset >= 0 && static_cast<size_t>(fault->corrupt_offset) < n)
+      reply.data[static_cast<size_t>(fault->corrupt_offset)] ^= 0xFF;
     if (n > 0) std::memcpy(h.dxferp, reply.data.data(), n);
     h.resid = static_cast<int>(h.dxfer_len - n);
   } else if (!transport_only) {
@@ -247,6 +253,9 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
     h.masked_status = kCheckCondition >> 1;
     h.info |= SG_INFO_CHECK;
     std::vector<uint8_t> sense = reply.sense;
+    if (fault && fault->vendor_code_set && sense.size() >= 12) {
+      for (size_t i = 0; i < 4; ++i) sense[8 + i] = static_cast<uint8_t>(fault->vendor_code >> (8 * i));
+    }
     if (fault && fault->descriptor_sense) sense = ToDescriptorSense(sense);
     if (fault && fault->sense_length >= 0) sense.resize(std::min(sense.size(), size_t(fault->sense_length)));
     if (!(fault && fault->withhold_sense) && !sense.empty()) {

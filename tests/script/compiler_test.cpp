@@ -47,7 +47,7 @@ TEST_F(CompilerTest, Phase2ReportsEveryErrorWithItsText) {
                          "START:\n"
                          "JUMP nowhere\n"    // 3
                          "CALL\n"            // 4
-                         "SCSI TUR1\n"       // 5: statement not built: unknown command
+                         "SCSI TUR1\n"       // 5: no such CDB
                          "BAUD 9600\n"       // 6: reserved keyword
                          "VERSION\n"         // 7
                          "SWITCH nothing\n"  // 8: no catalogue row
@@ -58,7 +58,7 @@ TEST_F(CompilerTest, Phase2ReportsEveryErrorWithItsText) {
     const char* expected[] = {
         "Error In main.scs @ Line 3 :\r\n\tError : JUMP_UNKNOWN_VECTOR_ERROR",
         "Error In main.scs @ Line 4 :\r\n\tError : CALL_NO_VECTOR_SPECIFIED",
-        "Error In main.scs @ Line 5 :\r\n\tError : UNKNOWN_CMD",
+        "Error In main.scs @ Line 5 :\r\n\tError : SCSI_UNKNOWN_CDB_SPECIFIED",
         "Error In main.scs @ Line 6 :\r\n\tError : UNKNOWN_CMD",
         "Error In main.scs @ Line 7 :\r\n\tError : VERSION_NO_VALUE_SPECIFIED",
         "*** Unknown Error Condition Detected : main.scs -9600 @ 8 ***",

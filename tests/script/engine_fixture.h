@@ -11,13 +11,13 @@
 #include "script/core/kscript.h"
 
 // An engine whose SLEEP records the wait instead of waiting, and which knows
-// the byte arrays put in `arrays` as buffers.
+// the byte arrays put in `arrays` as buffers (besides those a script declares).
 class RecordingEngine : public KScript {
 public:
     void SleepSeconds(uint32_t seconds) override { sleeps.push_back(seconds); }
     KByteArray* FindArray(std::string_view name) const override {
         auto it = arrays.find(std::string(name));
-        return it != arrays.end() ? it->second : nullptr;
+        return it != arrays.end() ? it->second : KScript::FindArray(name);
     }
     std::vector<uint32_t> sleeps;
     std::map<std::string, KByteArray*> arrays;

@@ -11,7 +11,7 @@
 
 KByteArray* BufferEngine::FindArray(std::string_view name) const {
     const auto it = buffers.find(name);
-    return it != buffers.end() ? &it->second : nullptr;
+    return it != buffers.end() ? &it->second : KScript::FindArray(name);
 }
 
 KByteArray& BufferEngine::AddBuffer(const std::string& name, uint32_t size, const std::string& text) {

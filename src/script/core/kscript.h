@@ -43,10 +43,18 @@ struct SWITCH_LINK;
 struct TEXT_LINK;
 class KScript;
 
-// Internal trigger values used by the sense tests ("*SK value" lines).
+// The last device command's status as the sense statements read it: filled
+// by SCSI, ATA, READNOCOMPARE, READCOMPARE and WRITE, and by the internal
+// trigger lines ("*SK value") that let a script stand in for a drive. 0xCC
+// (204) in sense key, ASC and ASCQ and 0xFFFFFFFF in vsSense mean no sense.
+// Every run starts from these values.
 struct SenseTriggers {
     uint8_t sk = 204, asc = 204, ascq = 204;
     uint8_t ili = 0, eom = 0, fm = 0;
+    uint32_t vsSense = 0xFFFFFFFFu;
+    uint32_t residual = 0;   // SCSI only
+    uint16_t ltocFsc = 0;    // SCSI only
+    uint16_t ltocFlag = 0;   // SCSI only
 };
 
 // How the run executes one compiled statement: returns the statement to run next
@@ -272,6 +280,8 @@ private:
 extern const char* const FamilyNames[];
 
 class KScript : public KText, public KScriptNames {
+    friend class StatementContext;  // CALL and RETURN of the sense tests
+
 public:
     static constexpr size_t kLineSize = 1024;
     static constexpr int kMaxSwitchDepth = 10;
@@ -500,6 +510,7 @@ public:
     DeclarationStore m_Declarations;
 
 private:
+    friend class StatementContext;
     void SetUpMasterPath();
     int RunStatement(TEXT_LINK& stmt);
     template <bool Prompting>

@@ -10,6 +10,7 @@
 #include "script/core/kscript.h"
 #include "script/core/error_fx.h"
 #include "script/core/output_format.h"
+#include "script/core/statement_api.h"
 
 namespace {
 
@@ -114,9 +115,8 @@ int KScript::_Msg(TEXT_LINK& /*stmt*/) {
 // LOG text
 int KScript::_Log(TEXT_LINK& /*stmt*/) {
     if (!IsRunMode()) return m_Line[0] == '\0' ? Fail(LOG_NO_VALUE_SPECIFIED) : 0;
-    if (m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
-    WriteLog(m_LogFile, m_Line);
-    return 0;
+    StatementContext context(*this);
+    return context.Log(m_Line);
 }
 
 // PRINT [SCREEN | LOG | BOTH | BUFFER name [offset] | FILE tag] 'format' value ...
@@ -129,18 +129,15 @@ int KScript::_Print(TEXT_LINK& /*stmt*/) {
     if (code != 0) return Fail(code);
     if (!IsRunMode()) return 0;
 
+    StatementContext context(*this);
     switch (target.dest) {
         case PrintDest::Screen:
-            WriteScreen(out);
+            context.Screen(out);
             return 0;
         case PrintDest::Log:
-            if (m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
-            WriteLog(m_LogFile, out);
-            return 0;
+            return context.Log(out);
         case PrintDest::Both:
-            // A run without a session log (its folder is missing) still shows its output.
-            WriteScreen(out);
-            if (m_LogFile != nullptr) WriteLog(m_LogFile, out);
+            context.Both(out);
             return 0;
         case PrintDest::Buffer: {
             KByteArray& buffer = *target.buffer;
@@ -157,4 +154,18 @@ int KScript::_Print(TEXT_LINK& /*stmt*/) {
             break;
     }
     return Fail(K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED);
+}
+
+void StatementContext::Screen(std::string_view text) { WriteScreen(text); }
+
+int StatementContext::Log(std::string_view text) {
+    if (engine_.m_LogFile == nullptr) return Fail(KRT_LOG_NON_WINDOWS_LOG_FILE_POINTER_NOT_SET);
+    WriteLog(engine_.m_LogFile, text);
+    return 0;
+}
+
+void StatementContext::Both(std::string_view text) {
+    // A run without a session log (its folder is missing) still shows its output.
+    WriteScreen(text);
+    if (engine_.m_LogFile != nullptr) WriteLog(engine_.m_LogFile, text);
 }

@@ -16,6 +16,7 @@ int KScript::ExecuteScript() {
     m_FileStack.KillStack();
     m_CurrentSwitch = nullptr;
     m_Ifs.KillIfs();
+    m_Triggers = {};  // no sense carries over from an earlier run
 
     std::vector<TEXT_LINK>& statements = m_Text.Links();
     TEXT_LINK* const end = statements.data() + statements.size();

@@ -20,8 +20,13 @@
 //      - names: ctx.FindArray(name) (buffers), ctx.FindVariable(name), ctx.Variables();
 //        labels: stmt.target is bound for kTakesJumpTarget rows (the line's last word).
 //      - declarations: ctx.Declarations().Get<MyList>() (see declarations.h).
-//      - run state: ctx.Triggers() (internal sense triggers), ctx.JumpTo(stmt) to move the
-//        cursor, ctx.Text() (text tools and text tables), ctx.LogFile(), ctx.Trail(text).
+//      - run state: ctx.Triggers() (internal sense triggers), ctx.JumpTo(target) and
+//        ctx.Call(stmt, target) to move the cursor, ctx.Label(name), ctx.ErrorHandler(),
+//        ctx.Text() (text tools and text tables). State a group keeps for the whole script
+//        (the last command's outcome, the power-on hours...) is a list type of its own in
+//        ctx.Declarations(), like the declarations.
+//      - output: ctx.Screen(text), ctx.Log(text), ctx.Both(text); ctx.Names() for the PRINT
+//        formatter (FormatPrint) and the expression helpers.
 //      - the drive: ctx.Facade() (ScsiWrapper*, nullptr when the engine runs without one).
 //   Modes: ctx.IsRunMode() is false in validation (phase 2: check words, names, numbers;
 //   never touch the drive) and true in the run.
@@ -75,12 +80,57 @@ public:
     CVariableLL& Variables() { return engine_.m_Variables; }
     DeclarationStore& Declarations() { return engine_.m_Declarations; }
 
-    SenseTriggers& Triggers() { return engine_.m_Triggers; }
+    // The engine as the name resolver of the expression and PRINT helpers.
+    const KScriptNames& Names() const { return engine_; }
+
+    // Labels: the statement a label leads to (bound after linking), or nullptr.
+    bool HasLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
+    TEXT_LINK* Label(const std::string& name) const { return engine_.m_Symbols.GetTextPointer(name); }
+    // The script's ONERROR and ONCANCEL targets, or nullptr.
+    TEXT_LINK* ErrorHandler() const { return Label(engine_.m_ErrorHandlerLabel); }
+    TEXT_LINK* CancelHandler() const { return Label(engine_.m_CancelHandlerLabel); }
+    // Moves the run to a statement; the handler then returns 0.
     void JumpTo(TEXT_LINK* target) { engine_.JumpTo(target); }
-    KText& Text() { return engine_; }
+    // CALL from stmt to a target: 0, or 1 with the code set (no target, stack full).
+    int Call(TEXT_LINK& stmt, TEXT_LINK* target) { return engine_.DoCall(stmt, target); }
+
+    // Run state kept by the engine.
+    SenseTriggers& Triggers() { return engine_.m_Triggers; }
+    void NoteFirmwareUpdate() { engine_.m_FupUsed = true; }  // FUP needs ONERROR and ONCANCEL
+    KText& Text() { return engine_; }  // text tools and the text tables
+
+    // Output: a line on the screen, in the session log, or both (output.cpp).
+    void Screen(std::string_view text);
+    // 0, or ctx.Fail(...) when the run has no session log.
+    int Log(std::string_view text);
+    // The screen, and the session log when there is one.
+    void Both(std::string_view text);
     FILE* LogFile() const { return engine_.m_LogFile; }
     void Trail(const char* text) { engine_.Trail(text); }
+
+    // The drive, through the facade; nullptr when the engine runs without one.
     ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
+
+    // Where the line being declared or checked comes from.
+    int32_t SourceFile() const { return engine_.m_FileId; }
+    int32_t SourceLine() const { return engine_.m_LineNumber; }
+    int32_t IncludeLevel() const { return engine_.m_FileStack.StackCount(); }
+    // A label of the script (validation checks its jump targets with it).
+    bool IsLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
+    // CALL of the statement's bound target, and RETURN: 0, or 1 with the code set.
+    int Call(TEXT_LINK& stmt) { return engine_.DoCall(stmt, stmt.target); }
+    int Return() { return engine_.DoReturn(); }
+    // FUP: the script updates firmware, so it needs its ONERROR and ONCANCEL handlers.
+    void SetFirmwareUpdateUsed() { engine_.m_FupUsed = true; }
+    // Jump to the script's ONERROR or ONCANCEL label: 0, or 1 with the code set.
+    enum Handler { kOnError, kOnCancel };
+    int JumpToHandler(Handler which) {
+        const std::string& label = which == kOnError ? engine_.m_ErrorHandlerLabel : engine_.m_CancelHandlerLabel;
+        TEXT_LINK* target = engine_.m_Symbols.GetTextPointer(label);
+        if (target == nullptr) return Fail(which == kOnError ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+        engine_.JumpTo(target);
+        return 0;
+    }
 
 private:
     template <int (KScript::*Handler)(TEXT_LINK&)>

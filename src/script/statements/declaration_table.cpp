@@ -1,6 +1,9 @@
 // Declaration lines of phase 1: first word -> handler. How to add one: see the note at
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
+#include "script/statements/buffers.h"
+#include "script/statements/declared_commands.h"
+#include "script/statements/sense_statements.h"
 
 const DeclarationRow DeclarationTable[] = {
     {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN), kDeclAppendPlain},
@@ -15,10 +18,10 @@ const DeclarationRow DeclarationTable[] = {
     {"BYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_PLAIN), kDeclAppendPlain},
     {"SBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_S), kDeclLine},
     {"XBYTE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_BYTE, K_KIND_X), kDeclLine},
-    {"CDB", nullptr, 0, kDeclLine},
-    {"BUFFER", nullptr, 0, kDeclLine},
+    {"CDB", _CdbDeclaration, 0, kDeclLine},
+    {"BUFFER", _BufferDeclaration, 0, kDeclLine},
     {"LOGPAGE", nullptr, 0, kDeclLine},
-    {"SENSEKEYS", nullptr, 0, kDeclLine},
+    {"SENSEKEYS", _SenseKeysDeclaration, 0, kDeclLine},
     {"#INCLUDE", MemberDeclaration<&KScript::IncludeHandler>, 0, kDeclFatal},
     {"*", MemberDeclaration<&KScript::TriggerHandler>, 0, kDeclFatal | kDeclIsStatement},
     {"COLOR", MemberDeclaration<&KScript::ColorHandler>, 0, kDeclLine},
@@ -27,7 +30,7 @@ const DeclarationRow DeclarationTable[] = {
     {"FAMILY", MemberDeclaration<&KScript::FamilyHandler>, 0, kDeclUntouched},
     {"TABLE", nullptr, 0, kDeclUntouched},
     {"TENTRY", nullptr, 0, kDeclUntouched},
-    {"ATACMD", nullptr, 0, kDeclLine},
+    {"ATACMD", _AtaDeclaration, 0, kDeclLine},
     {"CSVFILE", nullptr, 0, kDeclLine},
     {"#DEFINE", MemberDeclaration<&KScript::DefineHandler>, 0, kDeclLine},
     {"TESTTIMETABLE", nullptr, 0, kDeclUntouched},

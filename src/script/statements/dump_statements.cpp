@@ -1,0 +1,100 @@
+// PRINTCDB and PRINTBUFFER.
+#include "script/statements/dump_statements.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "script/core/error_fx.h"
+#include "script/statements/declared_commands.h"
+#include "script/statements/statement_args.h"
+
+namespace sa = statement_args;
+
+namespace {
+
+constexpr std::initializer_list<int> kIntegerNumbers = {K_NUM_BYTE, K_NUM_WORD, K_NUM_LONG};
+constexpr std::initializer_list<int32_t> kIntegerVariables = {K_VAR_BYTE, K_VAR_WORD, K_VAR_LONG};
+constexpr size_t kBytesPerLine = 16;
+constexpr size_t kCharacterColumn = 64;
+
+struct PrintBufferData : StatementData {
+  sa::Destination where = sa::kScreen;
+  KByteArray* buffer = nullptr;
+  sa::Value start, end;
+};
+
+}  // namespace
+
+std::vector<std::string> HexDumpLines(std::span<const uint8_t> buffer, uint32_t first, uint32_t end) {
+  std::vector<std::string> lines;
+  end = std::min<uint32_t>(end, static_cast<uint32_t>(buffer.size()));
+  for (uint32_t at = first; at < end; at += kBytesPerLine) {
+    const uint32_t n = std::min<uint32_t>(kBytesPerLine, end - at);
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X  ", at);
+    std::string line = text;
+    std::string chars;
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t b = buffer[at + i];
+      std::snprintf(text, sizeof text, "%02X ", b);
+      line += text;
+      if (i == 3 || i == 7 || i == 11) line += ' ';
+      chars += b >= 0x21 && b <= 0x7A ? static_cast<char>(b) : '.';
+    }
+    line.resize(std::max(line.size() + 3, kCharacterColumn), ' ');
+    lines.push_back(line + chars);
+  }
+  return lines;
+}
+
+// PRINTCDB [SCREEN|LOG|BOTH] cdb
+int _PrintCdb(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  std::vector<std::string> w = sa::Words(ctx.Line());
+  const sa::Destination where = sa::TakeDestination(w);
+  DeclaredCommand<CDB_LINK>* command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+  if (command == nullptr) return ctx.Fail(PRINTCDB_INVALID_CDB_SPECIFIED);
+  if (!ctx.IsRunMode()) return 0;
+  const CDB_LINK& cdb = command->link;
+  std::string line = "CDB " + cdb.name + " : ";
+  for (int32_t i = 0; i < cdb.cdbLength && i < static_cast<int32_t>(cdb.cdb.size()); ++i) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X ", cdb.cdb[static_cast<size_t>(i)]);
+    line += text;
+  }
+  sa::EmitLine(ctx, where, line);
+  return 0;
+}
+
+// PRINTBUFFER [SCREEN|LOG|BOTH] buffer [start [end]]
+int _PrintBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    const auto* data = dynamic_cast<const PrintBufferData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(PRINTBUFFER_INVALID_BUFFER_SPECIFIED);
+    const KByteArray& buffer = *data->buffer;
+    const uint32_t start = data->start.Get();
+    const uint32_t end = data->end.Get();
+    if (start >= buffer.size) return ctx.Fail(PRINTBUFFER_START_RANGE_ERROR);
+    if (start != 0 && end != 0 && start >= end) return ctx.Fail(PRINTBUFFER_START_END_RANGE_ERROR);
+    // An end past the buffer shows the buffer to its end.
+    const uint32_t last = end == 0 ? buffer.size : std::min(end, buffer.size);
+    for (const std::string& line : HexDumpLines({buffer.data.get(), buffer.size}, start, last))
+      sa::EmitLine(ctx, data->where, line);
+    return 0;
+  }
+  std::vector<std::string> w = sa::Words(ctx.Line());
+  auto data = std::make_unique<PrintBufferData>();
+  data->where = sa::TakeDestination(w);
+  data->buffer = w.empty() ? nullptr : ctx.FindArray(w[0]);
+  if (data->buffer == nullptr) return ctx.Fail(PRINTBUFFER_INVALID_BUFFER_SPECIFIED);
+  if (w.size() > 1 && !sa::ReadValue(ctx, w[1], kIntegerNumbers, kIntegerVariables, data->start))
+    return ctx.Fail(PRINTBUFFER_INVALID_START_ARG);
+  if (w.size() > 2 && !sa::ReadValue(ctx, w[2], kIntegerNumbers, kIntegerVariables, data->end))
+    return ctx.Fail(PRINTBUFFER_INVALID_END_ARG);
+  if (data->start.variable == nullptr && data->start.constant >= data->buffer->size)
+    return ctx.Fail(PRINTBUFFER_START_RANGE_ERROR);
+  if (data->start.variable == nullptr && data->end.variable == nullptr && data->start.constant != 0 &&
+      data->end.constant != 0 && data->start.constant >= data->end.constant)
+    return ctx.Fail(PRINTBUFFER_START_END_RANGE_ERROR);
+  stmt.data = std::move(data);
+  return 0;
+}

@@ -1,0 +1,312 @@
+// The device statements: declared commands sent through the facade's script
+// hooks, their outcome copied into the script's status fields.
+#include "script/statements/scsi_statements.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "script/core/error_fx.h"
+#include "script/statements/declared_commands.h"
+#include "script/statements/inquiry_report.h"
+#include "script/statements/statement_args.h"
+
+namespace sa = statement_args;
+
+namespace {
+
+constexpr std::initializer_list<int> kIntegerNumbers = {K_NUM_BYTE, K_NUM_WORD, K_NUM_LONG};
+constexpr std::initializer_list<int> kAnyNumber = {K_NUM_BYTE, K_NUM_WORD, K_NUM_LONG, K_NUM_DOUBLE};
+constexpr std::initializer_list<int32_t> kIntegerVariables = {K_VAR_BYTE, K_VAR_WORD, K_VAR_LONG};
+constexpr std::initializer_list<int32_t> kAnyVariable = {K_VAR_BYTE, K_VAR_WORD, K_VAR_LONG, K_VAR_DOUBLE};
+
+// Codes of one variable word: unknown name, wrong width.
+struct VarCodes {
+  int32_t unknown;
+  int32_t wrongType;
+};
+
+// Checks a word as a variable of `type`; 0 or the code.
+int32_t CheckVar(StatementContext& ctx, const std::vector<std::string>& w, size_t at, int32_t type, VarCodes codes,
+                 VARI_LL*& out) {
+  if (at >= w.size()) return codes.unknown;
+  switch (sa::FindTyped(ctx, w[at], {type}, out)) {
+    case sa::VarCheck::kOk: return 0;
+    case sa::VarCheck::kUnknown: return codes.unknown;
+    default: return codes.wrongType;
+  }
+}
+
+// The compiled arguments of the read and write statements.
+struct TransferData : StatementData {
+  DeclaredCommand<CDB_LINK>* command = nullptr;
+  sa::Value count;
+  VARI_LL* result[5] = {};  // READNOCOMPARE/WRITE: [0]; READCOMPARE: the five in order
+};
+
+void MarkAltered(KByteArray* buffer) {
+  if (buffer != nullptr) buffer->altered = 1;
+}
+
+// One variable of a single-variable getter.
+int GetterVariable(StatementContext& ctx, int32_t type, VarCodes codes, VARI_LL*& out) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  return CheckVar(ctx, w, 0, type, codes, out);
+}
+
+}  // namespace
+
+void TakeOutcome(SenseTriggers& status, const LAST_COMMAND& record, bool everything) {
+  status.sk = record.senseKey;
+  status.asc = record.asc;
+  status.ascq = record.ascq;
+  status.ili = record.ili;
+  status.eom = record.eom;
+  status.fm = record.fm;
+  status.vsSense = static_cast<uint32_t>(record.vsSense);
+  if (!everything) return;
+  status.residual = static_cast<uint32_t>(record.residual);
+  status.ltocFsc = record.ltocFsc;
+  status.ltocFlag = record.ltocFlag;
+}
+
+// SCSI cdb
+int _Scsi(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  DeclaredCommand<CDB_LINK>* command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+  if (command == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
+  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
+  ctx.Facade()->OnScriptCdbCmds(&command->Bound());
+  TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
+  if (command->link.direction == kToHost) MarkAltered(command->buffer);
+  return 0;
+}
+
+// ATA atacmd
+int _Ata(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  DeclaredCommand<ATA_LINK>* command = w.empty() ? nullptr : FindAta(ctx, w[0]);
+  if (command == nullptr) return ctx.Fail(K_ATA_UNKNOWN_CMD_SPECIFIED);
+  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
+  ATA_LINK& ata = command->Bound();
+  // The buffer carries a 12-byte header: the registers, then the length of
+  // the data behind it (little-endian). A buffer too short for it gets none.
+  constexpr uint32_t kHeader = 12;
+  if (ata.bufferData != nullptr && ata.bufferSize >= kHeader) {
+    std::copy(ata.registers.begin(), ata.registers.end(), ata.bufferData);
+    const uint32_t length = ata.bufferSize - kHeader;
+    for (int i = 0; i < 4; ++i) ata.bufferData[8 + i] = static_cast<uint8_t>(length >> (8 * i));
+  }
+  ctx.Facade()->OnScriptCdbCmds(&ata);
+  const LAST_COMMAND& record = ctx.Facade()->GetLastCommand();
+  SenseTriggers& status = ctx.Triggers();
+  status.sk = record.senseKey;
+  status.asc = record.asc;
+  status.ascq = record.ascq;
+  status.vsSense = static_cast<uint32_t>(record.vsSense);
+  if (ata.direction == kToHost) MarkAltered(command->buffer);
+  return 0;
+}
+
+// READNOCOMPARE cdb count longvar
+int _ReadNoCompare(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    auto* data = dynamic_cast<TransferData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(READ_UNKNOWN_CDB_SPECIFIED);
+    data->result[0]->SetUnsigned(0);
+    if (ctx.Facade() == nullptr) return 0;
+    ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get());
+    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
+    MarkAltered(data->command->buffer);
+    return 0;
+  }
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  auto data = std::make_unique<TransferData>();
+  data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+  if (data->command == nullptr) return ctx.Fail(READ_UNKNOWN_CDB_SPECIFIED);
+  if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
+    return ctx.Fail(READ_UNKNOWN_ITERATION_COUNT_SPECIFIED);
+  if (w.size() < 3) return ctx.Fail(K_READ_MISSING_RETURN_LONG_VARIABLE_ARGUMENT);
+  if (const int32_t code = CheckVar(ctx, w, 2, K_VAR_LONG,
+                                    {K_READ_UNKNOWN_RETURN_LONG_VARIABLE_SPECIFIED, K_READ_UNKNOWN_RETURN_ARGUMENT_NOT_A_LONG},
+                                    data->result[0]))
+    return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
+
+// READCOMPARE cdb count status failat address readbyte wrotebyte
+int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    auto* data = dynamic_cast<TransferData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
+    SCRIPT_COMPARE compare;
+    if (ctx.Facade() != nullptr) {
+      ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(), &compare);
+      TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
+      MarkAltered(data->command->buffer);
+    }
+    const uint32_t values[5] = {compare.status, compare.iteration, compare.offset, compare.readValue,
+                                compare.expectedValue};
+    for (int i = 0; i < 5; ++i) data->result[i]->SetUnsigned(values[i]);
+    return 0;
+  }
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  auto data = std::make_unique<TransferData>();
+  data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+  if (data->command == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
+  if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
+    return ctx.Fail(READ_COMPARE_UNKNOWN_ITERATION_SPECIFIED);
+  struct Result {
+    int32_t type;
+    VarCodes codes;
+  };
+  static constexpr Result kResults[5] = {
+      {K_VAR_BYTE, {READ_COMPARE_UNKNOWN_STATUS_BYTE_VARIABLE, READ_COMPARE_INVALID_STATUS_BYTE_TYPE_SPECIFIED}},
+      {K_VAR_LONG, {READ_COMPARE_UNKNOWN_ERROR_AT_LONG_VARIABLE, READ_COMPARE_INVALID_ERROR_AT_LONG_TYPE_SPECIFIED}},
+      {K_VAR_LONG, {READ_COMPARE_UNKNOWN_ADDRESS_LONG_VARIABLE, READ_COMPARE_INVALID_ADDRESS_LONG_TYPE_SPECIFIED}},
+      {K_VAR_BYTE, {READ_COMPARE_UNKNOWN_READ_BYTE_VARIABLE, READ_COMPARE_INVALID_READ_BYTE_TYPE_SPECIFIED}},
+      {K_VAR_BYTE, {READ_COMPARE_UNKNOWN_WROTE_BYTE_VARIABLE, READ_COMPARE_INVALID_WROTE_BYTE_TYPE_SPECIFIED}},
+  };
+  for (size_t i = 0; i < 5; ++i)
+    if (const int32_t code = CheckVar(ctx, w, 2 + i, kResults[i].type, kResults[i].codes, data->result[i]))
+      return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
+
+// WRITE [#]cdb count longvar
+int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    auto* data = dynamic_cast<TransferData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
+    data->result[0]->SetUnsigned(0);
+    if (ctx.Facade() == nullptr) return 0;
+    uint32_t issued = 0;
+    ctx.Facade()->OnScriptWriteCmd(&data->command->Bound(), data->count.Get(), &issued);
+    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
+    data->result[0]->SetUnsigned(issued);
+    return 0;
+  }
+  std::vector<std::string> w = sa::Words(ctx.Line());
+  if (!w.empty() && !w[0].empty() && w[0][0] == '#') w[0].erase(0, 1);
+  auto data = std::make_unique<TransferData>();
+  data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+  if (data->command == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
+  if (w.size() < 2) return ctx.Fail(WRITE_UNKNOWN_ITERATION_COUNT_SPECIFIED);
+  if (!sa::ReadValue(ctx, w[1], kIntegerNumbers, {K_VAR_LONG}, data->count)) {
+    VARI_LL* v = nullptr;
+    const bool other = KText::DetermineNumberType(std::string_view(w[1])) == K_NUM_NONE &&
+                       sa::FindTyped(ctx, w[1], {K_VAR_LONG}, v) == sa::VarCheck::kWrongType;
+    return ctx.Fail(other ? K_WRITE_INVALID_COUNT_VARIABLE_TYPE_SPECIFIED : WRITE_UNKNOWN_ITERATION_COUNT_SPECIFIED);
+  }
+  if (w.size() < 3) return ctx.Fail(K_WRITE_MISSING_RETURN_COUNT_VARIABLE);
+  if (const int32_t code = CheckVar(ctx, w, 2, K_VAR_LONG,
+                                    {K_WRITE_UNKNOWN_RETURN_VARIABLE_SPECIFIED, K_WRITE_INVALID_RETURN_VARIABLE_TYPE_SPECIFIED},
+                                    data->result[0]))
+    return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
+
+// GETHASTATUS longvar
+int _GetHaStatus(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  VARI_LL* v = nullptr;
+  if (const int32_t code = GetterVariable(ctx, K_VAR_LONG,
+                                          {GET_HA_STATUS_INVALID_VARIABLE_SPECIFIED, GET_HA_STATUS_INVALID_VARIABLE_TYPE}, v))
+    return ctx.Fail(code);
+  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
+  const uint32_t status = ctx.Facade()->OnScriptGetHaStat();
+  if (status == 0xFFFFFFFFu) return ctx.Fail(KRT_GET_HA_STATUS_INTERNAL_ERROR);
+  v->SetUnsigned(status);
+  return 0;
+}
+
+// GETDRIVETYPE bytevar
+int _GetDriveType(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  VARI_LL* v = nullptr;
+  if (const int32_t code = GetterVariable(
+          ctx, K_VAR_BYTE, {GET_DRIVETYPE_INVALID_VARIABLE_SPECIFIED, GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED}, v))
+    return ctx.Fail(code);
+  if (ctx.IsRunMode() && ctx.Facade() != nullptr) v->SetUnsigned(ctx.Facade()->OnScriptGetDeviceType());
+  return 0;
+}
+
+// GETINQINFO [SCREEN|LOG|BOTH]
+int _GetInqInfo(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  std::vector<std::string> w = sa::Words(ctx.Line());
+  const sa::Destination where = sa::TakeDestination(w);
+  if (!ctx.IsRunMode()) return 0;
+  uint8_t data[kInquiryReportBytes] = {};
+  if (ctx.Facade() != nullptr) ctx.Facade()->OnScriptInquiryCmd(data);
+  for (const std::string& line : InquiryReportLines(data)) sa::EmitLine(ctx, where, line);
+  return 0;
+}
+
+// FUP file | FUP buffer
+int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  std::string word = ctx.Line();
+  word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+  KText::CleanLine(word);
+  if (word.empty()) return ctx.Fail(FUP_NO_FILE_SPECIFIED);
+  ctx.SetFirmwareUpdateUsed();
+  constexpr uint32_t kNameLimit = 260;
+  std::string file = word;
+  if (const KByteArray* buffer = ctx.FindArray(word)) {
+    if (buffer->size < kNameLimit) return ctx.Fail(FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260);
+    if (!ctx.IsRunMode()) return 0;
+    // At most 260 characters, whether or not the text ends inside them.
+    const auto* text = reinterpret_cast<const char*>(buffer->data.get());
+    file.assign(text, strnlen(text, kNameLimit));
+    if (file.empty()) return ctx.Fail(FUP_UNINITIALIZED_BUFFER_SPECIFIED);
+  }
+  if (FILE* f = std::fopen(file.c_str(), "rb")) {
+    std::fclose(f);
+  } else {
+    return ctx.Fail(FUP_UNABLE_TO_OPEN_FILE_SPECIFIED);
+  }
+  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
+  const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
+  if (result == 0) return ctx.JumpToHandler(StatementContext::kOnError);
+  if (result == 0xFFFFFFFFu) return ctx.JumpToHandler(StatementContext::kOnCancel);
+  return 0;
+}
+
+// GETSCSITIMEOUT longvar
+int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  VARI_LL* v = nullptr;
+  if (const int32_t code = GetterVariable(ctx, K_VAR_LONG,
+                                          {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE}, v))
+    return ctx.Fail(code);
+  if (ctx.IsRunMode()) v->SetUnsigned(0);
+  return 0;
+}
+
+// SETSCSITIMEOUT longvar | number
+int _SetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  if (w.empty()) return ctx.Fail(SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);
+  sa::Value value;
+  if (sa::ReadValue(ctx, w[0], kIntegerNumbers, {K_VAR_LONG}, value)) return 0;
+  VARI_LL* v = nullptr;
+  const bool variable = sa::FindTyped(ctx, w[0], {K_VAR_LONG}, v) == sa::VarCheck::kWrongType;
+  return ctx.Fail(variable ? SET_SCSI_TO_INVALID_VARIABLE_TYPE : SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);
+}
+
+// BUSDEVICERESET wordvar
+int _BusDeviceReset(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  if (w.empty()) return ctx.Fail(K_BUSDEVICERESET_MISSING_RETURN_ARGUMENT);
+  VARI_LL* v = nullptr;
+  if (sa::FindTyped(ctx, w[0], {K_VAR_WORD}, v) != sa::VarCheck::kOk) return ctx.Fail(K_BUSDEVICERESET_VARIABLE_NOT_A_WORD);
+  return 0;
+}
+
+// GETFWIMGCHKSUM buffer word
+int _GetFwImgChkSum(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  if (w.size() != 2) return ctx.Fail(GET_FW_IMG_CHKSUM_INVALID_NUMBER_OF_ARGS);
+  if (ctx.FindArray(w[0]) == nullptr) return ctx.Fail(GET_FW_IMG_CHKSUM_INVALID_BUFFER_SPECIFIED);
+  return 0;
+}

@@ -1,0 +1,334 @@
+// SENSEKEYS, the sense tests and getters, and the sense report.
+#include "script/statements/sense_statements.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "facade/vs_sense_codes.h"
+#include "script/core/error_fx.h"
+#include "script/core/ktext.h"
+#include "script/statements/statement_args.h"
+
+namespace sa = statement_args;
+
+namespace {
+
+constexpr uint8_t kNone = 0xCC;
+constexpr const char* kUnknownText = "Description Unknown";
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Byte number: its value, else -1.
+int ByteNumber(std::string_view word) {
+  return KText::DetermineNumberType(word) == K_NUM_BYTE ? static_cast<int>(KText::AtoLn(word)) : -1;
+}
+
+// "XX" (any) or a byte number; false for anything else.
+bool ReadSenseByte(const std::string& word, uint8_t& value, int32_t& any) {
+  any = Upper(word) == "XX" ? 1 : 0;
+  if (any) {
+    value = 0;
+    return true;
+  }
+  const int v = ByteNumber(word);
+  if (v < 0) return false;
+  value = static_cast<uint8_t>(v);
+  return true;
+}
+
+// What IFSENSE and IFNOSENSE do when their test holds.
+struct SenseAction {
+  enum Kind : uint8_t { kJump, kCall, kReturn } kind = kJump;
+};
+
+struct ActionCodes {
+  int32_t jump;
+  int32_t call;
+  int32_t implied;
+};
+
+// The action words from `at` on; 0 or the code. The label itself is bound
+// to the statement by the linker (its last word).
+int ParseAction(StatementContext& ctx, const std::vector<std::string>& w, size_t at, ActionCodes codes,
+                SenseAction& out) {
+  if (at >= w.size()) return codes.implied;
+  const std::string first = Upper(w[at]);
+  if (first == "RETURN") {
+    out.kind = SenseAction::kReturn;
+    return 0;
+  }
+  if (first == "JUMP" || first == "CALL") {
+    out.kind = first == "JUMP" ? SenseAction::kJump : SenseAction::kCall;
+    const int32_t code = first == "JUMP" ? codes.jump : codes.call;
+    return at + 1 < w.size() && ctx.IsLabel(w[at + 1]) ? 0 : code;
+  }
+  out.kind = SenseAction::kJump;
+  return ctx.IsLabel(w[at]) ? 0 : codes.implied;
+}
+
+int RunAction(StatementContext& ctx, TEXT_LINK& stmt, const SenseAction& action) {
+  switch (action.kind) {
+    case SenseAction::kReturn: return ctx.Return();
+    case SenseAction::kCall: return ctx.Call(stmt);
+    default: ctx.JumpTo(stmt.target); return 0;
+  }
+}
+
+struct IfSenseData : StatementData {
+  bool any = false;
+  SK_LINK test;  // key, ASC, ASCQ and wildcards of a triple or a tag
+  SenseAction action;
+};
+
+struct IfNoSenseData : StatementData {
+  SenseAction action;
+};
+
+// A getter that copies one status field (or 0) into a variable.
+struct Getter {
+  int32_t type;
+  int32_t unknown;
+  int32_t wrongType;
+  uint32_t (*value)(const SenseTriggers&);
+};
+
+int RunGetter(StatementContext& ctx, const Getter& g) {
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  VARI_LL* v = nullptr;
+  const sa::VarCheck check = w.empty() ? sa::VarCheck::kUnknown : sa::FindTyped(ctx, w[0], {g.type}, v);
+  if (check == sa::VarCheck::kUnknown) return ctx.Fail(g.unknown);
+  if (check == sa::VarCheck::kWrongType) return ctx.Fail(g.wrongType);
+  if (ctx.IsRunMode()) v->SetUnsigned(g.value(ctx.Triggers()));
+  return 0;
+}
+
+const Getter kIli = {K_VAR_BYTE, K_GET_ILI_STATUS_INVALID_VARIABLE_SPECIFIED, K_GET_ILI_STATUS_INVALID_VARIABLE_TYPE,
+                     [](const SenseTriggers& s) -> uint32_t { return s.ili; }};
+const Getter kEom = {K_VAR_BYTE, K_GET_EOM_STATUS_INVALID_VARIABLE_SPECIFIED, K_GET_EOM_STATUS_INVALID_VARIABLE_TYPE,
+                     [](const SenseTriggers& s) -> uint32_t { return s.eom; }};
+const Getter kFm = {K_VAR_BYTE, K_GET_FM_STATUS_INVALID_VARIABLE_SPECIFIED, K_GET_FM_STATUS_INVALID_VARIABLE_TYPE,
+                    [](const SenseTriggers& s) -> uint32_t { return s.fm; }};
+const Getter kSuppress = {K_VAR_BYTE, K_GET_SUPPRESS_STATUS_NO_VARIABLE_SPECIFIED,
+                          K_GET_SUPPRESS_STATUS_INVALID_VARIABLE_TYPE, [](const SenseTriggers&) -> uint32_t { return 0; }};
+const Getter kVexilMode = {K_VAR_BYTE, K_GET_VEXIL_MODE_NO_VARIABLE_SPECIFIED, K_GET_VEXIL_MODE_INVALID_VARIABLE_TYPE,
+                           [](const SenseTriggers&) -> uint32_t { return 0; }};
+const Getter kResidual = {K_VAR_LONG, K_GET_RESIDUAL_INVALID_VARIABLE_SPECIFIED, K_GET_RESIDUAL_INVALID_VARIABLE_TYPE,
+                          [](const SenseTriggers& s) -> uint32_t { return s.residual; }};
+const Getter kLtocFsc = {K_VAR_WORD, K_GETLTOCFSC_INVALID_VARIABLE_SPECIFIED, K_GETLTOCFSC_INVALID_VARIABLE_TYPE,
+                         [](const SenseTriggers& s) -> uint32_t { return s.ltocFsc; }};
+const Getter kLtocFlag = {K_VAR_WORD, K_GETLTOCFLAG_INVALID_VARIABLE_SPECIFIED, K_GETLTOCFLAG_INVALID_VARIABLE_TYPE,
+                          [](const SenseTriggers& s) -> uint32_t { return s.ltocFlag; }};
+
+void SenseReport(StatementContext& ctx, sa::Destination where) {
+  const SenseTriggers& s = ctx.Triggers();
+  sa::EmitLine(ctx, where, SenseLine(ctx.Declarations().Find<CSenseKeyLL>(), s.sk, s.asc, s.ascq));
+  ReportVsSense(s.vsSense, [&](const char* line) { sa::EmitLine(ctx, where, line); });
+}
+
+}  // namespace
+
+const SK_LINK* CSenseKeyLL::Lookup(uint8_t key, uint8_t asc, uint8_t ascq) const {
+  for (const auto& link : links_)
+    if (link->Matches(key, asc, ascq)) return link.get();
+  return nullptr;
+}
+
+const SK_LINK* CSenseKeyLL::FindTag(std::string_view tag) const {
+  for (const auto& link : links_)
+    if (!link->name.empty() && link->name == tag) return link.get();
+  return nullptr;
+}
+
+int ParseSenseKeys(std::string_view rest, const CSenseKeyLL* known, SK_LINK& out) {
+  std::string text(rest);
+  std::replace(text.begin(), text.end(), ',', ' ');
+  std::replace(text.begin(), text.end(), '\t', ' ');
+  SK_LINK k;
+  std::string word;
+  KText::WipeLeft(text);
+  KText::Store1stWord(text, word);
+  if (!word.empty() && KText::DetermineNumberType(std::string_view(word)) == K_NUM_NONE) {
+    if (known != nullptr && known->FindTag(word) != nullptr) return SK_HANDLER_DUPLICATE_TAG_DETECTED;
+    k.name = word;
+    KText::Clear1stWord(text);
+    KText::Store1stWord(text, word);
+  }
+  const int key = ByteNumber(word);
+  if (key < 0) return SENSE_KEY_HANDLER_1ST_VALUE_ERROR;
+  k.key = static_cast<uint8_t>(key);
+  KText::Clear1stWord(text);
+  KText::Store1stWord(text, word);
+  if (!ReadSenseByte(word, k.asc, k.ascAny)) return SENSE_KEY_HANDLER_2ND_VALUE_ERROR;
+  KText::Clear1stWord(text);
+  KText::Store1stWord(text, word);
+  if (!ReadSenseByte(word, k.ascq, k.ascqAny)) return SENSE_KEY_HANDLER_3RD_VALUE_ERROR;
+  if (k.ascAny && !k.ascqAny) return SENSEKEY_HANDLER_3RD_SPEC_WITH_2ND_NOT;
+  if (known != nullptr && known->Lookup(k.key, k.asc, k.ascq) != nullptr) return SENSE_KEY_HANDLER_DUPLICATE_SENSE_KEY_DETECTED;
+  KText::Clear1stWord(text);
+  KText::CleanLine(text);
+  if (text.empty()) return SENSE_KEY_HANDLER_MISSING_TEXT_FIELD;
+  k.text = text;
+  out = std::move(k);
+  return 0;
+}
+
+std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_t ascq) {
+  const SK_LINK* match = texts != nullptr ? texts->Lookup(key, asc, ascq) : nullptr;
+  char head[64];
+  std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
+  return std::string(head) + (match != nullptr ? match->text : std::string("Unknown"));
+}
+
+// SENSEKEYS [tag] key asc ascq text
+int _SenseKeysDeclaration(StatementContext& ctx, int32_t /*arg*/) {
+  CSenseKeyLL& list = ctx.Declarations().Get<CSenseKeyLL>();
+  SK_LINK link;
+  if (const int code = ParseSenseKeys(statement_args::AfterKeyword(ctx.Line()), &list, link); code != 0) return ctx.Fail(code);
+  link.fileId = ctx.SourceFile();
+  link.line = ctx.SourceLine();
+  list.Add(std::move(link));
+  return 0;
+}
+
+// IFSENSE ANY|tag|key asc ascq JUMP label|CALL label|RETURN|label
+int _IfSense(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    const auto* data = dynamic_cast<const IfSenseData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(IFSENSE_VALUE_1_ERROR);
+    const SenseTriggers& s = ctx.Triggers();
+    const bool holds = data->any ? s.sk != kNone : data->test.Matches(s.sk, s.asc, s.ascq);
+    return holds ? RunAction(ctx, stmt, data->action) : 0;
+  }
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  auto data = std::make_unique<IfSenseData>();
+  size_t at = 1;
+  if (w.empty()) return ctx.Fail(IFSENSE_VALUE_1_ERROR);
+  if (Upper(w[0]) == "ANY") {
+    data->any = true;
+  } else if (KText::DetermineNumberType(std::string_view(w[0])) == K_NUM_NONE) {
+    const CSenseKeyLL* list = ctx.Declarations().Find<CSenseKeyLL>();
+    const SK_LINK* tagged = list != nullptr ? list->FindTag(w[0]) : nullptr;
+    if (tagged == nullptr) return ctx.Fail(IFSENSE_SK_TAG_ERROR);
+    data->test = *tagged;
+  } else {
+    const int key = ByteNumber(w[0]);
+    if (key < 0) return ctx.Fail(IFSENSE_VALUE_1_ERROR);
+    data->test.key = static_cast<uint8_t>(key);
+    if (w.size() < 2 || !ReadSenseByte(w[1], data->test.asc, data->test.ascAny)) return ctx.Fail(IFSENSE_VALUE_2_ERROR);
+    if (w.size() < 3 || !ReadSenseByte(w[2], data->test.ascq, data->test.ascqAny) ||
+        (data->test.ascAny && !data->test.ascqAny))
+      return ctx.Fail(IFSENSE_VALUE_3_ERROR);
+    at = 3;
+  }
+  const ActionCodes codes = {IFSENSE_UNKNOWN_VECTOR_ERROR, IFSENSE_UNKNOWN_VECTOR_ERROR, IFSENSE_UNKNOWN_VECTOR_ERROR};
+  if (const int code = ParseAction(ctx, w, at, codes, data->action)) return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
+
+// IFNOSENSE JUMP label|CALL label|RETURN|label
+int _IfNoSense(StatementContext& ctx, TEXT_LINK& stmt) {
+  if (ctx.IsRunMode()) {
+    const auto* data = dynamic_cast<const IfNoSenseData*>(stmt.data.get());
+    if (data == nullptr) return ctx.Fail(IFNOSENSE_INVALID_IMPLIED_JUMP_SYMBOL_SPECIFIED);
+    const SenseTriggers& s = ctx.Triggers();
+    const bool none = s.sk == kNone && s.asc == kNone && s.ascq == kNone;
+    return none ? RunAction(ctx, stmt, data->action) : 0;
+  }
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  auto data = std::make_unique<IfNoSenseData>();
+  const ActionCodes codes = {IFNOSENSE_INVALID_JUMP_SYMBOL_SPECIFIED, IFNOSENSE_INVALID_CALL_SYMBOL_SPECIFIED,
+                             IFNOSENSE_INVALID_IMPLIED_JUMP_SYMBOL_SPECIFIED};
+  if (const int code = ParseAction(ctx, w, 0, codes, data->action)) return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
+
+// GETSENSE skvar ascvar ascqvar
+int _GetSense(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  static constexpr int32_t kMissing[] = {GETSENSE_MISSING_ARGS_1_2_3, GETSENSE_MISSING_ARGS_2_3, GETSENSE_MISSING_ARG_3};
+  static constexpr int32_t kUnknown[] = {GETSENSE_INVALID_V1_ARG, GETSENSE_INVALID_V2_ARG, GETSENSE_INVALID_V3_ARG};
+  static constexpr int32_t kNotByte[] = {GETSENSE_V1_ARG_MUST_BE_A_BYTE, GETSENSE_V2_ARG_MUST_BE_A_BYTE,
+                                         GETSENSE_V3_ARG_MUST_BE_A_BYTE};
+  const std::vector<std::string> w = sa::Words(ctx.Line());
+  if (w.size() < 3) return ctx.Fail(kMissing[w.size()]);
+  VARI_LL* v[3] = {};
+  for (size_t i = 0; i < 3; ++i) {
+    const sa::VarCheck check = sa::FindTyped(ctx, w[i], {K_VAR_BYTE}, v[i]);
+    if (check == sa::VarCheck::kUnknown) return ctx.Fail(kUnknown[i]);
+    if (check == sa::VarCheck::kWrongType) return ctx.Fail(kNotByte[i]);
+  }
+  if (!ctx.IsRunMode()) return 0;
+  const SenseTriggers& s = ctx.Triggers();
+  v[0]->SetUnsigned(s.sk);
+  v[1]->SetUnsigned(s.asc);
+  v[2]->SetUnsigned(s.ascq);
+  return 0;
+}
+
+// GETSENSETEXT sk asc ascq buffer
+int _GetSenseText(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  std::vector<std::string> w;
+  if (ctx.Text().ParseLine(std::string_view(ctx.Line()), w) != 0) return ctx.Fail(K_GETSENSETEXT_PARSING_ERROR);
+  if (w.size() != 4) return ctx.Fail(K_GETSENSETEXT_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
+  static constexpr int32_t kInvalid[] = {K_GETSENSETEXT_INVALID_ARG1_SPECIFIED, K_GETSENSETEXT_INVALID_ARG2_SPECIFIED,
+                                         K_GETSENSETEXT_INVALID_ARG3_SPECIFIED};
+  static constexpr int32_t kNotByte[] = {K_GETSENSETEXT_V1_ARG_MUST_BE_A_BYTE, K_GETSENSETEXT_V2_ARG_MUST_BE_A_BYTE,
+                                         K_GETSENSETEXT_V3_ARG_MUST_BE_A_BYTE};
+  sa::Value triple[3];
+  for (size_t i = 0; i < 3; ++i) {
+    if (sa::ReadValue(ctx, w[i], {K_NUM_BYTE}, {K_VAR_BYTE}, triple[i])) continue;
+    VARI_LL* v = nullptr;
+    const bool wrongWidth = KText::DetermineNumberType(std::string_view(w[i])) == K_NUM_NONE &&
+                            sa::FindTyped(ctx, w[i], {K_VAR_BYTE}, v) == sa::VarCheck::kWrongType;
+    return ctx.Fail(wrongWidth ? kNotByte[i] : kInvalid[i]);
+  }
+  KByteArray* buffer = ctx.FindArray(w[3]);
+  if (buffer == nullptr) return ctx.Fail(K_GETSENSETEXT_UNKNOWN_BUFFER_SPECIFIED);
+  if (!ctx.IsRunMode()) return 0;
+  const CSenseKeyLL* list = ctx.Declarations().Find<CSenseKeyLL>();
+  const SK_LINK* match = list != nullptr ? list->Lookup(static_cast<uint8_t>(triple[0].Get()),
+                                                        static_cast<uint8_t>(triple[1].Get()),
+                                                        static_cast<uint8_t>(triple[2].Get()))
+                                         : nullptr;
+  const std::string& text = match != nullptr ? match->text : std::string(kUnknownText);
+  if (text.size() >= buffer->size) return ctx.Fail(K_GETSENSETEXT_DESTINATION_BUFFER_TOO_SMALL);
+  std::fill_n(buffer->data.get(), buffer->size, 0);
+  std::memcpy(buffer->data.get(), text.data(), text.size());
+  buffer->altered = 1;
+  return 0;
+}
+
+// GETILISTATUS bytevar
+int _GetIliStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kIli); }
+// GETEOMSTATUS bytevar
+int _GetEomStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kEom); }
+// GETFMSTATUS bytevar
+int _GetFmStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kFm); }
+// GETSUPPRESSSTATUS bytevar
+int _GetSuppressStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kSuppress); }
+// GETVEXILMODE bytevar
+int _GetVexilMode(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kVexilMode); }
+// GETRESIDUAL longvar
+int _GetResidual(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kResidual); }
+// GETLTOCFSC wordvar
+int _GetLtocFsc(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kLtocFsc); }
+// GETLTOCFLAG wordvar
+int _GetLtocFlag(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kLtocFlag); }
+
+// PRINTSENSEKEYS (PRINTSK)
+int _PrintSenseKeys(StatementContext& ctx, TEXT_LINK&) {
+  if (ctx.IsRunMode()) SenseReport(ctx, sa::kScreen);
+  return 0;
+}
+
+// LOGSENSEKEYS (LOGSK)
+int _LogSenseKeys(StatementContext& ctx, TEXT_LINK&) {
+  if (ctx.IsRunMode()) SenseReport(ctx, sa::kLog);
+  return 0;
+}
