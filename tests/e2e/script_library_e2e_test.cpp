@@ -1,7 +1,5 @@
 // The bundled script library on the virtual bench: each script passes on a
 // healthy drive and fails with its own message on the bench of its fault.
-// Disabled while the device statements the scripts use (SENSEKEYS, BUFFER,
-// CDB, SCSI, IFSENSE, LOGPAGE...) are not in this build.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,14 +27,28 @@ ProcessResult RunBundled(const LibraryCase& c) {
   return RunVexil(dir.path(), {"-f", c.node, "-s", c.script, "-y"}, env, c.input);
 }
 
-TEST(ScriptLibrary, DISABLED_EachScriptPassesOnAHealthyBenchAndNamesTheFaultOnItsOwn) {
+void ExpectOutcome(const LibraryCase& c) {
+  const ProcessResult r = RunBundled(c);
+  const std::string label = std::string(c.script) + " on " + c.node + " " + (c.bench ? c.bench : "default");
+  EXPECT_NE(r.status, 253) << label << r.out << r.err;
+  size_t at = 0;
+  for (const std::string& part : c.expected) {
+    const size_t found = r.out.find(part, at);
+    EXPECT_NE(found, std::string::npos) << label << ": missing " << part << "\n" << r.out;
+    if (found != std::string::npos) at = found;
+  }
+  EXPECT_EQ(r.out.find("Script completed with a FAIL status!") != std::string::npos, c.fails) << label << r.out;
+}
+
+TEST(ScriptLibrary, EachScriptPassesOnAHealthyBenchAndNamesTheFaultOnItsOwn) {
   const LibraryCase cases[] = {
       {"Drive_Quick_Check.scs", "/dev/sg0", nullptr, "",
-       {"Vendor ID: HALCYON", "The drive answers TEST UNIT READY", "No TapeAlert flag is set",
+       {"Vendor ID: HALCYON", "The drive is ready", "No TapeAlert flag is set",
         "Drive quick check passed"},
        false},
       // The DAT drive of the default bench holds no cartridge: still healthy.
-      {"Drive_Quick_Check.scs", "/dev/sg2", nullptr, "", {"No cartridge is loaded", "Drive quick check passed"}, false},
+      {"Drive_Quick_Check.scs", "/dev/sg2", nullptr, "", {"No cartridge is loaded", "Drive quick check passed"},
+       false},
       {"Drive_Quick_Check.scs", "/dev/sg0", "tapealerts_set.bench", "",
        {"TapeAlert flag 3 is set", "TapeAlert flag 20 is set", "Drive quick check failed: TapeAlert flags are set"},
        true},
@@ -47,6 +59,25 @@ TEST(ScriptLibrary, DISABLED_EachScriptPassesOnAHealthyBenchAndNamesTheFaultOnIt
        true},
       {"Write_Read_Compare.scs", "/dev/sg0", "corrupt_reads.bench", "0\n",
        {"differs at byte", "The data read back differs from the data written"}, true},
+      {"Load_Unload_Exercise.scs", "/dev/sg0", nullptr, "",
+       {"Cycle 1: unloaded and loaded again", "Cycle 3: unloaded and loaded again", "Load and unload exercise passed"},
+       false},
+      {"Load_Unload_Exercise.scs", "/dev/sg0", "stuck_loader.bench", "", {"Unload of cycle 1 failed", "Unload failed"},
+       true},
+      {"Loader_Move_Inventory.scs", "/dev/sg1", nullptr, "",
+       {"Slots: 4 full  4 empty", "Moving the cartridge of slot 17 to slot 16",
+        "Moving the cartridge of slot 16 to slot 17", "Autoloader move and inventory exercise passed"},
+       false},
+      {"Loader_Move_Inventory.scs", "/dev/sg1", "picker_fault.bench", "", {"Move failed"}, true},
+      {"Loader_Move_Inventory.scs", "/dev/sg0", nullptr, "", {"Requested script file is not compatible"}, false},
+  };
+  for (const LibraryCase& c : cases) ExpectOutcome(c);
+}
+
+// The report reads its error counters through LOGPAGE, which this build
+// does not have yet.
+TEST(ScriptLibrary, DISABLED_TapeAlertAndErrorCounterReport) {
+  const LibraryCase cases[] = {
       {"TapeAlert_Error_Report.scs", "/dev/sg0", nullptr, "",
        {"No TapeAlert flag is set", "Write errors: ", "Read errors: ",
         "No TapeAlert flag set and no uncorrected error counted"},
@@ -54,29 +85,8 @@ TEST(ScriptLibrary, DISABLED_EachScriptPassesOnAHealthyBenchAndNamesTheFaultOnIt
       {"TapeAlert_Error_Report.scs", "/dev/sg0", "tapealerts_set.bench", "",
        {"TapeAlert flag 3 is set", "TapeAlert flag 20 is set", "The drive needs cleaning", "TapeAlert flags are set"},
        true},
-      {"Load_Unload_Exercise.scs", "/dev/sg0", nullptr, "",
-       {"Cycle 1: unloaded and loaded again", "Cycle 3: unloaded and loaded again", "Load and unload exercise passed"},
-       false},
-      {"Load_Unload_Exercise.scs", "/dev/sg0", "stuck_loader.bench", "", {"Unload of cycle 1 failed", "Unload failed"},
-       true},
-      {"Loader_Move_Inventory.scs", "/dev/sg1", nullptr, "",
-       {"Slots: ", "Moving the cartridge of slot", "Moving it back", "Autoloader move and inventory exercise passed"},
-       false},
-      {"Loader_Move_Inventory.scs", "/dev/sg1", "picker_fault.bench", "", {"Move failed"}, true},
-      {"Loader_Move_Inventory.scs", "/dev/sg0", nullptr, "", {"Requested script file is not compatible"}, false},
   };
-  for (const LibraryCase& c : cases) {
-    const ProcessResult r = RunBundled(c);
-    const std::string label = std::string(c.script) + " on " + c.node + " " + (c.bench ? c.bench : "default");
-    EXPECT_NE(r.status, 253) << label << r.out << r.err;
-    size_t at = 0;
-    for (const std::string& part : c.expected) {
-      const size_t found = r.out.find(part, at);
-      EXPECT_NE(found, std::string::npos) << label << ": missing " << part << "\n" << r.out;
-      if (found != std::string::npos) at = found;
-    }
-    EXPECT_EQ(r.out.find("Script completed with a FAIL status!") != std::string::npos, c.fails) << label << r.out;
-  }
+  for (const LibraryCase& c : cases) ExpectOutcome(c);
 }
 
 }  // namespace
