@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "device/text_util.h"
 #include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 
@@ -225,7 +226,7 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
   size_t length = 0;
   const KAssignOp op = MatchAssignOperator(rest, length);
   if (op == K_ASSIGN_NONE) return VARI_MISSING_OPERATOR;
-  std::string_view operand = TrimBlanks(rest.substr(length));
+  std::string_view operand = text::Trim(rest.substr(length));
   if (operand.empty()) return VARI_MISSING_ARGUMENT;
 
   const int numberClass = KText::DetermineNumberType(operand);
@@ -307,10 +308,10 @@ int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KS
   const size_t open = text.find('[');
   const size_t close = text.rfind(']');
   if (open == std::string_view::npos || close == std::string_view::npos || close < open) return -1;
-  if (!TrimBlanks(text.substr(close + 1)).empty()) return -1;
-  const KByteArray* array = names != nullptr ? names->FindArray(TrimBlanks(text.substr(0, open))) : nullptr;
+  if (!text::Trim(text.substr(close + 1)).empty()) return -1;
+  const KByteArray* array = names != nullptr ? names->FindArray(text::Trim(text.substr(0, open))) : nullptr;
   if (array == nullptr) return -1;
-  std::string_view index = TrimBlanks(text.substr(open + 1, close - open - 1));
+  std::string_view index = text::Trim(text.substr(open + 1, close - open - 1));
   if (index.empty()) return K_IF_ARG1_BUFFER_MISSING_INDEX_FIELD;
 
   out = KOperand{};
@@ -331,7 +332,7 @@ int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KS
 
 int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
                    KOperand& out) {
-  text = TrimBlanks(text);
+  text = text::Trim(text);
   if (text.empty()) return -1;
   out = KOperand{};
   switch (KText::DetermineNumberType(text)) {

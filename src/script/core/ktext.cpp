@@ -1,21 +1,13 @@
 // Word, trimming, search and substring operations of KText.
 #include "script/core/ktext.h"
 
+#include "device/text_util.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 namespace {
-
-// Copy at most n characters of src into dst (dstSize bytes), NUL-terminated.
-// Returns the number of characters written.
-size_t BoundedCopy(char* dst, size_t dstSize, const char* src, size_t n) {
-  if (dst == nullptr || dstSize == 0) return 0;
-  size_t len = std::min(n, dstSize - 1);
-  if (len > 0) std::memmove(dst, src, len);
-  dst[len] = '\0';
-  return len;
-}
 
 bool IsWordEnd(char c) { return c == ' ' || c == '\t' || c == ','; }
 
@@ -65,13 +57,13 @@ void KText::CleanLine(std::string& text) {
 
 int KText::Store1stWord(char* text, char* word, size_t wordSize) {
   if (text == nullptr) {
-    BoundedCopy(word, wordSize, "", 0);
+    text::CopyBounded(word, wordSize, "");
     return 0;
   }
   WipeLeft(text);
   size_t len = 0;
   while (text[len] != '\0' && !IsBlank(text[len])) ++len;
-  return static_cast<int>(BoundedCopy(word, wordSize, text, len));
+  return static_cast<int>(text::CopyBounded(word, wordSize, std::string_view(text, len)));
 }
 
 void KText::Store1stWord(std::string& text, std::string& word) {
@@ -123,14 +115,14 @@ void KText::Clear1stWord(std::string& text) {
 
 int KText::StoreLastWord(char* text, char* word, size_t wordSize) {
   if (text == nullptr) {
-    BoundedCopy(word, wordSize, "", 0);
+    text::CopyBounded(word, wordSize, "");
     return 0;
   }
   WipeRight(text);
   size_t len = std::strlen(text);
   size_t begin = len;
   while (begin > 0 && !IsWordEnd(text[begin - 1])) --begin;
-  return static_cast<int>(BoundedCopy(word, wordSize, text + begin, len - begin));
+  return static_cast<int>(text::CopyBounded(word, wordSize, std::string_view(text + begin, len - begin)));
 }
 
 void KText::StoreLastWord(std::string& text, std::string& word) {
@@ -245,10 +237,10 @@ int KText::Occurance(std::string_view text, std::string_view query) {
 // ---- substrings ----
 
 int KText::LeftString(const char* src, char* dst, int n, size_t dstSize) {
-  BoundedCopy(dst, dstSize, "", 0);
+  text::CopyBounded(dst, dstSize, "");
   if (src == nullptr || n < 0 || std::strlen(src) < static_cast<size_t>(n)) return -1;
   if (dst == nullptr || static_cast<size_t>(n) >= dstSize) return -2;
-  BoundedCopy(dst, dstSize, src, static_cast<size_t>(n));
+  text::CopyBounded(dst, dstSize, std::string_view(src, static_cast<size_t>(n)));
   return 0;
 }
 
@@ -260,13 +252,13 @@ int KText::LeftString(std::string_view src, std::string& dst, int n) {
 }
 
 int KText::MidString(const char* src, char* dst, int start, int n, size_t dstSize) {
-  BoundedCopy(dst, dstSize, "", 0);
+  text::CopyBounded(dst, dstSize, "");
   if (src == nullptr) return -1;
   std::string out;
   int rc = MidString(std::string_view(src), out, start, n);
   if (rc != 0) return rc;
   if (dst == nullptr || out.size() >= dstSize) return -2;
-  BoundedCopy(dst, dstSize, out.data(), out.size());
+  text::CopyBounded(dst, dstSize, std::string_view(out.data(), out.size()));
   return 0;
 }
 
@@ -280,12 +272,12 @@ int KText::MidString(std::string_view src, std::string& dst, int start, int n) {
 }
 
 int KText::RightString(const char* src, char* dst, int n, size_t dstSize) {
-  BoundedCopy(dst, dstSize, "", 0);
+  text::CopyBounded(dst, dstSize, "");
   if (src == nullptr) return -1;
   size_t len = std::strlen(src);
   if (n < 0 || len < static_cast<size_t>(n)) return -1;
   if (dst == nullptr || static_cast<size_t>(n) >= dstSize) return -2;
-  BoundedCopy(dst, dstSize, src + len - static_cast<size_t>(n), static_cast<size_t>(n));
+  text::CopyBounded(dst, dstSize, std::string_view(src + len - static_cast<size_t>(n), static_cast<size_t>(n)));
   return 0;
 }
 
@@ -358,7 +350,7 @@ int KText::RipReplace(std::string_view find, std::string_view replace, char* tex
   if (text == nullptr || textSize == 0) return -1;
   std::string work(text, strnlen(text, textSize - 1));
   int rc = RipReplace(find, replace, work, textSize - 1);
-  if (rc == 0) BoundedCopy(text, textSize, work.data(), work.size());
+  if (rc == 0) text::CopyBounded(text, textSize, std::string_view(work.data(), work.size()));
   return rc;
 }
 

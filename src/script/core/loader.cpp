@@ -231,7 +231,12 @@ int KScript::TriggerHandler(int /*arg*/) {
         int32_t badValue;
     };
     static constexpr TriggerRule kTriggers[] = {
-        {"SK", -481}, {"ASC", -482}, {"ASCQ", -483}, {"ILI", -504}, {"EOM", -505}, {"FM", -506},
+        {"SK", K_PHASE1_ILLEGAL_INTERNAL_SK_VALUE_ASSIGNMENT},
+        {"ASC", K_PHASE1_ILLEGAL_INTERNAL_ASC_VALUE_ASSIGNMENT},
+        {"ASCQ", K_PHASE1_ILLEGAL_INTERNAL_ASCQ_VALUE_ASSIGNMENT},
+        {"ILI", PHASE1_ILLEGAL_INTERNAL_ILI_VALUE_ASSIGNMENT},
+        {"EOM", PHASE1_ILLEGAL_INTERNAL_EOM_VALUE_ASSIGNMENT},
+        {"FM", PHASE1_ILLEGAL_INTERNAL_FM_VALUE_ASSIGNMENT},
     };
     char work[kLineSize];
     std::memcpy(work, m_Line, kLineSize);
@@ -243,8 +248,8 @@ int KScript::TriggerHandler(int /*arg*/) {
         if (std::strcmp(word, rule.word) != 0) continue;
         Clear1stWord(work);
         char value[kLineSize];
-        if (Store1stWord(work, value, sizeof value) == 0) return Fail(-480);
+        if (Store1stWord(work, value, sizeof value) == 0) return Fail(K_PHASE1_INTERNAL_TRIGGER_MISSING_ARG);
         return DetermineNumberType(value) == K_NUM_BYTE ? 0 : Fail(rule.badValue);
     }
-    return Fail(-484);
+    return Fail(K_PHASE1_UNKNOWN_INTERNAL_TRIGGER_DETECTED);
 }

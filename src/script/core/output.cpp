@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/text_util.h"
 #include "script/core/kscript.h"
 #include "script/core/error_fx.h"
 #include "script/core/output_format.h"
@@ -70,11 +71,11 @@ int ParseBufferTarget(KScript& engine, std::string_view rest, PrintTarget& targe
     while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != '[') ++end;
     target.buffer = engine.FindArray(rest.substr(0, end));
     if (target.buffer == nullptr) return PRINT_INVALID_DEST_BUFFER_SPECIFIED;
-    target.rest = TrimBlanks(rest.substr(end));
+    target.rest = text::Trim(rest.substr(end));
     if (target.rest.empty() || target.rest.front() != '[') return 0;
     const size_t close = target.rest.find(']');
     if (close == std::string_view::npos) return PRINT_UNKNOWN_BUFFER_INDEX_SPECIFIED;
-    const std::string_view index = TrimBlanks(target.rest.substr(1, close - 1));
+    const std::string_view index = text::Trim(target.rest.substr(1, close - 1));
     target.rest.remove_prefix(close + 1);
     target.offsetVariable = engine.FindVariable(std::string(index).c_str());
     if (target.offsetVariable != nullptr) return 0;
@@ -86,14 +87,14 @@ int ParseBufferTarget(KScript& engine, std::string_view rest, PrintTarget& targe
 
 // The destination words at the start of a PRINT text; 0, or the error code.
 int ParsePrintTarget(KScript& engine, std::string_view text, PrintTarget& target) {
-    text = TrimBlanks(text);
+    text = text::Trim(text);
     std::string first = KText::FirstWord(text);
     KText::UpperCase(first);
     target.rest = text;
     for (const PrintDestWord& row : kPrintDestWords) {
         if (first != row.word) continue;
         target.dest = row.dest;
-        const std::string_view rest = TrimBlanks(text.substr(first.size()));
+        const std::string_view rest = text::Trim(text.substr(first.size()));
         target.rest = rest;
         if (row.dest == PrintDest::Buffer) return ParseBufferTarget(engine, rest, target);
         // Script files are declared by FILE lines, which no script can make yet.

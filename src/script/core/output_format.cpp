@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "device/text_util.h"
 #include "script/core/ktext.h"
 #include "script/core/error_fx.h"
 
@@ -117,12 +118,6 @@ int Convert(char letter, std::string_view word, const CVariableLL& vars, const K
 
 }  // namespace
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 const PrintConversionRow* FindPrintConversion(char letter) {
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
     for (const PrintConversionRow* row = PrintConversions; row->letter != 0; ++row)
@@ -184,7 +179,7 @@ void FormatPrintNumber(const PrintForm& form, const PrintNumber& value, std::str
 int FormatPrint(std::string_view text, const CVariableLL& vars, const KScriptNames& names,
                 bool toFile, size_t limit, std::string& out) {
     out.clear();
-    text = TrimBlanks(text);
+    text = text::Trim(text);
     if (text.empty() || text.front() != '\'' || text.find('\'', 1) == std::string_view::npos)
         return PRINT_INVALID_FORMAT_STR_SPECIFIER;
     // The format ends at the first quote that a backslash does not escape.

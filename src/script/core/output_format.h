@@ -63,8 +63,5 @@ void FormatPrintNumber(const PrintForm& form, const PrintNumber& value, std::str
 int FormatPrint(std::string_view text, const CVariableLL& vars, const KScriptNames& names,
                 bool toFile, size_t limit, std::string& out);
 
-// Text without the blanks (spaces and tabs) at its ends.
-std::string_view TrimBlanks(std::string_view text);
-
 // Text of a buffer: its bytes up to the first NUL, never past its size.
 std::string_view BufferText(const KByteArray& buffer);

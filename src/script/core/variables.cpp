@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "device/text_util.h"
 #include "script/core/expression.h"
 #include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
@@ -160,7 +161,7 @@ int CVariableLL::Declare(int32_t type, uint8_t kind, std::string_view line) {
   std::string_view name = TakeWord(rest);
   if (rest.empty() || rest[0] != '=') return codes.invalidAssignment;
   if (rest.size() < 2 || !IsBlank(rest[1])) return codes.invalidOperator;
-  std::string_view value = TrimBlanks(rest.substr(1));
+  std::string_view value = text::Trim(rest.substr(1));
 
   const int numberClass = DetermineNumberType(value);
   const bool isNumber = numberClass != K_NUM_NONE;
@@ -244,14 +245,14 @@ int CVariableLL::ProcessVariable(std::string_view statement) {
   size_t length = 0;
   const KAssignOp op = MatchAssignOperator(rest, length);
   if (op == K_ASSIGN_NONE) return -3;
-  std::string_view operand = TrimBlanks(rest.substr(length));
+  std::string_view operand = text::Trim(rest.substr(length));
   if (operand.empty()) return -2;
   return Process(op, *d, operand);
 }
 
 int CVariableLL::Process(int opCode, VARI_LL& d, std::string_view operand) {
   if (d.defined) return -1;
-  operand = TrimBlanks(operand);
+  operand = text::Trim(operand);
   KValue s;
   if (ConvertNumberFor(d.type, operand, s)) {
     // numeric operand
