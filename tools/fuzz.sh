@@ -12,7 +12,7 @@ if [ -z "$cc" ] || [ -z "$cxx" ]; then
   echo "fuzz: clang not found"; exit 1
 fi
 
-targets=(ktext_fuzz loader_fuzz loader_gen_fuzz)
+targets=(ktext_fuzz loader_fuzz loader_gen_fuzz log_page_fuzz)
 cmake -S . -B "$dir" -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXIL_SANITIZE=ON -DVEXIL_FUZZ=ON -DVEXIL_TESTS=OFF \
   >/dev/null || exit 1

@@ -245,7 +245,7 @@ long ScsiInt::ListDevices() {
 
         const bool drop = (includeSequential_ == -1 && d.sequential) || (includeChanger_ == -1 && d.changer) ||
                           includeAll_ == -1;
-        const bool keep = !drop && (d.familyCode != 0 || (d.sequential && includeSequential_ == 1) ||
+        const bool keep = !drop && (d.familyCode != kFamilyOther || (d.sequential && includeSequential_ == 1) ||
                                     (d.changer && includeChanger_ == 1) || includeAll_ != 0);
         if (!keep) {
           ClearScsiDev();

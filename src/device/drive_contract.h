@@ -15,8 +15,11 @@ inline constexpr uint8_t kSequentialAccessLog = 0x0C;
 inline constexpr uint8_t kTapeAlertLog = 0x2E;       // flags 1-64, one byte each, bit 0 = set
 inline constexpr uint8_t kVendorHoursLog = 0x31;
 inline constexpr uint8_t kWriteBackLog = 0x38;       // write-back data of some generations, from byte 8
-inline constexpr uint8_t kVendorParameterLogA = 0x42;  // parameter table 2
-inline constexpr uint8_t kVendorParameterLogB = 0x43;  // parameter table 3
+// Parameter tables 2 and 3: byte 2 of LOG SENSE is sent as is, so these are
+// the write and read error counter pages (02h, 03h) with page control 01b
+// (cumulative values).
+inline constexpr uint8_t kVendorParameterLogA = 0x42;
+inline constexpr uint8_t kVendorParameterLogB = 0x43;
 // LOG SELECT with PCR: the drive resets its counters and its alert flags.
 inline constexpr uint8_t kLogSelectParameterReset = 0x02;
 
@@ -54,5 +57,28 @@ inline constexpr const char* kPacketFormat = "PACKET # %ld ";
 // (address in bytes 0-1, Full in bit 0 of byte 2).
 inline constexpr int kElementHeader = 16;
 inline constexpr int kElementDescriptor = 16;
+
+// ---- the other exchanges, used by identification, sense, firmware and the
+// script hooks; named here so the whole contract reads in one place ----
+
+// INQUIRY: 48 bytes while probing; byte 36 carries a family nibble.
+inline constexpr int kProbeInquiryAllocation = 48;
+inline constexpr int kFamilyNibbleByte = 36;
+// Vital product data pages: serial number, build data, Dell vendor page.
+inline constexpr uint8_t kSerialNumberPage = 0x80;
+inline constexpr uint8_t kBuildDataPage = 0xC0;
+inline constexpr int kBuildDataAllocation = 64;
+inline constexpr uint8_t kDellVendorPage = 0xDC;
+inline constexpr int kDellVendorAllocation = 36;
+// Sense: REQUEST SENSE when the driver returned none; fixed format with
+// vendor-specific bytes 8-11 and a further vendor counter in bytes 25-28.
+inline constexpr int kRequestSenseAllocation = 255;
+inline constexpr int kVendorSenseByte = 8;
+inline constexpr int kVendorCounterByte = 25;
+// Upgrade tapes: SEND DIAGNOSTIC vendor pages and the 10-byte vendor command.
+inline constexpr uint8_t kUpgradeDiagnosticPages[] = {0x80, 0xA1, 0x99};
+inline constexpr uint8_t kUpgradeTapeCommand = 0x20;
+// ATA devices: ATA PASS-THROUGH(12) carrying the eight register bytes.
+inline constexpr uint8_t kAtaPassThrough12 = 0xA1;
 
 }  // namespace contract

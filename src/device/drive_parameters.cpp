@@ -97,10 +97,10 @@ long ScsiInt::SetParameter(const char* name, const char* value) {
 long ScsiInt::SetSerialNumber(const char* text) {
   const long result = SetParameter(contract::kSerialNumberParameter, text);
   if (result == 1) {
+    GetScsiSerialNumber();  // first: its command clears the message texts
     char message[96];
     std::snprintf(message, sizeof message, "SN Set to: %.40s", text == nullptr ? "" : text);
     SetMessage(message, "SetSerialNumber()");
-    GetScsiSerialNumber();
   }
   return result;
 }
@@ -143,7 +143,8 @@ long ScsiInt::ClearEventLog() {
   Sleep(kRebuildSettle * 1000);
   // The drive rebuilds and restarts: find it again, then unload until it
   // reports no cartridge.
-  RelocateDevice(kRelocateSeconds);
+  // Not found again: the selection may now be another device.
+  if (RelocateDevice(kRelocateSeconds) != 1) return fail("SCSI-CLR EVENT LOG (Rescan/Unload-Timeout) TEST FAILED");
   bool settled = false;
   while (Sys().Now().tv_sec - requested < kRebuildLimit) {
     if (TestUnitReady() < 1) {

@@ -2,7 +2,19 @@
 // model line, and the predicates firmware download and upgrade tapes use.
 #pragma once
 
-// 0 = not recognised; 1..44 as in the family table.
+// Family codes the device layer branches on (the whole list is the family
+// table); 0 = not recognised, 1..44 as in that table.
+inline constexpr int kFamilyOther = 0;
+inline constexpr int kFamilyZep1 = 1;
+inline constexpr int kFamilyWn80 = 2;
+inline constexpr int kFamilyZepFirst = 5;  // TZ87 .. ZEP8000
+inline constexpr int kFamilyZepLast = 9;
+inline constexpr int kFamilyMagnachange = 36;
+inline constexpr int kFamilySbLoader = 37;
+inline constexpr int kFamilyThriftstack = 39;
+inline constexpr int kFamilyPowervault = 40;
+inline constexpr int kFamilyWn80Loader = 43;
+
 int siDeviceType(const char* text, const char* revision);
 // Family text of a code ("OTHER" for 0, 44 and unknown codes).
 const char* siDeviceTypeString(int code);

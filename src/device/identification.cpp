@@ -54,14 +54,14 @@ int ScsiInt::FamilyOfSelected(const char* text, const char* revision, bool write
   }
   int code = siDeviceType(chosen, revision);
   if (device_ == nullptr) return code;
-  if (code == 2 && device_->changer) {
-    code = 43;
-    if (writeBack) device_->familyCode = 43;
+  if (code == kFamilyWn80 && device_->changer) {
+    code = kFamilyWn80Loader;
+    if (writeBack) device_->familyCode = kFamilyWn80Loader;
   }
-  if (device_->familyCode == 1 || device_->familyCode == 2) {
+  if (device_->familyCode == kFamilyZep1 || device_->familyCode == kFamilyWn80) {
     if (DellInquiry() > 0) {
       const std::string_view dell = Chars(dataBuffer_ + 8, 29);
-      if (!dell.empty()) code = dell.find("ZEP1") != std::string_view::npos ? 1 : 2;
+      if (!dell.empty()) code = dell.find("ZEP1") != std::string_view::npos ? kFamilyZep1 : kFamilyWn80;
     }
   }
   return code;
@@ -116,10 +116,10 @@ long ScsiInt::Inquiry() {
 
   const uint8_t* q = d.inquiry;
   const int family = d.familyCode;
-  if (family == 36 || family == 37) {
+  if (family == kFamilyMagnachange || family == kFamilySbLoader) {
     d.revMajor = Digits(q + 32, 2);
     d.revMinor = Digits(q + 34, 2);
-  } else if (family == 39 || family == 40) {
+  } else if (family == kFamilyThriftstack || family == kFamilyPowervault) {
     d.revMajor = Digits(q + 33, 2);
     d.revMinor = 0;
     CopyText(d.revData, Chars(q + 32, 4));
@@ -129,7 +129,7 @@ long ScsiInt::Inquiry() {
   }
   if (IsLTO(family)) CopyText(d.revData, Chars(q + 32, 4));
   d.persMajor = q[41];
-  d.persMinor = (family == 39 || family == 40) ? 0 : q[42];
+  d.persMinor = (family == kFamilyThriftstack || family == kFamilyPowervault) ? 0 : q[42];
   return 1;
 }
 
@@ -154,7 +154,7 @@ long ScsiInt::GetScsiBuildData() {
   _SCSI_DEVICE& d = *device_;
   d.buildData[0] = '\0';
   const int family = d.familyCode;
-  if (family == 1 || family == 2 || (family >= 5 && family <= 9)) {
+  if (family == kFamilyZep1 || family == kFamilyWn80 || (family >= kFamilyZepFirst && family <= kFamilyZepLast)) {
     CopyText(d.buildData, Chars(answer + 4, 32));
   } else if (IsLTO(family)) {
     char text[128] = {};

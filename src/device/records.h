@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "device/text_util.h"
+
 // Number of device and adapter records the layer keeps.
 inline constexpr int kMaxDevices = 24;
 inline constexpr int kMaxAdapters = 24;
@@ -27,9 +29,7 @@ inline constexpr size_t kSenseSize = 255;
 template <size_t N>
 inline void CopyText(char (&dst)[N], std::string_view src) {
   static_assert(N > 0);
-  const size_t n = src.size() < N - 1 ? src.size() : N - 1;
-  if (n > 0) std::memmove(dst, src.data(), n);
-  dst[n] = '\0';
+  text::CopyBounded(dst, src);
 }
 
 // Formats one of our own constant formats into a fixed-size field, through
@@ -107,8 +107,57 @@ struct TapeAlertEntry {
   uint8_t set;
 };
 
+// How one command ended at the transport: the DevIo result and what the
+// driver reported with it.
+struct CommandStatus {
+  int32_t result;       // the DevIo code (bytes moved, 1 for none, or a failure code)
+  int32_t ioctlResult;  // the DeviceIoControl result
+  int32_t scsiStatus;   // masked SCSI status
+  int32_t hostStatus;
+  int32_t driverStatus;
+  uint8_t timedOut;
+  int64_t bytesMoved;   // requested minus residual, whatever the status
+};
+
+// The sense data of one command, decoded once (HandleSenseData); every later
+// decision reads these values. vsSense and ataRegs keep their last values
+// until the device record is cleared.
+struct SenseRecord {
+  int32_t responseCode;
+  int32_t senseKey;
+  int32_t asc;
+  int32_t ascq;
+  uint32_t vsSense;
+  uint8_t ili;
+  uint8_t cleaning;
+  uint8_t fileMark;
+  uint8_t eom;
+  int32_t residual;
+  uint16_t ltocFsc;
+  uint16_t ltocFlag;
+  int64_t powerOnHours;
+  int64_t tapeMotionHours;
+  int64_t vendorCounter;
+  uint8_t ataRegs[8];
+  uint8_t senseBuffer[kSenseSize];
+  int32_t senseSize;
+};
+
+// The texts a command leaves: cleared before it, filled by its failure.
+struct CommandTexts {
+  char scratch[768];
+  char message[256];
+  char devError[256];
+  char scsiError[256];
+};
+
+// The whole outcome of the latest command sent to a device, one record kept
+// in the device record itself: callers take it as a whole through
+// ScsiInt::LastOutcome() instead of one getter per field.
+struct CommandOutcome : CommandStatus, SenseRecord, CommandTexts {};
+
 // One listed device. Defaults after a clear are set by ScsiInt::ClearScsiDev.
-struct _SCSI_DEVICE {
+struct _SCSI_DEVICE : CommandOutcome {
   // address
   int32_t port;
   int32_t bus;
@@ -139,43 +188,12 @@ struct _SCSI_DEVICE {
   uint8_t changer;
   uint8_t directAccess;
 
-  // command state
+  // command settings and counters (the outcome itself is the base record)
   uint32_t timeout;
   uint64_t maxTransfer;
-  uint8_t timedOut;
-  int32_t ioctlResult;
-  int32_t scsiStatus;
-  int32_t hostStatus;
-  int32_t driverStatus;
-  int64_t byteCount;
+  int64_t byteCount;  // bytes of the last successful command
   uint64_t commandCount;
   char lastCdb[40];
-
-  // sense
-  int32_t responseCode;
-  int32_t senseKey;
-  int32_t asc;
-  int32_t ascq;
-  uint32_t vsSense;
-  uint8_t ili;
-  uint8_t cleaning;
-  uint8_t fileMark;
-  uint8_t eom;
-  int32_t residual;
-  uint16_t ltocFsc;
-  uint16_t ltocFlag;
-  int64_t powerOnHours;
-  int64_t tapeMotionHours;
-  int64_t vendorCounter;
-  uint8_t ataRegs[8];
-  uint8_t senseBuffer[kSenseSize];
-  int32_t senseSize;
-
-  // text buffers
-  char scratch[768];
-  char message[256];
-  char devError[256];
-  char scsiError[256];
 
   // media
   int32_t mediaType;

@@ -32,6 +32,10 @@ class ScsiInt {
                long length);
   // The CDB is already in the pass-through record.
   long DevIo(int64_t length, int cdbLength, int direction, const char* caller, bool reportSense);
+  // Everything the latest command on the selected device left: status,
+  // decoded sense, bytes moved, timed-out flag and texts (an empty record
+  // when no device is selected). Valid until the next command.
+  const CommandOutcome& LastOutcome() const;
   long OpenDevice(const char* caller);
   long CloseDevice();
   void SetTimeout(long seconds);
@@ -301,6 +305,13 @@ class ScsiInt {
   long ReadinessProbes(int count);
   int FamilyOfSelected(const char* text, const char* revision, bool writeBack);
   long SimpleCommand(const uint8_t* cdb, int cdbLength, const char* caller);
+  // DevIo with the caller's context and the step it came through ("::SendCdb()").
+  long Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via,
+                bool reportSense);
+  // Byte totals and timing of a finished data command; SendCdb's result.
+  long CountTransfer(uint8_t op, int direction);
+  // The failing shim's reason into the device error text.
+  void ReportShimFailure();
 
   bool debug_ = false;
   bool verbose_ = false;
@@ -326,6 +337,8 @@ class ScsiInt {
   uint8_t* dataBuffer_ = nullptr;
   std::unique_ptr<uint8_t[]> heapMarker_;
   bool requestingSense_ = false;
+  // Sense bytes the driver wrote into the record by the last command.
+  size_t senseWritten_ = kSenseSize;
   // ---- state of the tape and changer operations ----
   long DataCommand(const uint8_t* cdb, int cdbLength, int direction, long length, const char* caller);
   long WithTimeout(long seconds, const uint8_t* cdb, int cdbLength, const char* caller);

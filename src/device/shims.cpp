@@ -10,15 +10,26 @@
 #include <cstring>
 
 #include "device/records.h"
-#include "device/scsi_int.h"
 #include "device/system.h"
 
 namespace {
 
 long localErrno = 0;
+ShimFailure lastFailure{};
+
+// A failed shim call: its reason stays here for the caller to report in its
+// own context; the shims never write into the device layer's records.
+void Fail(long code, const char* what, long systemErrno) {
+  lastFailure.code = code;
+  std::snprintf(lastFailure.context, sizeof lastFailure.context, "%s", what);
+  lastFailure.systemErrno = systemErrno;
+  localErrno = systemErrno;
+}
 
 // The sg reserved buffer we want for pass-through requests.
 constexpr int kReservedSize = 0x20000;
+// The node whose reserved buffer was last checked.
+int reservedHandle = -1;
 
 void PutU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
 
@@ -41,16 +52,16 @@ int AddressQuery(int handle, unsigned long code, void* out, size_t outLen) {
   io.flags = 0;
   errno = 0;
   if (Sys().Ioctl(handle, SG_IO, &io) < 0) {
-    SCSI.SystemError(errno, "DeviceIoControl - ioctl(SCSI_INQUIRY)");
+    Fail(errno, "DeviceIoControl - ioctl(SCSI_INQUIRY)", errno);
     return 0;
   }
   if (io.host_status != 0) {
-    SCSI.SystemError(io.host_status, "DeviceIoControl - ioctl(SCSI_INQUIRY) host status error");
+    Fail(io.host_status, "DeviceIoControl - ioctl(SCSI_INQUIRY) host status error", errno);
     return -2;
   }
   int idlun[2] = {0, 0};
   if (Sys().Ioctl(handle, SCSI_IOCTL_GET_IDLUN, idlun) < 0) {
-    SCSI.SystemError(errno, "DeviceIoControl - ioctl(SCSI_IOCTL_GET_IDLUN)");
+    Fail(errno, "DeviceIoControl - ioctl(SCSI_IOCTL_GET_IDLUN)", errno);
     return 0;
   }
   const uint8_t target = idlun[0] & 0xFF;
@@ -107,10 +118,15 @@ int PassThrough(int handle, void* in) {
   io.timeout = r->TimeOutValue * 1000u;
   io.flags = 0;
 
-  int reserved = 0;
-  if (Sys().Ioctl(handle, SG_GET_RESERVED_SIZE, &reserved) >= 0 && reserved < kReservedSize) {
-    int wanted = kReservedSize;
-    Sys().Ioctl(handle, SG_SET_RESERVED_SIZE, &wanted);
+  // Once per node: asking the driver again on every command would double
+  // the system calls of a short command.
+  if (handle != reservedHandle) {
+    int reserved = 0;
+    if (Sys().Ioctl(handle, SG_GET_RESERVED_SIZE, &reserved) >= 0 && reserved < kReservedSize) {
+      int wanted = kReservedSize;
+      Sys().Ioctl(handle, SG_SET_RESERVED_SIZE, &wanted);
+    }
+    reservedHandle = handle;
   }
 
   errno = 0;
@@ -124,7 +140,7 @@ int PassThrough(int handle, void* in) {
   r->SenseInfoLength = io.sb_len_wr > io.mx_sb_len ? io.mx_sb_len : io.sb_len_wr;
   PrintSGIO(&io, &io);
   if (rc < 0) {
-    SCSI.SystemError(saved, "DeviceIoControl - ioctl(SCSI_PASS_THROUGH_DIRECT)");
+    Fail(saved, "DeviceIoControl - ioctl(SCSI_PASS_THROUGH_DIRECT)", saved);
     return 0;
   }
   return 1;
@@ -139,9 +155,7 @@ int CreateFile(const char* path, unsigned, unsigned, void*, unsigned, unsigned, 
     const int saved = path == nullptr ? EINVAL : errno;
     char text[192];
     std::snprintf(text, sizeof text, "CreateFile - Error Opening %s.", path == nullptr ? "" : path);
-    localErrno = saved;
-    SCSI.SystemError(saved, text);
-    localErrno = saved;
+    Fail(saved, text, saved);
     if (handle > 0) Sys().Close(handle);
     return -1;
   }
@@ -152,13 +166,14 @@ int CreateFile(const char* path, unsigned, unsigned, void*, unsigned, unsigned, 
 
 int CloseHandle(int handle) {
   if (handle < 1) return 0;
+  if (handle == reservedHandle) reservedHandle = -1;  // the number may come back for another node
   return Sys().Close(handle) == 0 ? 1 : 0;
 }
 
 int DeviceIoControl(int handle, unsigned long code, void* in, size_t, void* out, size_t outLen,
                     unsigned long*, void*) {
   if (handle <= 0) {
-    SCSI.SystemError(errno, "DeviceIoControl - Bad File Descriptor");
+    Fail(errno, "DeviceIoControl - Bad File Descriptor", errno);
     return -1;
   }
   switch (code) {
@@ -173,12 +188,14 @@ int DeviceIoControl(int handle, unsigned long code, void* in, size_t, void* out,
       return PassThrough(handle, in);
     default:
       std::fputs("Unknown dwIoControlCode", stdout);
-      SCSI.SystemError(errno, "DeviceIoControl - Unknown dwIoControlCode");
+      Fail(errno, "DeviceIoControl - Unknown dwIoControlCode", errno);
       return 0;
   }
 }
 
 long GetLastError() { return localErrno; }
+
+const ShimFailure& LastShimFailure() { return lastFailure; }
 
 void SetLastError(long value) { localErrno = value; }
 

@@ -32,7 +32,17 @@ struct SCSI_ADDRESS {
   uint8_t Lun;
 };
 
-// Opens a node read-write; -1 on failure (reason reported through SCSI).
+// Why the latest failing shim call failed: the code (an errno, or the host
+// status of the inquiry query), the call in words, and the errno it left
+// (also GetLastError()). The caller reports it in its own context.
+struct ShimFailure {
+  long code;
+  char context[192];
+  long systemErrno;
+};
+const ShimFailure& LastShimFailure();
+
+// Opens a node read-write; -1 on failure (reason in LastShimFailure()).
 int CreateFile(const char* path, unsigned access = 0xC, unsigned share = 3, void* security = nullptr,
                unsigned creation = 0x10, unsigned flags = 0, void* tmpl = nullptr);
 int CloseHandle(int handle);

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kDeviceConfigurationPage = 0x10;
 constexpr long kModeSenseAllocation = 0xFFFF;
 
 }  // namespace
@@ -50,13 +49,18 @@ long ScsiInt::ModeSense(int page, const char* caller) {
   record_->Cdb[8] = 0xFF;
   std::memset(dataBuffer_, 0, kModeSenseAllocation);
   const long result = DevIo(kModeSenseAllocation, 10, kDataIn, context, true);
-  if (result < 0) return result;
+  _SCSI_DEVICE& d = *device_;
+  if (result < 1) {
+    // Nothing of an earlier answer may be read as this page.
+    d.modeBuffer.clear();
+    d.modeSize = 0;
+    return result < 0 ? result : -5;
+  }
   // The header's length may lie: never take more than the drive sent.
   long length = static_cast<long>(be::Read16(dataBuffer_)) + 2;
   const long received = result > 0 ? static_cast<long>(record_->DataTransferLength) : 0;
   if (length > received) length = received;
   bufferedMode_ = (dataBuffer_[3] >> 4) & 1;
-  _SCSI_DEVICE& d = *device_;
   d.modeBuffer.assign(static_cast<size_t>(length) + 1, 0);
   std::memcpy(d.modeBuffer.data(), dataBuffer_, static_cast<size_t>(length));
   d.modeSize = static_cast<int32_t>(length);
@@ -102,51 +106,6 @@ long ScsiInt::ModeSelect(long length, const uint8_t* data, const char* caller, b
     PerformanceStop(2, true);
   }
   return result;
-}
-
-long ScsiInt::GetCurrentBlockSize() {
-  if (!Ready()) return -3;
-  ReadinessProbes(3);
-  const long result = ModeSense(kDeviceConfigurationPage, "GetCurrentBlockSize()");
-  const _SCSI_DEVICE& d = *device_;
-  if (result >= 0 && d.modeSize > 15) {
-    const long size = static_cast<long>(be::Read24(d.modeBuffer.data() + 13));
-    currentBlockSize_ = size < 0 ? 0 : size;
-  } else {
-    currentBlockSize_ = 0;
-  }
-  return currentBlockSize_;
-}
-
-long ScsiInt::SetCurrentBlockSize(long size) {
-  if (!Ready()) return -3;
-  _SCSI_DEVICE& d = *device_;
-  const int family = d.familyCode;
-  if (IsDAT(family) || IsTRAVAN(family) || family == 0) return 1;
-  ReadinessProbes(3);
-  const long result = ModeSense(kDeviceConfigurationPage, "SetCurrentBlockSize()");
-  currentBlockSize_ = size;
-  if (result < 0 || d.modeSize < 19) return 0;
-  const uint8_t b0 = static_cast<uint8_t>(size >> 16), b1 = static_cast<uint8_t>(size >> 8),
-                b2 = static_cast<uint8_t>(size);
-  if (family == 1 || IsLTO(family)) {
-    uint8_t* list = d.modeBuffer.data();
-    list[0] = 0;
-    list[1] = 0;
-    list[3] = 0;
-    list[13] = b0;
-    list[14] = b1;
-    list[15] = b2;
-    return ModeSelect(d.modeSize, list, "SetCurrentBlockSize()", false) > 0 ? 1 : 0;
-  }
-  uint8_t list[28] = {};
-  const uint8_t* answer = d.modeBuffer.data();
-  list[1] = answer[1];
-  for (int i = 3; i <= 26; ++i) list[i] = answer[i + 4];
-  list[9] = b0;
-  list[10] = b1;
-  list[11] = b2;
-  return ModeSelect(sizeof list, list, "SetCurrentBlockSize()", false) > 0 ? 1 : 0;
 }
 
 const uint8_t* ScsiInt::GetModeBuffer() {

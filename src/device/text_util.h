@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace text {
@@ -41,6 +42,16 @@ size_t CopyBounded(char (&dst)[N], std::string_view src) {
 template <size_t N>
 size_t CopyBounded(std::array<char, N>& dst, std::string_view src) {
   return CopyBounded(dst.data(), N, src);
+}
+// t as one part of a file name: bytes that could leave the folder or break
+// the name ('/', blanks, control and non-ASCII bytes) become '_'.
+inline std::string FileNamePart(std::string_view t) {
+  std::string part(t);
+  for (char& c : part) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '/' || u < 0x21 || u > 0x7E) c = '_';
+  }
+  return part;
 }
 // A possibly null C string as a view (an absent text is an empty one).
 inline std::string_view View(const char* s) { return s != nullptr ? std::string_view(s) : std::string_view{}; }

@@ -47,6 +47,27 @@ bool TracesPosition(uint8_t op) { return OneOf(op, {0x08, 0x0A, 0x10, 0x28, 0x2A
 bool CountsAsRead(uint8_t op) { return OneOf(op, {0x08, 0x0F, 0x28, 0x3C, 0x43, 0x44}); }
 bool CountsAsWrite(uint8_t op) { return OneOf(op, {0x0A, 0x2A, 0x2E, 0x3B}); }
 
+// "<caller><via>::<step>()", formatted only when a text needs it: most
+// commands succeed and never show their context.
+class Context {
+ public:
+  Context(const char* caller, const char* via, const char* step) : caller_(caller), via_(via), step_(step) {}
+  const char* Text() {
+    if (!built_) {
+      std::snprintf(text_, sizeof text_, "%s%s::%s()", caller_ == nullptr ? "" : caller_, via_, step_);
+      built_ = true;
+    }
+    return text_;
+  }
+
+ private:
+  const char* caller_;
+  const char* via_;
+  const char* step_;
+  bool built_ = false;
+  char text_[192];
+};
+
 const char* ErrnoName(long code) {
   switch (code) {
     case 1: return "EPERM ";
@@ -120,35 +141,41 @@ long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const ch
     TestUnitReady();  // result ignored: it only wakes the drive up
   }
 
-  PerformanceStart();
-  char context[160];
-  std::snprintf(context, sizeof context, "%s::SendCdb()", caller == nullptr ? "" : caller);
-
+  // Only the reads and writes are timed; a clock read for the others is lost.
+  if (CountsAsRead(op) || CountsAsWrite(op)) PerformanceStart();
   const uint64_t maximum = device_->maxTransfer < kDataBufferSize ? device_->maxTransfer : kDataBufferSize;
   if (static_cast<uint64_t>(length) > maximum) {
-    FormatText(device_->devError, "%s - Requested transfer (%ld) exceeds maximum capability (%ld).",
-               context, length, static_cast<long>(maximum));
+    FormatText(device_->devError, "%s::SendCdb() - Requested transfer (%ld) exceeds maximum capability (%ld).",
+               caller == nullptr ? "" : caller, length, static_cast<long>(maximum));
     return -3;
   }
 
-  std::memset(record_->Cdb, 0, sizeof record_->Cdb);
   const bool inPlace = data == dataBuffer_;  // caller hands us our own buffer
-  // Only the bytes this command can move need clearing; clearing the whole
-  // buffer would dominate the cost of every short command.
-  const uint64_t span = std::min<uint64_t>(maximum, static_cast<uint64_t>(std::max(length, kZeroLengthTransfer)));
-  if (!inPlace) std::memset(dataBuffer_, 0, span);
-  if (direction == kDataOut && data != nullptr && length > 0 && !inPlace)
-    std::memcpy(dataBuffer_, data, static_cast<size_t>(length));
-  std::memcpy(record_->Cdb, command, static_cast<size_t>(cdbLength));
+  // Only the bytes this command can move need clearing (none for a command
+  // without data); clearing the whole buffer would dominate the cost of
+  // every short command.
+  if (!inPlace && direction != kDataNone) {
+    const uint64_t span = std::min<uint64_t>(maximum, static_cast<uint64_t>(std::max(length, kZeroLengthTransfer)));
+    std::memset(dataBuffer_, 0, span);
+    if (direction == kDataOut && data != nullptr && length > 0)
+      std::memcpy(dataBuffer_, data, static_cast<size_t>(length));
+  }
+  std::memcpy(record_->Cdb, command, sizeof command);
 
-  const long result = DevIo(length, cdbLength, direction, context, true);
+  const long result = Transfer(length, cdbLength, direction, caller, "::SendCdb()", true);
   // 0: the ioctl itself failed; nothing was moved.
   if (result <= 0) return result;
-
-  const long moved = record_->DataTransferLength;
   if (direction == kDataIn) {
+    const long moved = record_->DataTransferLength;
     const long copy = moved < length ? moved : length;
     if (data != nullptr && copy > 0 && !inPlace) std::memcpy(data, dataBuffer_, static_cast<size_t>(copy));
+  }
+  return CountTransfer(op, direction);
+}
+
+long ScsiInt::CountTransfer(uint8_t op, int direction) {
+  const long moved = record_->DataTransferLength;
+  if (direction == kDataIn) {
     if (CountsAsRead(op)) {
       device_->bytesRead += static_cast<uint64_t>(moved);
       PerformanceStop(3, true);
@@ -182,22 +209,27 @@ void ScsiInt::TraceBytes(const char* title, const uint8_t* bytes, int64_t length
 
 long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* caller,
                     bool reportSense) {
+  return Transfer(length, cdbLength, direction, caller, "", reportSense);
+}
+
+long ScsiInt::Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via,
+                       bool reportSense) {
   if (!Ready()) return -3;
-  char context[192];
-  std::snprintf(context, sizeof context, "%s::DevIo()", caller == nullptr ? "" : caller);
+  Context context(caller, via, "DevIo");
   if (cdbLength < 1 || cdbLength > 16) return -3;
   if (length == 0 && record_->Cdb[0] != kWriteBuffer) length = kZeroLengthTransfer;
   if (length < 0 || length > static_cast<int64_t>(kDataBufferSize)) {
     FormatText(device_->devError, "%s - Requested transfer (%ld) exceeds maximum capability (%ld).",
-               context, static_cast<long>(length), static_cast<long>(kDataBufferSize));
+               context.Text(), static_cast<long>(length), static_cast<long>(kDataBufferSize));
     return -3;
   }
   // REQUEST SENSE or the retry probes reuse the record: keep our CDB.
   uint8_t cdb[16];
   std::memcpy(cdb, record_->Cdb, sizeof cdb);
   const uint8_t op = cdb[0];
+  // The CDB bytes beyond its length go out as zeros.
+  std::memset(cdb + cdbLength, 0, sizeof cdb - static_cast<size_t>(cdbLength));
 
-  device_->lastCdb[0] = '\0';
   if (debug_) {
     std::fprintf(stderr, "\n CDB (%ld) = ", static_cast<long>(cdbLength));
     for (int i = 0; i < cdbLength; ++i) std::fprintf(stderr, " 0x%02x", cdb[i]);
@@ -207,8 +239,9 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
 
   if (!leaveOpen_) CloseDevice();
   long result = 0;
+  _SCSI_DEVICE& d = *device_;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (OpenDevice(context) < 1) return -4;
+    if (d.handle == 0 && OpenDevice(context.Text()) < 1) return -4;
 
     if (attempt > 0) {
       // Wake the drive before trying again. The probes send no data and
@@ -223,12 +256,20 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
       }
       requestingSense_ = wasRequesting;
       *record_ = saved;
+      senseWritten_ = kSenseSize;  // the restored record holds older sense bytes
     }
 
+    // Nothing of an earlier command may show in this one's outcome; only
+    // what an earlier command wrote needs clearing.
     ClearTexts();
-    std::memset(device_->senseBuffer, 0, sizeof device_->senseBuffer);
-    device_->senseSize = 0;
-    std::memset(record_->SenseBuffer, 0, sizeof record_->SenseBuffer);
+    if (d.senseSize != 0) {
+      std::memset(d.senseBuffer, 0, sizeof d.senseBuffer);
+      d.senseSize = 0;
+    }
+    if (senseWritten_ != 0) {
+      std::memset(record_->SenseBuffer, 0, senseWritten_);
+      senseWritten_ = 0;
+    }
     std::memcpy(record_->Cdb, cdb, sizeof cdb);
     SetLastCdb(cdb, cdbLength);
     SenseReset();
@@ -237,29 +278,31 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
     record_->Length = 44;
     record_->HostStatus = 0;
     record_->DriverStatus = 0;
-    record_->PathId = static_cast<uint8_t>(device_->bus);
-    record_->TargetId = static_cast<uint8_t>(device_->target);
-    record_->Lun = static_cast<uint8_t>(device_->lun);
+    record_->PathId = static_cast<uint8_t>(d.bus);
+    record_->TargetId = static_cast<uint8_t>(d.target);
+    record_->Lun = static_cast<uint8_t>(d.lun);
     record_->CdbLength = static_cast<uint8_t>(cdbLength);
     record_->SenseInfoLength = kSenseSize;
     record_->DataIn = static_cast<uint8_t>(direction);
     record_->DataTransferLength = static_cast<uint32_t>(length);
-    record_->TimeOutValue = device_->timeout;
+    record_->TimeOutValue = d.timeout;
     record_->DataBuffer = dataBuffer_;
     record_->SenseInfoOffset = 48;
     record_->Filler = 303;
-    device_->timedOut = 0;
+    d.timedOut = 0;
 
     const struct timeval start = Sys().Now();
-    if (device_->handle <= 0 && OpenDevice(context) < 1) return -4;
-    const int rc = DeviceIoControl(device_->handle, SCSI_IO_PASS_THROUGH, record_, 303, record_, 303);
+    if (d.handle <= 0 && OpenDevice(context.Text()) < 1) return -4;
+    const int rc = DeviceIoControl(d.handle, SCSI_IO_PASS_THROUGH, record_, 303, record_, 303);
     if (!leaveOpen_) CloseDevice();
     const struct timeval end = Sys().Now();
+    senseWritten_ = record_->SenseInfoLength;
+    if (rc <= 0) ReportShimFailure();
 
     // Whole seconds only: a command within one second counts 1 ms.
     long elapsed = ((end.tv_sec % 10000000) - (start.tv_sec % 10000000)) * 1000;
     if (elapsed <= 0) elapsed = 1;
-    device_->commandCount++;
+    d.commandCount++;
     const uint8_t status = record_->ScsiStatus;
     const uint8_t host = record_->HostStatus;
     const uint8_t driver = record_->DriverStatus;
@@ -270,10 +313,10 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
     // The sg driver ends a command it had to abort with DID_TIME_OUT: that is
     // the command's timeout, not a transport fault.
     const bool driverTimedOut = host == kHostTimedOut;
-    const bool timedOut = elapsed / 1000 >= static_cast<long>(device_->timeout) || driverTimedOut;
+    const bool timedOut = elapsed / 1000 >= static_cast<long>(d.timeout) || driverTimedOut;
     if (timedOut) {
       result = -1;
-      retry = device_->timeout < kRetryTimeoutLimit;
+      retry = d.timeout < kRetryTimeoutLimit;
     } else {
       result = rc;
     }
@@ -281,7 +324,7 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
     if (status != 0) {
       result = -2;
       if (senseLength != 0 || requestingSense_) {
-        HandleSenseData(record_->SenseBuffer, context, reportSense, senseLength);
+        HandleSenseData(record_->SenseBuffer, context.Text(), reportSense, senseLength);
       } else {
         requestingSense_ = true;
         RequestSense();
@@ -292,13 +335,7 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
       }
     }
 
-    // Recorded after sense handling, which may have sent its own command.
-    device_->timedOut = timedOut ? 1 : 0;
-    device_->scsiStatus = status;
-    device_->hostStatus = host;
-    device_->driverStatus = driver;
-    device_->ioctlResult = rc;
-    if (timedOut) FormatText(device_->devError, "%s - SCSI Command Timeout.", context);
+    if (timedOut) FormatText(d.devError, "%s - SCSI Command Timeout.", context.Text());
 
     if (!driverTimedOut && (host != 0 || (driver != 0 && driver != 8))) {
       result = -5;
@@ -308,10 +345,20 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
 
     if (rc == 1 && !timedOut && status == 0 && result == 1) {
       result = static_cast<long>(moved);
-      device_->byteCount = moved;
+      d.byteCount = moved;
       if (debug_ && direction == kDataIn) TraceBytes("\n Data in (%lld) =\n", dataBuffer_, moved);
       if (result == 0) result = 1;
     }
+
+    // Recorded after sense handling, which may have sent its own command.
+    CommandStatus& outcome = d;
+    outcome.result = static_cast<int32_t>(result);
+    outcome.ioctlResult = rc;
+    outcome.scsiStatus = status;
+    outcome.hostStatus = host;
+    outcome.driverStatus = driver;
+    outcome.timedOut = timedOut ? 1 : 0;
+    outcome.bytesMoved = moved;
 
     if (!retry || attempt + 1 >= kAttempts) break;
     if (!leaveOpen_) CloseDevice();
@@ -322,13 +369,13 @@ long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* ca
 long ScsiInt::OpenDevice(const char* caller) {
   if (!Ready()) return -3;
   if (device_->handle != 0) return 1;
-  char context[192];
-  std::snprintf(context, sizeof context, "%s::OpenDevice()", caller == nullptr ? "" : caller);
   const int handle = CreateFile(device_->path);
   if (handle > 0) {
     device_->handle = handle;
     return 1;
   }
+  char context[224];  // room for a DevIo context and this step
+  std::snprintf(context, sizeof context, "%s::OpenDevice()", caller == nullptr ? "" : caller);
   char message[160];
   std::snprintf(message, sizeof message, "Error opening %s - ", device_->path);
   SetMessage(message, context);
@@ -356,12 +403,28 @@ long ScsiInt::GetMaxTransfer() { return device_ == nullptr ? 0 : static_cast<lon
 
 void ScsiInt::SetLastCdb(const uint8_t* cdb, int length) {
   if (device_ == nullptr) return;
-  device_->lastCdb[0] = '\0';
+  char* text = device_->lastCdb;  // "%02X " per byte, 13 bytes at most: 39 of 40
+  text[0] = '\0';
   if (cdb == nullptr) return;
   if (length > 13) length = 13;
-  char text[sizeof device_->lastCdb] = {};
-  for (int i = 0; i < length; ++i) std::snprintf(text + i * 3, sizeof text - i * 3, "%02X ", cdb[i]);
-  CopyText(device_->lastCdb, text);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int i = 0; i < length; ++i) {
+    *text++ = kHex[cdb[i] >> 4];
+    *text++ = kHex[cdb[i] & 0xF];
+    *text++ = ' ';
+  }
+  *text = '\0';
+}
+
+void ScsiInt::ReportShimFailure() {
+  const ShimFailure& failure = LastShimFailure();
+  SystemError(failure.code, failure.context);
+  SetLastError(failure.systemErrno);  // SystemError took errno as it is now
+}
+
+const CommandOutcome& ScsiInt::LastOutcome() const {
+  static const CommandOutcome kNone{};
+  return device_ == nullptr ? kNone : *device_;
 }
 
 const char* ScsiInt::GetLastCdb() { return device_ == nullptr ? "" : device_->lastCdb; }

@@ -1,7 +1,6 @@
 // The console's device list: the devices the scan found, filtered and
 // renumbered, and the per-position getters.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +8,7 @@
 
 #include "device/scsi_int.h"
 #include "device/system.h"
+#include "device/text_util.h"
 #include "facade/drive_type.h"
 #include "facade/scsi_wrapper.h"
 
@@ -16,22 +16,9 @@ namespace {
 
 constexpr uint8_t kFreeEntry = 0xFF;
 
-// Copies `text` into a fixed 64-byte field, cut to fit.
-void CopyField(std::array<char, 64>& field, std::string_view text) {
-  const size_t n = std::min(text.size(), field.size() - 1);
-  std::memcpy(field.data(), text.data(), n);
-  field[n] = '\0';
-}
-
 bool EnvIsTrue(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && std::strcmp(value, "true") == 0;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace
@@ -119,7 +106,7 @@ const char* ScsiWrapper::CopyFromDevice(int32_t position, const char* (*getter)(
   const int previous = SCSI.GetDeviceIndex();
   SCSI.SetDeviceIndex(index);
   const char* text = getter();
-  CopyField(buffer, text != nullptr ? text : "");
+  text::CopyBounded(buffer, text::View(text));
   SCSI.SetDeviceIndex(previous);
   return buffer.data();
 }
@@ -153,8 +140,8 @@ void ScsiWrapper::SetDeviceSelected(int32_t position) {
 
   // "HALCYON  ULTRIUM-HH6" gives "ULTRIUM-HH6".
   const char* description = SCSI.GetDescription();
-  std::string_view text = TrimBlanks(description != nullptr ? description : "");
+  std::string_view text = text::TrimSpace(text::View(description));
   const size_t blank = text.find_first_of(" \t");
-  text = blank == std::string_view::npos ? std::string_view{} : TrimBlanks(text.substr(blank));
-  CopyField(model_, text);
+  text = blank == std::string_view::npos ? std::string_view{} : text::TrimSpace(text.substr(blank));
+  text::CopyBounded(model_, text);
 }

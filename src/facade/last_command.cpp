@@ -23,15 +23,18 @@ bool ScsiWrapper::ResetWhenNoSense() {
   return false;
 }
 
-void ScsiWrapper::GetSenseData() {
-  last_.senseKey = static_cast<uint8_t>(SCSI.GetSenseKey());
-  last_.asc = static_cast<uint8_t>(SCSI.GetAsc());
-  last_.ascq = static_cast<uint8_t>(SCSI.GetAscQ());
-  last_.vsSense = static_cast<int32_t>(SCSI.GetVsSense());
-  if (const uint8_t* regs = SCSI.GetATARegs()) std::copy_n(regs, last_.ataRegs.size(), last_.ataRegs.begin());
-  last_.residual = static_cast<int32_t>(SCSI.GetResidual());
-  last_.ltocFsc = static_cast<uint16_t>(SCSI.GetCheckLtocFSC());
-  last_.ltocFlag = static_cast<uint16_t>(SCSI.GetCheckLtocFlag());
+void ScsiWrapper::GetSenseData() { TakeSense(SCSI.LastOutcome()); }
+
+// The sense part of the device layer's outcome record, as a whole.
+void ScsiWrapper::TakeSense(const CommandOutcome& outcome) {
+  last_.senseKey = static_cast<uint8_t>(outcome.senseKey);
+  last_.asc = static_cast<uint8_t>(outcome.asc);
+  last_.ascq = static_cast<uint8_t>(outcome.ascq);
+  last_.vsSense = static_cast<int32_t>(outcome.vsSense);
+  std::copy_n(outcome.ataRegs, last_.ataRegs.size(), last_.ataRegs.begin());
+  last_.residual = outcome.residual;
+  last_.ltocFsc = outcome.ltocFsc;
+  last_.ltocFlag = outcome.ltocFlag;
 }
 
 int32_t ScsiWrapper::RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,
@@ -46,10 +49,11 @@ int32_t ScsiWrapper::RunCommand(int direction, const uint8_t* cdb, int cdbLength
 
 bool ScsiWrapper::SendCmd(int direction, const uint8_t* cdb, int cdbLength, uint8_t* data, uint32_t length) {
   if (cdb == nullptr || cdbLength < 1) return false;
-  char name[8];
-  std::snprintf(name, sizeof name, "0x%02X", cdb[0]);
   ClearLastCommand();
   const auto result = static_cast<int32_t>(SCSI.SendCdb(direction, cdb, cdbLength, kCaller, data, length));
   StoreResult(result);
+  if (result >= 1) return true;  // the name is for the failure text only
+  char name[8];
+  std::snprintf(name, sizeof name, "0x%02X", cdb[0]);
   return CheckStatus(result, name);
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "device/records.h"
 #include "facade/script_commands.h"
 
 // "No sense" marker of the last-command record: a script tests for the
@@ -111,6 +112,8 @@ class ScsiWrapper {
   // Reads the sense of the last command from the device layer into the
   // last-command record.
   void GetSenseData();
+  // The sense values of an outcome record of the device layer, as a whole.
+  void TakeSense(const CommandOutcome& outcome);
   // Fills the last-command record with its "no command yet" values.
   void ClearLastCommand();
   // After a command: without sense data the record returns to the

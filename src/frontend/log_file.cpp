@@ -1,8 +1,10 @@
 #include "frontend/log_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "device/system.h"
+#include "device/text_util.h"
 #include "frontend/log_tags.h"
 
 namespace {
@@ -10,15 +12,12 @@ namespace {
 constexpr size_t kNameLimit = 127;  // the name must fit the 128-byte text field
 constexpr char kNoSerial[] = "NoSerialNum";
 constexpr char kNameTail[] = "_Vexil.txt";
+// Logs of one serial number within one second before the console gives up.
+constexpr int kMaxCopies = 999;
 
 // A serial number comes from the drive: keep it inside ./Logs/ and printable.
 std::string SafeSerial(const char* serial) {
-  std::string safe = (serial == nullptr || serial[0] == '\0') ? kNoSerial : serial;
-  for (char& c : safe) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '/' || u < 0x21 || u > 0x7E) c = '_';
-  }
-  return safe;
+  return text::FileNamePart((serial == nullptr || serial[0] == '\0') ? kNoSerial : serial);
 }
 
 struct tm LocalTime(time_t when) {
@@ -35,14 +34,16 @@ const char* LogTag(int kind, int level) {
   return kLogTags[level];
 }
 
-std::string LogFileName(time_t when, const char* serial) {
+std::string LogFileName(time_t when, const char* serial, int copy) {
   const struct tm local = LocalTime(when);
   char stamp[64];
   std::strftime(stamp, sizeof stamp, "./Logs/%m_%d_%Y_%H%M%S_", &local);
   std::string safe = SafeSerial(serial);
-  const size_t room = kNameLimit - std::strlen(stamp) - (sizeof kNameTail - 1);
+  char number[16] = "";
+  if (copy > 1) std::snprintf(number, sizeof number, "-%d", copy);
+  const size_t room = kNameLimit - std::strlen(stamp) - std::strlen(number) - (sizeof kNameTail - 1);
   if (safe.size() > room) safe.resize(room);
-  return stamp + safe + kNameTail;
+  return stamp + safe + number + kNameTail;
 }
 
 Skerry_LogFile::Skerry_LogFile() { text_[0] = '\0'; }
@@ -53,9 +54,14 @@ FILE* Skerry_LogFile::Skerry_OpenLog(const char* serial) {
   Skerry_CloseLog();
   time_ = Sys().Now().tv_sec;
   local_time_ = LocalTime(time_);
-  file_name_ = LogFileName(time_, serial);
-  std::snprintf(text_, sizeof text_, "%s", file_name_.c_str());
-  stream_ = std::fopen(text_, "w");
+  // Runs within one second share the time stamp: never truncate an earlier
+  // run's log, take the next free number instead ("x" creates or fails).
+  for (int copy = 1; copy <= kMaxCopies && stream_ == nullptr; ++copy) {
+    file_name_ = LogFileName(time_, serial, copy);
+    std::snprintf(text_, sizeof text_, "%s", file_name_.c_str());
+    stream_ = std::fopen(text_, "wx");
+    if (stream_ == nullptr && errno != EEXIST) break;
+  }
   return stream_;
 }
 

@@ -21,8 +21,9 @@ class Skerry_LogFile {
   Skerry_LogFile(const Skerry_LogFile&) = delete;
   Skerry_LogFile& operator=(const Skerry_LogFile&) = delete;
 
-  // Opens "./Logs/%m_%d_%Y_%H%M%S_<serial>_Vexil.txt" for writing (an
-  // existing file of that name is truncated). Returns the stream or null.
+  // Creates "./Logs/%m_%d_%Y_%H%M%S_<serial>_Vexil.txt" for writing; when
+  // a file of that name exists (a run within the same second) the next free
+  // "<serial>-2", "-3", ... is taken. Returns the stream or null.
   FILE* Skerry_OpenLog(const char* serial);
 
   // Writes one line "[Vexil]-[TAG]-[%H:%M:%S]: text" and flushes it. The tag
@@ -50,5 +51,5 @@ const char* LogTag(int kind, int level);
 // The file name of a log opened at `when` (local time) for `serial`. Bytes
 // of the serial that could leave the folder or break the name become '_';
 // an empty serial is "NoSerialNum". The serial is cut so that the name fits
-// in 127 characters.
-std::string LogFileName(time_t when, const char* serial);
+// in 127 characters. A copy number above 1 follows the serial as "-<copy>".
+std::string LogFileName(time_t when, const char* serial, int copy = 1);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "device/text_util.h"
+
 // Field sizes are part of the record: texts longer than a field are refused
 // by the caller (see SetField) rather than cut, because a cut path would name
 // another file.
@@ -49,12 +51,5 @@ bool SetField(char (&field)[N], const char* text) {
 // keep a copy for display.
 template <size_t N>
 void CopyCut(char (&field)[N], const char* text) {
-  if (text == nullptr) {
-    field[0] = '\0';
-    return;
-  }
-  size_t length = std::strlen(text);
-  if (length >= N) length = N - 1;
-  std::memcpy(field, text, length);
-  field[length] = '\0';
+  text::CopyBounded(field, text::View(text));
 }

@@ -11,6 +11,11 @@
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
 //         data=0 garbage skip=1 vs=E0700000 corrupt=5
 //   tapealert /dev/sg0 3,20
+//   medium /dev/sg0 gen=5 wp=1 type=0x01 files=2 blocks=3 size=512 capacity=64
+//   slots /dev/sg1 full=1,3,5 mail=1
+//   event /dev/sg0 "Packet # 6 Event: 0042 Head wear"
+//   events /dev/sg0 clear
+//   logpage /dev/sg0 0x2E 000100010100020001
 //   clock real
 //   user 1000
 //
@@ -19,6 +24,8 @@
 #include <scsi/scsi.h>
 #include <scsi/sg.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -26,6 +33,7 @@
 #include <sstream>
 
 #include "sim/default_bench.h"
+#include "sim/sim_device.h"
 #include "sim/sim.h"
 
 namespace {
@@ -249,6 +257,125 @@ bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::s
 }
 
 
+// ---- media, slots, event packets and log pages of a training bench ----
+
+// The cartridge a "medium" line loads: generation, tab, type and contents
+// (files of equal blocks, each file closed by a filemark).
+struct MediumSpec {
+  long generation = 0, type = 0, files = 0, blocks = 0, size = 512, capacity_mib = 0;
+  bool protect = false;
+};
+
+using MediumOption = bool (*)(MediumSpec&, const std::string&);
+struct MediumKey {
+  const char* key;
+  MediumOption apply;
+};
+
+constexpr MediumKey kMediumKeys[] = {
+    {"gen", [](MediumSpec& m, const std::string& v) { return Number(v, 0, 16, &m.generation); }},
+    {"wp", [](MediumSpec& m, const std::string& v) { return Flag(v, &m.protect); }},
+    {"type", [](MediumSpec& m, const std::string& v) { return Number(v, 0, 255, &m.type); }},
+    {"files", [](MediumSpec& m, const std::string& v) { return Number(v, 0, 1000, &m.files); }},
+    {"blocks", [](MediumSpec& m, const std::string& v) { return Number(v, 0, 100000, &m.blocks); }},
+    {"size", [](MediumSpec& m, const std::string& v) { return Number(v, 1, 0x800000, &m.size); }},
+    {"capacity", [](MediumSpec& m, const std::string& v) { return Number(v, 1, 1 << 24, &m.capacity_mib); }},
+};
+
+bool LoadMedium(SimDevice& d, const MediumSpec& m, std::string* why) {
+  if (!d.IsTape()) return *why = "medium needs a tape drive", false;
+  d.config.medium_loaded = true;
+  d.cartridge_in_throat = false;
+  d.cartridge_generation = static_cast<int>(m.generation);
+  d.write_protect = m.protect;
+  d.medium_type = static_cast<uint8_t>(m.type);
+  if (m.capacity_mib) d.capacity = static_cast<uint64_t>(m.capacity_mib) << 20;
+  d.tape.clear();
+  d.tape_bytes = 0;
+  for (long f = 0; f < m.files; ++f) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(m.size));
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i + f);
+    auto shared = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+    for (long b = 0; b < m.blocks; ++b) {
+      d.tape.push_back(TapeEntry{false, shared});
+      d.tape_bytes += shared->size();
+    }
+    d.tape.push_back(TapeEntry{true, nullptr});
+  }
+  d.position = 0;
+  return true;
+}
+
+bool FillSlots(SimDevice& c, const std::vector<std::string>& words, std::string* why) {
+  if (!c.IsChanger()) return *why = "slots needs a changer", false;
+  for (size_t i = 2; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const size_t eq = w.find('=');
+    const std::string key = w.substr(0, eq), value = eq == std::string::npos ? "" : w.substr(eq + 1);
+    if (key == "mail") {
+      if (!Flag(value, &c.mail_full)) return *why = "bad value for mail: '" + value + "'", false;
+    } else if (key == "full") {
+      std::vector<long> slots;
+      if (value != "none" && !Numbers(value, ',', 0, 10, static_cast<long>(c.slot_full.size()), &slots))
+        return *why = "bad slot list: '" + value + "'", false;
+      std::fill(c.slot_full.begin(), c.slot_full.end(), false);
+      for (long n : slots) {
+        if (n < 1) return *why = "slots count from 1: '" + value + "'", false;
+        c.slot_full[static_cast<size_t>(n - 1)] = true;
+      }
+    } else {
+      return *why = "unknown option '" + key + "'", false;
+    }
+  }
+  return true;
+}
+
+bool Hex(const std::string& text, std::vector<uint8_t>* out) {
+  if (text.size() % 2 != 0) return false;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    char* end = nullptr;
+    const std::string pair = text.substr(i, 2);
+    const long v = std::strtol(pair.c_str(), &end, 16);
+    if (*end != '\0' || !std::isxdigit(static_cast<unsigned char>(pair[0]))) return false;
+    out->push_back(static_cast<uint8_t>(v));
+  }
+  return true;
+}
+
+// The statements that describe what a device holds rather than what it is.
+bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::string* why) {
+  SimDevice* d = w.size() >= 2 ? sim.Device(w[1]) : nullptr;
+  if (d == nullptr) return *why = w[0] + ": no device on '" + (w.size() >= 2 ? w[1] : "") + "'", false;
+  if (w[0] == "medium") {
+    MediumSpec m;
+    return ApplyOptions(m, kMediumKeys, w, why) && LoadMedium(*d, m, why);
+  }
+  if (w[0] == "slots") return FillSlots(*d, w, why);
+  if (w[0] == "event" && w.size() == 3) {
+    d->events.push_back(w[2]);
+    return true;
+  }
+  if (w[0] == "events" && w.size() == 3 && w[2] == "clear") {
+    d->events.clear();
+    return true;
+  }
+  if (w[0] == "logpage" && w.size() == 4) {
+    long page = 0;
+    std::vector<uint8_t> bytes;
+    if (!Number(w[2], 0, 0x3F, &page)) return *why = "bad log page: '" + w[2] + "'", false;
+    if (!Hex(w[3], &bytes)) return *why = "bad parameter bytes: '" + w[3] + "'", false;
+    d->log_overrides[static_cast<int>(page)] = bytes;
+    return true;
+  }
+  return *why = "bad " + w[0] + " line", false;
+}
+
+bool IsContentsStatement(const std::string& word) {
+  return word == "medium" || word == "slots" || word == "event" || word == "events" || word == "logpage";
+}
+
+// ---- end of media, slots, event packets and log pages ----
+
 // Devices described without a serial number still need distinct ones, or
 // finding a drive again by its serial would find the wrong one.
 std::string DefaultSerial(const std::string& node) {
@@ -269,7 +396,15 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
   std::istringstream in(text);
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
-    if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    // '#' starts a comment, except inside double quotes (event packets hold one).
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '"') quoted = !quoted;
+      if (line[i] == '#' && !quoted) {
+        line.erase(i);
+        break;
+      }
+    }
     std::vector<std::string> w;
     std::string why;
     if (!Words(line, &w)) {
@@ -286,6 +421,8 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
     } else if (w[0] == "fault" && w.size() >= 2) {
       SimFault f;
       if (ApplyOptions(f, kFaultKeys, w, &why)) InjectFault(w[1], f);
+    } else if (IsContentsStatement(w[0])) {
+      DeviceContents(*this, w, &why);
     } else if (w[0] == "absent" && w.size() == 2) {
       RemoveDevice(w[1]);
     } else if (w[0] == "unreadable" && w.size() == 2) {

@@ -57,6 +57,28 @@ bool BufferContent(const SimDevice& d, uint8_t id, std::vector<uint8_t>& out) {
     case 0x80:
       out = WriteBack(d);
       return true;
+    // ---- vendor buffers: firmware pieces so far, two fixed areas, a directory ----
+    case kImmediateBufferId:
+      out = d.download;
+      return true;
+    case 0x81:
+    case 0x82:
+      out.assign(id == 0x81 ? 512 : 1024, 0);
+      for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(id ^ (i & 0xFF));
+      return true;
+    case 0xFF: {  // every id with its capacity, 4 bytes each
+      out.clear();
+      for (uint8_t listed : {uint8_t{0x00}, uint8_t{0x02}, kImmediateBufferId, kTraceBufferId, uint8_t{0x80},
+                             uint8_t{0x81}, uint8_t{0x82}}) {
+        std::vector<uint8_t> content;
+        if (listed == 0xFF || !BufferContent(d, listed, content)) continue;
+        out.push_back(listed);
+        const size_t at = out.size();
+        PutBe(out, at, 3, content.size());
+      }
+      return true;
+    }
+    // ---- end of vendor buffers ----
     default:
       return false;
   }

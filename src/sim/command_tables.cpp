@@ -8,6 +8,7 @@ namespace {
 
 constexpr SimOpcode kTapeCommands[] = {
     {0x00, TapeReady},         {0x01, Rewind},          {0x03, RequestSense},
+    {0x04, FormatMedium},
     {0x05, ReadBlockLimits},   {0x08, Read6},           {0x0A, Write6},
     {0x10, WriteFilemarks},    {0x11, Space},           {0x12, Inquiry},
     {0x15, ModeSelect6},       {0x19, Erase},           {0x1A, ModeSense6},

@@ -58,7 +58,12 @@ void LoadUnload(SimDevice&, const SimRequest&, SimReply&);
 void Locate10(SimDevice&, const SimRequest&, SimReply&);
 void ReadPosition(SimDevice&, const SimRequest&, SimReply&);
 void UpgradeTapeCommand(SimDevice&, const SimRequest&, SimReply&);
+void FormatMedium(SimDevice&, const SimRequest&, SimReply&);
 bool TapeLoaded(const SimDevice&);
+enum class CartridgeAccess { kFull, kReadOnly, kNone };
+CartridgeAccess Access(const SimDevice&);
+// Density code of the loaded cartridge.
+uint8_t MediumDensity(const SimDevice&);
 
 // changer.cpp
 void ReadElementStatus(SimDevice&, const SimRequest&, SimReply&);

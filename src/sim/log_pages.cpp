@@ -89,6 +89,14 @@ void VendorHours(const SimDevice& d, std::vector<uint8_t>& p) {
   Counter(p, 0x0002, 4, d.PowerOnHours() / 4);
 }
 
+// Write-back data of the drive generations that keep it: one long
+// parameter, so its bytes start at page byte 8.
+void WriteBackLog(const SimDevice& d, std::vector<uint8_t>& p) {
+  std::vector<uint8_t> data(192);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0x30 + (i * 5 + d.id) % 0x40);
+  Param(p, 0x0000, 0x01, data);
+}
+
 struct SimLogPage {
   uint8_t code;
   bool tape, changer, disk;
@@ -108,6 +116,7 @@ constexpr SimLogPage kLogPages[] = {
     {0x2F, true, true, true, InformationalExceptions},
     {0x30, true, false, false, VendorCounters},
     {0x31, true, false, false, VendorHours},
+    {0x38, true, false, false, WriteBackLog},
 };
 
 bool Has(const SimLogPage& page, const SimDevice& d) {
@@ -132,7 +141,7 @@ void Supported(const SimDevice& d, std::vector<uint8_t>& p) {
 std::vector<uint8_t> From(const std::vector<uint8_t>& params, uint16_t pointer) {
   std::vector<uint8_t> kept;
   for (size_t at = 0; at + 4 <= params.size();) {
-    const size_t next = at + 4 + params[at + 3];
+    const size_t next = std::min(params.size(), at + 4 + params[at + 3]);
     if (GetBe(params, at, 2) >= pointer) kept.insert(kept.end(), params.begin() + at, params.begin() + next);
     at = next;
   }
@@ -156,7 +165,11 @@ void LogSense(SimDevice& d, const SimRequest& r, SimReply& reply) {
     return d.Fail(reply, 0x05, 0x24, 0x00, field);
   }
   std::vector<uint8_t> params;
-  page->build(d, params);
+  if (auto given = d.log_overrides.find(code); given != d.log_overrides.end()) {
+    params = given->second;  // the bench's own bytes, lengths and all
+  } else {
+    page->build(d, params);
+  }
   if (code != 0x00 && pointer != 0) params = From(params, pointer);
   reply.data = {code, 0x00, 0x00, 0x00};
   PutBe(reply.data, 2, 2, params.size());

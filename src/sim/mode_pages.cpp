@@ -1,5 +1,6 @@
 // MODE SENSE and MODE SELECT, six- and ten-byte forms.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "sim/handlers.h"
@@ -8,13 +9,54 @@
 namespace {
 
 constexpr uint8_t kVendorParameterPage = 0x3E;
+constexpr uint8_t kOlderParameterPage = 0x30;  // ZEP1 and WN80 drives take their parameters here
+
+// The parameter page this drive reads its "NAME VALUE" settings from.
+uint8_t ParameterPage(const SimDevice& d) {
+  const std::string& p = d.config.product;
+  return p.find("ZEP1") != std::string::npos || p.find("WN80") != std::string::npos ? kOlderParameterPage
+                                                                                    : kVendorParameterPage;
+}
+
+// What a drive does with a named parameter once it is set; false for a
+// name it does not know.
+struct NamedParameter {
+  const char* name;
+  void (*apply)(SimDevice&, const std::string& value);
+};
+
+void NoEffect(SimDevice&, const std::string&) {}
+
+constexpr NamedParameter kNamedParameters[] = {
+    {"BRICKSERNUM",
+     [](SimDevice& d, const std::string& v) {
+       if (!v.empty()) d.config.serial = v;
+     }},
+    // A forced rebuild of the drive's memory: the event log is gone and the
+    // drive restarts.
+    {"FORCEEEREBUILD",
+     [](SimDevice& d, const std::string& v) {
+       if (std::atol(v.c_str()) == 0) return;
+       d.events.clear();
+       d.Reset();
+     }},
+    // Segment rebuild, in two steps: 2 marks, 4 clears the event log.
+    {"REBUILDSEGMENT",
+     [](SimDevice& d, const std::string& v) {
+       if (std::atol(v.c_str()) == 4 && d.parameters["REBUILDSEGMENT"] == "2") d.events.clear();
+     }},
+    {"ENALOGSNSRAWERR", NoEffect},
+    {"NOSCSIEJECT", NoEffect},
+    {"ENANONIMMFUP", NoEffect},
+    {"EEPERSOVR", NoEffect},
+};
 
 bool HasBlockDescriptor(const SimDevice& d) { return d.config.type != SimDeviceType::kChanger; }
 
 std::vector<uint8_t> BlockDescriptor(const SimDevice& d) {
   std::vector<uint8_t> bd(8, 0);
   if (d.IsTape()) {
-    bd[0] = TapeLoaded(d) ? d.density : 0x00;
+    bd[0] = TapeLoaded(d) ? MediumDensity(d) : 0x00;
     PutBe(bd, 5, 3, d.block_size);
   } else {
     PutBe(bd, 1, 3, 0x100000);
@@ -61,11 +103,16 @@ void Sense(SimDevice& d, const SimRequest& r, SimReply& reply, bool ten) {
   const size_t header = ten ? 8 : 4;
   std::vector<uint8_t>& out = reply.data;
   out.assign(header, 0);
-  const uint8_t device_specific = d.IsTape() ? 0x10 : 0x00;  // buffered mode 1
+  // Buffered mode 1; the write-protect bit for a cartridge we may not write.
+  const bool protect = d.IsTape() && TapeLoaded(d) && Access(d) != CartridgeAccess::kFull;
+  const uint8_t device_specific = static_cast<uint8_t>((d.IsTape() ? 0x10 : 0x00) | (protect ? 0x80 : 0x00));
+  const uint8_t medium_type = d.IsTape() && TapeLoaded(d) ? d.medium_type : 0x00;
   if (ten) {
+    out[2] = medium_type;
     out[3] = device_specific;
     PutBe(out, 6, 2, bd.size());
   } else {
+    out[1] = medium_type;
     out[2] = device_specific;
     out[3] = static_cast<uint8_t>(bd.size());
   }
@@ -92,9 +139,13 @@ bool SetParameterText(SimDevice& d, std::span<const uint8_t> body) {
   std::string name = text.substr(0, blank);
   std::string value = blank == std::string::npos ? "" : text.substr(blank + 1);
   value.erase(0, value.find_first_not_of(' '));
-  d.parameters[name] = value;
-  if (name == "BRICKSERNUM" && !value.empty()) d.config.serial = value;
-  return true;
+  for (const NamedParameter& p : kNamedParameters) {
+    if (name != p.name) continue;
+    p.apply(d, value);
+    d.parameters[name] = value;
+    return true;
+  }
+  return false;
 }
 
 void ApplyPage(SimDevice& d, uint8_t code) {
@@ -124,7 +175,7 @@ void Select(SimDevice& d, const SimRequest& r, SimReply& reply, bool ten) {
     const size_t page_length = list[at + 1] + 2u;
     if (at + page_length > length) return d.Fail(reply, 0x05, 0x26, 0x00);
     std::span<const uint8_t> page = list.subspan(at, page_length);
-    if (code == kVendorParameterPage) {
+    if (code == ParameterPage(d)) {
       if (!SetParameterText(d, page.subspan(2))) return d.Fail(reply, 0x05, 0x26, 0x00);
     } else {
       auto known = d.mode_pages.find(code);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "device/text_util.h"
 #include "sim/sim_device.h"
 
 namespace {
@@ -74,18 +75,12 @@ int ListNodes(std::vector<SimNodeView> nodes, std::time_t created) {
   return Status(0);
 }
 
-std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 }  // namespace
 
 int SimShell(const std::string& command, const std::vector<SimNodeView>& nodes, std::time_t created) {
   std::fflush(stdout);
   std::fflush(stderr);
-  const std::string c = Trim(command);
+  const std::string c(text::TrimSpace(command));
   int status = Status(127);
   if (c == "cat /proc/scsi/scsi") {
     status = ProcScsi(nodes);

@@ -98,6 +98,11 @@ class SimDevice {
   uint32_t block_size = 0;  // 0: variable
   uint8_t density = 0;
   bool compression = true;
+  // The cartridge: its generation (0: the drive's own), write-protect tab
+  // and medium type (mode header byte).
+  int cartridge_generation = 0;
+  bool write_protect = false;
+  uint8_t medium_type = 0;
 
   // Mode pages (page code -> page bytes with their 2-byte header).
   std::map<int, std::vector<uint8_t>> mode_pages;
@@ -106,6 +111,7 @@ class SimDevice {
   // Log.
   std::vector<int> tape_alerts;
   std::vector<std::string> events;  // event log packets, oldest first
+  std::map<int, std::vector<uint8_t>> log_overrides;  // page -> parameter bytes the bench gave
   uint64_t bytes_written = 0, bytes_read = 0;
 
   // Buffers.

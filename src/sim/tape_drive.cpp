@@ -3,17 +3,41 @@
 #include <algorithm>
 
 #include "sim/handlers.h"
+#include "sim/tape_formats.h"
 
 namespace {
 
 constexpr uint32_t kMaxBlock = 0x800000;
 
+// Density codes of the LTO generations, generation 1 first.
+constexpr uint8_t kLtoDensities[] = {0x40, 0x42, 0x44, 0x46, 0x58, 0x5A, 0x5C, 0x5E};
+
+int GenerationOf(uint8_t density) {
+  for (size_t i = 0; i < std::size(kLtoDensities); ++i)
+    if (kLtoDensities[i] == density) return static_cast<int>(i) + 1;
+  return 0;
+}
+
 // Early warning: the last sixteenth of the medium.
 bool PastEarlyWarning(const SimDevice& d) { return d.tape_bytes + d.capacity / 16 > d.capacity; }
 
 bool NeedTape(SimDevice& d, SimReply& reply) {
-  if (TapeLoaded(d)) return true;
-  d.Fail(reply, 0x02, 0x3A, 0x00);
+  if (!TapeLoaded(d)) {
+    d.Fail(reply, 0x02, 0x3A, 0x00);
+    return false;
+  }
+  if (Access(d) == CartridgeAccess::kNone) {
+    d.Fail(reply, 0x02, 0x30, 0x00);  // incompatible medium installed
+    return false;
+  }
+  return true;
+}
+
+// A loaded cartridge the drive may write on.
+bool NeedWritable(SimDevice& d, SimReply& reply) {
+  if (!NeedTape(d, reply)) return false;
+  if (Access(d) == CartridgeAccess::kFull) return true;
+  d.Fail(reply, 0x07, 0x27, 0x00);  // write protected
   return false;
 }
 
@@ -78,6 +102,25 @@ uint32_t FilemarksBefore(const SimDevice& d, size_t position) {
 
 bool TapeLoaded(const SimDevice& d) { return d.config.medium_loaded; }
 
+// An LTO drive writes its own generation and the one before, reads one
+// more back, and refuses the rest; the write-protect tab makes any
+// cartridge read-only.
+CartridgeAccess Access(const SimDevice& d) {
+  const int drive = GenerationOf(DensityFor(d.config.product));
+  const int cartridge = d.cartridge_generation;
+  if (cartridge != 0 && drive != 0) {
+    if (cartridge > drive || drive - cartridge > 2) return CartridgeAccess::kNone;
+    if (drive - cartridge == 2) return CartridgeAccess::kReadOnly;
+  }
+  return d.write_protect ? CartridgeAccess::kReadOnly : CartridgeAccess::kFull;
+}
+
+uint8_t MediumDensity(const SimDevice& d) {
+  const int cartridge = d.cartridge_generation;
+  if (cartridge >= 1 && cartridge <= static_cast<int>(std::size(kLtoDensities))) return kLtoDensities[cartridge - 1];
+  return d.density;
+}
+
 // TEST UNIT READY: 00 00 00 00 00 control
 void TapeReady(SimDevice& d, const SimRequest&, SimReply& reply) { NeedTape(d, reply); }
 
@@ -125,7 +168,7 @@ void Write6(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const uint32_t count = GetBe(r.cdb, 2, 3);
   if (fixed && d.block_size == 0) return InvalidField(d, reply, 1);
   if (!fixed && count > kMaxBlock) return InvalidField(d, reply, 2);
-  if (!NeedTape(d, reply) || count == 0) return;
+  if (!NeedWritable(d, reply) || count == 0) return;
   CutAtPosition(d);
   const uint32_t blocks = fixed ? count : 1;
   const size_t length = fixed ? d.block_size : count;
@@ -153,7 +196,7 @@ void Write6(SimDevice& d, const SimRequest& r, SimReply& reply) {
 // WRITE FILEMARKS(6): 10 immed count(3) control
 void WriteFilemarks(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const uint32_t count = GetBe(r.cdb, 2, 3);
-  if (!NeedTape(d, reply) || count == 0) return;
+  if (!NeedWritable(d, reply) || count == 0) return;
   CutAtPosition(d);
   for (uint32_t i = 0; i < count; ++i) d.tape.push_back(TapeEntry{true, nullptr});
   d.position = d.tape.size();
@@ -190,7 +233,7 @@ void Space(SimDevice& d, const SimRequest& r, SimReply& reply) {
 
 // ERASE(6): 19 long|immed 00 00 00 control
 void Erase(SimDevice& d, const SimRequest& r, SimReply& reply) {
-  if (!NeedTape(d, reply)) return;
+  if (!NeedWritable(d, reply)) return;
   CutAtPosition(d);
   if (r.cdb[1] & 0x01) reply.seconds = 120;  // a long erase takes its time
 }
@@ -259,3 +302,14 @@ void ReadPosition(SimDevice& d, const SimRequest& r, SimReply& reply) {
 
 // Vendor 10-byte command of the upgrade tapes: 20 ...
 void UpgradeTapeCommand(SimDevice& d, const SimRequest&, SimReply& reply) { NeedTape(d, reply); }
+
+// FORMAT MEDIUM: 04 verify|immed format 00 length(2) control
+// One partition from the beginning of the tape: everything on it is gone.
+void FormatMedium(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  if (r.cdb[2] & 0x0F) return InvalidField(d, reply, 2);  // partitioned formats are not offered
+  if (!NeedWritable(d, reply)) return;
+  d.tape.clear();
+  d.tape_bytes = 0;
+  d.position = 0;
+  reply.seconds = 40;
+}

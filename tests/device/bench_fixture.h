@@ -4,12 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/scsi_int.h"
 #include "device/system.h"
 #include "sim/sim.h"
+
+// Bytes as "1B 00 01 " for readable comparisons.
+inline std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  char b[4];
+  for (uint8_t v : bytes) {
+    std::snprintf(b, sizeof b, "%02X ", v);
+    text += b;
+  }
+  return text;
+}
 
 class Bench : public ::testing::Test {
  protected:
@@ -46,6 +59,22 @@ class Bench : public ::testing::Test {
     }
     FAIL() << "no device on " << node;
   }
+
+  // A bench of one device on /dev/sg0, listed, selected, its power-on
+  // attention taken and the command record cleared.
+  void ListOne(const std::string& product, SimDeviceType type = SimDeviceType::kTape, char personality = '0') {
+    SimDeviceConfig c = Device("/dev/sg0", type, product);
+    c.personality = personality;
+    sim_->RemoveDevice("/dev/sg0");
+    ASSERT_TRUE(sim_->AddDevice(c));
+    ASSERT_EQ(Scan(), 1);
+    SCSI.SetDeviceIndex(0);
+    SCSI.TestUnitReady();
+    sim_->ClearCommands();
+  }
+
+  // The last command the drive received.
+  const SimCommand& Last() const { return sim_->Commands().back(); }
 
   static SimDeviceConfig Device(const std::string& node, SimDeviceType type, const std::string& product) {
     SimDeviceConfig c;

@@ -10,29 +10,7 @@
 
 namespace {
 
-class TapeOperations : public Bench {
- protected:
-  void ListOne(const std::string& product, SimDeviceType type = SimDeviceType::kTape) {
-    ASSERT_TRUE(sim_->AddDevice(Device("/dev/sg0", type, product)));
-    ASSERT_EQ(Scan(), 1);
-    SCSI.SetDeviceIndex(0);
-    SCSI.TestUnitReady();  // takes the power-on attention
-    sim_->ClearCommands();
-  }
-
-  // The last command the drive received.
-  const SimCommand& Last() const { return sim_->Commands().back(); }
-};
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  char b[4];
-  for (uint8_t v : bytes) {
-    std::snprintf(b, sizeof b, "%02X ", v);
-    text += b;
-  }
-  return text;
-}
+using TapeOperations = Bench;
 
 TEST_F(TapeOperations, EachOperationSendsItsCdbDirectionLengthAndTimeout) {
   static const uint8_t kPayload[8] = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -90,7 +68,6 @@ TEST_F(TapeOperations, UnloadEjectsOnlyOnTheFamilyThatNeedsIt) {
     uint8_t byte4;
   } cases[] = {{"ULTRIUM-HH6", 0x00}, {"DAT160", 0x00}, {"BRAMBLE", 0x02}};
   for (const Case& c : cases) {
-    sim_->RemoveDevice("/dev/sg0");
     ListOne(c.product);
     SCSI.Unload(600);
     EXPECT_EQ(Last().cdb[4], c.byte4) << c.product;
@@ -135,6 +112,45 @@ TEST_F(TapeOperations, MotionFollowsTheVirtualCartridge) {
   EXPECT_GT(SCSI.Space(-1), 0);
   EXPECT_EQ(SCSI.Read(512), -2);  // the filemark itself
   EXPECT_EQ(SCSI.GetFileMarkFlag(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TapeOperations, FixedBlocksAndTheTransferLimit) {
+  ListOne("ULTRIUM-HH6");
+  ASSERT_EQ(SCSI.SetCurrentBlockSize(1024), 1);
+  std::vector<uint8_t> blocks(4096, 0x3C);
+  sim_->ClearCommands();
+  ASSERT_EQ(SCSI.WriteBlock(blocks.data(), 4), 4096);
+  EXPECT_EQ(Hex(Last().cdb), "0A 01 00 00 04 00 ");
+  EXPECT_EQ(Last().transfer_length, 4096u);
+  ASSERT_GT(SCSI.Rewind(60), 0);
+  ASSERT_EQ(SCSI.ReadBlock(4), 4096);
+  EXPECT_EQ(Hex(Last().cdb), "08 01 00 00 04 00 ");
+  EXPECT_EQ(SCSI.VerifyBuffer(blocks.data(), 4096), 1);
+
+  struct Case {
+    const char* name;
+    std::function<long()> run;
+    const char* text;
+  } cases[] = {
+      {"Write", [&] { return SCSI.Write(blocks.data(), 262145); },
+       "Write() - Requested transfer (262145) exceeds maximum capability (262144)."},
+      {"WriteBlock", [&] { return SCSI.WriteBlock(blocks.data(), 257); },
+       "WriteBlock() - Requested transfer (263168) exceeds maximum capability (262144)."},
+      {"Read", [] { return SCSI.Read(262145); },
+       "Read() - Requested transfer (262145) exceeds maximum capability (262144)."},
+      {"ReadBlock", [] { return SCSI.ReadBlock(300); },
+       "ReadBlock() - Requested transfer (307200) exceeds maximum capability (262144)."},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearCommands();
+    EXPECT_EQ(c.run(), -3) << c.name;
+    EXPECT_STREQ(SCSI.GetDevErrorBuffer(), c.text) << c.name;
+    EXPECT_TRUE(sim_->Commands().empty()) << c.name;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -249,13 +250,15 @@ TEST_F(Transport, NodeThatVanishedFailsWithoutCrashing) {
 }
 
 TEST_F(Transport, OpenFailureIsReportedWithTheSystemReason) {
-  // The shim itself: a node we may not open.
+  // The shim itself: a node we may not open. It keeps the reason for its
+  // caller and leaves the selected device's texts alone.
   sim_->SetUnreadable("/dev/sg1", true);
+  EXPECT_EQ(Inquire(), 36);
   EXPECT_EQ(CreateFile("/dev/sg1"), -1);
   EXPECT_EQ(GetLastError(), EACCES);
-  EXPECT_NE(std::string(SCSI.GetDevErrorBuffer()).find("CreateFile - Error Opening /dev/sg1. - ERROR (13) - "
-                                                       "DevErrno: 13 - EACCES "),
-            std::string::npos);
+  EXPECT_EQ(LastShimFailure().code, EACCES);
+  EXPECT_STREQ(LastShimFailure().context, "CreateFile - Error Opening /dev/sg1.");
+  EXPECT_STREQ(SCSI.GetDevErrorBuffer(), "");
   // A record whose node is gone cannot open it: -4 and both texts.
   SCSI.ClearScsiDev();
   EXPECT_EQ(Inquire(), -4);
@@ -315,11 +318,92 @@ TEST_F(Transport, DebugTraceShowsTheCdbAndCutsLongDumps) {
   SCSI.EnableVerbose(false);
 }
 
+// One record holds how a command ended; the next command replaces all of it.
+TEST_F(Transport, EachCommandLeavesOneOutcomeRecord) {
+  struct Case {
+    const char* name;
+    SimFault fault;
+    int32_t result, scsiStatus, hostStatus, senseKey, asc;
+    uint8_t timedOut;
+    int64_t bytesMoved;
+    const char* devError;  // a part of the text; "" for none
+  };
+  SimFault none;
+  SimFault check;
+  check.opcode = 0x12;
+  check.check = true;
+  check.key = 0x03;
+  check.asc = 0x11;
+  SimFault host;
+  host.opcode = 0x12;
+  host.host_status = 0x01;
+  SimFault cut;
+  cut.opcode = 0x12;
+  cut.data_length = 20;
+  const Case cases[] = {
+      {"good", none, 36, 0, 0, 0, 0, 0, 36, ""},
+      {"check condition", check, -2, 1, 0, 3, 0x11, 0, 0, ""},
+      {"host status", host, -5, 0, 1, 0, 0, 0, 0, ""},
+      {"short data", cut, 20, 0, 0, 0, 0, 0, 20, ""},
+  };
+  // Each case follows a check condition, whose sense must not show in it.
+  for (const Case& c : cases) {
+    sim_->ClearFaults();
+    sim_->InjectFault(kTape, check);
+    EXPECT_EQ(Inquire(), -2);
+    sim_->ClearFaults();
+    if (c.fault.opcode >= 0) sim_->InjectFault(kTape, c.fault);
+    EXPECT_EQ(Inquire(), c.result) << c.name;
+    const CommandOutcome& o = SCSI.LastOutcome();
+    EXPECT_EQ(o.result, c.result) << c.name;
+    EXPECT_EQ(o.scsiStatus, c.scsiStatus) << c.name;
+    EXPECT_EQ(o.hostStatus, c.hostStatus) << c.name;
+    EXPECT_EQ(o.senseKey, c.senseKey) << c.name;
+    EXPECT_EQ(o.asc, c.asc) << c.name;
+    EXPECT_EQ(o.timedOut, c.timedOut) << c.name;
+    EXPECT_EQ(o.bytesMoved, c.bytesMoved) << c.name;
+    EXPECT_EQ(o.senseSize != 0, c.senseKey != 0) << c.name;
+    EXPECT_EQ(o.scsiError[0] != '\0', c.senseKey != 0) << c.name;
+    EXPECT_EQ(o.ioctlResult, 1) << c.name;
+  }
+  sim_->ClearFaults();
+}
+
 TEST_F(Transport, ReservedBufferIsRaisedTo128KiB) {
   Inquire();
   int reserved = 0;
   ASSERT_EQ(Sys().Ioctl(SCSI.Device()->handle, SG_GET_RESERVED_SIZE, &reserved), 0);
   EXPECT_GE(reserved, 0x20000);
+}
+
+// The sg reserved buffer is checked once per open node, not per command:
+// a short command costs one system call.
+TEST(CommandPath, ReservedBufferIsAskedOncePerNode) {
+  class CountingSim : public SimSystem {
+   public:
+    int Ioctl(int fd, unsigned long request, void* arg) override {
+      if (request == SG_GET_RESERVED_SIZE) ++reservedQueries;
+      if (request == SG_IO) ++commands;
+      return SimSystem::Ioctl(fd, request, arg);
+    }
+    int reservedQueries = 0;
+    int commands = 0;
+  };
+  auto owned = std::make_unique<CountingSim>();
+  CountingSim& sim = *owned;
+  sim.AddDefaultBench();
+  auto previous = InstallSystem(std::move(owned));
+  SCSI.ClearScsiList();
+  ASSERT_GT(SCSI.ScanDevices(1, 1, 1, 1, "/dev/sg0"), 0);
+  SCSI.SetDeviceIndex(0);
+  SCSI.TestUnitReady();  // opens the node and takes the unit attention
+  const int queries = sim.reservedQueries;
+  const int commands = sim.commands;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(SCSI.TestUnitReady(), 1);
+  EXPECT_EQ(sim.commands - commands, 5);
+  EXPECT_EQ(sim.reservedQueries, queries);
+  SCSI.ClearScsiList();
+  InstallSystem(std::move(previous));
 }
 
 TEST(Shims, UnknownControlCodeIsRefused) {

@@ -124,6 +124,27 @@ TEST_F(DeviceList, GettersRestoreTheSelectionAndSelectionKeepsTheModel) {
   EXPECT_EQ(wrapper.GetDriveTypeCode(), 98);
 }
 
+// A drive that answers no INQUIRY has a blank description: selecting it
+// leaves the model empty (and copies nothing from a null text).
+TEST_F(DeviceList, ADriveWithoutDescriptionCanBeSelected) {
+  std::string error;
+  ASSERT_TRUE(Sim().AddDevice(Device("/dev/sg0", SimDeviceType::kTape, "HALCYON", "ULTRIUM-HH6", 0), &error));
+  SimFault noInquiry;
+  noInquiry.opcode = 0x12;
+  noInquiry.check = true;
+  noInquiry.key = 0x05;
+  noInquiry.asc = 0x24;
+  Sim().InjectFault("/dev/sg0", noInquiry);
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  ASSERT_EQ(wrapper.InitScsiDll(nullptr), 1);
+  GetCapturedStdout();
+  ASSERT_EQ(std::string(SCSI.DeviceAt(0)->description).find_first_not_of(' '), std::string::npos);
+
+  wrapper.SetDeviceSelected(0);
+  EXPECT_STREQ(wrapper.GetModel(), "");
+}
+
 TEST_F(DeviceList, MissingDeviceFilesAreReported) {
   ScsiWrapper wrapper;
   CaptureStdout();

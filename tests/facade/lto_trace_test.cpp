@@ -91,4 +91,79 @@ TEST_F(LtoTrace, AFailedReadStopsTheCollection) {
   EXPECT_NE(GetCapturedStdout().find("Status: SenseKey=05 ASC=24 ASCQ=00"), std::string::npos);
 }
 
+// A drive that cuts a piece short, or a read that fails, ends the collection
+// as a failure; the trace file of an earlier run stays as it was, and only
+// bytes the drive sent reach the partial file.
+TEST_F(LtoTrace, AnIncompleteCollectionFailsAndKeepsTheEarlierFile) {
+  std::vector<uint8_t> trace(100000, 0x5A);
+  trace[84] = 100000 & 0xFF;
+  trace[85] = (100000 >> 8) & 0xFF;
+  trace[86] = 100000 >> 16;
+  trace[87] = 0;
+  Sim().Device("/dev/sg0")->trace = trace;
+  const fs::path file = folder_ / "TraceBuffer_HU1234567A.svm";
+  const fs::path part = folder_ / "TraceBuffer_HU1234567A.svm.part";
+
+  struct Case {
+    const char* name;
+    SimFault fault;
+    uintmax_t partialSize;  // 0: no partial file
+  };
+  SimFault shortPiece;
+  shortPiece.opcode = 0x3C;
+  shortPiece.data_length = 40000;
+  SimFault rejected;
+  rejected.opcode = 0x3C;
+  rejected.check = true;
+  rejected.key = 0x05;
+  rejected.asc = 0x24;
+  const Case cases[] = {{"short piece", shortPiece, 40000}, {"rejected read", rejected, 0}};
+  for (const Case& c : cases) {
+    fs::create_directories(folder_);
+    fs::remove(part);
+    std::ofstream(file, std::ios::binary) << "earlier trace";
+    Sim().InjectFault("/dev/sg0", c.fault);
+
+    CaptureStdout();
+    EXPECT_FALSE(wrapper_.LTO_Trace(folder_.c_str())) << c.name;
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(out.find("100.00 % complete"), std::string::npos) << c.name << out;
+
+    std::ifstream in(file, std::ios::binary);
+    const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "earlier trace") << c.name;
+    if (c.partialSize == 0) {
+      EXPECT_FALSE(fs::exists(part)) << c.name;
+    } else {
+      ASSERT_TRUE(fs::exists(part)) << c.name;
+      EXPECT_EQ(fs::file_size(part), c.partialSize) << c.name;
+    }
+    Sim().ClearFaults("/dev/sg0");
+  }
+
+  // A later complete run replaces the earlier file.
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.LTO_Trace(folder_.c_str()));
+  GetCapturedStdout();
+  EXPECT_EQ(fs::file_size(file), 100000u);
+  EXPECT_FALSE(fs::exists(part));
+}
+
+// A serial number is cleaned before it becomes part of the file name.
+TEST_F(LtoTrace, ASerialWithASlashGivesAFileInTheFolder) {
+  std::string error;
+  ASSERT_TRUE(Sim().ParseBench("device /dev/sg5 type=tape hctl=1:0:3:0 vendor=HALCYON product=\"ULTRIUM-HH6\" "
+                               "serial=AB/12C medium=1",
+                               &error))
+      << error;
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  ASSERT_EQ(wrapper.InitScsiDll("/dev/sg5"), 1);
+  wrapper.SetDeviceSelected(0);
+  const bool done = wrapper.LTO_Trace(folder_.c_str());
+  const std::string out = GetCapturedStdout();
+  EXPECT_TRUE(done) << out;
+  EXPECT_TRUE(fs::exists(folder_ / "TraceBuffer_AB_12C.svm")) << out;
+}
+
 }  // namespace

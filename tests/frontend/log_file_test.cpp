@@ -82,19 +82,24 @@ TEST_F(LogFileTest, LinesCarryTagTimeAndTextAndAreFlushed) {
   EXPECT_FALSE(log.Skerry_Write2Log(1, 1, "after close"));
 }
 
-TEST_F(LogFileTest, SecondRunInTheSameSecondTruncates) {
-  std::string name;
-  {
-    Skerry_LogFile first;
-    ASSERT_NE(first.Skerry_OpenLog("SER1"), nullptr);
-    first.Skerry_Write2Log(1, 1, "first run, a longer line than the second");
-    name = first.FileName();
+TEST_F(LogFileTest, RunsInTheSameSecondKeepTheirOwnLogs) {
+  std::string names[3];
+  for (int run = 0; run < 3; ++run) {
+    Skerry_LogFile log;
+    ASSERT_NE(log.Skerry_OpenLog("SER1"), nullptr) << run;
+    log.Skerry_Write2Log(1, 1, ("run " + std::to_string(run)).c_str());
+    names[run] = log.FileName();
   }
-  Skerry_LogFile second;
-  ASSERT_NE(second.Skerry_OpenLog("SER1"), nullptr);
-  ASSERT_EQ(second.FileName(), name);
-  second.Skerry_Write2Log(1, 1, "second");
-  EXPECT_EQ(ReadFile(name), "[Vexil]-[NORMAL]-[05:06:07]: second\n");
+  EXPECT_EQ(names[0], "./Logs/03_04_2026_050607_SER1_Vexil.txt");
+  EXPECT_EQ(names[1], "./Logs/03_04_2026_050607_SER1-2_Vexil.txt");
+  EXPECT_EQ(names[2], "./Logs/03_04_2026_050607_SER1-3_Vexil.txt");
+  for (int run = 0; run < 3; ++run)
+    EXPECT_EQ(ReadFile(names[run]), "[Vexil]-[NORMAL]-[05:06:07]: run " + std::to_string(run) + "\n");
+
+  // The number still fits a name cut to its limit.
+  const std::string numbered = LogFileName(kWhen, std::string(300, 'S').c_str(), 12);
+  EXPECT_LE(numbered.size(), 127u);
+  EXPECT_TRUE(numbered.ends_with("S-12_Vexil.txt")) << numbered;
 }
 
 TEST_F(LogFileTest, UnusableLogsFolderGivesNoStreamAndFailedWrites) {

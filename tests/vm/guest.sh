@@ -261,6 +261,7 @@ main_checks() {
 	device_layer_fault_checks
 	trace_collection_checks
 	held_command_check
+	tape_operation_checks
 	live_session
 	no_node_checks
 }
@@ -525,6 +526,89 @@ live_session() {
 	same "exit status" "$(rc "$T/live")" 0
 	end
 	[ "$idle" != 0 ] || echo "VMNOTE timed-out command: $(grep -F "command failed" "$p" | head -n 1) ($((t1 - t0)) ms)"
+}
+
+# The named tape operations (vm_tape_probe) on scsi_debug, a disk under a
+# tape's peripheral type: LOAD/UNLOAD reach it as START STOP UNIT, its three
+# log pages decode as sg_logs decodes them, and what it rejects is reported
+# with its sense. Never 08h, 0Ah or 34h: those are disk commands there.
+tape_line() { grep "^TAPE #$2 " "$1" | head -n 1; }
+tape_text() { echo "$1" | awk -v k="| $2=" '{ i = index($0, k); if (!i) exit; t = substr($0, i + length(k)); j = index(t, " | "); print (j ? substr(t, 1, j - 1) : t) }'; }
+# tape_param LINE CODE: the value bytes of one parameter, as hex.
+tape_param() { tape_text "$1" params | tr ',' '\n' | sed -n "s/^$2://p"; }
+# Decimal of the hex byte at position N (0-based) of a value.
+hexbyte() { echo $((0x$(echo "$1" | cut -c$(($2 * 2 + 1))-$(($2 * 2 + 2))))); }
+
+tape_operation_checks() {
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	# References: sg_start's stop and the TEST UNIT READY that follows it.
+	sg_start --stop /dev/sg0 >/dev/null 2>&1
+	stopped_ref=$(sg_sense /dev/sg0 00 00 00 00 00 00)
+	sg_start --start /dev/sg0 >/dev/null 2>&1
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	timeout -s KILL 60 vm_tape_probe unload tur load tur >"$T/tape1" 2>&1
+	sg_turs /dev/sg0 >"$T/turs" 2>&1
+	turs_rc=$?
+	begin "device layer: Unload and Load are START STOP UNIT; the not-ready TEST UNIT READY between matches sg_start/sg_turs"
+	same "unload" "$(probe_field "$(tape_line "$T/tape1" 1)" result)" 1
+	line=$(tape_line "$T/tape1" 2)
+	same "test unit ready after unload" "$(probe_field "$line" result)" -2
+	same "its sense" "$(probe_field "$line" key) $(probe_field "$line" asc) $(probe_field "$line" ascq)" "$stopped_ref"
+	same "load" "$(probe_field "$(tape_line "$T/tape1" 3)" result)" 1
+	same "test unit ready after load" "$(probe_field "$(tape_line "$T/tape1" 4)" result)" 1
+	same "sg_turs after the probe" "$turs_rc" 0
+	show "$T/tape1"
+	end
+
+	sg_logs -p 0x0 /dev/sg0 >"$T/logs00" 2>&1
+	sg_logs -p 0xd /dev/sg0 >"$T/logs0d" 2>&1
+	sg_logs -p 0x2f /dev/sg0 >"$T/logs2f" 2>&1
+	timeout -s KILL 60 vm_tape_probe log:00 log:0D log:2F >"$T/tape2" 2>&1
+	begin "device layer: log pages 00h, 0Dh and 2Fh decoded as sg_logs decodes them"
+	line=$(tape_line "$T/tape2" 1)
+	same "page 00h result" "$(probe_field "$line" result)" 1
+	ref=$(awk '$1 ~ /^0x[0-9a-fA-F][0-9a-fA-F]$/ { printf "%s%s", sep, toupper(substr($1, 3)); sep = "," }' "$T/logs00")
+	[ -n "$ref" ] || note "no page list from sg_logs"
+	same "supported pages" "$(tape_text "$line" pages)" "$ref"
+	line=$(tape_line "$T/tape2" 2)
+	same "page 0Dh result" "$(probe_field "$line" result)" 1
+	now=$(tape_param "$line" 0000) ref_now=$(sed -n 's/.*Current temperature *= *\([0-9][0-9]*\).*/\1/p' "$T/logs0d" | head -n 1)
+	[ -n "$ref_now" ] || note "no temperature from sg_logs"
+	same "current temperature" "$(hexbyte "$now" 1)" "$ref_now"
+	refer=$(tape_param "$line" 0001) ref_ref=$(sed -n 's/.*Reference temperature *= *\([0-9][0-9]*\).*/\1/p' "$T/logs0d" | head -n 1)
+	same "reference temperature" "$(hexbyte "$refer" 1)" "$ref_ref"
+	line=$(tape_line "$T/tape2" 3)
+	same "page 2Fh result" "$(probe_field "$line" result)" 1
+	ie=$(tape_param "$line" 0000)
+	ref_asc=$(sed -n 's/.*IE asc *= *0x\([0-9a-fA-F]*\).*/\1/p' "$T/logs2f" | head -n 1)
+	same "IE asc" "$(hexbyte "$ie" 0)" "$((0x${ref_asc:-FF}))"
+	ref_temp=$(sed -n 's/.*Current temperature *= *\([0-9][0-9]*\).*/\1/p' "$T/logs2f" | head -n 1)
+	same "IE temperature" "$(hexbyte "$ie" 2)" "$ref_temp"
+	show "$T/tape2"; show "$T/logs00"; show "$T/logs0d"; show "$T/logs2f"
+	end
+
+	alerts_ref=$(sg_sense -r 512 /dev/sg0 4d 00 2e 00 00 00 00 02 00 00)
+	events_ref=$(sg_sense -r 512 /dev/sg0 4d 00 07 00 00 00 00 02 00 00)
+	mode10_ref=$(sg_sense -r 512 /dev/sg0 5a 00 10 00 00 00 00 02 00 00)
+	mode0f_ref=$(sg_sense -r 512 /dev/sg0 5a 00 0f 00 00 00 00 02 00 00)
+	sg_modes -p 0x10 /dev/sg0 >"$T/modes10" 2>&1
+	modes_rc=$?
+	timeout -s KILL 60 vm_tape_probe alerts events mode:10 mode:0F mediacheck >"$T/tape3" 2>&1
+	begin "device layer: rejected pages 2Eh, 07h and mode pages 10h, 0Fh are failures with sg_raw's sense"
+	n=1
+	for ref in "$alerts_ref" "$events_ref" "$mode10_ref" "$mode0f_ref"; do
+		line=$(tape_line "$T/tape3" $n)
+		same "step $n result" "$(probe_field "$line" result)" -2
+		same "step $n sense" "$(probe_field "$line" key) $(probe_field "$line" asc) $(probe_field "$line" ascq)" "$ref"
+		n=$((n + 1))
+	done
+	[ "$modes_rc" != 0 ] || note "sg_modes read page 10h"
+	line=$(tape_line "$T/tape3" 5)
+	same "media check" "$(probe_field "$line" result)" 0
+	same "media check message" "$(tape_text "$line" message)" "MediaCheck() - SCSI - MEDIA CHECK TEST FAILED"
+	lack "$T/tape3" "No TapeAlerts are set."
+	show "$T/tape3"; show "$T/modes10"
+	end
 }
 
 # The last checks remove the sg nodes, so they run at the end.

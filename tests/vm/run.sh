@@ -40,18 +40,20 @@ if ! "$root/tools/install-deps.sh" --vm >/tmp/vexil-vm-deps.log 2>&1; then
 fi
 command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not available"
 sg_tools=()
-for t in sg_inq sg_raw sg_turs sg_reset; do
+for t in sg_inq sg_raw sg_turs sg_reset sg_start sg_logs sg_modes; do
   p=$(command -v "$t") || skip "sg3_utils tool $t is missing"
   sg_tools+=(--bin "$p")
 done
 
-# The device layer's fault probe is built beside the console.
-probe=$(dirname "$vexil")/tests/vm/vm_fault_probe
-if [ -x "$probe" ]; then
-  sg_tools+=(--bin "$probe")
-else
-  echo "kernel SCSI suite: no fault probe at '$probe'; its checks will fail"
-fi
+# The device layer's probes are built beside the console.
+for probe in vm_fault_probe vm_tape_probe; do
+  probe=$(dirname "$vexil")/tests/vm/$probe
+  if [ -x "$probe" ]; then
+    sg_tools+=(--bin "$probe")
+  else
+    echo "kernel SCSI suite: no probe at '$probe'; its checks will fail"
+  fi
+done
 
 work=$(mktemp -d /tmp/vexil-vm.XXXXXX)
 trap 'rm -rf "$work"' EXIT
