@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,36 @@ class ScsiWrapper {
   bool DoFupTape(const char* imagePath);
   bool DoFupFromTape();
   bool DoRevertFupTape();
+  // ---- Command menu and parse mode ----------------------------------------
+
+  // Prints the command menu of the selected drive's table; returns the
+  // number of entries shown.
+  int32_t ListCommands();
+  // The single commands of the command menu; failures are reported by
+  // CheckStatus.
+  bool SendTestUnitReady();
+  bool SendInquiry();
+  bool SendLoad();
+  bool SendUnload();
+  bool SendRewind();
+  // Fetches one log page into the device layer.
+  bool GetLogPage(uint8_t page);
+  // Prints every TapeAlert flag the drive has set and logs it by severity.
+  // False when the page could not be read; AlertFound() tells whether any
+  // flag was set.
+  bool GetTapeAlerts();
+  bool AlertFound() const { return alertFound_ != 0; }
+  // The flag was set at the last report.
+  bool AlertActive(int flag) const { return flag >= 0 && flag < 64 && ((alertActive_ >> flag) & 1) != 0; }
+  // Session log the TapeAlert report writes to (null: none).
+  void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
+  // The line interpreter of parse mode, reading `in`: 0 after quit or the
+  // end of input, -1 when the input ends inside a data or CDB list or memory
+  // runs out.
+  int ParseCommands(FILE* in = stdin);
+  // One hexadecimal byte ("0A", "0010"); one decimal number of digits only.
+  static bool isValidHexByte(const char* text);
+  static bool isValidDecNum(const char* text);
 
   // ---- Script hooks (script_hooks.cpp) -------------------------------------
   // The script engine's device statements hand their declared commands here.
@@ -231,6 +262,8 @@ class ScsiWrapper {
   std::string lastCritical_;
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
+  void (*alertLog_)(int level, const char* text) = nullptr;
+  uint64_t alertActive_ = 0;  // bit n: TapeAlert flag n was set
 
   // Device-layer index of a list position, or -1 for a free entry.
   int DeviceIndexAt(int32_t position) const;

@@ -6,8 +6,6 @@
 #include "frontend/legal_notice.h"
 #include "frontend/log_file.h"
 
-const char kRuleLine[] = "===================================================================";
-
 namespace {
 
 constexpr char kLogFailure[] = "*** Vexil Wizard - Unable to write to log file! ***";

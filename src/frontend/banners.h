@@ -1,6 +1,8 @@
 // Version and legal banners, and the two error printers of the console.
 #pragma once
 
+#include "facade/rule_line.h"
+
 class Skerry_Startup {
  public:
   Skerry_Startup() = default;
@@ -26,8 +28,6 @@ void print_wizard_error(const char* text);
 // Prints text in an error frame and logs it at SEVERE when a log exists.
 void print_wrapper_error(const char* text);
 
-// The rule line of banners and error frames (67 '=').
-extern const char kRuleLine[];
 
 // The frame shown when an object of the console cannot be created.
 void print_memory_banner();

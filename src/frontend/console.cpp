@@ -8,6 +8,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/command_mode.h"
 #include "frontend/device_select.h"
 #include "frontend/env_modes.h"
 #include "frontend/firmware_flows.h"
@@ -37,15 +38,15 @@ void HandToFacade(const CommandLine& line) {
   g_pScsiWrapper->EnableVerbose(line.verbose);
 }
 
-// Ends after a mode that this build does not have: normal end.
-int EndedByMissingMode() {
+// The input ended at a menu, or a mode this build lacks was asked for.
+int EndNormally() {
   cleanup();
   return 0;
 }
 
 int Dispatch(const CommandLine& line) {
   if (line.command && !line.has_firmware) {
-    RunLaterMode(LaterMode::kCommandMode);
+    command_mode();
     cleanup();
     return 0;
   }
@@ -56,7 +57,7 @@ int Dispatch(const CommandLine& line) {
     return done ? 0 : kFirmwareFailedStatus;
   }
   if (line.parse) {
-    RunLaterMode(LaterMode::kParseMode);
+    parse_mode();
     cleanup();
     return 0;
   }
@@ -67,7 +68,7 @@ int Dispatch(const CommandLine& line) {
   }
   if (line.has_script) {
     if (!process_s(line.script.c_str())) {
-      if (g_LaterModeMissing) return EndedByMissingMode();
+      if (g_EndNormally) return EndNormally();
       print_wizard_error(SfeMessage(sfe));
       return -1;
     }
@@ -81,7 +82,6 @@ int Dispatch(const CommandLine& line) {
 
 int VexilMain(int argc, char** argv) {
   ResetConsoleState();
-  g_LaterModeMissing = false;
 
   g_pScsiWrapper.reset();
   g_pScsiWrapper.reset(new (std::nothrow) ScsiWrapper);
@@ -96,6 +96,9 @@ int VexilMain(int argc, char** argv) {
     return -3;
   }
   m_ScriptObjPtr->SetScsiWrapper(g_pScsiWrapper.get());
+  // P at the single-step prompt of a script opens parse mode.
+  m_ScriptObjPtr->SetCommandModeHandler(parse_mode);
+  g_pScsiWrapper->SetAlertLog(log_tape_alert);
   const char* default_device = std::getenv("VEXIL_DEV");
   if (default_device != nullptr && default_device[0] == '\0') default_device = nullptr;  // set but empty
 
@@ -149,6 +152,6 @@ int VexilMain(int argc, char** argv) {
   }
 
   const char* device = line.has_device ? line.device.c_str() : default_device;
-  if (!process_f(device)) return g_LaterModeMissing ? EndedByMissingMode() : -2;
+  if (!process_f(device)) return g_EndNormally ? EndNormally() : -2;
   return Dispatch(line);
 }

@@ -7,10 +7,10 @@
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
 #include "frontend/globals.h"
-#include "frontend/later_modes.h"
 #include "frontend/not_found_report.h"
 #include "frontend/script_list.h"
 #include "frontend/usage.h"
+#include "frontend/wizard_menus.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void PrintFamilies(uint8_t driveType) {
     std::printf("Drive family = Unknown!\n");
     return;
   }
-  for (int bit = 0; bit <= 21; ++bit) {
+  for (int bit = 0; FamilyName(bit) != nullptr; ++bit) {
     if ((mask & (1u << bit)) != 0) std::printf("Drive family = %s\n\n", FamilyName(bit));
   }
 }
@@ -69,7 +69,7 @@ bool find_user_device() {
 bool process_f(const char* name) {
   if (name == nullptr) {
     if (!init_dll(nullptr)) return false;
-    if (!RunLaterMode(LaterMode::kDeviceMenu)) return false;
+    if (!select_device()) return false;
     device_is_set = 1;
     return true;
   }

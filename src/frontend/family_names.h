@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-inline constexpr const char* kFamilyNames[22] = {
+// Bit 22, LOADER, is the medium changers' (drive type 254): without a family
+// of their own no script could be run on an autoloader.
+inline constexpr const char* kFamilyNames[23] = {
     "ZEP",     "DAT",      "LTO",     "LTOHH",    "HDD",       "KORU1",     "KORU2",     "ZEPV4",
     "ZEPS4",   "HP_LTO",   "HP_LTOHH", "IBM_LTO", "IBM_LTOHH", "MOR_LTO",   "MOR_LTOHH", "WN160",
-    "LTO5",    "HPQ_LTO",  "LTOEX",   "LTO4_MDLC", "LTO5_MDLC", "LTO6_MDLC",
+    "LTO5",    "HPQ_LTO",  "LTOEX",   "LTO4_MDLC", "LTO5_MDLC", "LTO6_MDLC", "LOADER",
 };
 
 // Words of a FAMILY line that stand for more than their own bit.
@@ -37,4 +39,5 @@ inline constexpr DriveFamilyRange kDriveFamilies[] = {
     {3, 3, 15},                                                                // WN160
     {100, 100, 16}, {184, 184, 16}, {188, 188, 16},                            // LTO5
     {208, 211, 17}, {101, 101, 18}, {224, 224, 19}, {225, 225, 20}, {226, 227, 21},
+    {254, 254, 22},                                                            // LOADER
 };

@@ -25,6 +25,7 @@ char userinput1[kUserInputSize];
 char userinput2[kUserInputSize];
 char cmdstring[kCmdStringSize];
 
+bool g_EndNormally = false;
 bool g_SimulatedSystem = false;
 
 void cleanup() {
@@ -50,4 +51,5 @@ void ResetConsoleState() {
   device_is_set = 0;
   script_is_set = 0;
   sfe = 0;
+  g_EndNormally = false;
 }

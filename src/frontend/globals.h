@@ -30,6 +30,10 @@ extern char userinput1[kUserInputSize];  // last answer to the device menu
 extern char userinput2[kUserInputSize];  // last answer to the script menu
 extern char cmdstring[kCmdStringSize];   // the argument being examined
 
+// Set when the console is to end normally (status 0) after cleaning up: the
+// input ended at a menu, or a mode this build does not have was asked for.
+extern bool g_EndNormally;
+
 // True when the console runs on the virtual drives (VEXIL_SIM).
 extern bool g_SimulatedSystem;
 

@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "frontend/firmware_flows.h"
-
-bool g_LaterModeMissing = false;
+#include "frontend/globals.h"
 
 namespace {
 
@@ -15,16 +14,10 @@ struct LaterModeRow {
 };
 
 constexpr LaterModeRow kLaterModes[] = {
-    {LaterMode::kDeviceMenu, "The device menu (start with -f <device_file> instead)", nullptr},
-    {LaterMode::kScriptMenu, "The script menu (start with -s <test_script> instead)", nullptr},
-    {LaterMode::kScriptFolderMenu, "The script menu for a folder", nullptr},
-    {LaterMode::kCommandMode, "Command mode (-c)", nullptr},
-    {LaterMode::kParseMode, "Parse mode (-p)", nullptr},
     {LaterMode::kFirmwareUpdate, "Firmware update (-u)", [] { return do_fup(false); }},
     {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", [] { return do_fup(true); }},
     {LaterMode::kUpdateFromTape, "Firmware update from a tape", do_fup_from_tape},
     {LaterMode::kRevertTape, "Firmware tape revert", do_revert_lto6c_fup_tape},
-    {LaterMode::kScriptHelp, "The script description browser", nullptr},
 };
 
 const LaterModeRow* Find(LaterMode mode) {
@@ -38,13 +31,13 @@ const LaterModeRow* Find(LaterMode mode) {
 
 bool LaterModeAvailable(LaterMode mode) {
   const LaterModeRow* row = Find(mode);
-  return row != nullptr && row->run != nullptr;
+  return row == nullptr || row->run != nullptr;
 }
 
 bool RunLaterMode(LaterMode mode) {
   const LaterModeRow* row = Find(mode);
   if (row != nullptr && row->run != nullptr) return row->run();
   std::printf("%s is not available in this build.\n", row != nullptr ? row->name : "This mode");
-  g_LaterModeMissing = true;
+  g_EndNormally = true;
   return false;
 }

@@ -5,23 +5,15 @@
 #pragma once
 
 enum class LaterMode {
-  kDeviceMenu,
-  kScriptMenu,
-  kScriptFolderMenu,
-  kCommandMode,
-  kParseMode,
   kFirmwareUpdate,
   kUpgradeTape,
   kUpdateFromTape,
   kRevertTape,
-  kScriptHelp,
 };
 
 // Runs the mode and returns its result. A mode that is not available prints
 // "<name> is not available in this build." and returns false.
 bool RunLaterMode(LaterMode mode);
+// False while the mode's row says it is not in this build; a mode without a
+// row is built.
 bool LaterModeAvailable(LaterMode mode);
-
-// Set when a mode that is not available was asked for; the console then
-// cleans up and ends with status 0.
-extern bool g_LaterModeMissing;

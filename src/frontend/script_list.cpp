@@ -1,9 +1,12 @@
 #include "frontend/script_list.h"
 
+#include <cstring>
 #include <iterator>
 #include <vector>
 
 #include "frontend/family_names.h"
+#include "frontend/globals.h"
+#include "frontend/mode_gated_scripts.h"
 #include "script/statements/lock_smith.h"
 
 namespace {
@@ -124,4 +127,52 @@ bool Skerry_Scriptlist::CheckScriptAndDriveFamily(const char* path, uint8_t driv
   const uint32_t drive = GetFamilyForDrive(driveType);
   if (drive == 0) return false;
   return (family_mask_ & drive) != 0;
+}
+
+namespace {
+
+// A script of the mode table is hidden while its mode is off.
+bool HiddenByMode(const char* path) {
+  for (const ModeGatedScript& row : kModeGatedScripts) {
+    if (std::strcmp(path, row.path) != 0) continue;
+    const bool on = g_pFlags.*row.mode != 0 && (row.also == nullptr || g_pFlags.*row.also != 0);
+    return !on;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Skerry_Scriptlist::Add(const char* path, uint8_t driveType, bool engineering) {
+  if (path == nullptr || !CheckScriptAndDriveFamily(path, driveType)) return false;
+  if (!engineering && engineering_ != 0) return false;
+  if (HiddenByMode(path)) return false;
+  const char* slash = std::strrchr(path, '/');
+  ScriptEntry entry;
+  entry.name = slash != nullptr ? slash + 1 : path;
+  entry.type = type_;
+  entry.engineering = engineering_ != 0;
+  entry.family_mask = family_mask_;
+  entry.description = description_;
+  if (entries_.empty()) current_ = 0;
+  entries_.push_back(std::move(entry));
+  return true;
+}
+
+bool Skerry_Scriptlist::Next() {
+  if (current_ >= entries_.size()) return false;
+  ++current_;
+  return true;
+}
+
+const ScriptEntry* Skerry_Scriptlist::Current() const {
+  return current_ < entries_.size() ? &entries_[current_] : nullptr;
+}
+
+bool Skerry_Scriptlist::DeleteLinks() {
+  const bool had = !entries_.empty();
+  entries_.clear();
+  current_ = 0;
+  count = 0;
+  return had;
 }

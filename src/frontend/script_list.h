@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "script/core/ktext.h"
 
@@ -10,8 +11,18 @@
 constexpr uint32_t kFamilyWizard = 0x80000000u;
 constexpr uint32_t kDefaultScriptFamily = 0xFFu;  // scripts without a FAMILY line
 
+// One script of the catalogue. The name is the whole file name: a name cut
+// short could select another file.
+struct ScriptEntry {
+  std::string name;  // file name without its folder
+  int type = 0;      // 0 test, 1 task
+  bool engineering = false;
+  uint32_t family_mask = kDefaultScriptFamily;
+  std::string description;
+};
+
 // Reads script heads with the text toolkit's buffer reader, line by line as
-// the script loader reads them.
+// the script loader reads them, and keeps the scripts that suit a drive.
 class Skerry_Scriptlist : public KText {
  public:
   Skerry_Scriptlist() = default;
@@ -31,6 +42,17 @@ class Skerry_Scriptlist : public KText {
   uint32_t FamilyMask() const { return family_mask_; }
   const std::string& Description() const { return description_; }
 
+  // Scans the script at path and appends an entry when it suits the drive
+  // and the modes: its family matches, it is not [ENGINEERING] outside
+  // engineering mode and no mode it needs is off. True when taken.
+  bool Add(const char* path, uint8_t driveType, bool engineering);
+  // Moves the current entry on; false when there is no current entry.
+  bool Next();
+  const ScriptEntry* Current() const;
+  // Drops every entry; false when there was none.
+  bool DeleteLinks();
+  const std::vector<ScriptEntry>& Entries() const { return entries_; }
+
   int count = 0;  // entries taken into the catalogue
 
  private:
@@ -41,6 +63,8 @@ class Skerry_Scriptlist : public KText {
   int type_ = 0;
   uint32_t family_mask_ = kDefaultScriptFamily;
   std::string description_;
+  std::vector<ScriptEntry> entries_;  // in insertion order
+  size_t current_ = 0;
 };
 
 // Mask of the words of a FAMILY line (the keyword already removed).

@@ -95,7 +95,7 @@ int script_loop(bool menu_first) {
           case ActionResult::kNoDevice:
             // The device list and the engine are gone; nothing can go on.
             cleanup();
-            return g_LaterModeMissing ? 0 : -2;
+            return g_EndNormally ? 0 : -2;
           case ActionResult::kContinue:
             break;
         }
@@ -110,7 +110,7 @@ int script_loop(bool menu_first) {
     }
     menu = false;
     if (!process_s(nullptr)) {
-      if (g_LaterModeMissing) {
+      if (g_EndNormally) {
         cleanup();
         return 0;
       }

@@ -9,10 +9,11 @@
 
 #include "frontend/banners.h"
 #include "frontend/globals.h"
-#include "frontend/later_modes.h"
+#include "frontend/script_catalogue.h"
 #include "frontend/script_list.h"
 #include "frontend/selection_failure.h"
 #include "frontend/usage.h"
+#include "frontend/wizard_menus.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 
 bool process_s(const char* name) {
   if (name == nullptr) {
     // The wizard: the catalogue of ./Scripts/ and its menu.
-    if (!RunLaterMode(LaterMode::kScriptMenu)) return Fail(kSfeNoCompatible);
+    if (!build_script_list(nullptr, g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
+    if (!select_script(kDefaultScriptFolder)) return false;
     script_is_set = 1;
     return true;
   }
@@ -59,7 +61,8 @@ bool process_s(const char* name) {
     return Fail(kSfeCannotOpen);
   }
   if (S_ISDIR(status.st_mode)) {
-    if (!RunLaterMode(LaterMode::kScriptFolderMenu)) return Fail(kSfeNoCompatible);
+    if (!build_script_list(path.c_str(), g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
+    if (!select_script(path.c_str())) return false;
     script_is_set = 1;
     return true;
   }

@@ -1,13 +1,20 @@
 #include "frontend/wizard_actions.h"
 
+#include "frontend/command_mode.h"
 #include "frontend/device_select.h"
 #include "frontend/globals.h"
 #include "frontend/later_modes.h"
+#include "frontend/script_help.h"
 
 namespace {
 
 ActionResult Run(LaterMode mode) {
   RunLaterMode(mode);
+  return ActionResult::kContinue;
+}
+
+ActionResult Then(void (*action)()) {
+  action();
   return ActionResult::kContinue;
 }
 
@@ -24,14 +31,14 @@ struct ActionRow {
 
 constexpr ActionRow kWizardActions[] = {
     {1, [] { return ActionResult::kLeave; }},
-    {2, [] { return Run(LaterMode::kCommandMode); }},
+    {2, [] { return Then([] { command_mode(); }); }},
     {3, [] { return RunFirmware(LaterMode::kFirmwareUpdate); }},
     {4, [] { return RunFirmware(LaterMode::kUpgradeTape); }},
     {5, [] { return RunFirmware(LaterMode::kUpdateFromTape); }},
     {6, [] { return RunFirmware(LaterMode::kRevertTape); }},
-    {7, [] { return Run(LaterMode::kParseMode); }},
+    {7, [] { return Then(parse_mode); }},
     {8, [] { return process_f(nullptr) ? ActionResult::kContinue : ActionResult::kNoDevice; }},
-    {9, [] { return Run(LaterMode::kScriptHelp); }},
+    {9, [] { return Then(PrintSciptHelp); }},
 };
 
 }  // namespace

@@ -220,27 +220,6 @@ TEST(BundledScripts, RunToTheirPassOnTheVirtualDrives) {
   }
 }
 
-TEST(LaterModes, AnnounceThemselvesAndEndNormally) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* message;
-  };
-  const Case cases[] = {
-      {{"-f", "/dev/sg0", "-c"}, "Command mode (-c) is not available in this build.\n"},
-      {{"-f", "/dev/sg0", "-s", "Scripts"}, "The script menu for a folder is not available in this build.\n"},
-      {{"-f", "/dev/sg0"}, "is not available in this build.\n"},
-      {{"-s", "x.scs"}, "is not available in this build.\n"},
-      {{"-f", "/dev/sg0", "-p", "commands.txt"}, "Parse mode (-p) is not available in this build.\n"},
-  };
-  for (const Case& c : cases) {
-    ScratchDir dir;
-    dir.Write("commands.txt", "TUR\n");
-    const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-  }
-}
-
 TEST(LaterModes, UnreadableParseModeFileIsACommandLineError) {
   ScratchDir dir;
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "missing.txt"}, kSim);

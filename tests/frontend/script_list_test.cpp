@@ -22,8 +22,8 @@ TEST(GetFamilyForDrive, CodesToFamilyBits) {
       {184, 1u << 16}, {188, 1u << 16}, {208, 1u << 17}, {211, 1u << 17}, {101, 1u << 18},
       {224, 1u << 19}, {225, 1u << 20}, {226, 1u << 21}, {227, 1u << 21},
       // No family: ZEP-S5, unrecognised, interface ids outside the table.
-      {0, 0},          {14, 0},         {183, 0},        {186, 0},        {254, 0},
-      {255, 0},
+      {0, 0},          {14, 0},         {183, 0},        {186, 0},        {255, 0},
+      {254, 1u << 22},  // medium changers
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Skerry_Scriptlist::GetFamilyForDrive(c.code), c.mask) << int(c.code);
@@ -43,6 +43,7 @@ TEST(FamilyMaskFromWords, WordsOfAFamilyLine) {
       {"LTO6_MDLC, DAT", (1u << 21) | (1u << 1)},
       {"all", 0xFFFFFFFFu},
       {"WIZARD", 0x80000000u},
+      {"loader", 1u << 22},
       {"NOSUCH", 0},
       {"", 0},
   };
@@ -138,7 +139,8 @@ TEST_F(ScriptHeadTest, ScriptMatchesDriveByFamily) {
       {"nofamily.scs", 226, false},  // no Ultrium drive
       {"all.scs", 226, true},
       {"all.scs", 14, false},        // a drive without a family matches nothing
-      {"all.scs", 254, false},
+      {"all.scs", 255, false},
+      {"all.scs", 254, true},        // a changer has the LOADER family
       {"missing.scs", 226, false},
   };
   for (const Case& c : cases) {

@@ -197,6 +197,20 @@ main_checks() {
 	[ "$(rc "$T/menu")" != 137 ] || note "the menu did not end at the end of its input"
 	end
 
+	# Command mode's TapeAlert report: scsi_debug rejects LOG SENSE of page
+	# 2Eh, which must show as a failure with the unit's own sense.
+	printf '6\n7\n' >"$T/alerts.in"
+	timeout -s KILL 60 vexil -f /dev/sg0 -c <"$T/alerts.in" >"$T/alerts" 2>&1
+	echo $? >"$T/alerts.rc"
+	set -- $(sg_sense -r 512 /dev/sg0 4d 00 2e 00 00 00 00 02 00 00)
+	begin "command mode: the rejected TapeAlert page is reported with its sense"
+	same "exit status" "$(rc "$T/alerts")" 0
+	[ $# -eq 3 ] || note "sg_raw saw no sense for LOG SENSE 2Eh"
+	want "$T/alerts" "Retrieving TapeAlerts..."
+	want "$T/alerts" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
+	lack "$T/alerts" "No TapeAlerts are set."
+	end
+
 	# No /proc/scsi/scsi in this kernel: the diagnostics add the same list
 	# read from sysfs.
 	vexil_run "$T/sg7" -f /dev/sg7 -s Scripts/NOOP.SCS -y

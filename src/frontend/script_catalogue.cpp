@@ -1,0 +1,106 @@
+#include "frontend/script_catalogue.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "facade/scsi_wrapper.h"
+#include "frontend/banners.h"
+#include "frontend/globals.h"
+#include "frontend/script_list.h"
+
+int32_t scsCount = 0;
+
+namespace {
+
+// The extension test ignores case: "test.scs" and "TEST.XCS" are scripts.
+bool IsScriptName(const char* name) {
+  const size_t length = std::strlen(name);
+  if (length < 4) return false;
+  char extension[5] = {};
+  for (size_t i = 0; i < 4; ++i) {
+    extension[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[length - 4 + i])));
+  }
+  return std::strcmp(extension, ".SCS") == 0 || std::strcmp(extension, ".XCS") == 0;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
+  count = 0;
+  // The SAS-only scripts need a drive that answers as SAS (one MODE SENSE).
+  g_pFlags.SasDrive = g_pScsiWrapper && g_pScsiWrapper->IsSAS() ? 1 : 0;
+  const bool engineering = g_pFlags.EngMode != 0;
+  if (folder == nullptr) folder = kDefaultScriptFolder;
+
+  struct stat status {};
+  if (::stat(folder, &status) != 0) return false;
+  if (!S_ISDIR(status.st_mode)) {
+    if (g_pScriptlist->Add(folder, driveType, engineering)) count = 1;
+    return true;
+  }
+  const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder));
+  if (!dir) {
+    print_wizard_error("Unable to open scripts directory!");
+    return false;
+  }
+  for (const dirent* entry = ::readdir(dir.get()); entry != nullptr; entry = ::readdir(dir.get())) {
+    if (!IsScriptName(entry->d_name)) continue;
+    const std::string path = std::string(folder) + "/" + entry->d_name;
+    if (g_pScriptlist->Add(path.c_str(), driveType, engineering)) ++count;
+  }
+  return true;
+}
+
+bool build_script_list(const char* folder, uint8_t driveType) {
+  g_pScriptlist.reset(new (std::nothrow) Skerry_Scriptlist);
+  if (!g_pScriptlist) {
+    print_memory_banner();
+    cleanup();
+    return false;
+  }
+  scsCount = 0;
+  const bool scanned = getscripts(folder, scsCount, driveType);
+  g_pScriptlist->count = scsCount;
+  if (scanned && scsCount > 0) return true;
+  print_wizard_error("No scripts found!");
+  cleanup();
+  return false;
+}
+
+const std::string* ScriptMenuLists::Pick(int32_t n) const {
+  const auto task_count = static_cast<int32_t>(tasks.size());
+  if (n >= 1 && n <= task_count) return &tasks[static_cast<size_t>(n - 1)];
+  if (n > task_count && n <= Size()) return &tests[static_cast<size_t>(n - task_count - 1)];
+  return nullptr;
+}
+
+ScriptMenuLists BuildMenuLists() {
+  ScriptMenuLists lists;
+  if (!g_pScriptlist) return lists;
+  for (const ScriptEntry& entry : g_pScriptlist->Entries()) {
+    (entry.type == 1 ? lists.tasks : lists.tests).push_back(entry.name);
+  }
+  // Byte-wise, as strcmp orders: upper case before lower case.
+  std::ranges::sort(lists.tasks);
+  std::ranges::sort(lists.tests);
+  return lists;
+}
+
+void PrintMenuLists(const ScriptMenuLists& lists) {
+  int number = 0;
+  std::printf("\nTasks:\n");
+  for (const std::string& name : lists.tasks) std::printf("%d) %s\n", ++number, name.c_str());
+  std::printf("\nTests:\n");
+  for (const std::string& name : lists.tests) std::printf("%d) %s\n", ++number, name.c_str());
+}

@@ -1,0 +1,34 @@
+// The catalogue of the scripts that suit the selected drive, and the task and
+// test lists the menus show from it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Entries taken by the last build_script_list.
+extern int32_t scsCount;
+
+// The default script folder, as the catalogue names its paths.
+inline constexpr char kDefaultScriptFolder[] = "./Scripts/";
+
+// Replaces the catalogue by one built from `folder` ("./Scripts/" when null)
+// for the drive. With no script taken prints "No scripts found!", cleans up
+// the console and fails.
+bool build_script_list(const char* folder, uint8_t driveType);
+// Scans a folder (every .SCS and .XCS file) or a single script file into the
+// catalogue, counting the entries taken.
+bool getscripts(const char* folder, int32_t& count, uint8_t driveType);
+
+// The menus' lists: task names, then test names, each sorted byte-wise.
+// Tasks are numbered 1 to T, tests T+1 onwards.
+struct ScriptMenuLists {
+  std::vector<std::string> tasks;
+  std::vector<std::string> tests;
+  int32_t Size() const { return static_cast<int32_t>(tasks.size() + tests.size()); }
+  // The name of menu number n (1-based), or null.
+  const std::string* Pick(int32_t n) const;
+};
+ScriptMenuLists BuildMenuLists();
+// Prints "\nTasks:\n", the tasks, "\nTests:\n" and the tests, numbered.
+void PrintMenuLists(const ScriptMenuLists& lists);

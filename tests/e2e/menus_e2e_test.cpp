@@ -1,0 +1,302 @@
+// The wizard through standard input: the device menu, the script menu with
+// its letters and numbers, the description browser, command mode and parse
+// mode, and the end of the input at every question.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "vexil_process.h"
+
+namespace {
+
+const std::map<std::string, std::string> kSim = {{"VEXIL_SIM", "1"}};
+constexpr char kDeviceQuestion[] = "Select device then press 'Enter':";
+constexpr char kScriptQuestion[] = "Select script or action, then press 'Enter':";
+constexpr char kCommandQuestion[] = "Select command then press 'Enter':";
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Positions of the parts must rise in this order.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& parts) {
+  size_t at = 0;
+  for (const std::string& part : parts) {
+    const size_t found = text.find(part, at);
+    ASSERT_NE(found, std::string::npos) << "missing in order: " << part << "\n" << text;
+    at = found + part.size();
+  }
+}
+
+std::string Script(const char* kind, const char* description, const char* family = "ALL") {
+  return std::string(kind) + "\nFAMILY " + family + "\nDESCRIPTION " + description +
+         "\nSTART:\n    PASS \"" + description + " ran\"\n    EXIT 0\n";
+}
+
+// A folder with two tasks and two tests, deliberately out of order.
+void WriteScripts(const ScratchDir& dir) {
+  dir.Write("Scripts/zz_task.scs", Script("[TASK]", "Last task"));
+  dir.Write("Scripts/Alpha_task.scs", Script("[TASK]", "First task"));
+  dir.Write("Scripts/beta_test.scs", Script("[TEST]", "Second test"));
+  dir.Write("Scripts/Beta_test.SCS", Script("[TEST]", "First test"));
+  dir.Write("Scripts/dat_test.scs", Script("[TEST]", "Only for DAT", "DAT"));
+  dir.Write("Scripts/readme.txt", "not a script");
+}
+
+TEST(DeviceMenu, AsksAgainUntilANumberOfTheListAndSelectsIt) {
+  ScratchDir dir;
+  WriteScripts(dir);
+  // An answer longer than the input buffer is refused whole, not cut to "1".
+  const std::string too_long = std::string(300, '0') + "1";
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "0\nx\n-1\n9\n99999999999\n" + too_long + "\n2\nX\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {"Vexil Wizard - Devices detected:\n", "\t1) [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6",
+                        "\t2) [HD16012345] [/dev/sg2] [HALCYON DAT160", kDeviceQuestion,
+                        "Selected device = [HD16012345] [/dev/sg2] [HALCYON DAT160", "Drive family = DAT\n",
+                        kScriptQuestion});
+  EXPECT_EQ(Count(r.out, kDeviceQuestion), 7u) << r.out;
+  EXPECT_NE(r.out.find("The answer is too long (at most 254 characters)."), std::string::npos) << r.out;
+  // The DAT drive gets the script of its family.
+  EXPECT_NE(r.out.find("dat_test.scs"), std::string::npos) << r.out;
+}
+
+TEST(ScriptMenu, ListsTasksThenTestsSortedAndShowsDescriptions) {
+  ScratchDir dir;
+  WriteScripts(dir);
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\nh\n1\n4\n5\nzz\nE\nX\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const std::string lists =
+      "\nTasks:\n1) Alpha_task.scs\n2) zz_task.scs\n\nTests:\n3) Beta_test.SCS\n4) beta_test.scs\n";
+  ExpectInOrder(r.out, {"Drive family = LTO6_MDLC\n", "Vexil Wizard - Scripts found:\n" + lists, "\nOther:\n",
+                        "Select 'C' to enter command mode\n", "Select 'X' to exit\n\n", kScriptQuestion, lists,
+                        "Please select the script that you want information on or press E to exit : ",
+                        "Script selected Alpha_task.scs\n\nFirst task\n",
+                        "Script selected beta_test.scs\n\nSecond test\n", kScriptQuestion});
+  EXPECT_EQ(r.out.find("dat_test.scs"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("readme.txt"), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.out, "Script selected"), 2u) << r.out;  // 5 and zz show the lists again
+  EXPECT_EQ(Count(r.out, "Please select the script that you want information on"), 5u) << r.out;
+}
+
+TEST(ScriptMenu, RunsTheChosenScriptAndComesBack) {
+  ScratchDir dir;
+  WriteScripts(dir);
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\n3\n\n2\n\nq\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {"Script entered\t\t->Beta_test.SCS<-", "Press 'Enter' when ready to continue",
+                        "First test ran", kScriptQuestion, "Script entered\t\t->zz_task.scs<-", "Last task ran",
+                        kScriptQuestion});
+  ASSERT_FALSE(dir.SessionLogs().empty());
+  const std::string log = dir.Read("Logs/" + dir.SessionLogs()[0]);
+  EXPECT_NE(log.find("./Scripts//"), std::string::npos) << log;
+}
+
+TEST(ScriptMenu, NamesAlikeInTheirFirst64CharactersRunTheirOwnFile) {
+  ScratchDir dir;
+  const std::string stem(70, 'n');
+  dir.Write("Scripts/" + stem + "_first.scs", Script("[TEST]", "First of the twins"));
+  dir.Write("Scripts/" + stem + "_second.scs", Script("[TEST]", "Second of the twins"));
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim, "2\n\nX\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("2) " + stem + "_second.scs\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Second of the twins ran"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("First of the twins ran"), std::string::npos) << r.out;
+}
+
+TEST(ScriptMenu, LettersNumbersAndOutOfRangeAnswers) {
+  struct Case {
+    const char* input;
+    const char* expected;    // printed once the answer is taken
+    size_t device_menus;     // times the device menu was shown
+  };
+  const Case cases[] = {
+      // -1 is command mode, like C; 7 is its Exit.
+      {"1\n-1\n7\nx\n", "Commands:\n", 1},
+      // -263 names no action (it must not wrap round to D); 0 and 99 ask again.
+      {"1\n-263\n0\n99\n-9\nQ\n", nullptr, 1},
+      // D: the device menu again, then the other drive.
+      {"1\nd\n2\nX\n", "Selected device = [HD16012345] [/dev/sg2]", 2},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    WriteScripts(dir);
+    const ProcessResult r = RunVexil(dir.path(), {}, kSim, c.input);
+    EXPECT_EQ(r.status, 0) << c.input << r.out << r.err;
+    if (c.expected != nullptr) {
+      EXPECT_NE(r.out.find(c.expected), std::string::npos) << c.input << r.out;
+    }
+    EXPECT_EQ(Count(r.out, "Vexil Wizard - Devices detected:"), c.device_menus) << c.input << r.out;
+    EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << c.input << r.out;
+  }
+}
+
+TEST(Wizard, EndOfInputAtAnyQuestionEndsTheConsoleNormally) {
+  struct Case {
+    const char* input;
+    const char* last_question;
+  };
+  const Case cases[] = {
+      {"", kDeviceQuestion},
+      {"1\n", kScriptQuestion},
+      {"1\nC\n", kScriptQuestion},  // command mode returns, then the script menu ends
+      {"1\nH\n", kScriptQuestion},
+      {"1\nD\n", kDeviceQuestion},
+      {"1\nP\n", kScriptQuestion},
+      {"1\n1\n", nullptr},  // at the Enter prompt the script still runs
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    WriteScripts(dir);
+    const ProcessResult r = RunVexil(dir.path(), {}, kSim, c.input);
+    EXPECT_EQ(r.status, 0) << '"' << c.input << '"' << r.out << r.err;
+    EXPECT_FALSE(r.timed_out);
+    if (c.last_question != nullptr) {
+      EXPECT_LE(Count(r.out, c.last_question), 2u) << c.input << r.out;
+      EXPECT_NE(r.out.find(c.last_question), std::string::npos) << c.input << r.out;
+    }
+  }
+}
+
+TEST(Wizard, ModeScriptsNeedTheirModeAndSasAlsoASasDrive) {
+  struct Case {
+    const char* node;
+    std::map<std::string, std::string> env;
+    bool tlr_shown;
+    bool park_shown;
+  };
+  const Case cases[] = {
+      {"/dev/sg0", {}, false, false},
+      {"/dev/sg0", {{"VEXIL_SAS", "1"}, {"VEXIL_PARK", "1"}}, true, true},
+      {"/dev/sg2", {{"VEXIL_SAS", "1"}}, false, false},  // the DAT drive does not answer as SAS
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("Scripts/Turn_Off_On_TLR.xcs", Script("[TASK]", "TLR"));
+    dir.Write("Scripts/Issue_Park_Command.xcs", Script("[TASK]", "Park"));
+    dir.Write("Scripts/plain.scs", Script("[TASK]", "Plain"));
+    std::map<std::string, std::string> env = kSim;
+    env.insert(c.env.begin(), c.env.end());
+    const ProcessResult r = RunVexil(dir.path(), {"-f", c.node}, env, "X\n");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("plain.scs"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Turn_Off_On_TLR.xcs") != std::string::npos, c.tlr_shown) << c.node << r.out;
+    EXPECT_EQ(r.out.find("Issue_Park_Command.xcs") != std::string::npos, c.park_shown) << c.node << r.out;
+  }
+}
+
+TEST(Wizard, NoScriptForTheDriveEndsWithTheSelectionFailure) {
+  ScratchDir dir;
+  dir.Write("Scripts/dat_test.scs", Script("[TEST]", "Only for DAT", "DAT"));
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim);
+  EXPECT_EQ(r.status, 255) << r.out << r.err;
+  ExpectInOrder(r.out, {"No scripts found!", "No compatible script files found\n"});
+}
+
+TEST(Wizard, ScriptFolderNamedWithSRunsOneChoiceAndEnds) {
+  ScratchDir dir;
+  WriteScripts(dir);
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-s", "Scripts", "-y"}, kSim, "2\n1\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Script entered\t\t->zz_task.scs<-"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Last task ran"), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.out, kScriptQuestion), 1u) << r.out;
+  EXPECT_NE(dir.Read("Logs/" + dir.SessionLogs().at(0)).find("Scripts/zz_task.scs"), std::string::npos);
+}
+
+TEST(CommandMode, MenuCommandsAndTheWayOut) {
+  ScratchDir dir;
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-c"}, kSim, "1\n0\nabc\n8\n2\n7\n1\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {"Commands:\n\t1) Test Unit Ready\n", "\t6) Get TapeAlerts\n\t7) Exit\n", kCommandQuestion,
+                        "\nSending 'Test Unit Ready' command...\n", "Status: Drive is ready\n",
+                        "\n'Test Unit Ready' command completed\n", "\nSending 'Inquiry' command...\n",
+                        "HALCYON ", "ULTRIUM-HH6", "HU1234567A", "\n'Inquiry' command completed\n"});
+  // 1, 0, abc, 8, 2 and 7 each saw the menu; after Exit nothing more is read.
+  EXPECT_EQ(Count(r.out, kCommandQuestion), 6u) << r.out;
+  EXPECT_EQ(Count(r.out, "Sending 'Test Unit Ready'"), 1u) << r.out;
+}
+
+TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
+  struct Case {
+    const char* bench;
+    std::vector<std::string> in_order;
+    const char* absent;
+  };
+  const Case cases[] = {
+      {"bench default\n",
+       {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
+        "\n'Load' command completed\n", "\nSending 'Rewind' command...\n", "\n'Rewind' command completed\n",
+        "\nRetrieving TapeAlerts...\n", "No TapeAlerts are set.\n"},
+       "Status: SenseKey"},
+      {"bench default\ntapealert /dev/sg0 20\n",
+       {"\nRetrieving TapeAlerts...\n", "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n"},
+       "No TapeAlerts are set."},
+      // A drive that rejects the page: the failure and its sense, never "no alerts".
+      {"bench default\nfault /dev/sg0 op=0x4d check=5/24/00 count=always\n",
+       {"\nRetrieving TapeAlerts...\n", "Something happened in call to SCSI_DLL::FetchLog()...\n",
+        "Status: SenseKey=05 ASC=24 ASCQ=00\n"},
+       "No TapeAlerts are set."},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("drives.bench", c.bench);
+    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-c"},
+                                     {{"VEXIL_SIM", dir.path() + "/drives.bench"}}, "5\n3\n4\n6\n7\n");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    ExpectInOrder(r.out, c.in_order);
+    EXPECT_EQ(r.out.find(c.absent), std::string::npos) << c.bench << r.out;
+  }
+}
+
+TEST(CommandMode, RemovableDiskGetsFourEntries) {
+  ScratchDir dir;
+  dir.Write("disk.bench", "device /dev/sg3 type=disk product=BRAMBLE\n");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg3", "-c"},
+                                   {{"VEXIL_SIM", dir.path() + "/disk.bench"}, {"VEXIL_HDD", "true"}}, "3\n4\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Commands:\n\t1) Test Unit Ready\n\t2) Inquiry\n\t3) Unload\n\t4) Exit\n\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\nSending 'Unload' command...\n"), std::string::npos) << r.out;  // entry 3
+}
+
+TEST(ParseMode, SessionFromAFile) {
+  ScratchDir dir;
+  dir.Write("commands.txt",
+            "# TEST UNIT READY, then a standard INQUIRY of 36 bytes\n"
+            "cdb 6 NONE 0 0 0 0 0 0\n"
+            "CDB 6 in 24 12 0 0 0 24 0\n"
+            "data 4 1 2\n"
+            "\n"
+            "timeout 600\n"
+            "timeout 0x10\n"
+            "timeout 0\n"
+            "hello\n"
+            "quit\n"
+            "cdb 6 none 0 0 0 0 0 0\n");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"}, kSim);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {"\n>> CDB (6):\n00 00 00 00 00 00 \nCDB direction = NONE\nCDB xfer len = 0\n",
+                        "\n>> CDB (6):\n12 00 00 00 24 00 \nCDB direction = IN\nCDB xfer len = 36\n",
+                        "\n>> Data buffer length truncated (3)\nData buffer (2):\n01 02 \n",
+                        "\n>> SCSI timeout changed from 300 to 600\n", "\n>> Timeout value was not valid\n",
+                        "\n>> Timeout must be from 1 to 4294967 seconds\n", "\n>> \nInvalid command!\n",
+                        "\n>> \nGoodbye"});
+  EXPECT_EQ(Count(r.out, "CDB ("), 2u) << r.out;
+  // Parse mode traces every command and its data.
+  EXPECT_NE(r.err.find("0x12 0x00 0x00 0x00 0x24 0x00"), std::string::npos) << r.err;
+}
+
+TEST(ParseMode, HiddenWizardChoiceReturnsToTheMenu) {
+  ScratchDir dir;
+  WriteScripts(dir);
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\nP\ncdb 6 none 0 0 0 0 0 0\nmodule\nX\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {kScriptQuestion, "CDB direction = NONE", kScriptQuestion});
+  EXPECT_EQ(r.out.find("Select 'P'"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Goodbye"), std::string::npos) << r.out;
+}
+
+}  // namespace
