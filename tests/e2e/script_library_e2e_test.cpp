@@ -74,9 +74,8 @@ TEST(ScriptLibrary, EachScriptPassesOnAHealthyBenchAndNamesTheFaultOnItsOwn) {
   for (const LibraryCase& c : cases) ExpectOutcome(c);
 }
 
-// The report reads its error counters through LOGPAGE, which this build
-// does not have yet.
-TEST(ScriptLibrary, DISABLED_TapeAlertAndErrorCounterReport) {
+// The report reads its error counters through LOGPAGE and page operands.
+TEST(ScriptLibrary, TapeAlertAndErrorCounterReport) {
   const LibraryCase cases[] = {
       {"TapeAlert_Error_Report.scs", "/dev/sg0", nullptr, "",
        {"No TapeAlert flag is set", "Write errors: ", "Read errors: ",
