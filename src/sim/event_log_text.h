@@ -4,8 +4,8 @@
 
 inline constexpr const char* kSimEventPackets[] = {
     "Packet # 1 PO/ST Power-on self test\r\nPOH/PC=1180/40\r\nResult: passed\r\n",
-    "Packet # 2 SCSI Event: 0302 Sense report\r\n"
-    "POH/PC/MID/SK/ASC/ASCQ/ADDERR=1185/41/0/3/11/00/0\r\nOpcode 08 Read(6)\r\n",
+    ("Packet # 2 SCSI Event: 0302 Sense report\r\n"
+     "POH/PC/MID/SK/ASC/ASCQ/ADDERR=1185/41/0/3/11/00/0\r\nOpcode 08 Read(6)\r\n"),
     "Packet # 3 Event: 4A21 Cleaning requested\r\nPOH/PC=1190/41\r\n",
     "Packet # 4 BUGCHECK Error: 1A2B Servo timeout\r\nPOH/PC=1195/42\r\nAddr 0x0004F2A0\r\n",
     "Packet # 5 CUP Event: 0021 Code update\r\nPOH/PC=1198/43\r\nOldRev: J4Z9 NewRev: J5A1\r\n",

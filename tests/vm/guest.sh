@@ -313,10 +313,10 @@ log_page_checks() {
 	want "$T/logpages" "script temperature $temp"
 	ie_temp=$(sed -n 's/.*Current temperature *= *\([0-9]*\) C.*/\1/p' "$T/sglogs2f" | head -n 1)
 	[ -n "$ie_temp" ] || note "no temperature in sg_logs' informational exceptions page"
-	want "$T/logpages" "script informational exceptions $(printf '0000%02X' "${ie_temp:-0}")"
+	want "$T/logpages" "script informational exceptions $(printf '000000%02X' "${ie_temp:-0}")"
 	ref=$(sg_sense -r 4096 /dev/sg0 4d 00 47 00 00 00 00 10 00 00)
 	same "sg_raw sense of LOG SENSE 07h" "$ref" "05 24 00"
-	want "$T/logpages" "script event log sense 5 24 0"
+	want "$T/logpages" "script event log sense 05 24 00"
 	show "$T/sglogs00"
 	show "$T/sglogs0d"
 	end
