@@ -22,8 +22,10 @@ const char* const kBuffers[] = {"B0", "B1", "BIG", "TINY"};
 const char* const kCdbs[] = {"RD", "WR", "TUR", "INQ", "RW", "X"};
 const char* const kNumbers[] = {"0", "1", "3", "7", "8", "255", "256", "0x0100", "65535", "0xFFFFFFFF",
                                 "4095", "4096", "1.5", "I", "L", "W", "V", "D"};
+// Repeat counts stay small: a loop of millions of commands only costs time.
+const char* const kCounts[] = {"0", "1", "2", "3"};
 const char* const kStatements[] = {
-    "SCSI %c",        "WRITE %c %n L",           "READNOCOMPARE %c %n L", "READCOMPARE %c %n V V L L V",
+    "SCSI %c",        "WRITE %c %k L",           "READNOCOMPARE %c %k L", "READCOMPARE %c %k V V L L V",
     "ATA ID",         "MODCDB %c %n %n",         "MODCDB %c %n < %n > %n", "PRINTCDB %c",
     "SETBUFFER %b[%n] %n", "POKE %b[%n] %n",     "PEEKW %b[%n] W",        "PEEKL %b[%n] L",
     "PEEKD %b[%n] D", "XORBUFFER %b[%n] %n",     "FILLBUFFER %b INCR",    "FILLBUFFER %b RAND %n",
@@ -48,6 +50,7 @@ std::string Fill(FuzzedDataProvider& in, const char* form) {
     switch (*++p) {
       case 'b': out += Pick(in, kBuffers); break;
       case 'c': out += Pick(in, kCdbs); break;
+      case 'k': out += Pick(in, kCounts); break;
       default: out += Pick(in, kNumbers); break;
     }
   }
