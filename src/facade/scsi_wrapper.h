@@ -49,6 +49,26 @@ struct LAST_COMMAND {
   uint16_t ltocFlag = 0xCCCC;
 };
 
+// How the last script command ended at the transport, beside the sense of
+// the last-command record: kept apart so that the TapeAlert report after a
+// failed read or write cannot overwrite it.
+struct SCRIPT_TRANSPORT {
+  uint32_t hostStatus = 0;
+  uint32_t driverStatus = 0;
+  bool timedOut = false;
+  // Data in: bytes that reached the script's buffer (0 unless the command
+  // ended with good status). Data out: bytes the drive took.
+  uint32_t bytesMoved = 0;
+};
+
+// Why a script read or write loop sent nothing.
+enum ScriptTransferCheck : int32_t {
+  kTransferOk = 0,
+  kTransferBufferTooSmall,  // the CDB announces more bytes than its buffer holds
+  kTransferNoBlockLength,   // fixed blocks, but the drive reported no block length
+  kTransferNotSent,         // asking the block length failed: the record says why
+};
+
 class ScsiWrapper {
  public:
   ScsiWrapper();
@@ -193,26 +213,48 @@ class ScsiWrapper {
   // The script engine's device statements hand their declared commands here.
   // None prints a failure: the outcome is in the last-command record. With a
   // check condition the record holds the decoded sense (ILI, EOM, filemark and
-  // residual included); without one it holds the "no sense" values. A null
-  // command does nothing.
+  // residual included), also when the driver reported a host or driver status
+  // with it; a command lost in the transport holds the console's transport
+  // triple (console_sense.h); otherwise the "no sense" values. A null command
+  // does nothing.
 
-  // SCSI: the declared CDB as it stands, with a 600-second timeout.
+  // SCSI: the declared CDB as it stands, with the script's timeout.
   void OnScriptCdbCmds(const CDB_LINK* command);
   // ATA: wrapped in ATA PASS-THROUGH(12); the returned register image goes
   // into the first 8 bytes of the buffer (zeros when the reply carried none;
   // nothing for a buffer shorter than 8 bytes).
   void OnScriptCdbCmds(const ATA_LINK* command);
+  // The read and write loops move exactly what the CDB announces with each
+  // command: its transfer length in bytes, or with the FIXED bit that many
+  // blocks of the drive's block length (asked with MODE SENSE first). A
+  // buffer smaller than that sends nothing (kTransferBufferTooSmall). A loop
+  // stops at its first command that does not end cleanly: a check
+  // condition, a transport failure (then the drive's TapeAlerts are
+  // reported, the record kept), a short transfer (the console's short-data
+  // triple, the missing bytes as residual) or a mismatch; the record then
+  // describes that command. *completed receives the commands that ended
+  // cleanly before it (all of them when none failed).
+  //
   // READ(6) `count` times with the CDB's other bytes; with `compare` each
-  // block is compared with the buffer's contents before the first read.
-  void OnScriptReadCmd(const CDB_LINK* command, uint32_t count, SCRIPT_COMPARE* compare = nullptr);
-  // The CDB's first 6 bytes, data out, `count` times; *countResult receives
-  // the commands issued, and is left alone when a transport failure ends it.
-  void OnScriptWriteCmd(const CDB_LINK* command, uint32_t count, uint32_t* countResult);
+  // block is compared with the buffer's contents before the first read (the
+  // buffer keeps them); without, the data lands in the buffer.
+  ScriptTransferCheck OnScriptReadCmd(const CDB_LINK* command, uint32_t count, SCRIPT_COMPARE* compare = nullptr,
+                                      uint32_t* completed = nullptr);
+  // The CDB's first 6 bytes, data out, `count` times.
+  ScriptTransferCheck OnScriptWriteCmd(const CDB_LINK* command, uint32_t count, uint32_t* completed);
   // Standard INQUIRY (56 bytes) into `record`, shown with HexDump; false
   // (record untouched) when it failed.
   bool OnScriptInquiryCmd(uint8_t* record);
   static constexpr uint32_t kScriptInquiryLength = 56;
+  // Host adapter status of the script's last command (0xFFFFFFFF without a
+  // selected device).
   uint32_t OnScriptGetHaStat();
+  const SCRIPT_TRANSPORT& GetScriptTransport() const { return transport_; }
+  // Timeout of the script's commands, whole seconds: 1 to 4294967; 0 puts
+  // back the default of 600.
+  void SetScriptTimeout(uint32_t seconds);
+  uint32_t GetScriptTimeout() const { return scriptTimeout_; }
+  static constexpr uint32_t kDefaultScriptTimeout = 600;
   uint8_t OnScriptGetDeviceType();
   // Firmware update from a script: not offered; prints a notice, sends nothing.
   uint32_t OnScriptFupDrive(const char* file);
@@ -246,7 +288,17 @@ class ScsiWrapper {
                      uint32_t length);
   void StoreResult(int32_t result) { last_.result = result; }
   // Script commands: the record after one command of a hook (see above).
-  void TakeScriptOutcome(int32_t result);
+  void TakeScriptOutcome(int32_t result, int direction);
+  // One command of a hook, its outcome taken.
+  int32_t SendScriptCdb(int direction, const uint8_t* cdb, int cdbLength, uint8_t* data, uint32_t length);
+  // Bytes each READ or WRITE of a loop moves (see the loops above).
+  ScriptTransferCheck ScriptTransferBytes(const CDB_LINK& command, uint32_t& bytes);
+  // The drive's block length from the block descriptor of MODE SENSE(6).
+  ScriptTransferCheck ScriptBlockLength(uint32_t& length);
+  // Marks the record of a command that moved fewer bytes than it announced.
+  void MarkShortTransfer(uint32_t missing);
+  SCRIPT_TRANSPORT transport_;
+  uint32_t scriptTimeout_ = kDefaultScriptTimeout;
   // A read or write of a script failed in transport: the drive's TapeAlerts
   // are reported, and the record still describes the failed command.
   void ReportTapeAlertsKeepingRecord();

@@ -1,5 +1,7 @@
 #include "frontend/log_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -9,6 +11,7 @@
 
 namespace {
 
+constexpr char kLogFolder[] = "./Logs";
 constexpr size_t kNameLimit = 127;  // the name must fit the 128-byte text field
 constexpr char kNoSerial[] = "NoSerialNum";
 constexpr char kNameTail[] = "_Vexil.txt";
@@ -54,6 +57,9 @@ FILE* Skerry_LogFile::Skerry_OpenLog(const char* serial) {
   Skerry_CloseLog();
   time_ = Sys().Now().tv_sec;
   local_time_ = LocalTime(time_);
+  // A fresh working folder has no Logs/ yet: the first run makes it. A file
+  // of that name stays, and the open below fails.
+  if (::mkdir(kLogFolder, 0755) != 0 && errno != EEXIST) return nullptr;
   // Runs within one second share the time stamp: never truncate an earlier
   // run's log, take the next free number instead ("x" creates or fails).
   for (int copy = 1; copy <= kMaxCopies && stream_ == nullptr; ++copy) {

@@ -9,7 +9,7 @@
 //   unreadable /dev/sg4
 //   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
-//         data=0 garbage skip=1 vs=E0700000 corrupt=5
+//         data=0 garbage drop skip=1 vs=E0700000 corrupt=5
 //   tapealert /dev/sg0 3,20
 //   medium /dev/sg0 gen=5 wp=1 type=0x01 files=2 blocks=3 size=512 capacity=64
 //   slots /dev/sg1 full=1,3,5 mail=1
@@ -164,6 +164,7 @@ constexpr FaultKey kFaultKeys[] = {
     {"nosense", [](SimFault& f, const std::string& v) { return v.empty() && (f.withhold_sense = true); }},
     {"descriptor", [](SimFault& f, const std::string& v) { return v.empty() && (f.descriptor_sense = true); }},
     {"garbage", [](SimFault& f, const std::string& v) { return v.empty() && (f.garbage = true); }},
+    {"drop", [](SimFault& f, const std::string& v) { return v.empty() && (f.drop = true); }},
     {"senselen",
      [](SimFault& f, const std::string& v) {
        long n;
@@ -321,6 +322,7 @@ bool FillSlots(SimDevice& c, const std::vector<std::string>& words, std::string*
       if (value != "none" && !Numbers(value, ',', 0, 10, static_cast<long>(c.slot_full.size()), &slots))
         return *why = "bad slot list: '" + value + "'", false;
       std::fill(c.slot_full.begin(), c.slot_full.end(), false);
+      std::fill(c.slot_source.begin(), c.slot_source.end(), -1);  // put there by hand
       for (long n : slots) {
         if (n < 1) return *why = "slots count from 1: '" + value + "'", false;
         c.slot_full[static_cast<size_t>(n - 1)] = true;

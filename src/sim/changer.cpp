@@ -16,7 +16,7 @@ struct Element {
   uint8_t type;
   uint16_t address;
   bool full;
-  uint16_t source;  // where the cartridge came from, 0 when unknown
+  int source;  // element address the cartridge was last moved from, -1 none
 };
 
 bool DriveHoldsCartridge(SimDevice& changer) {
@@ -28,14 +28,14 @@ bool DriveHoldsCartridge(SimDevice& changer) {
 
 std::vector<Element> Elements(SimDevice& c) {
   std::vector<Element> all;
-  all.push_back({kTransport, kTransportAddress, false, 0});
+  all.push_back({kTransport, kTransportAddress, false, -1});
   for (size_t i = 0; i < c.slot_full.size(); ++i) {
-    all.push_back({kStorage, static_cast<uint16_t>(kFirstSlotAddress + i), c.slot_full[i], 0});
+    all.push_back({kStorage, static_cast<uint16_t>(kFirstSlotAddress + i), c.slot_full[i],
+                   c.slot_full[i] ? c.slot_source[i] : -1});
   }
-  all.push_back({kMail, kMailAddress, c.mail_full, 0});
+  all.push_back({kMail, kMailAddress, c.mail_full, c.mail_full ? c.mail_source : -1});
   const bool drive_full = DriveHoldsCartridge(c);
-  all.push_back({kDrive, kDriveAddress, drive_full,
-                 static_cast<uint16_t>(drive_full ? kFirstSlotAddress + c.drive_source : 0)});
+  all.push_back({kDrive, kDriveAddress, drive_full, drive_full ? c.drive_source : -1});
   return all;
 }
 
@@ -64,12 +64,15 @@ bool IsFull(SimDevice& c, int index) {
   return c.slot_full[static_cast<size_t>(index)];
 }
 
+// Fills or empties an element; a cartridge put in keeps the address of the
+// element it came from, whatever its type (a slot, the mail slot, the drive).
 void SetFull(SimDevice& c, int index, bool full, int source) {
   if (index == -1) {
     c.mail_full = full;
+    c.mail_source = source;
   } else if (index == -2) {
     c.drive_full = full;
-    if (full) c.drive_source = source >= 0 ? source : 0;
+    c.drive_source = source;
     if (SimDevice* drive = c.bench->DriveOf(c)) {
       drive->config.medium_loaded = full;
       drive->cartridge_in_throat = false;
@@ -82,6 +85,7 @@ void SetFull(SimDevice& c, int index, bool full, int source) {
     }
   } else {
     c.slot_full[static_cast<size_t>(index)] = full;
+    c.slot_source[static_cast<size_t>(index)] = source;
   }
 }
 
@@ -112,7 +116,7 @@ void ReadElementStatus(SimDevice& c, const SimRequest& r, SimReply& reply) {
       std::vector<uint8_t> desc(kDescriptorLength, 0);
       PutBe(desc, 0, 2, e.address);
       desc[2] = static_cast<uint8_t>((e.full ? kFull : 0) | (t == kTransport ? 0 : kAccess));
-      if (e.source) {
+      if (e.source >= 0) {
         desc[9] = 0x80;  // source valid
         PutBe(desc, 10, 2, e.source);
       }
@@ -144,7 +148,7 @@ void MoveMedium(SimDevice& c, const SimRequest& r, SimReply& reply) {
     if (drive && drive->prevent_removal) return c.Fail(reply, 0x05, 0x53, 0x02);
   }
   SetFull(c, from, false, -1);
-  SetFull(c, to, true, from);
+  SetFull(c, to, true, static_cast<int>(GetBe(r.cdb, 4, 2)));
   reply.seconds = 20;
 }
 

@@ -76,6 +76,7 @@ struct SimFault {
 
   int data_length = -1;  // >=0: data-in cut to this many bytes (0: no data)
   bool garbage = false;  // data-in bytes replaced by noise, lengths lying
+  bool drop = false;     // good status, but the drive does not carry the command out
 
   // Script diagnostics: the fault lets `skip` matching commands pass before
   // its first hit; `vendor_code` goes into bytes 8-11 of the sense (the

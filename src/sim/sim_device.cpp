@@ -4,6 +4,7 @@
 
 #include "sim/event_log_text.h"
 #include "sim/handlers.h"
+#include "sim/mode_page_defaults.h"
 #include "sim/tape_formats.h"
 
 namespace {
@@ -34,8 +35,10 @@ SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
   }
   if (IsChanger()) {
     slot_full.assign(static_cast<size_t>(std::max(config.slots, 1)), false);
+    slot_source.assign(slot_full.size(), -1);
     // A half-filled magazine; the first slot's cartridge sits in the drive.
     for (size_t i = 1; i < slot_full.size() && i <= slot_full.size() / 2; ++i) slot_full[i] = true;
+    drive_source = kFirstSlotAddress;
   }
   if (config.type != SimDeviceType::kDisk) events.assign(std::begin(kSimEventPackets), std::end(kSimEventPackets));
   InitModePages(*this);

@@ -128,11 +128,14 @@ class SimDevice {
   bool tape_creation = false;
   char armed_tape_request = 0;
 
-  // Changer elements: full flags and the source slot of each cartridge.
+  // Changer elements: full flags, and the element address each cartridge
+  // was last moved from (-1: not moved by the changer, no source reported).
   std::vector<bool> slot_full;
+  std::vector<int> slot_source;
   bool mail_full = false;
+  int mail_source = -1;
   bool drive_full = false;
-  int drive_source = 0;
+  int drive_source = -1;
   bool diagnostic_run = false;
 
  private:

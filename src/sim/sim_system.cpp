@@ -217,6 +217,8 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
   const bool transport_only = fault && (fault->host_status || fault->driver_status) && !fault->check;
   if (transport_only) {
     // The command never reached the drive.
+  } else if (fault && fault->drop && !fault->check) {
+    // Acknowledged and forgotten: a lost write, a move never made.
   } else if (fault && fault->check) {
     reply.check = true;
     reply.sense = d.MakeSense(fault->key, fault->asc, fault->ascq);

@@ -144,20 +144,26 @@ TEST(SessionLog, NamePatternAndFirstLines) {
   EXPECT_TRUE(std::regex_match(text, first_lines)) << text;
 }
 
-TEST(SessionLog, WithoutAUsableLogsFolderTheScriptStillRuns) {
-  for (const bool as_file : {false, true}) {
-    ScratchDir dir;
-    ::rmdir((dir.path() + "/Logs").c_str());
-    if (as_file) dir.Write("Logs", "not a folder");
-    dir.Write("Scripts/run.scs", Script("PASS \"still ran\"\n"));
-    const ProcessResult r = RunScript(dir, "run.scs");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    const std::string rule(67, '=');
-    EXPECT_NE(r.out.find(rule + "\nVexil Wizard - Unable to open logfile.\n" + rule + "\n"), std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("still ran"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("Unable to write to log file"), std::string::npos) << r.out;
-  }
+TEST(SessionLog, AMissingLogsFolderIsMadeAndAFileInItsPlaceStillLetsTheScriptRun) {
+  ScratchDir fresh;
+  ::rmdir((fresh.path() + "/Logs").c_str());
+  fresh.Write("Scripts/run.scs", Script("LOG written to the log\nPASS \"ran\"\n"));
+  ProcessResult r = RunScript(fresh, "run.scs");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.find("Unable to open logfile"), std::string::npos) << r.out;
+  ASSERT_EQ(fresh.SessionLogs().size(), 1u) << r.out;
+  EXPECT_NE(fresh.Read("Logs/" + fresh.SessionLogs()[0]).find("written to the log"), std::string::npos);
+
+  ScratchDir blocked;
+  ::rmdir((blocked.path() + "/Logs").c_str());
+  blocked.Write("Logs", "not a folder");
+  blocked.Write("Scripts/run.scs", Script("PASS \"still ran\"\n"));
+  r = RunScript(blocked, "run.scs");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const std::string rule(67, '=');
+  EXPECT_NE(r.out.find(rule + "\nVexil Wizard - Unable to open logfile.\n" + rule + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("still ran"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Unable to write to log file"), std::string::npos) << r.out;
 }
 
 TEST(SessionLog, EachRunWritesItsOwnLog) {

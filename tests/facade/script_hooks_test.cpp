@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/scsi_int.h"
+#include "facade/console_sense.h"
 #include "facade/scsi_wrapper.h"
 #include "facade/sim_bench.h"
 #include "sim/sim.h"
@@ -31,6 +32,7 @@ class ScriptHooks : public SimBenchTest {
     CaptureStdout();
     ASSERT_GT(wrapper_.InitScsiDll(node), 0);
     wrapper_.SetDeviceSelected(0);
+    tur_ = Cdb({0x00, 0, 0, 0, 0, 0}, kNoData, nullptr);
     wrapper_.OnScriptCdbCmds(&tur_);  // takes the power-on unit attention
     GetCapturedStdout();
   }
@@ -59,9 +61,15 @@ class ScriptHooks : public SimBenchTest {
     const auto n = static_cast<uint32_t>(buffer.size());
     const CDB_LINK write = Cdb({0x0A, 0, uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0}, kFromHost, &buffer);
     uint32_t issued = 0;
-    wrapper_.OnScriptWriteCmd(&write, blocks, &issued);
+    ASSERT_EQ(wrapper_.OnScriptWriteCmd(&write, blocks, &issued), kTransferOk);
     ASSERT_EQ(issued, blocks);
     Rewind();
+  }
+  void ExpectSense(uint8_t key, uint8_t asc, uint8_t ascq, const std::string& label) {
+    const LAST_COMMAND& rec = wrapper_.GetLastCommand();
+    EXPECT_EQ(rec.senseKey, key) << label;
+    EXPECT_EQ(rec.asc, asc) << label;
+    EXPECT_EQ(rec.ascq, ascq) << label;
   }
   SimFault Fault(int opcode) {
     SimFault f;
@@ -80,75 +88,83 @@ std::vector<uint8_t> Pattern(size_t n) {
   return b;
 }
 
-TEST_F(ScriptHooks, WriteCountsCommandsWithSenseAndStopsAtATransportFailure) {
+// One fault in the middle of a loop of 5 commands, and where the loop stops.
+struct LoopFault {
+  const char* name;
+  int skip;  // commands that pass first
+  void (*set)(SimFault&);
+  uint8_t key, asc, ascq;
+  int reachesDrive;  // 1 when the failing command is seen by the drive
+};
+
+const LoopFault kLoopFaults[] = {
+    {"check condition", 1, [](SimFault& f) { f.check = true, f.key = 3, f.asc = 0x0C; }, 0x03, 0x0C, 0x00, 1},
+    {"host error", 2, [](SimFault& f) { f.host_status = 7; }, kConsoleSenseKey, kAscHostError, 0, 1},
+    {"held past its timeout", 0, [](SimFault& f) { f.delay_seconds = 700; }, kConsoleSenseKey, kAscTimedOut, 0, 1},
+    {"refused by the driver", 3, [](SimFault& f) { f.ioctl_errno = 12; }, kConsoleSenseKey, kAscRefused, 0, 0},
+};
+
+TEST_F(ScriptHooks, WriteStopsAtItsFirstFailureAndCountsTheGoodCommandsBefore) {
   std::vector<uint8_t> buffer = Pattern(512);
   const CDB_LINK write = Cdb({0x0A, 0, 0, 0x02, 0x00, 0}, kFromHost, &buffer);
-
-  SimFault check = Fault(0x0A);
-  check.check = true, check.key = 0x03, check.asc = 0x0C, check.ascq = 0x00;
-  Sim().InjectFault(kTape, check);
-  uint32_t issued = 99;
-  wrapper_.OnScriptWriteCmd(&write, 3, &issued);
-  EXPECT_EQ(issued, 3u);
-  EXPECT_EQ(Sent(0x0A), 3);
-  EXPECT_EQ(wrapper_.GetLastCommand().senseKey, 0x03);
-  EXPECT_EQ(wrapper_.GetLastCommand().asc, 0x0C);
-
-  Sim().ClearFaults();
-  SimFault transport = Fault(0x0A);
-  transport.skip = 1, transport.count = 1, transport.host_status = 7;
-  Sim().InjectFault(kTape, transport);
-  issued = 99;
-  wrapper_.OnScriptWriteCmd(&write, 5, &issued);
-  EXPECT_EQ(issued, 99u) << "the count is left as the caller set it";
-  EXPECT_EQ(Sent(0x0A), 3 + 2);
-  const LAST_COMMAND& rec = wrapper_.GetLastCommand();
-  EXPECT_LT(rec.result, 0);
-  EXPECT_NE(rec.result, -2);
-  EXPECT_EQ(rec.senseKey, kNoSense);
-
-  issued = 99;
-  wrapper_.OnScriptWriteCmd(&write, 0, &issued);
-  EXPECT_EQ(issued, 0u);
+  for (const LoopFault& c : kLoopFaults) {
+    Sim().ClearFaults();
+    Rewind();
+    SimFault f = Fault(0x0A);
+    f.skip = c.skip, f.count = 1;
+    c.set(f);
+    Sim().InjectFault(kTape, f);
+    const int before = Sent(0x0A);
+    uint32_t written = 99;
+    CaptureStdout();
+    EXPECT_EQ(wrapper_.OnScriptWriteCmd(&write, 5, &written), kTransferOk) << c.name;
+    GetCapturedStdout();
+    EXPECT_EQ(written, static_cast<uint32_t>(c.skip)) << c.name;
+    EXPECT_EQ(Sent(0x0A) - before, c.skip + c.reachesDrive) << c.name << ": nothing is sent after the failure";
+    ExpectSense(c.key, c.asc, c.ascq, c.name);
+  }
+  uint32_t written = 99;
+  wrapper_.OnScriptWriteCmd(&write, 0, &written);
+  EXPECT_EQ(written, 0u);
 }
 
-TEST_F(ScriptHooks, ReadIsSentAsRead6WhateverTheDeclaredOpcode) {
-  std::vector<uint8_t> buffer = Pattern(64);
-  WriteBlocks(buffer, 1);
-  const CDB_LINK read = Cdb({0x28, 0x00, 0x00, 0x00, 0x40, 0x80}, kFromHost, &buffer);
-  std::fill(buffer.begin(), buffer.end(), 0);
-  wrapper_.OnScriptReadCmd(&read, 1);
-  const SimCommand& sent = Sim().Commands().back();
-  EXPECT_EQ(sent.cdb, (std::vector<uint8_t>{0x08, 0x00, 0x00, 0x00, 0x40, 0x80}));
-  EXPECT_EQ(buffer, Pattern(64));
-  EXPECT_EQ(wrapper_.GetLastCommand().senseKey, kNoSense);
+TEST_F(ScriptHooks, ReadCompareStopsAtItsFirstFailureWithoutPassingTheRest) {
+  std::vector<uint8_t> buffer = Pattern(512);
+  WriteBlocks(buffer, 5);
+  const CDB_LINK read = Cdb({0x08, 0, 0, 0x02, 0x00, 0}, kToHost, &buffer);
+  for (const LoopFault& c : kLoopFaults) {
+    Sim().ClearFaults();
+    Rewind();
+    SimFault f = Fault(0x08);
+    f.skip = c.skip, f.count = 1;
+    c.set(f);
+    Sim().InjectFault(kTape, f);
+    const int before = Sent(0x08);
+    SCRIPT_COMPARE compare;
+    CaptureStdout();
+    wrapper_.OnScriptReadCmd(&read, 5, &compare);
+    GetCapturedStdout();
+    EXPECT_EQ(compare.status, kCompareMismatch) << c.name << ": a block not read is no match";
+    EXPECT_EQ(compare.iteration, static_cast<uint32_t>(c.skip)) << c.name << ": blocks compared before it";
+    EXPECT_EQ(compare.offset, kCompareNoOffset) << c.name;
+    EXPECT_EQ(Sent(0x08) - before, c.skip + c.reachesDrive) << c.name;
+    ExpectSense(c.key, c.asc, c.ascq, c.name);
+    EXPECT_EQ(buffer, Pattern(512)) << c.name << ": the buffer keeps the expected data";
+  }
 }
 
-TEST_F(ScriptHooks, FixedBlockTransferMovesTheBufferDividedByTheBlockCount) {
-  Sim().Device(kTape)->block_size = 256;
-  std::vector<uint8_t> buffer = Pattern(1024);
-  // FIXED, transfer length 2: 1024 / 2 = 512 bytes per command.
-  const CDB_LINK write = Cdb({0x0A, 0x01, 0x00, 0x00, 0x02, 0}, kFromHost, &buffer);
-  uint32_t issued = 0;
-  wrapper_.OnScriptWriteCmd(&write, 1, &issued);
-  EXPECT_EQ(wrapper_.GetLastCommand().result, 512);
-  Rewind();
-  const CDB_LINK read = Cdb({0x08, 0x01, 0x00, 0x00, 0x02, 0}, kToHost, &buffer);
-  SCRIPT_COMPARE compare;
-  wrapper_.OnScriptReadCmd(&read, 1, &compare);
-  EXPECT_EQ(wrapper_.GetLastCommand().result, 512);
-  EXPECT_EQ(compare.status, 0);
-}
-
-TEST_F(ScriptHooks, ReadCompareReportsTheFirstMismatch) {
+TEST_F(ScriptHooks, ReadCompareReportsTheFirstMismatchAndAShortBlock) {
   std::vector<uint8_t> buffer = Pattern(512);
   WriteBlocks(buffer, 3);
   const CDB_LINK read = Cdb({0x08, 0, 0, 0x02, 0x00, 0}, kToHost, &buffer);
 
   SCRIPT_COMPARE all;
-  wrapper_.OnScriptReadCmd(&read, 3, &all);
+  uint32_t completed = 0;
+  wrapper_.OnScriptReadCmd(&read, 3, &all, &completed);
   EXPECT_EQ(all.status, 0);
   EXPECT_EQ(all.offset, 0u);
+  EXPECT_EQ(completed, 3u);
+  ExpectSense(kNoSense, kNoSense, kNoSense, "all equal");
   Rewind();
 
   SimFault corrupt = Fault(0x08);
@@ -163,35 +179,24 @@ TEST_F(ScriptHooks, ReadCompareReportsTheFirstMismatch) {
   EXPECT_EQ(compare.expectedValue, Pattern(512)[5]);
   EXPECT_EQ(compare.readValue, uint8_t(~Pattern(512)[5]));
   EXPECT_EQ(Sent(0x08) - before, 2) << "the loop stops at the mismatch";
-}
-
-TEST_F(ScriptHooks, ReadWithSenseCountsAndGoesOnButATransportFailureStopsAndFails) {
-  std::vector<uint8_t> buffer = Pattern(512);
-  WriteBlocks(buffer, 3);
-  const CDB_LINK read = Cdb({0x08, 0, 0, 0x02, 0x00, 0}, kToHost, &buffer);
-
-  SimFault medium = Fault(0x08);
-  medium.count = 1, medium.check = true, medium.key = 0x03, medium.asc = 0x11;
-  Sim().InjectFault(kTape, medium);
-  SCRIPT_COMPARE compare;
-  wrapper_.OnScriptReadCmd(&read, 3, &compare);
-  EXPECT_EQ(Sent(0x08), 3);
-  EXPECT_EQ(compare.status, 0);
   Rewind();
 
-  SimFault transport = Fault(0x08);
-  transport.skip = 1, transport.count = 1, transport.host_status = 7;
-  Sim().InjectFault(kTape, transport);
-  SCRIPT_COMPARE failed;
-  wrapper_.OnScriptReadCmd(&read, 3, &failed);
-  EXPECT_EQ(Sent(0x08), 3 + 2);
-  EXPECT_EQ(failed.status, kCompareMismatch) << "a read that never completed is no match";
-  EXPECT_EQ(failed.iteration, 1u);
-  EXPECT_EQ(failed.offset, kCompareNoOffset);
-  EXPECT_LT(wrapper_.GetLastCommand().result, 0);
+  // A block cut short without any sense: where its data ends is where it differs.
+  Sim().ClearFaults();
+  SimFault cut = Fault(0x08);
+  cut.skip = 2, cut.count = 1, cut.data_length = 200;
+  Sim().InjectFault(kTape, cut);
+  SCRIPT_COMPARE shortBlock;
+  wrapper_.OnScriptReadCmd(&read, 3, &shortBlock, &completed);
+  EXPECT_EQ(shortBlock.status, kCompareMismatch);
+  EXPECT_EQ(shortBlock.iteration, 2u);
+  EXPECT_EQ(shortBlock.offset, 200u);
+  EXPECT_EQ(completed, 2u);
+  ExpectSense(kConsoleSenseKey, kAscShortData, kAscqShortTransfer, "short block");
+  EXPECT_EQ(wrapper_.GetLastCommand().residual, 312);
 }
 
-TEST_F(ScriptHooks, IncorrectLengthKeepsIliAndResidualAndIsNotCompared) {
+TEST_F(ScriptHooks, IncorrectLengthIsAFailureWithIliAndResidual) {
   std::vector<uint8_t> block = Pattern(512);
   WriteBlocks(block, 1);
   std::vector<uint8_t> buffer(1024, 0xEE);
@@ -200,14 +205,118 @@ TEST_F(ScriptHooks, IncorrectLengthKeepsIliAndResidualAndIsNotCompared) {
   wrapper_.OnScriptReadCmd(&read, 1, &compare);
   const LAST_COMMAND& rec = wrapper_.GetLastCommand();
   EXPECT_EQ(rec.result, -2);
-  EXPECT_EQ(rec.senseKey, 0);
-  EXPECT_EQ(rec.asc, 0);
-  EXPECT_EQ(rec.ascq, 0);
+  ExpectSense(0, 0, 0, "incorrect length");
   EXPECT_EQ(rec.ili, 1);
   EXPECT_EQ(rec.eom, 0);
   EXPECT_EQ(rec.fm, 0);
   EXPECT_EQ(rec.residual, 512);
+  EXPECT_EQ(compare.status, kCompareMismatch) << "a block that came back short never passes";
+  EXPECT_EQ(compare.iteration, 0u);
+}
+
+TEST_F(ScriptHooks, ReadIsSentAsRead6WhateverTheDeclaredOpcode) {
+  std::vector<uint8_t> buffer = Pattern(64);
+  WriteBlocks(buffer, 1);
+  const CDB_LINK read = Cdb({0x28, 0x00, 0x00, 0x00, 0x40, 0x80}, kFromHost, &buffer);
+  std::fill(buffer.begin(), buffer.end(), 0);
+  uint32_t completed = 0;
+  wrapper_.OnScriptReadCmd(&read, 1, nullptr, &completed);
+  const SimCommand& sent = Sim().Commands().back();
+  EXPECT_EQ(sent.cdb, (std::vector<uint8_t>{0x08, 0x00, 0x00, 0x00, 0x40, 0x80}));
+  EXPECT_EQ(buffer, Pattern(64));
+  EXPECT_EQ(completed, 1u);
+  EXPECT_EQ(wrapper_.GetLastCommand().senseKey, kNoSense);
+}
+
+TEST_F(ScriptHooks, FixedBlocksMoveTheTransferLengthTimesTheDrivesBlockLength) {
+  Sim().Device(kTape)->block_size = 512;
+  std::vector<uint8_t> buffer = Pattern(1024);
+  // FIXED, transfer length 2: both blocks of the buffer go to tape.
+  const CDB_LINK write = Cdb({0x0A, 0x01, 0x00, 0x00, 0x02, 0}, kFromHost, &buffer);
+  uint32_t written = 0;
+  ASSERT_EQ(wrapper_.OnScriptWriteCmd(&write, 1, &written), kTransferOk);
+  EXPECT_EQ(written, 1u);
+  EXPECT_EQ(wrapper_.GetCurrentCommand().byteCount, 1024u);
+  ExpectSense(kNoSense, kNoSense, kNoSense, "fixed write");
+  Rewind();
+  const CDB_LINK read = Cdb({0x08, 0x01, 0x00, 0x00, 0x02, 0}, kToHost, &buffer);
+  SCRIPT_COMPARE compare;
+  ASSERT_EQ(wrapper_.OnScriptReadCmd(&read, 1, &compare), kTransferOk);
   EXPECT_EQ(compare.status, 0);
+  EXPECT_EQ(wrapper_.GetLastCommand().result, 1024);
+  EXPECT_EQ(std::vector<uint8_t>(SCSI.GetDataBuffer() + 512, SCSI.GetDataBuffer() + 1024),
+            std::vector<uint8_t>(buffer.begin() + 512, buffer.end()))
+      << "the second block is the buffer's second half, not zeros";
+
+  // A buffer too small for what the CDB announces sends nothing.
+  std::vector<uint8_t> small = Pattern(1000);
+  const int before = Sent(0x0A) + Sent(0x08);
+  const CDB_LINK tooMuch = Cdb({0x0A, 0x01, 0x00, 0x00, 0x02, 0}, kFromHost, &small);
+  EXPECT_EQ(wrapper_.OnScriptWriteCmd(&tooMuch, 1, &written), kTransferBufferTooSmall);
+  const CDB_LINK variable = Cdb({0x08, 0x00, 0x00, 0x04, 0x00, 0}, kToHost, &small);
+  EXPECT_EQ(wrapper_.OnScriptReadCmd(&variable, 1, &compare), kTransferBufferTooSmall);
+  EXPECT_EQ(Sent(0x0A) + Sent(0x08), before);
+}
+
+TEST_F(ScriptHooks, TransportFailuresCarryTheConsolesTripleAndTheDrivesSenseComesFirst) {
+  struct Case {
+    const char* name;
+    void (*set)(SimFault&);
+    uint8_t key, asc;
+    uint32_t host;
+  };
+  const Case cases[] = {
+      {"timeout", [](SimFault& f) { f.delay_seconds = 700; }, kConsoleSenseKey, kAscTimedOut, 0},
+      {"host error", [](SimFault& f) { f.host_status = 7; }, kConsoleSenseKey, kAscHostError, 7},
+      {"driver error", [](SimFault& f) { f.driver_status = 6; }, kConsoleSenseKey, kAscHostError, 0},
+      {"refused by the driver", [](SimFault& f) { f.ioctl_errno = 22; }, kConsoleSenseKey, kAscRefused, 0},
+      {"check condition with a host status", [](SimFault& f) { f.check = true, f.key = 4, f.asc = 0x44, f.host_status = 7; },
+       0x04, 0x44, 7},
+  };
+  const CDB_LINK rewind = Cdb({0x01, 0, 0, 0, 0, 0}, kNoData, nullptr);
+  for (const Case& c : cases) {
+    Sim().ClearFaults();
+    SimFault f = Fault(0x01);
+    f.count = 1;
+    c.set(f);
+    Sim().InjectFault(kTape, f);
+    wrapper_.OnScriptCdbCmds(&rewind);
+    EXPECT_EQ(wrapper_.GetLastCommand().senseKey, c.key) << c.name;
+    EXPECT_EQ(wrapper_.GetLastCommand().asc, c.asc) << c.name;
+    EXPECT_EQ(wrapper_.OnScriptGetHaStat(), c.host) << c.name;
+  }
+  // Nothing sent at all: no device node behind the request.
+  std::vector<uint8_t> huge(512 * 1024);
+  const CDB_LINK tooLong = Cdb({0x08, 0, 0x08, 0x00, 0x00, 0}, kToHost, &huge);
+  wrapper_.OnScriptCdbCmds(&tooLong);
+  ExpectSense(kConsoleSenseKey, kAscNotSent, 0, "longer than the driver takes");
+
+  // The TapeAlert report after a failed read leaves the failed command's status.
+  std::vector<uint8_t> buffer = Pattern(512);
+  WriteBlocks(buffer, 1);
+  Sim().ClearFaults();
+  SimFault host = Fault(0x08);
+  host.count = 1, host.host_status = 7;
+  Sim().InjectFault(kTape, host);
+  const int logSense = Sent(0x4D);
+  const CDB_LINK read = Cdb({0x08, 0, 0, 0x02, 0x00, 0}, kToHost, &buffer);
+  CaptureStdout();
+  wrapper_.OnScriptReadCmd(&read, 1);
+  GetCapturedStdout();
+  EXPECT_GT(Sent(0x4D), logSense) << "the drive's TapeAlerts were read";
+  ExpectSense(kConsoleSenseKey, kAscHostError, 0, "after the TapeAlert report");
+  EXPECT_EQ(wrapper_.OnScriptGetHaStat(), 7u);
+}
+
+TEST_F(ScriptHooks, ScriptTimeoutIsTheScriptsOwn) {
+  EXPECT_EQ(wrapper_.GetScriptTimeout(), 600u);
+  wrapper_.SetScriptTimeout(2);
+  wrapper_.OnScriptCdbCmds(&tur_);
+  EXPECT_EQ(Sim().Commands().back().timeout_ms, 2000u);
+  wrapper_.SetScriptTimeout(0);
+  EXPECT_EQ(wrapper_.GetScriptTimeout(), 600u);
+  wrapper_.SetScriptTimeout(0xFFFFFFFF);
+  EXPECT_EQ(wrapper_.GetScriptTimeout(), 4294967u);
 }
 
 TEST_F(ScriptHooks, CdbCommandTakesTheVendorCodeAndFilemarkFromTheSense) {

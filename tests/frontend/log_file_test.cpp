@@ -102,11 +102,15 @@ TEST_F(LogFileTest, RunsInTheSameSecondKeepTheirOwnLogs) {
   EXPECT_TRUE(numbered.ends_with("S-12_Vexil.txt")) << numbered;
 }
 
-TEST_F(LogFileTest, UnusableLogsFolderGivesNoStreamAndFailedWrites) {
+TEST_F(LogFileTest, AMissingLogsFolderIsMadeAndAFileInItsPlaceGivesNoStream) {
   ::rmdir("Logs");
-  Skerry_LogFile missing;
-  EXPECT_EQ(missing.Skerry_OpenLog("SER1"), nullptr);
-  EXPECT_FALSE(missing.Skerry_Write2Log(1, 1, "lost"));
+  Skerry_LogFile made;
+  ASSERT_NE(made.Skerry_OpenLog("SER1"), nullptr);
+  EXPECT_TRUE(made.Skerry_Write2Log(1, 1, "kept"));
+  made.Skerry_CloseLog();
+  EXPECT_NE(ReadFile(made.FileName()).find("kept"), std::string::npos);
+  ::unlink(made.FileName().c_str());
+  ::rmdir("Logs");
 
   WriteFile("Logs", "a file where the folder should be");
   Skerry_LogFile blocked;

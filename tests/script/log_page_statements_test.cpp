@@ -110,6 +110,38 @@ TEST_F(LogPageStatementsTest, DeclarationAndPageErrors) {
     }
 }
 
+// A page decodes only what the last command delivered into its buffer; one
+// shorter than its page length is a failure the script sees (FF/10/01) and
+// keeps only the whole parameters that did arrive, never the bytes behind them.
+TEST_F(LogPageStatementsTest, APageThatArrivedShortIsAFailureTheScriptSees) {
+    struct Case {
+        const char* what;
+        uint32_t filled;   // bytes the last command delivered
+        bool whole;
+        const char* shown;  // in the PRINTPAGE output, or the run error
+    };
+    const Case cases[] = {
+        {"the whole page", 23, true, "\tValue:  12345678H"},
+        {"the whole page and more", 40, true, "\tValue:  12345678H"},
+        {"cut in its last parameter", 20, false, "Incomplete page: 20 of 23 bytes arrived\n  Code : 0000H"},
+        {"no more than a header", 3, false, "PRINT_PAGE_LOGPAGE_NOT_LOADED"},
+        {"nothing", 0, false, "PRINT_PAGE_LOGPAGE_NOT_LOADED"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        engine.CleanUp();
+        Buffer("BUF", kPage0D, 64);
+        buffers_["BUF"].filled = c.filled;
+        std::string out;
+        LoadAndRun("DESCRIPTION d\nLOGPAGE LP { 13, BUF }\nSTART:\nLOADPAGE LP\nIFNOSENSE JUMP SHOW\n"
+                   "IFSENSE 0xFF 0x10 1 JUMP CUT\nEXIT 9\nCUT:\nPRINT 'cut'\nSHOW:\nPRINTPAGE LP\nEXIT 0\n",
+                   &out);
+        EXPECT_EQ(out.find("cut\n") != std::string::npos, !c.whole) << out;
+        EXPECT_NE(out.find(c.shown), std::string::npos) << out;
+        EXPECT_EQ(out.find("Code : 0002H") != std::string::npos, c.whole) << "never decoded from stale bytes\n" << out;
+    }
+}
+
 // The event-log fixture with a SETPOH and one statement, its output and variables.
 TEST_F(LogPageStatementsTest, EventQueriesOnTheFixture) {
     struct Case {

@@ -13,7 +13,9 @@ class ScsiStatements : public EngineTest {
   int32_t LoadLine(const std::string& line) {
     const std::string script =
         "DESCRIPTION d\nBUFFER B [16]\nBUFFER NAME [300]\nBUFFER SHORT [259]\n"
-        "CDB RD { 6, TOHOST, B, SCSI_READ, 0, 0, 0, 16, 0 }\nATACMD ID { TOHOST, B, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC }\n"
+        "CDB RD { 6, TOHOST, B, SCSI_READ, 0, 0, 0, 16, 0 }\n"
+        "CDB BIG { 6, TOHOST, B, SCSI_READ, 0, 0, 0, 17, 0 }\nCDB FIX { 6, TOHOST, B, SCSI_READ, 1, 0, 0, 17, 0 }\n"
+        "ATACMD ID { TOHOST, B, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC }\n"
         "LONG L = 0\nWORD W = 0\nBYTE V = 0\nDOUBLE D = 0.0\nONERROR EH\nONCANCEL EH\nSTART:\n" + line +
         "\nEXIT 0\nEH:\nEXIT 9\n";
     std::string out;
@@ -42,6 +44,16 @@ TEST_F(ScsiStatements, WordsAreCheckedBeforeAnythingIsSent) {
       {"READCOMPARE RD 2 V L L V V", 0},
       {"READCOMPARE RD 2 V L L V", READ_COMPARE_UNKNOWN_WROTE_BYTE_VARIABLE},
       {"READCOMPARE RD 2 V V L V V", READ_COMPARE_INVALID_ERROR_AT_LONG_TYPE_SPECIFIED},
+      // A loop's variable-length transfer must fit its buffer; fixed blocks are the drive's to size.
+      {"READCOMPARE BIG 2 V L L V V", K_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE},
+      {"READNOCOMPARE BIG 2 L", K_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE},
+      {"WRITE BIG 1 L", K_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE},
+      {"WRITE FIX 1 L", 0},
+      {"SCSI BIG", 0},
+      {"GETBYTECOUNT L", 0},
+      {"GETBYTECOUNT W", K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE},
+      {"GETBYTECOUNT NOPE", K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED},
+      {"SETSCSITIMEOUT 5\nGETSCSITIMEOUT L", 0},
       {"GETHASTATUS W", GET_HA_STATUS_INVALID_VARIABLE_TYPE},
       {"GETDRIVETYPE L", GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED},
       {"BUSDEVICERESET", K_BUSDEVICERESET_MISSING_RETURN_ARGUMENT},

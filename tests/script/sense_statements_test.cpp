@@ -60,6 +60,13 @@ TEST_F(SenseTests, IfSenseAndIfNoSenseFollowTheStatus) {
       {"*SK 3\n*ASC 0x11\n*ASCQ 2\n", "IFSENSE 3 XX XX CALL SUB", true},
       {"*SK 2\n*ASC 4\n*ASCQ 1\n", "IFSENSE NRDY JUMP YES", false},
       {"*SK 2\n*ASC 4\n*ASCQ 1\n", "IFNOSENSE YES", false},
+      // The console's own triples: a command lost in the transport, a page cut short.
+      {"*SK 0xFF\n*ASC 1\n*ASCQ 0\n", "IFNOSENSE JUMP YES", false},
+      {"*SK 0xFF\n*ASC 1\n*ASCQ 0\n", "IFSENSE ANY JUMP YES", true},
+      {"*SK 0xFF\n*ASC 5\n*ASCQ 0\n", "IFSENSE TRANSPORT JUMP YES", true},
+      {"*SK 0xFF\n*ASC 0x10\n*ASCQ 1\n", "IFSENSE TRANSPORT JUMP YES", false},
+      {"*SK 2\n*ASC 4\n*ASCQ 1\n", "IFSENSE TRANSPORT JUMP YES", false},
+      {"", "IFSENSE transport JUMP YES", false},
   };
   for (const Case& c : cases) {
     const std::string script = std::string("DESCRIPTION d\nSENSEKEYS MEDIUM 3 XX XX Medium\n") +
@@ -87,6 +94,19 @@ TEST_F(SenseTests, SenseTextsAndGetters) {
   EXPECT_EQ(Value("R"), 0u);
   EXPECT_EQ(Value("F"), 0u);
   EXPECT_NE(out.find("Medium error\nDescription Unknown\n"), std::string::npos) << out;
+
+  // The console's own triples have texts of their own; a script's SENSEKEYS line comes first.
+  ASSERT_EQ(LoadAndRun("DESCRIPTION d\nSENSEKEYS 0xFF 0x05 0 Cable\nBUFFER T [80]\nSTART:\n"
+                       "*SK 0xFF\n*ASC 1\n*ASCQ 0\nPRINTSENSEKEYS\nGETSENSETEXT 0xFF 0x10 1 T\nPRINT '%s' T\n"
+                       "*ASC 5\nPRINTSENSEKEYS\nEXIT 0\n",
+                       &out),
+            0)
+      << out;
+  EXPECT_NE(out.find("\tSense: CC: FF  ASC: 01  ASCQ: 00  = Transport failure: the command timed out\n"
+                     "Incomplete log page: shorter than its page length\n"
+                     "\tSense: CC: FF  ASC: 05  ASCQ: 00  = Cable\n"),
+            std::string::npos)
+      << out;
 
   // The fallback text needs 20 bytes.
   EXPECT_EQ(LoadAndRun("DESCRIPTION d\nBUFFER S [19]\nSTART:\nGETSENSETEXT 1 2 3 S\nEXIT 0\n", &out), 1);

@@ -914,5 +914,10 @@ const ErrorFxRow ErrorFxAdditions[] = {
     {-1403, "Run Time Error: KRT_COMPRESSFILE_SOURCE_NOT_REMOVED"},
     {-1404, "Run Time Error: KRT_FSEEK_SEEK_ERROR"},
     {-1405, "Run Time Error: KRT_PRINT_TO_FILE_WRITE_ERROR"},
+    {-1710, "Error : TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE"},
+    {-1711, "Error : Run Time : TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE"},
+    {-1712, "Error : Run Time : TRANSFER_BLOCK_LENGTH_UNKNOWN"},
+    {-1713, "Error : GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED"},
+    {-1714, "Error : GET_BYTE_COUNT_INVALID_VARIABLE_TYPE"},
     {0, nullptr},
 };

@@ -161,6 +161,7 @@ enum StatementId : int32_t {
     SID_UPPERCASE = 153,
     SID_WIPELEFT = 154,
     SID_WIPERIGHT = 155,
+    SID_GETBYTECOUNT = 156,
 };
 
-constexpr int32_t kMaxStatementId = SID_WIPERIGHT;
+constexpr int32_t kMaxStatementId = SID_GETBYTECOUNT;

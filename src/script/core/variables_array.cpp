@@ -22,6 +22,7 @@ bool KByteArray::Allocate(uint32_t newSize) {
   if (!storage) return false;
   data = std::move(storage);
   size = newSize;
+  filled = kWholeBuffer;
   return true;
 }
 

@@ -20,6 +20,13 @@ struct KByteArray {
   std::unique_ptr<uint8_t[]> data;
   uint32_t size = 0;
   uint8_t altered = 0;
+  // Bytes the last device command that read into the buffer delivered, from
+  // its start; kWholeBuffer while no command has filled it (declared or
+  // dimensioned). A log page is decoded from these bytes only, never from
+  // what an earlier command left behind them.
+  static constexpr uint32_t kWholeBuffer = 0xFFFFFFFFu;
+  uint32_t filled = kWholeBuffer;
+  uint32_t FilledBytes() const { return filled < size ? filled : size; }
 
   // Replace the storage by size zeroed bytes. False (storage unchanged) when
   // size is 0 or above KByteArrayMaxSize, or the memory cannot be had.

@@ -158,6 +158,11 @@ std::vector<std::string> KPages::DisplayLines() const {
     std::string head;
     Append(head, "Page Code: %02XH\tLength: %04XH / %d", page_code_, page_length_, page_length_);
     lines.push_back(std::move(head));
+    if (!Complete()) {
+        std::string cut;
+        Append(cut, "Incomplete page: %zu of %zu bytes arrived", bytes_.size(), kHeader + page_length_);
+        lines.push_back(std::move(cut));
+    }
     if (page_code_ == 0) {
         std::string list = "Pages:  ";
         for (size_t i = 0; i < count_; ++i) Append(list, "%02XH   ", bytes_[kHeader + i]);

@@ -38,8 +38,9 @@ public:
     // Decodes a LOG SENSE reply declared as page `pageCode`: the reply's own
     // page code (its DS bit aside) must be that code and one the decoder
     // knows, else K_KPAGES_ILLEGAL_LOGPAGE_ID and the decoder holds nothing.
-    // A page length beyond the bytes that arrived (an allocation length cut
-    // the reply) decodes the whole parameters that did arrive.
+    // `data` is what arrived, nothing more: a page length beyond it (an
+    // allocation length or the transport cut the reply) decodes the whole
+    // parameters that did arrive, and Complete() is false.
     int32_t Load(int pageCode, std::span<const uint8_t> data);
     void Clear();
 
@@ -69,6 +70,9 @@ public:
     int PageCode() const { return page_code_; }
     // The page length field as the drive gave it.
     uint16_t PageLength() const { return page_length_; }
+    // The loaded page arrived whole: its header and every byte its page
+    // length announces.
+    bool Complete() const { return page_code_ >= 0 && bytes_.size() >= 4u + page_length_; }
     // Parameters decoded (page 0: page codes listed).
     size_t ParameterCount() const { return count_; }
     // The bytes kept from the last load (the page as it arrived, header included).

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "device/byte_order.h"
+#include "facade/console_sense.h"
 #include "script/core/expression.h"
 #include "script/core/statement_api.h"
 #include "script/statements/event_log_statements.h"
@@ -67,6 +68,11 @@ int32_t NamedPage(StatementContext& ctx, int32_t none, int32_t unknown, LP_LINK*
 
 bool Loaded(const LP_LINK& page) {
     return page.pageId == kEventLogPage ? page.events->IsLoaded() : page.pages->IsLoaded();
+}
+
+// A log page reply holds its 4-byte header and every byte its page length announces.
+bool ArrivedWhole(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 4 && bytes.size() >= 4u + be::Read16(&bytes[2]);
 }
 
 std::vector<std::string> PageLines(const LP_LINK& page, bool forLog) {
@@ -220,8 +226,20 @@ int _LoadPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     if (!ctx.IsRunMode()) return 0;
     const KByteArray* buffer = ctx.FindArray(page->buffer);
     if (buffer == nullptr || buffer->data == nullptr) return ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
-    const std::span<const uint8_t> bytes(buffer->data.get(), buffer->size);
+    // Only what the last command delivered is the page; a buffer no command
+    // filled is taken whole.
+    const std::span<const uint8_t> bytes(buffer->data.get(), buffer->FilledBytes());
+    const bool whole = buffer->filled == KByteArray::kWholeBuffer || ArrivedWhole(bytes);
     const int32_t rc = page->pageId == kEventLogPage ? page->events->Load(bytes) : page->pages->Load(page->pageId, bytes);
+    if (!whole) {
+        // What arrived stays loaded; the script sees the page as a failure.
+        SenseTriggers& status = ctx.Triggers();
+        status.sk = kConsoleSenseKey;
+        status.asc = kAscShortData;
+        status.ascq = kAscqShortPage;
+        status.vsSense = 0xFFFFFFFFu;
+        return 0;
+    }
     return rc == 0 ? 0 : ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
 }
 

@@ -49,6 +49,26 @@ void MarkAltered(KByteArray* buffer) {
   if (buffer != nullptr) buffer->altered = 1;
 }
 
+// A CDB of a read or write loop whose variable-length transfer (FIXED bit
+// clear) is longer than its buffer can never be sent whole: refused when
+// the script loads. Fixed blocks depend on the drive and are checked in the run.
+int32_t CheckDeclaredTransfer(const DeclaredCommand<CDB_LINK>& command) {
+  const CDB_LINK& c = command.link;
+  if ((c.cdb[1] & 0x01) != 0) return 0;
+  const uint32_t length = static_cast<uint32_t>(c.cdb[2]) << 16 | static_cast<uint32_t>(c.cdb[3]) << 8 | c.cdb[4];
+  const uint32_t size = command.buffer != nullptr ? command.buffer->size : 0;
+  return length > size ? K_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE : 0;
+}
+
+// A loop the facade would not send: the run-time error, or 0 when it ran.
+int32_t TransferError(ScriptTransferCheck check) {
+  switch (check) {
+    case kTransferBufferTooSmall: return KRT_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE;
+    case kTransferNoBlockLength: return KRT_TRANSFER_BLOCK_LENGTH_UNKNOWN;
+    default: return 0;  // sent, or stopped at a failure the status fields describe
+  }
+}
+
 // One variable of a single-variable getter.
 int GetterVariable(StatementContext& ctx, int32_t type, VarCodes codes, VARI_LL*& out) {
   const std::vector<std::string> w = sa::Words(ctx.Line());
@@ -79,7 +99,10 @@ int _Scsi(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
   ctx.Facade()->OnScriptCdbCmds(&command->Bound());
   TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
-  if (command->link.direction == kToHost) MarkAltered(command->buffer);
+  if (command->link.direction == kToHost && command->buffer != nullptr) {
+    MarkAltered(command->buffer);
+    command->buffer->filled = ctx.Facade()->GetScriptTransport().bytesMoved;
+  }
   return 0;
 }
 
@@ -116,15 +139,23 @@ int _ReadNoCompare(StatementContext& ctx, TEXT_LINK& stmt) {
     if (data == nullptr) return ctx.Fail(READ_UNKNOWN_CDB_SPECIFIED);
     data->result[0]->SetUnsigned(0);
     if (ctx.Facade() == nullptr) return 0;
-    ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get());
-    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
-    MarkAltered(data->command->buffer);
+    uint32_t completed = 0;
+    const ScriptTransferCheck check = ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(),
+                                                                    nullptr, &completed);
+    if (const int32_t code = TransferError(check)) return ctx.Fail(code);
+    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
+    data->result[0]->SetUnsigned(completed);
+    if (KByteArray* buffer = data->command->buffer; buffer != nullptr && data->count.Get() != 0) {
+      buffer->filled = ctx.Facade()->GetScriptTransport().bytesMoved;  // what the last read delivered
+      MarkAltered(buffer);
+    }
     return 0;
   }
   const std::vector<std::string> w = sa::Words(ctx.Line());
   auto data = std::make_unique<TransferData>();
   data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
   if (data->command == nullptr) return ctx.Fail(READ_UNKNOWN_CDB_SPECIFIED);
+  if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
   if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
     return ctx.Fail(READ_UNKNOWN_ITERATION_COUNT_SPECIFIED);
   if (w.size() < 3) return ctx.Fail(K_READ_MISSING_RETURN_LONG_VARIABLE_ARGUMENT);
@@ -143,9 +174,10 @@ int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt) {
     if (data == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
     SCRIPT_COMPARE compare;
     if (ctx.Facade() != nullptr) {
-      ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(), &compare);
-      TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
-      MarkAltered(data->command->buffer);
+      const ScriptTransferCheck check = ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(),
+                                                                      &compare);
+      if (const int32_t code = TransferError(check)) return ctx.Fail(code);
+      TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
     }
     const uint32_t values[5] = {compare.status, compare.iteration, compare.offset, compare.readValue,
                                 compare.expectedValue};
@@ -156,6 +188,7 @@ int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt) {
   auto data = std::make_unique<TransferData>();
   data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
   if (data->command == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
+  if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
   if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
     return ctx.Fail(READ_COMPARE_UNKNOWN_ITERATION_SPECIFIED);
   struct Result {
@@ -183,10 +216,12 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
     if (data == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
     data->result[0]->SetUnsigned(0);
     if (ctx.Facade() == nullptr) return 0;
-    uint32_t issued = 0;
-    ctx.Facade()->OnScriptWriteCmd(&data->command->Bound(), data->count.Get(), &issued);
-    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), false);
-    data->result[0]->SetUnsigned(issued);
+    uint32_t completed = 0;
+    const ScriptTransferCheck check = ctx.Facade()->OnScriptWriteCmd(&data->command->Bound(), data->count.Get(),
+                                                                     &completed);
+    if (const int32_t code = TransferError(check)) return ctx.Fail(code);
+    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
+    data->result[0]->SetUnsigned(completed);
     return 0;
   }
   std::vector<std::string> w = sa::Words(ctx.Line());
@@ -194,6 +229,7 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
   auto data = std::make_unique<TransferData>();
   data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
   if (data->command == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
+  if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
   if (w.size() < 2) return ctx.Fail(WRITE_UNKNOWN_ITERATION_COUNT_SPECIFIED);
   if (!sa::ReadValue(ctx, w[1], kIntegerNumbers, {K_VAR_LONG}, data->count)) {
     VARI_LL* v = nullptr;
@@ -220,6 +256,16 @@ int _GetHaStatus(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   const uint32_t status = ctx.Facade()->OnScriptGetHaStat();
   if (status == 0xFFFFFFFFu) return ctx.Fail(KRT_GET_HA_STATUS_INTERNAL_ERROR);
   v->SetUnsigned(status);
+  return 0;
+}
+
+// GETBYTECOUNT longvar
+int _GetByteCount(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+  VARI_LL* v = nullptr;
+  if (const int32_t code = GetterVariable(
+          ctx, K_VAR_LONG, {K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED, K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE}, v))
+    return ctx.Fail(code);
+  if (ctx.IsRunMode() && ctx.Facade() != nullptr) v->SetUnsigned(ctx.Facade()->GetScriptTransport().bytesMoved);
   return 0;
 }
 
@@ -281,7 +327,8 @@ int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   if (const int32_t code = GetterVariable(ctx, K_VAR_LONG,
                                           {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE}, v))
     return ctx.Fail(code);
-  if (ctx.IsRunMode()) v->SetUnsigned(0);
+  if (ctx.IsRunMode())
+    v->SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout() : ScsiWrapper::kDefaultScriptTimeout);
   return 0;
 }
 
@@ -290,7 +337,10 @@ int _SetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   const std::vector<std::string> w = sa::Words(ctx.Line());
   if (w.empty()) return ctx.Fail(SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);
   sa::Value value;
-  if (sa::ReadValue(ctx, w[0], kIntegerNumbers, {K_VAR_LONG}, value)) return 0;
+  if (sa::ReadValue(ctx, w[0], kIntegerNumbers, {K_VAR_LONG}, value)) {
+    if (ctx.IsRunMode() && ctx.Facade() != nullptr) ctx.Facade()->SetScriptTimeout(value.Get());
+    return 0;
+  }
   VARI_LL* v = nullptr;
   const bool variable = sa::FindTyped(ctx, w[0], {K_VAR_LONG}, v) == sa::VarCheck::kWrongType;
   return ctx.Fail(variable ? SET_SCSI_TO_INVALID_VARIABLE_TYPE : SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);

@@ -1,13 +1,13 @@
 // Statements that send the declared commands to the drive, and the drive
 // queries: SCSI, ATA, READNOCOMPARE, READCOMPARE, WRITE, GETHASTATUS,
-// GETDRIVETYPE, GETINQINFO, FUP and the statements that are only checked.
+// GETBYTECOUNT, GETDRIVETYPE, GETINQINFO, FUP and the statements that are only checked.
 #pragma once
 
 #include "facade/scsi_wrapper.h"
 #include "script/core/statement_api.h"
 
 // The last command's outcome into the script's status fields; residual and
-// the LTO-CM fields only for SCSI (`everything`).
+// the LTO-CM fields too with `everything` (all but ATA).
 void TakeOutcome(SenseTriggers& status, const LAST_COMMAND& record, bool everything);
 
 // SCSI cdb
@@ -22,6 +22,8 @@ int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt);
 int _Write(StatementContext& ctx, TEXT_LINK& stmt);
 // GETHASTATUS longvar
 int _GetHaStatus(StatementContext& ctx, TEXT_LINK& stmt);
+// GETBYTECOUNT longvar
+int _GetByteCount(StatementContext& ctx, TEXT_LINK& stmt);
 // GETDRIVETYPE bytevar
 int _GetDriveType(StatementContext& ctx, TEXT_LINK& stmt);
 // GETINQINFO [SCREEN|LOG|BOTH]

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "facade/console_sense.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
@@ -79,8 +80,18 @@ int RunAction(StatementContext& ctx, TEXT_LINK& stmt, const SenseAction& action)
   }
 }
 
+// The text of a triple: the script's SENSEKEYS definition first, then the
+// console's own triples (transport failures, short data); null for none.
+const char* TripleText(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_t ascq) {
+  const SK_LINK* match = texts != nullptr ? texts->Lookup(key, asc, ascq) : nullptr;
+  return match != nullptr ? match->text.c_str() : ConsoleSenseText(key, asc, ascq);
+}
+
+// What IFSENSE tests: any sense, a transport failure, or a triple (or tag).
+enum class SenseTest : uint8_t { kTriple, kAny, kTransport };
+
 struct IfSenseData : StatementData {
-  bool any = false;
+  SenseTest kind = SenseTest::kTriple;
   SK_LINK test;  // key, ASC, ASCQ and wildcards of a triple or a tag
   SenseAction action;
 };
@@ -178,10 +189,10 @@ int ParseSenseKeys(std::string_view rest, const CSenseKeyLL* known, SK_LINK& out
 }
 
 std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_t ascq) {
-  const SK_LINK* match = texts != nullptr ? texts->Lookup(key, asc, ascq) : nullptr;
+  const char* text = TripleText(texts, key, asc, ascq);
   char head[64];
   std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
-  return std::string(head) + (match != nullptr ? match->text : std::string("Unknown"));
+  return std::string(head) + (text != nullptr ? text : "Unknown");
 }
 
 // SENSEKEYS [tag] key asc ascq text
@@ -195,21 +206,27 @@ int _SenseKeysDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   return 0;
 }
 
-// IFSENSE ANY|tag|key asc ascq JUMP label|CALL label|RETURN|label
+// IFSENSE ANY|TRANSPORT|tag|key asc ascq JUMP label|CALL label|RETURN|label
 int _IfSense(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
     const auto* data = dynamic_cast<const IfSenseData*>(stmt.data.get());
     if (data == nullptr) return ctx.Fail(IFSENSE_VALUE_1_ERROR);
     const SenseTriggers& s = ctx.Triggers();
-    const bool holds = data->any ? s.sk != kNone : data->test.Matches(s.sk, s.asc, s.ascq);
+    bool holds = false;
+    switch (data->kind) {
+      case SenseTest::kAny: holds = s.sk != kNone; break;
+      case SenseTest::kTransport: holds = IsTransportSense(s.sk, s.asc); break;
+      case SenseTest::kTriple: holds = data->test.Matches(s.sk, s.asc, s.ascq); break;
+    }
     return holds ? RunAction(ctx, stmt, data->action) : 0;
   }
   const std::vector<std::string> w = sa::Words(ctx.Line());
   auto data = std::make_unique<IfSenseData>();
   size_t at = 1;
   if (w.empty()) return ctx.Fail(IFSENSE_VALUE_1_ERROR);
-  if (Upper(w[0]) == "ANY") {
-    data->any = true;
+  const std::string first = Upper(w[0]);
+  if (first == "ANY" || first == "TRANSPORT") {
+    data->kind = first == "ANY" ? SenseTest::kAny : SenseTest::kTransport;
   } else if (KText::DetermineNumberType(std::string_view(w[0])) == K_NUM_NONE) {
     const CSenseKeyLL* list = ctx.Declarations().Find<CSenseKeyLL>();
     const SK_LINK* tagged = list != nullptr ? list->FindTag(w[0]) : nullptr;
@@ -291,12 +308,9 @@ int _GetSenseText(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   KByteArray* buffer = ctx.FindArray(w[3]);
   if (buffer == nullptr) return ctx.Fail(K_GETSENSETEXT_UNKNOWN_BUFFER_SPECIFIED);
   if (!ctx.IsRunMode()) return 0;
-  const CSenseKeyLL* list = ctx.Declarations().Find<CSenseKeyLL>();
-  const SK_LINK* match = list != nullptr ? list->Lookup(static_cast<uint8_t>(triple[0].Get()),
-                                                        static_cast<uint8_t>(triple[1].Get()),
-                                                        static_cast<uint8_t>(triple[2].Get()))
-                                         : nullptr;
-  const std::string& text = match != nullptr ? match->text : std::string(kUnknownText);
+  const char* found = TripleText(ctx.Declarations().Find<CSenseKeyLL>(), static_cast<uint8_t>(triple[0].Get()),
+                                 static_cast<uint8_t>(triple[1].Get()), static_cast<uint8_t>(triple[2].Get()));
+  const std::string text = found != nullptr ? found : kUnknownText;
   if (text.size() >= buffer->size) return ctx.Fail(K_GETSENSETEXT_DESTINATION_BUFFER_TOO_SMALL);
   std::fill_n(buffer->data.get(), buffer->size, 0);
   std::memcpy(buffer->data.get(), text.data(), text.size());

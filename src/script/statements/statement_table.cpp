@@ -128,7 +128,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"SETFONTFACE", SID_SETFONTFACE, Member<&KScript::_SetFontFace>, kRunsOnText},
     {"SETFONTSIZE", SID_SETFONTSIZE, Member<&KScript::_SetFontSize>, kRunsOnText},
     {"SETPOH", SID_SETPOH, _SetPoh, kRunsOnText},
-    {"SETSCSITIMEOUT", SID_SETSCSITIMEOUT, _SetScsiTimeout, kRunsOnText | kCheckedOnly},
+    {"SETSCSITIMEOUT", SID_SETSCSITIMEOUT, _SetScsiTimeout, kRunsOnText},
     {"SHOWPROGRESS", SID_SHOWPROGRESS, Member<&KScript::_ShowProgress>, kRunsOnText},
     {"SLEEP", SID_SLEEP, Member<&KScript::_Sleep>, kCompiled},
     {"STATE", SID_STATE, Member<&KScript::_State>, kCompiled},
@@ -169,6 +169,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"UPPERCASE", SID_UPPERCASE, _UpperCase, kRunsOnText},
     {"WIPELEFT", SID_WIPELEFT, _WipeLeft, kRunsOnText},
     {"WIPERIGHT", SID_WIPERIGHT, _WipeRight, kRunsOnText},
+    {"GETBYTECOUNT", SID_GETBYTECOUNT, _GetByteCount, kRunsOnText},
 };
 
 // Shorter spellings that share a statement's id.
