@@ -163,6 +163,19 @@ TEST(SimFaults, InquiryWithoutDataShortDataAndGarbage) {
   EXPECT_EQ(SendIn(*sim, fd, kInquiry, 72).data, clean.data);
 }
 
+// A dropped command answers good status and is not carried out: the write
+// of the second block is lost, the one after it takes its place.
+TEST(SimFaults, ADroppedWriteIsAcknowledgedAndLost) {
+  auto sim = QuietBench();
+  int fd = OpenNode(*sim, "/dev/sg0");
+  ASSERT_TRUE(sim->ParseBench("fault /dev/sg0 op=0x0a skip=1 count=1 drop", nullptr));
+  for (uint8_t block = 1; block <= 3; ++block)
+    EXPECT_TRUE(SendOut(*sim, fd, {0x0A, 0, 0, 0, 4, 0}, {block, block, block, block}).Good());
+  ASSERT_TRUE(SendIn(*sim, fd, {0x01, 0, 0, 0, 0, 0}, 0).Good());
+  EXPECT_EQ(SendIn(*sim, fd, {0x08, 0, 0, 0, 4, 0}, 4).data, (std::vector<uint8_t>{1, 1, 1, 1}));
+  EXPECT_EQ(SendIn(*sim, fd, {0x08, 0, 0, 0, 4, 0}, 4).data, (std::vector<uint8_t>{3, 3, 3, 3}));
+}
+
 TEST(SimFaults, AbsentAndUnreadableNodes) {
   auto sim = QuietBench();
   ASSERT_TRUE(sim->ParseBench("absent /dev/sg1\nunreadable /dev/sg2\n", nullptr));

@@ -198,4 +198,39 @@ TEST(SimChanger, ElementStatusAndMovesFollowTheDrive) {
   EXPECT_EQ(SendIn(*sim, loader, {0xA5, 0, 0, 0, 0x77, 0x77, 0x00, 0x01, 0, 0, 0, 0}, 0).Kcq(), 0x052101);
 }
 
+// Every element reports the element its cartridge was last moved from, by
+// address: a slot, the drive or the mail slot; a cartridge put in by hand none.
+TEST(SimChanger, SourceElementIsWhereTheCartridgeCameFrom) {
+  auto sim = QuietBench();
+  int loader = OpenNode(*sim, "/dev/sg1");
+  auto move = [&](uint16_t from, uint16_t to) {
+    EXPECT_TRUE(SendIn(*sim, loader, {0xA5, 0, 0, 0, uint8_t(from >> 8), uint8_t(from), uint8_t(to >> 8), uint8_t(to),
+                                      0, 0, 0, 0},
+                       0)
+                    .Good())
+        << from << " to " << to;
+  };
+  constexpr uint16_t kDrive = 0x01, kMail = 0x0A, kSlot1 = 0x10, kSlot2 = 0x11;
+  // The source of the element at `address` (its descriptor's bytes 10-11
+  // when SVALID is set): -1 when it is empty or has none.
+  auto source = [&](uint16_t address) {
+    const uint8_t type = address == kDrive ? 4 : address == kMail ? 3 : 2;
+    SgResult r = SendIn(*sim, loader, {0xB8, type, uint8_t(address >> 8), uint8_t(address), 0, 1, 0, 0, 0, 32, 0, 0},
+                        32);
+    EXPECT_TRUE(r.Good());
+    if (r.data.size() < 32) return -2;
+    EXPECT_EQ(r.data[16] << 8 | r.data[17], address);
+    if ((r.data[18] & 0x01) == 0 || (r.data[25] & 0x80) == 0) return -1;
+    return r.data[26] << 8 | r.data[27];
+  };
+  EXPECT_EQ(source(kDrive), kSlot1) << "the default magazine's first cartridge is in the drive";
+  EXPECT_EQ(source(kSlot2), -1) << "put in by hand";
+  move(kSlot2, kMail);
+  EXPECT_EQ(source(kMail), kSlot2);
+  move(kDrive, kSlot2);
+  EXPECT_EQ(source(kSlot2), kDrive);
+  move(kMail, kDrive);
+  EXPECT_EQ(source(kDrive), kMail) << "through the mail slot, not the first slot";
+}
+
 }  // namespace
