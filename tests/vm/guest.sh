@@ -285,6 +285,7 @@ main_checks() {
 	device_layer_fault_checks
 	trace_collection_checks
 	held_command_check
+	script_transport_failure_check
 	tape_operation_checks
 	live_session
 	firmware_checks
@@ -439,6 +440,40 @@ trace_collection_checks() {
 # 3 s timeout. The kernel ends it at that timeout; the console must go on
 # and still select the drive. The trace times the held command. With
 # /proc/scsi, the sg driver's view of the open node is kept meanwhile.
+# A script's TEST UNIT READY held by the unit (delay) past the script's own
+# 2 s timeout: the script sees a transport failure, never "no sense". The
+# delay is switched on once the script's marker INQUIRY (allocation 2Ah) is
+# traced, while the script sleeps, so the scan before it is not held.
+script_transport_failure_check() {
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	marker=" CDB (6) =  0x12 0x00 0x00 0x00 0x2A 0x00"
+	(timeout -s KILL 60 vexil -v -f /dev/sg0 -s Scripts/HELD.SCS -y >"$T/heldtur" 2>"$T/heldtur.err" </dev/null
+		echo $? >"$T/heldtur.rc") &
+	job=$!
+	i=0 t0=""
+	while [ $i -lt 400 ] && [ -z "$t0" ]; do
+		if grep -qF "$marker" "$T/heldtur.err"; then
+			echo 2500 >$SD/delay
+			t0=$(uptime_ms)
+		fi
+		i=$((i + 1)); sleep 0.05
+	done
+	wait $job
+	t1=$(uptime_ms)
+	echo 1 >$SD/delay
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	begin "a script's command held past its timeout is a transport failure the script sees"
+	[ -n "$t0" ] || note "the script's marker INQUIRY was not traced"
+	want "$T/heldtur" "held sense FF 01 00"
+	want "$T/heldtur" "= Transport failure: the command timed out"
+	want "$T/heldtur" "The TEST UNIT READY was lost in the transport"
+	want "$T/heldtur" "Script completed with a FAIL status!"
+	lack "$T/heldtur" "The drive looks ready"
+	[ -n "$t0" ] && { [ $((t1 - t0)) -le 30000 ] || note "the script took $((t1 - t0)) ms after the delay was set (want at most 30 s)"; }
+	echo "VMNOTE held script TEST UNIT READY: the run ended $((t1 - ${t0:-t1})) ms after the delay was set"
+	end
+}
+
 held_command_check() {
 	serial=$(inq_field /dev/sg0 "Unit serial number")
 	inq=" CDB (6) =  0x12 0x00 0x00 0x00 0x48 0x00"
