@@ -446,7 +446,7 @@ trace_collection_checks() {
 # traced, while the script sleeps, so the scan before it is not held.
 script_transport_failure_check() {
 	sg_turs /dev/sg0 >/dev/null 2>&1
-	marker=" CDB (6) =  0x12 0x00 0x00 0x00 0x2A 0x00"
+	marker=" CDB (6) =  0x12 0x00 0x00 0x00 0x2a 0x00"
 	(timeout -s KILL 60 vexil -v -f /dev/sg0 -s Scripts/HELD.SCS -y >"$T/heldtur" 2>"$T/heldtur.err" </dev/null
 		echo $? >"$T/heldtur.rc") &
 	job=$!
