@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine_fixture.h"
+#include "output_fixture.h"
 #include "script/core/error_fx.h"
 
 namespace {
@@ -76,6 +77,23 @@ TEST_F(ScsiStatements, WordsAreCheckedBeforeAnythingIsSent) {
       {"IFSENSE NOTAG EH", IFSENSE_SK_TAG_ERROR},
   };
   for (const Case& c : cases) EXPECT_EQ(LoadLine(c.line), c.code) << c.line;
+}
+
+// A script's timeout is its own: set and read in one run, the default again
+// in the next.
+class ScriptTimeout : public OutputTest {};
+
+TEST_F(ScriptTimeout, LastsForTheRunThatSetIt) {
+    std::string out;
+    ASSERT_EQ(LoadAndRun("SETSCSITIMEOUT 7\nGETSCSITIMEOUT l\nPRINT 'timeout %d' l\nl = 0\nSETSCSITIMEOUT l\n"
+                         "GETSCSITIMEOUT l\nPRINT ' then %d' l\nSETSCSITIMEOUT 9",
+                         "", &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("timeout 7\n then 600"), std::string::npos) << out;
+    EXPECT_EQ(wrapper.GetScriptTimeout(), 9u);
+    ASSERT_EQ(LoadAndRun("GETSCSITIMEOUT l\nPRINT 'next run %d' l", "", &out), 0) << out;
+    EXPECT_NE(out.find("next run 600"), std::string::npos) << out;
 }
 
 }  // namespace

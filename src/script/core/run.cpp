@@ -18,6 +18,8 @@ int KScript::ExecuteScript() {
     m_CurrentSwitch = nullptr;
     m_Ifs.KillIfs();
     m_Triggers = {};  // no sense carries over from an earlier run
+    // Nor a timeout an earlier script set.
+    if (m_pScsiWrapper != nullptr) m_pScsiWrapper->SetScriptTimeout(0);
 
     std::vector<TEXT_LINK>& statements = m_Text.Links();
     TEXT_LINK* const end = statements.data() + statements.size();
