@@ -21,6 +21,15 @@ using ::testing::internal::GetCapturedStdout;
 
 constexpr const char* kTape = "/dev/sg0";
 
+// One fault in the middle of a loop of 5 commands, and where the loop stops.
+struct LoopFault {
+  const char* name;
+  int skip;  // commands that pass first
+  void (*set)(SimFault&);
+  uint8_t key, asc, ascq;
+  int reachesDrive;  // 1 when the failing command is seen by the drive
+};
+
 class ScriptHooks : public SimBenchTest {
  protected:
   void SetUp() override {
@@ -77,6 +86,16 @@ class ScriptHooks : public SimBenchTest {
     return f;
   }
   int Sent(int opcode) { return Sim().CountCommands(kTape, opcode); }
+  // Rewinds and arms the fault for commands of `opcode`; the count sent so far.
+  int ArmLoopFault(const LoopFault& c, int opcode) {
+    Sim().ClearFaults();
+    Rewind();
+    SimFault f = Fault(opcode);
+    f.skip = c.skip, f.count = 1;
+    c.set(f);
+    Sim().InjectFault(kTape, f);
+    return Sent(opcode);
+  }
 
   ScsiWrapper wrapper_;
   CDB_LINK tur_{};
@@ -87,15 +106,6 @@ std::vector<uint8_t> Pattern(size_t n) {
   std::iota(b.begin(), b.end(), uint8_t{7});
   return b;
 }
-
-// One fault in the middle of a loop of 5 commands, and where the loop stops.
-struct LoopFault {
-  const char* name;
-  int skip;  // commands that pass first
-  void (*set)(SimFault&);
-  uint8_t key, asc, ascq;
-  int reachesDrive;  // 1 when the failing command is seen by the drive
-};
 
 const LoopFault kLoopFaults[] = {
     {"check condition", 1, [](SimFault& f) { f.check = true, f.key = 3, f.asc = 0x0C; }, 0x03, 0x0C, 0x00, 1},
@@ -108,13 +118,7 @@ TEST_F(ScriptHooks, WriteStopsAtItsFirstFailureAndCountsTheGoodCommandsBefore) {
   std::vector<uint8_t> buffer = Pattern(512);
   const CDB_LINK write = Cdb({0x0A, 0, 0, 0x02, 0x00, 0}, kFromHost, &buffer);
   for (const LoopFault& c : kLoopFaults) {
-    Sim().ClearFaults();
-    Rewind();
-    SimFault f = Fault(0x0A);
-    f.skip = c.skip, f.count = 1;
-    c.set(f);
-    Sim().InjectFault(kTape, f);
-    const int before = Sent(0x0A);
+    const int before = ArmLoopFault(c, 0x0A);
     uint32_t written = 99;
     CaptureStdout();
     EXPECT_EQ(wrapper_.OnScriptWriteCmd(&write, 5, &written), kTransferOk) << c.name;
@@ -133,13 +137,7 @@ TEST_F(ScriptHooks, ReadCompareStopsAtItsFirstFailureWithoutPassingTheRest) {
   WriteBlocks(buffer, 5);
   const CDB_LINK read = Cdb({0x08, 0, 0, 0x02, 0x00, 0}, kToHost, &buffer);
   for (const LoopFault& c : kLoopFaults) {
-    Sim().ClearFaults();
-    Rewind();
-    SimFault f = Fault(0x08);
-    f.skip = c.skip, f.count = 1;
-    c.set(f);
-    Sim().InjectFault(kTape, f);
-    const int before = Sent(0x08);
+    const int before = ArmLoopFault(c, 0x08);
     SCRIPT_COMPARE compare;
     CaptureStdout();
     wrapper_.OnScriptReadCmd(&read, 5, &compare);
