@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/byte_order.h"
 #include "script/core/error_fx.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/inquiry_report.h"
@@ -55,7 +56,7 @@ void MarkAltered(KByteArray* buffer) {
 int32_t CheckDeclaredTransfer(const DeclaredCommand<CDB_LINK>& command) {
   const CDB_LINK& c = command.link;
   if ((c.cdb[1] & 0x01) != 0) return 0;
-  const uint32_t length = static_cast<uint32_t>(c.cdb[2]) << 16 | static_cast<uint32_t>(c.cdb[3]) << 8 | c.cdb[4];
+  const uint32_t length = be::Read24(c.cdb.data() + 2);
   const uint32_t size = command.buffer != nullptr ? command.buffer->size : 0;
   return length > size ? K_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE : 0;
 }
