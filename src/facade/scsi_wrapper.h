@@ -259,6 +259,9 @@ class ScsiWrapper {
   void ScriptTapeAlertReport();
   // One set flag of the TapeAlert report: printed, kept and logged.
   void ReportAlert(const TapeAlertRow& row);
+  // Decodes the copy of the TapeAlert page and reports its set flags; false
+  // when the page cannot be decoded.
+  bool ReportSetAlerts();
   SCRIPT_CURRENT_COMMAND current_;
 
   // Tape-alert state of the command menu: the last alert severities, the

@@ -1,5 +1,6 @@
 // The command menu's tape commands: Load, Unload, Rewind and the TapeAlert
 // report.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <span>
@@ -109,30 +110,11 @@ void ScsiWrapper::ReportAlert(const TapeAlertRow& row) {
   }
 }
 
-bool ScsiWrapper::GetTapeAlerts() {
-  alertFound_ = 0;
-  alertActive_.reset();
-  // What arrived of a page cut short is still reported, and the report
-  // then fails: the flags it did not hold may be set.
-  const bool whole = GetLogPage(kTapeAlertPage);
-  const bool incomplete = !whole && last_.result == kIncompleteData;
-  if (!whole && !incomplete) return false;
-  const uint8_t* buffer = GetLogPageBuffer();
-  if (buffer == nullptr || GetLogPageSize() <= 0) {
-    if (whole) std::printf("Log page buffer is empty.\n");
-    return false;
-  }
-  const std::span<const uint8_t> arrived(buffer, static_cast<size_t>(GetLogPageSize()));
-  if (incomplete) {
-    alertPage_ = logpage::WholeParameters(arrived);
-    if (alertPage_.empty()) return false;  // not even a header to decode
-  } else {
-    alertPage_.assign(arrived.begin(), arrived.end());
-  }
+// Every flag set in the facade's copy of the page, in flag order.
+bool ScsiWrapper::ReportSetAlerts() {
   KPages page;
   if (page.Load(kTapeAlertPage, std::span<const uint8_t>(alertPage_)) != 0) {
     std::printf("Unable to load tape alert log page.\n");
-    CleanUpAllocatedBuffers();
     return false;
   }
   // A changer's flags have meanings of their own.
@@ -150,11 +132,37 @@ bool ScsiWrapper::GetTapeAlerts() {
     std::snprintf(name, sizeof name, "Flag %d - no description", flag);
     ReportAlert(TapeAlertRow{static_cast<uint16_t>(flag), name, ""});
   }
+  return true;
+}
+
+bool ScsiWrapper::GetTapeAlerts() {
+  alertFound_ = 0;
+  alertActive_.reset();
+  // What arrived of a page cut short is still reported, and the report
+  // then fails: the flags it did not hold may be set.
+  const bool whole = GetLogPage(kTapeAlertPage);
+  const bool incomplete = !whole && last_.result == kIncompleteData;
+  if (!whole && !incomplete) return false;
+  const uint8_t* buffer = GetLogPageBuffer();
+  const long size = buffer == nullptr ? 0 : GetLogPageSize();
+  if (whole && size <= 0) {
+    std::printf("Log page buffer is empty.\n");
+    return false;
+  }
+  const std::span<const uint8_t> arrived(buffer, static_cast<size_t>(std::max(size, 0L)));
+  if (incomplete) {
+    alertPage_ = logpage::WholeParameters(arrived);
+  } else {
+    alertPage_.assign(arrived.begin(), arrived.end());
+  }
+  // Not even a header of a page cut short: nothing to decode.
+  const bool reported = alertPage_.empty() || ReportSetAlerts();
   CleanUpAllocatedBuffers();
+  if (!reported) return false;
   if (incomplete) {
     char text[128];
     std::snprintf(text, sizeof text, "TapeAlert report incomplete: flags past the %ld bytes that arrived are unknown.",
-                  SCSI.GetLogSize());
+                  size);
     std::printf("%s\n", text);
     if (alertLog_ != nullptr) alertLog_(kWarning, text);
   }

@@ -308,11 +308,12 @@ TEST_F(CommandMenu, TapeAlertPageCutShortShowsWhatArrivedAndFails) {
     EXPECT_FALSE(wrapper_.GetTapeAlerts()) << c.arrives;
     const std::string out = GetCapturedStdout();
     const std::string arrived = std::to_string(c.arrives);
+    const std::string trailer = "TapeAlert report incomplete: flags past the " + arrived + " bytes that arrived are unknown.";
     if (c.shown == nullptr) {
-      EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " bytes arrived, too few for its header.\n");
+      EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " bytes arrived, too few for its header.\n" + trailer +
+                         "\n");
       continue;
     }
-    const std::string trailer = "TapeAlert report incomplete: flags past the " + arrived + " bytes that arrived are unknown.";
     EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " of 324 bytes arrived.\n" + c.shown + trailer + "\n");
     EXPECT_FALSE(wrapper_.AlertActive(0x14)) << c.arrives;
     ASSERT_FALSE(g_logged.empty());
