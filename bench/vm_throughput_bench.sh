@@ -9,7 +9,8 @@
 #     caller's buffer copied in and out (throughput_bench.cpp),
 #   - with sg_dd (bs=512 bpt=512, 10-byte commands),
 # five rounds each; the best round of each is printed as MiB/s and as a
-# ratio to the floor (above 1 is faster). The layer's own totals and rates
+# ratio to the floor (above 1 is faster), and the layer's own path (no
+# copy) against sg_dd and against the floor with the reserved buffer raised. The layer's own totals and rates
 # are printed beside the times the benchmark measured around each command.
 # A benchmark, not a test: it never fails on its figures.
 #
@@ -76,6 +77,8 @@ awk -v n="$n" '
 			}
 			if (("vexil " dir) in best && ("sg_dd " dir) in best)
 				printf "  vexil/sg_dd %-5s  %5.2fx\n", dir, best["sg_dd " dir] / best["vexil " dir]
+			if (("vexil " dir) in best && ("floor+reserve " dir) in best)
+				printf "  vexil/floor+reserve %-5s  %5.2fx\n", dir, best["floor+reserve " dir] / best["vexil " dir]
 		}
 		printf "the layer'"'"'s own figures against the times measured around each command:\n%s", stats
 	}' "$work/out"

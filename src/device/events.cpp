@@ -27,9 +27,10 @@ long ScsiInt::CollectEvents() {
   ReadinessProbes(kEventProbes);
   _SCSI_DEVICE& d = *device_;
   for (int pointer = 0; pointer < kParameterPointers && d.eventCount == 0; ++pointer) {
-    // A page the drive rejects is reported, never read as an empty log.
+    // A page the drive rejects is reported, never read as an empty log; a
+    // page cut short keeps the packets that arrived and stays a failure.
     const long result = FetchLogPage(contract::kEventLogPage, pointer);
-    if (result < 1) return result;
+    if (result < 1 && result != kIncompleteData) return result;
     for (const logpage::EventPacket& p : logpage::ScanEvents(d.logBuffer, kEventSlots)) {
       EventEntry& e = d.events[d.eventCount++];
       e.code = static_cast<int32_t>(p.code);
@@ -38,6 +39,7 @@ long ScsiInt::CollectEvents() {
       e.length = static_cast<int32_t>(TextLength(e.text));
       CopyText(e.errorCode, p.errorCode);
     }
+    if (result == kIncompleteData) return result;
   }
   return d.eventCount;
 }

@@ -80,6 +80,16 @@ bool Find(std::span<const uint8_t> page, int code, Parameter* out) {
   return false;
 }
 
+std::vector<uint8_t> WholeParameters(std::span<const uint8_t> page) {
+  if (page.size() < kPageHeader) return {};
+  size_t end = kPageHeader;
+  while (end + kParameterHeader <= page.size() && page[end + 3] <= page.size() - end - kParameterHeader)
+    end += kParameterHeader + page[end + 3];
+  std::vector<uint8_t> whole(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(end));
+  be::Write(whole.data() + 2, 2, end - kPageHeader);
+  return whole;
+}
+
 std::vector<EventPacket> ScanEvents(std::span<const uint8_t> page, size_t limit) {
   std::vector<EventPacket> events;
   size_t at = std::min(kPageHeader, page.size());

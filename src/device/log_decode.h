@@ -27,6 +27,10 @@ struct Parameter {
 std::vector<Parameter> Walk(std::span<const uint8_t> page, size_t limit = SIZE_MAX);
 // The first parameter with `code`, or false.
 bool Find(std::span<const uint8_t> page, int code, Parameter* out);
+// The header and the whole parameters of a page that arrived cut short
+// (whatever their length), with its page length field made to say so: a
+// decoder then sees a page that holds exactly what arrived.
+std::vector<uint8_t> WholeParameters(std::span<const uint8_t> page);
 
 // One packet of the text event log (page 07h).
 struct EventPacket {

@@ -25,6 +25,7 @@ long ScsiInt::FetchLogPage(int page, int parameterPointer) {
   _SCSI_DEVICE& d = *device_;
   std::vector<uint8_t>().swap(d.logBuffer);
   d.logSize = 0;
+  d.logDeclared = 0;
   uint8_t cdb[10] = {0x4D, 0x00, static_cast<uint8_t>(page)};
   be::Write(cdb + 5, 2, static_cast<uint64_t>(parameterPointer));
   be::Write(cdb + 7, 2, kLogAllocation);
@@ -33,13 +34,15 @@ long ScsiInt::FetchLogPage(int page, int parameterPointer) {
   std::memset(dataBuffer_, 0, kLogAllocation);
   const long result = DataCommand(cdb, sizeof cdb, kDataIn, kLogAllocation, caller);
   if (result < 1) return result;
-  // The page length may claim more than arrived: keep only what did.
   const size_t arrived = std::min<size_t>(record_->DataTransferLength, kLogAllocation);
   const size_t claimed = arrived >= logpage::kPageHeader ? be::Read16(dataBuffer_ + 2) + logpage::kPageHeader : 0;
-  const size_t kept = std::min(claimed, arrived);
+  // Bytes past the page are padding; a page longer than what arrived is
+  // kept as far as it came, never filled up with zeros.
+  const size_t kept = claimed == 0 ? arrived : std::min(claimed, arrived);
   d.logBuffer.assign(dataBuffer_, dataBuffer_ + kept);
   d.logSize = static_cast<int32_t>(kept);
-  return 1;
+  d.logDeclared = static_cast<int32_t>(claimed);
+  return claimed != 0 && claimed <= arrived ? 1 : kIncompleteData;
 }
 
 bool ScsiInt::FetchLog(int page) { return FetchLogPage(page, 0) > 0; }
@@ -49,6 +52,8 @@ const uint8_t* ScsiInt::GetLogBuffer() {
 }
 
 long ScsiInt::GetLogSize() { return device_ == nullptr ? -3 : device_->logSize; }
+
+long ScsiInt::GetLogDeclaredSize() { return device_ == nullptr ? -3 : device_->logDeclared; }
 
 const uint8_t* ScsiInt::GetLogParameter(int code, long* length) {
   if (device_ == nullptr) return nullptr;

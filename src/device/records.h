@@ -213,6 +213,7 @@ struct _SCSI_DEVICE : CommandOutcome {
   int32_t modeSize;
   std::vector<uint8_t> logBuffer;
   int32_t logSize;
+  int32_t logDeclared;  // page length + 4 as the page header gave it
   int32_t bufferSize;
 
   // statistics

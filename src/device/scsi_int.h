@@ -3,7 +3,8 @@
 //
 // Results are signed codes: a byte count or 1 for success; -1 timeout,
 // -2 check condition (sense decoded), -3 no device selected or request too
-// long, -4 the node could not be opened, -5 transport error, -6 no memory.
+// long, -4 the node could not be opened, -5 transport error, -6 no memory,
+// -7 an answer shorter than the drive declared it (what arrived is kept).
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,10 @@
 #include "device/shims.h"
 
 struct FupPlan;
+
+// An answer whose own length field claims more than arrived: what arrived
+// is kept, but it is no whole answer.
+inline constexpr long kIncompleteData = -7;
 
 // Held while the device list is rebuilt.
 extern std::mutex scanLock;
@@ -221,10 +226,15 @@ class ScsiInt {
   long InitializeElementStatus();
   const char* PrintElementReport();
 
+  // 1 for a whole page; kIncompleteData when the page length claims more
+  // than arrived (the log buffer then holds what did arrive).
   long FetchLogPage(int page, int parameterPointer);
   bool FetchLog(int page);
   const uint8_t* GetLogBuffer();
+  // Bytes of the last page that arrived, and the bytes its header declared
+  // (page length + 4; 0 when not even the header arrived).
   long GetLogSize();
+  long GetLogDeclaredSize();
   const uint8_t* GetLogParameter(int code, long* length);
   int64_t GetLogParameterValue(int code);
   const char* GetLogParameterString(int code);
@@ -233,6 +243,8 @@ class ScsiInt {
   int64_t GetParameterValue(int table, int code);
   long CollectParameters();
   void ResetAlerts();
+  // 1, or FetchLogPage's failure; a page cut short still sets the flags
+  // that arrived and gives kIncompleteData.
   long CollectAlerts();
   long GetNextAlert();
   const char* GetAlertFlag(int flag);

@@ -26,8 +26,10 @@ void Fail(long code, const char* what, long systemErrno) {
   localErrno = systemErrno;
 }
 
-// The sg reserved buffer we want for pass-through requests.
-constexpr int kReservedSize = 0x20000;
+// The sg reserved buffer we want for pass-through requests: room for the
+// largest transfer the layer sends (its whole data buffer), so the driver
+// never has to find more memory for one command, as sg_dd arranges too.
+constexpr int kReservedSize = static_cast<int>(kDataBufferSize);
 // The node whose reserved buffer was last checked.
 int reservedHandle = -1;
 

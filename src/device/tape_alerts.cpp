@@ -24,15 +24,16 @@ long ScsiInt::CollectAlerts() {
   if (!Ready()) return -3;
   ResetAlerts();
   ReadinessProbes(kAlertProbes);
-  // A page the drive rejects is a failure with its sense, not "no alerts".
+  // A page the drive rejects is a failure with its sense, not "no alerts";
+  // a page cut short sets the flags that arrived and stays a failure.
   const long result = FetchLogPage(contract::kTapeAlertLog, 0);
-  if (result < 1) return result;
+  if (result < 1 && result != kIncompleteData) return result;
   for (int flag = 1; flag <= kTapeAlertFlags; ++flag) {
     long length = 0;
     const uint8_t* value = GetLogParameter(flag, &length);
     if (value != nullptr && length >= 1 && length <= 8) device_->alerts[flag].set = value[0] & 0x01;
   }
-  return 1;
+  return result;
 }
 
 long ScsiInt::GetNextAlert() {

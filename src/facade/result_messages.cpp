@@ -8,6 +8,7 @@ constexpr ResultMessage kMessages[] = {
     {-4, "%s command failed: Invalid device file\n\n", false},
     {-5, "%s command failed: Device I/O error\n", true},
     {-6, "%s command failed: System memory allocation error\n\n", false},
+    {-7, "%s command failed: Incomplete data\n\n", false},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +31,8 @@ inline constexpr int32_t kNoVsSense = -1;
 // 0xCCCC, 0xCCCCCCCC) and vsSense -1; after a command without sense data the
 // record is put back to that state, except for `result`, which keeps the
 // device-layer result of the command.
+struct TapeAlertRow;
+
 struct LAST_COMMAND {
   uint8_t senseKey = kNoSense;
   uint8_t asc = kNoSense;
@@ -192,13 +195,15 @@ class ScsiWrapper {
   bool SendRewind();
   // Fetches one log page into the device layer.
   bool GetLogPage(uint8_t page);
-  // Prints every TapeAlert flag the drive has set and logs it by severity.
-  // False when the page could not be read; AlertFound() tells whether any
-  // flag was set.
+  // Prints every TapeAlert flag the drive has set (a changer's by their
+  // changer meaning; a flag the table lacks by its number) and logs it by
+  // severity. False when the page could not be read whole: a page cut short
+  // still shows the flags that arrived. AlertFound() tells whether any flag
+  // was set.
   bool GetTapeAlerts();
   bool AlertFound() const { return alertFound_ != 0; }
-  // The flag was set at the last report.
-  bool AlertActive(int flag) const { return flag >= 0 && flag < 64 && ((alertActive_ >> flag) & 1) != 0; }
+  // The flag (1 to 64) was set at the last report.
+  bool AlertActive(int flag) const { return flag >= 1 && flag <= 64 && alertActive_.test(static_cast<size_t>(flag)); }
   // Session log the TapeAlert report writes to (null: none).
   void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
   // The line interpreter of parse mode, reading `in`: 0 after quit or the
@@ -304,6 +309,11 @@ class ScsiWrapper {
   void ReportTapeAlertsKeepingRecord();
   // The TapeAlert report itself (script_tape_alerts.cpp).
   void ScriptTapeAlertReport();
+  // One set flag of the TapeAlert report: printed, kept and logged.
+  void ReportAlert(const TapeAlertRow& row);
+  // Decodes the copy of the TapeAlert page and reports its set flags; false
+  // when the page cannot be decoded.
+  bool ReportSetAlerts();
   SCRIPT_CURRENT_COMMAND current_;
 
   // Tape-alert state of the command menu: the last alert severities, the
@@ -315,7 +325,7 @@ class ScsiWrapper {
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
   void (*alertLog_)(int level, const char* text) = nullptr;
-  uint64_t alertActive_ = 0;  // bit n: TapeAlert flag n was set
+  std::bitset<65> alertActive_;  // bit n: TapeAlert flag n was set
 
   // Device-layer index of a list position, or -1 for a free entry.
   int DeviceIndexAt(int32_t position) const;

@@ -12,3 +12,8 @@ struct TapeAlertRow {
 };
 
 std::span<const TapeAlertRow> KoruSeverityAndMeaning();
+// A medium changer's flags mean other things: the changer table of the
+// TapeAlert standard (flags 1 to 32; the rest are reserved).
+std::span<const TapeAlertRow> ChangerSeverityAndMeaning();
+// The row of `flag` in `table`, or null when the table has none.
+const TapeAlertRow* FindAlertRow(std::span<const TapeAlertRow> table, int flag);

@@ -10,8 +10,10 @@
 //   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
 //         delay=70 host=7 driver=6 errno=5 ioctl=sgio|reserved|setreserved|idlun|bus|open
 //         data=0 garbage drop skip=1 vs=E0700000 corrupt=5
-//   tapealert /dev/sg0 3,20
+//   tapealert /dev/sg0 3,20 clear=read
+//   cleaning /dev/sg0 now|periodic|none
 //   medium /dev/sg0 gen=5 wp=1 type=0x01 files=2 blocks=3 size=512 capacity=64
+//          cleaner=1|expired
 //   slots /dev/sg1 full=1,3,5 mail=1
 //   event /dev/sg0 "Packet # 6 Event: 0042 Head wear"
 //   events /dev/sg0 clear
@@ -31,12 +33,14 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "sim/default_bench.h"
-#include "sim/sim_device.h"
 #include "sim/event_log.h"
+#include "sim/handlers.h"
 #include "sim/sim.h"
+#include "sim/sim_device.h"
 
 namespace {
 
@@ -267,6 +271,7 @@ bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::s
 struct MediumSpec {
   long generation = 0, type = 0, files = 0, blocks = 0, size = 512, capacity_mib = 0;
   bool protect = false;
+  SimDevice::Cleaner cleaner = SimDevice::Cleaner::kNone;
 };
 
 using MediumOption = bool (*)(MediumSpec&, const std::string&);
@@ -283,15 +288,24 @@ constexpr MediumKey kMediumKeys[] = {
     {"blocks", [](MediumSpec& m, const std::string& v) { return Number(v, 0, 100000, &m.blocks); }},
     {"size", [](MediumSpec& m, const std::string& v) { return Number(v, 1, 0x800000, &m.size); }},
     {"capacity", [](MediumSpec& m, const std::string& v) { return Number(v, 1, 1 << 24, &m.capacity_mib); }},
+    {"cleaner",
+     [](MediumSpec& m, const std::string& v) {
+       if (v == "expired") return m.cleaner = SimDevice::Cleaner::kExpired, true;
+       bool good = false;
+       if (!Flag(v, &good)) return false;
+       m.cleaner = good ? SimDevice::Cleaner::kGood : SimDevice::Cleaner::kNone;
+       return true;
+     }},
 };
 
 bool LoadMedium(SimDevice& d, const MediumSpec& m, std::string* why) {
   if (!d.IsTape()) return *why = "medium needs a tape drive", false;
-  d.config.medium_loaded = true;
-  d.cartridge_in_throat = false;
   d.cartridge_generation = static_cast<int>(m.generation);
   d.write_protect = m.protect;
   d.medium_type = static_cast<uint8_t>(m.type);
+  d.cleaner = m.cleaner;
+  d.config.medium_loaded = false;
+  LoadCartridge(d);
   if (m.capacity_mib) d.capacity = static_cast<uint64_t>(m.capacity_mib) << 20;
   d.tape.clear();
   d.tape_bytes = 0;
@@ -363,6 +377,19 @@ bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::stri
     d->events.clear();
     return true;
   }
+  if (w[0] == "cleaning" && w.size() == 3) {
+    struct Need {
+      const char* word;
+      SimDevice::Cleaning cleaning;
+    };
+    static constexpr Need kNeeds[] = {{"now", SimDevice::Cleaning::kNow},
+                                      {"periodic", SimDevice::Cleaning::kPeriodic},
+                                      {"none", SimDevice::Cleaning::kNone}};
+    for (const Need& n : kNeeds) {
+      if (w[2] == n.word && d->IsTape()) return d->cleaning = n.cleaning, true;
+    }
+    return *why = "bad cleaning line: '" + w[2] + "' (now, periodic or none, on a tape drive)", false;
+  }
   if (w[0] == "logpage" && w.size() == 4) {
     long page = 0;
     std::vector<uint8_t> bytes;
@@ -375,7 +402,29 @@ bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::stri
 }
 
 bool IsContentsStatement(const std::string& word) {
-  return word == "medium" || word == "slots" || word == "event" || word == "events" || word == "logpage";
+  return word == "medium" || word == "slots" || word == "event" || word == "events" || word == "logpage" ||
+         word == "cleaning";
+}
+
+// tapealert NODE [FLAGS] [clear=read|never]: the flags the bench sets, and
+// whether reading page 2Eh clears them.
+void TapeAlertLine(SimSystem& sim, const std::vector<std::string>& w, std::string* why) {
+  std::optional<std::vector<long>> flags;
+  std::optional<bool> clearOnRead;
+  for (size_t i = 2; i < w.size(); ++i) {
+    if (w[i] == "clear=read" || w[i] == "clear=never") {
+      clearOnRead = w[i] == "clear=read";
+      continue;
+    }
+    std::vector<long> given;
+    if (flags || !Numbers(w[i], ',', 0, 10, 64, &given) || std::find(given.begin(), given.end(), 0) != given.end())
+      return void(*why = "bad TapeAlert flags: '" + w[i] + "'");
+    flags = given;
+  }
+  SimDevice* d = sim.Device(w[1]);
+  if (d == nullptr) return void(*why = "tapealert: no device on '" + w[1] + "'");
+  if (flags) d->tape_alerts.assign(flags->begin(), flags->end());
+  if (clearOnRead) d->alerts_clear_on_read = *clearOnRead;
 }
 
 // ---- end of media, slots, event packets and log pages ----
@@ -431,13 +480,8 @@ bool SimSystem::ParseBench(const std::string& text, std::string* error) {
       RemoveDevice(w[1]);
     } else if (w[0] == "unreadable" && w.size() == 2) {
       SetUnreadable(w[1], true);
-    } else if (w[0] == "tapealert" && w.size() == 3) {
-      std::vector<long> flags;
-      if (!Numbers(w[2], ',', 0, 10, 64, &flags)) {
-        why = "bad TapeAlert flags: '" + w[2] + "'";
-      } else {
-        SetTapeAlerts(w[1], std::vector<int>(flags.begin(), flags.end()));
-      }
+    } else if (w[0] == "tapealert" && (w.size() == 3 || w.size() == 4)) {
+      TapeAlertLine(*this, w, &why);
     } else if (w[0] == "eventlog" && w.size() == 3) {
       if (SimDevice* d = Device(w[1]); d == nullptr) {
         why = "no device " + w[1];

@@ -115,7 +115,7 @@ void Activate(SimDevice& d, SimReply& reply, struct timeval at) {
   d.events.emplace_back(packet);
   d.download.clear();
   d.download_open = false;
-  if (d.config.reset_drops_last_status) reply.transport_error = true;
+  if (d.config.reset_drops_last_status) reply.host_status = kDidNoConnect;
   d.bench->Restart(d, at);
 }
 

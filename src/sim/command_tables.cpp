@@ -15,6 +15,7 @@ constexpr SimOpcode kTapeCommands[] = {
     {0x1B, LoadUnload},        {0x1C, ReceiveDiagnostic}, {0x1D, SendDiagnostic},
     {0x1E, PreventAllowRemoval}, {0x20, UpgradeTapeCommand}, {0x2B, Locate10},
     {0x34, ReadPosition},      {0x3B, WriteBuffer},     {0x3C, ReadBuffer},
+    {0x44, ReportDensitySupport},
     {0x4C, LogSelect},         {0x4D, LogSense},        {0x55, ModeSelect10},
     {0x5A, ModeSense10},       {0xA0, ReportLuns},
 };

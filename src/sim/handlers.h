@@ -70,6 +70,15 @@ enum class CartridgeAccess { kFull, kReadOnly, kNone };
 CartridgeAccess Access(const SimDevice&);
 // Density code of the loaded cartridge.
 uint8_t MediumDensity(const SimDevice&);
+// The cartridge in the throat (or a new one) goes in: the flags of the
+// cartridge before go, and a cleaning cartridge cleans the drive.
+void LoadCartridge(SimDevice&);
+// TapeAlert flags of the drive's lasting conditions (cleaning, a cartridge
+// it cannot use), added to `flags`.
+void AddConditionAlerts(const SimDevice&, std::vector<int>& flags);
+
+// density_support.cpp
+void ReportDensitySupport(SimDevice&, const SimRequest&, SimReply&);
 
 // changer.cpp
 void ReadElementStatus(SimDevice&, const SimRequest&, SimReply&);

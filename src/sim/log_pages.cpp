@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr uint8_t kTapeAlertPage = 0x2E;
+
 // One parameter: code, control byte, value.
 void Param(std::vector<uint8_t>& page, uint16_t code, uint8_t control, std::span<const uint8_t> value) {
   std::vector<uint8_t> head(4, 0);
@@ -42,7 +44,7 @@ void SequentialAccess(const SimDevice& d, std::vector<uint8_t>& p) {
   Counter(p, 0x0001, 8, d.bytes_written / 2);  // compressed 2:1
   Counter(p, 0x0002, 8, d.bytes_read / 2);
   Counter(p, 0x0003, 8, d.bytes_read);
-  Counter(p, 0x0100, 1, 0);  // cleaning not required
+  Counter(p, 0x0100, 1, d.cleaning == SimDevice::Cleaning::kNow ? 1 : 0);  // cleaning required
 }
 
 void Temperature(const SimDevice&, std::vector<uint8_t>& p) {
@@ -52,9 +54,14 @@ void Temperature(const SimDevice&, std::vector<uint8_t>& p) {
   Param(p, 0x0001, 0x03, reference);
 }
 
+// The flags the bench set, those the drive raised and those of its
+// lasting conditions.
 void TapeAlert(const SimDevice& d, std::vector<uint8_t>& p) {
+  std::vector<int> set_flags = d.tape_alerts;
+  set_flags.insert(set_flags.end(), d.raised_alerts.begin(), d.raised_alerts.end());
+  AddConditionAlerts(d, set_flags);
   for (uint16_t flag = 1; flag <= 64; ++flag) {
-    const bool set = std::find(d.tape_alerts.begin(), d.tape_alerts.end(), flag) != d.tape_alerts.end();
+    const bool set = std::find(set_flags.begin(), set_flags.end(), flag) != set_flags.end();
     const uint8_t value[] = {static_cast<uint8_t>(set ? 1 : 0)};
     Param(p, flag, 0x03, value);
   }
@@ -111,7 +118,7 @@ constexpr SimLogPage kLogPages[] = {
     {0x07, true, true, false, EventLog},
     {0x0C, true, false, false, SequentialAccess},
     {0x0D, true, false, true, Temperature},
-    {0x2E, true, true, false, TapeAlert},
+    {kTapeAlertPage, true, true, false, TapeAlert},
     {0x2F, true, true, true, InformationalExceptions},
     {0x30, true, false, false, VendorCounters},
     {0x31, true, false, false, VendorHours},
@@ -131,10 +138,12 @@ bool Has(const SimLogPage& page, const SimDevice& d) {
   return false;
 }
 
+// Page codes in ascending order, as the standard lists them.
 void Supported(const SimDevice& d, std::vector<uint8_t>& p) {
   for (const SimLogPage& page : kLogPages) {
     if (Has(page, d)) p.push_back(page.code);
   }
+  std::sort(p.begin(), p.end());
 }
 
 // Keeps the parameters whose code is at least `pointer`.
@@ -179,6 +188,12 @@ void LogSense(SimDevice& d, const SimRequest& r, SimReply& reply) {
     params = given->second;  // the bench's own bytes, lengths and all
   } else {
     page->build(d, params);
+    // Drives that clear their flags once read set again only those of a
+    // condition that lasts.
+    if (code == kTapeAlertPage && d.alerts_clear_on_read) {
+      d.tape_alerts.clear();
+      d.raised_alerts.clear();
+    }
   }
   if (code != 0x00 && pointer != 0) params = From(params, pointer);
   params = WholeParametersWithin(params, 0xFFFF - 4);
@@ -194,5 +209,6 @@ void LogSelect(SimDevice& d, const SimRequest& r, SimReply&) {
     d.bytes_written = 0;
     d.bytes_read = 0;
     d.tape_alerts.clear();
+    d.raised_alerts.clear();
   }
 }

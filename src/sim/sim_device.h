@@ -34,13 +34,31 @@ struct SimRequest {
   uint32_t data_in_max = 0;  // dxfer_len of a data-in command
 };
 
+// Host adapter statuses a command can end with besides the drive's own.
+inline constexpr uint8_t kDidNoConnect = 0x01;
+inline constexpr uint8_t kDidError = 0x07;  // e.g. more data than the buffer held
+
 struct SimReply {
   std::vector<uint8_t> data;   // data-in; the sg layer cuts it to dxfer_len
   bool check = false;          // CHECK CONDITION with `sense`
   std::vector<uint8_t> sense;  // fixed format
   long seconds = 0;            // how long the command takes
-  bool transport_error = false;  // host status error after the command ran
+  // Time the data took to cross the heads (virtual clock only: with a real
+  // clock the process's own time stands for it).
+  int64_t data_microseconds = 0;
+  uint8_t host_status = 0;     // the adapter's status after the command ran
 };
+
+// TapeAlert flags the drive raises by itself.
+namespace sim_alert {
+inline constexpr int kWriteProtect = 0x09;
+inline constexpr int kCleaningMedia = 0x0B;
+inline constexpr int kUnsupportedFormat = 0x0C;
+inline constexpr int kReadOnlyFormat = 0x11;
+inline constexpr int kCleanNow = 0x14;
+inline constexpr int kCleanPeriodic = 0x15;
+inline constexpr int kExpiredCleaningMedia = 0x16;
+}  // namespace sim_alert
 
 // Extra bits of fixed-format sense.
 struct SenseDetail {
@@ -108,8 +126,19 @@ class SimDevice {
   std::map<int, std::vector<uint8_t>> mode_pages;
   std::map<std::string, std::string> parameters;  // vendor parameter text
 
-  // Log.
+  // Cleaning: what the drive's heads need, and the cleaning cartridge loaded
+  // (a good one cleans the drive when it is loaded).
+  enum class Cleaning { kNone, kNow, kPeriodic };
+  enum class Cleaner { kNone, kGood, kExpired };
+  Cleaning cleaning = Cleaning::kNone;
+  Cleaner cleaner = Cleaner::kNone;
+
+  // Log. TapeAlert: the flags the bench set, and those the drive raised
+  // itself on an event (a refused write); the flags of a lasting condition
+  // (an unsupported cartridge, cleaning) are reported while it lasts.
   std::vector<int> tape_alerts;
+  std::vector<int> raised_alerts;
+  bool alerts_clear_on_read = false;  // reading page 2Eh clears the flags set
   std::vector<std::string> events;  // event log packets, oldest first
   std::map<int, std::vector<uint8_t>> log_overrides;  // page -> parameter bytes the bench gave
   uint64_t bytes_written = 0, bytes_read = 0;

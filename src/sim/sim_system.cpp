@@ -25,7 +25,6 @@ constexpr int kMaxReserved = 4 << 20;
 constexpr size_t kCommandsKept = 20000;
 constexpr size_t kDataOutKept = 64 * 1024;
 constexpr size_t kWriteDataKept = 512;  // of tape data: throughput runs write a lot
-constexpr unsigned short kDidNoConnect = 0x01;
 constexpr unsigned short kDriverSense = 0x08;
 constexpr unsigned char kCheckCondition = 0x02;
 
@@ -228,6 +227,7 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
     d.Execute(request, reply);
   }
   micros += int64_t{reply.seconds} * 1000000;
+  if (!real_clock) micros += reply.data_microseconds;
   Sleep(micros);
   h.duration = static_cast<unsigned>(micros / 1000);
 
@@ -269,7 +269,7 @@ int SimSystem::Impl::SgIo(OpenFile& file, SimDevice& d, sg_io_hdr_t& h, const st
       h.driver_status = kDriverSense;
     }
   }
-  if (reply.transport_error) h.host_status = kDidNoConnect;
+  if (reply.host_status) h.host_status = reply.host_status;
   if (fault) {
     if (fault->host_status) h.host_status = static_cast<unsigned short>(fault->host_status);
     if (fault->driver_status) h.driver_status = static_cast<unsigned short>(fault->driver_status);

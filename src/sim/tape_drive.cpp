@@ -9,21 +9,32 @@ namespace {
 
 constexpr uint32_t kMaxBlock = 0x800000;
 
-// Density codes of the LTO generations, generation 1 first.
-constexpr uint8_t kLtoDensities[] = {0x40, 0x42, 0x44, 0x46, 0x58, 0x5A, 0x5C, 0x5E};
-
 int GenerationOf(uint8_t density) {
-  for (size_t i = 0; i < std::size(kLtoDensities); ++i)
-    if (kLtoDensities[i] == density) return static_cast<int>(i) + 1;
-  return 0;
+  const SimFormat* f = FormatOf(density);
+  return f == nullptr ? 0 : f->lto_generation;
 }
 
 // Early warning: the last sixteenth of the medium.
 bool PastEarlyWarning(const SimDevice& d) { return d.tape_bytes + d.capacity / 16 > d.capacity; }
 
+void Raise(SimDevice& d, int flag) {
+  if (std::find(d.raised_alerts.begin(), d.raised_alerts.end(), flag) == d.raised_alerts.end())
+    d.raised_alerts.push_back(flag);
+}
+
+// The flags that belong to the cartridge go with it.
+void ForgetCartridgeAlerts(SimDevice& d) {
+  std::erase_if(d.raised_alerts,
+                [](int flag) { return flag == sim_alert::kWriteProtect || flag == sim_alert::kReadOnlyFormat; });
+}
+
 bool NeedTape(SimDevice& d, SimReply& reply) {
   if (!TapeLoaded(d)) {
     d.Fail(reply, 0x02, 0x3A, 0x00);
+    return false;
+  }
+  if (d.cleaner != SimDevice::Cleaner::kNone) {
+    d.Fail(reply, 0x02, 0x30, 0x03);  // cleaning cartridge installed
     return false;
   }
   if (Access(d) == CartridgeAccess::kNone) {
@@ -33,12 +44,25 @@ bool NeedTape(SimDevice& d, SimReply& reply) {
   return true;
 }
 
-// A loaded cartridge the drive may write on.
+// A loaded cartridge the drive may write on. A refused write raises the
+// TapeAlert flag that says why.
 bool NeedWritable(SimDevice& d, SimReply& reply) {
   if (!NeedTape(d, reply)) return false;
   if (Access(d) == CartridgeAccess::kFull) return true;
+  Raise(d, d.write_protect ? sim_alert::kWriteProtect : sim_alert::kReadOnlyFormat);
   d.Fail(reply, 0x07, 0x27, 0x00);  // write protected
   return false;
+}
+
+// Data crosses the heads at the native rate of the cartridge's format.
+void CrossesTheHeads(const SimDevice& d, SimReply& reply, uint64_t bytes) {
+  if (const SimFormat* f = FormatOf(MediumDensity(d)))
+    reply.data_microseconds += static_cast<int64_t>(static_cast<double>(bytes) / f->rate);
+}
+
+// A good cleaning cartridge cleans the drive as it is loaded.
+void CleanOnLoad(SimDevice& d) {
+  if (d.cleaner == SimDevice::Cleaner::kGood) d.cleaning = SimDevice::Cleaning::kNone;
 }
 
 void InvalidField(SimDevice& d, SimReply& reply, int at) {
@@ -116,9 +140,27 @@ CartridgeAccess Access(const SimDevice& d) {
 }
 
 uint8_t MediumDensity(const SimDevice& d) {
-  const int cartridge = d.cartridge_generation;
-  if (cartridge >= 1 && cartridge <= static_cast<int>(std::size(kLtoDensities))) return kLtoDensities[cartridge - 1];
-  return d.density;
+  const SimFormat* cartridge = LtoFormat(d.cartridge_generation);
+  return cartridge != nullptr ? cartridge->density : d.density;
+}
+
+void AddConditionAlerts(const SimDevice& d, std::vector<int>& flags) {
+  if (!d.IsTape()) return;
+  if (d.cleaning == SimDevice::Cleaning::kNow) flags.push_back(sim_alert::kCleanNow);
+  if (d.cleaning == SimDevice::Cleaning::kPeriodic) flags.push_back(sim_alert::kCleanPeriodic);
+  if (!TapeLoaded(d)) return;
+  if (d.cleaner == SimDevice::Cleaner::kGood) flags.push_back(sim_alert::kCleaningMedia);
+  if (d.cleaner == SimDevice::Cleaner::kExpired) flags.push_back(sim_alert::kExpiredCleaningMedia);
+  if (d.cleaner == SimDevice::Cleaner::kNone && Access(d) == CartridgeAccess::kNone)
+    flags.push_back(sim_alert::kUnsupportedFormat);
+}
+
+void LoadCartridge(SimDevice& d) {
+  d.config.medium_loaded = true;
+  d.cartridge_in_throat = false;
+  d.position = 0;
+  ForgetCartridgeAlerts(d);
+  CleanOnLoad(d);
 }
 
 // TEST UNIT READY: 00 00 00 00 00 control
@@ -137,8 +179,10 @@ void ReadBlockLimits(SimDevice& d, const SimRequest&, SimReply& reply) {
   PutBe(reply.data, 4, 2, 1);
 }
 
-// READ(6): 08 sili|fixed length(3) control
-void Read6(SimDevice& d, const SimRequest& r, SimReply& reply) {
+namespace {
+
+// The blocks a READ(6) asks for, as far as the tape has them.
+void ReadBlocks(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const bool fixed = r.cdb[1] & 0x01;
   const bool sili = r.cdb[1] & 0x02;
   const uint32_t count = GetBe(r.cdb, 2, 3);
@@ -152,14 +196,26 @@ void Read6(SimDevice& d, const SimRequest& r, SimReply& reply) {
     if (e.filemark) return FilemarkMet(d, reply, left);
     const std::vector<uint8_t>& block = *e.data;
     const uint32_t wanted = fixed ? d.block_size : count;
-    reply.data.insert(reply.data.end(), block.begin(), block.begin() + std::min<size_t>(block.size(), wanted));
-    d.bytes_read += std::min<size_t>(block.size(), wanted);
+    const size_t sent = std::min<size_t>(block.size(), wanted);
+    reply.data.insert(reply.data.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(sent));
+    d.bytes_read += sent;
+    CrossesTheHeads(d, reply, block.size());
     if (block.size() != wanted && !(sili && block.size() < wanted)) {
       SenseDetail s = Residue(fixed ? left : int64_t{wanted} - static_cast<int64_t>(block.size()));
       s.ili = true;
       return d.Fail(reply, 0x00, 0x00, 0x00, s);
     }
   }
+}
+
+}  // namespace
+
+// READ(6): 08 sili|fixed length(3) control
+// More data than the host's buffer holds is a data overrun the adapter
+// reports: nothing is silently cut.
+void Read6(SimDevice& d, const SimRequest& r, SimReply& reply) {
+  ReadBlocks(d, r, reply);
+  if (reply.data.size() > r.data_in_max) reply.host_status = kDidError;
 }
 
 // WRITE(6): 0A fixed length(3) control
@@ -169,22 +225,26 @@ void Write6(SimDevice& d, const SimRequest& r, SimReply& reply) {
   if (fixed && d.block_size == 0) return InvalidField(d, reply, 1);
   if (!fixed && count > kMaxBlock) return InvalidField(d, reply, 2);
   if (!NeedWritable(d, reply) || count == 0) return;
-  CutAtPosition(d);
   const uint32_t blocks = fixed ? count : 1;
   const size_t length = fixed ? d.block_size : count;
+  // The drive asks for every byte the CDB announced; a host that has fewer
+  // leaves the data phase short, which the adapter reports. Nothing is
+  // written: the drive never had the whole of it.
+  if (r.data_out.size() < uint64_t{blocks} * length) {
+    reply.host_status = kDidError;
+    return;
+  }
+  CutAtPosition(d);
   for (uint32_t i = 0; i < blocks; ++i) {
     if (d.tape_bytes + length > d.capacity) {
       SenseDetail s = Residue(fixed ? blocks - i : count);
       s.eom = true;
       return d.Fail(reply, 0x0D, 0x00, 0x02, s);  // volume overflow
     }
-    std::vector<uint8_t> bytes(length, 0);
-    const size_t from = i * length;
-    if (from < r.data_out.size()) {
-      std::copy_n(r.data_out.begin() + from, std::min(length, r.data_out.size() - from), bytes.begin());
-    }
-    AppendBlock(d, std::move(bytes));
+    const auto from = r.data_out.begin() + static_cast<std::ptrdiff_t>(i * length);
+    AppendBlock(d, std::vector<uint8_t>(from, from + static_cast<std::ptrdiff_t>(length)));
     d.bytes_written += length;
+    CrossesTheHeads(d, reply, length);
   }
   if (PastEarlyWarning(d)) {
     SenseDetail s = Residue(0);
@@ -200,6 +260,11 @@ void WriteFilemarks(SimDevice& d, const SimRequest& r, SimReply& reply) {
   CutAtPosition(d);
   for (uint32_t i = 0; i < count; ++i) d.tape.push_back(TapeEntry{true, nullptr});
   d.position = d.tape.size();
+  if (PastEarlyWarning(d)) {
+    SenseDetail s = Residue(0);
+    s.eom = true;
+    d.Fail(reply, 0x00, 0x00, 0x02, s);  // early warning, filemarks written
+  }
 }
 
 // SPACE(6): 11 code count(3, signed) control
@@ -243,8 +308,7 @@ void LoadUnload(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const bool load = r.cdb[4] & 0x01;
   if (load) {
     if (!d.config.medium_loaded && !d.cartridge_in_throat) return d.Fail(reply, 0x02, 0x3A, 0x00);
-    d.config.medium_loaded = true;
-    d.cartridge_in_throat = false;
+    if (!d.config.medium_loaded) LoadCartridge(d);
     d.position = 0;
     reply.seconds = 5;
     return;
@@ -257,6 +321,7 @@ void LoadUnload(SimDevice& d, const SimRequest& r, SimReply& reply) {
   d.config.medium_loaded = false;
   d.cartridge_in_throat = true;
   d.position = 0;
+  ForgetCartridgeAlerts(d);
   reply.seconds = 5;
 }
 

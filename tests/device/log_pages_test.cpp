@@ -78,17 +78,55 @@ TEST_F(LogPages, AlertTextsComeFromTheTable) {
   }
 }
 
-TEST_F(LogPages, PageCutShortKeepsOnlyWhatArrived) {
+// A page whose length field claims more than arrived is incomplete: what
+// arrived is kept (never padded), and the fetch fails with kIncompleteData.
+TEST_F(LogPages, PageCutShortIsIncompleteWithWhatArrived) {
+  constexpr long kWhole = 4 + 64 * 5;  // 64 one-byte flags
+  struct Case {
+    int arrives;  // -1: all of it
+    long result, size, declared;
+  } cases[] = {
+      {-1, 1, kWhole, kWhole}, {10, kIncompleteData, 10, kWhole}, {4, kIncompleteData, 4, kWhole},
+      {2, kIncompleteData, 2, 0},  {0, kIncompleteData, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SimFault cut;
+    cut.opcode = 0x4D;
+    cut.count = 1;
+    cut.data_length = c.arrives;
+    if (c.arrives >= 0) sim_->InjectFault("/dev/sg0", cut);
+    EXPECT_EQ(SCSI.FetchLogPage(0x2E, 0), c.result) << c.arrives;
+    EXPECT_EQ(SCSI.GetLogSize(), c.size) << c.arrives;
+    EXPECT_EQ(SCSI.GetLogDeclaredSize(), c.declared) << c.arrives;
+    EXPECT_EQ(SCSI.FetchLog(0x2E), true);  // the next one arrives whole
+  }
   SimFault cut;
   cut.opcode = 0x4D;
-  cut.data_length = 10;  // header claims 64 parameters, 6 bytes of them arrive
+  cut.data_length = 10;  // flag 1 whole, flag 2's header only
   sim_->InjectFault("/dev/sg0", cut);
-  ASSERT_EQ(SCSI.FetchLogPage(0x2E, 0), 1);
-  EXPECT_EQ(SCSI.GetLogSize(), 10);
+  ASSERT_EQ(SCSI.FetchLogPage(0x2E, 0), kIncompleteData);
   long length = 0;
   EXPECT_NE(SCSI.GetLogParameter(1, &length), nullptr);
   EXPECT_EQ(SCSI.GetLogParameter(2, &length), nullptr) << "parameter 2 lies past what arrived";
   EXPECT_EQ(SCSI.GetLogParameterValue(2), -1);
+  EXPECT_FALSE(SCSI.FetchLog(0x2E));
+}
+
+// Alerts of a page cut short: the flags that arrived are set, the rest are
+// unknown, and the collection fails.
+TEST_F(LogPages, AlertsOfAPageCutShortAreThoseThatArrivedAndAFailure) {
+  sim_->SetTapeAlerts("/dev/sg0", {1, 3});
+  SimFault cut;
+  cut.opcode = 0x4D;
+  cut.count = 1;
+  cut.data_length = 4 + 2 * 5 + 4;  // flags 1 and 2 whole, flag 3 without its value
+  sim_->InjectFault("/dev/sg0", cut);
+  EXPECT_EQ(SCSI.CollectAlerts(), kIncompleteData);
+  EXPECT_EQ(SCSI.GetNextAlert(), 1);
+  EXPECT_EQ(SCSI.GetNextAlert(), 0);
+  ASSERT_EQ(SCSI.CollectAlerts(), 1);
+  EXPECT_EQ(SCSI.GetNextAlert(), 1);
+  EXPECT_EQ(SCSI.GetNextAlert(), 3);
 }
 
 TEST_F(LogPages, EventLogPacketsAreTypedFromTheFirstPageOnly) {
@@ -137,6 +175,25 @@ TEST(LogDecode, WalkStopsAtLongOrOverrunningParameters) {
     for (const logpage::Parameter& p : logpage::Walk(c.page)) codes.push_back(p.code);
     EXPECT_EQ(codes, c.codes) << c.name;
   }
+}
+
+// What a decoder is handed of a page cut short: the whole parameters that
+// arrived, long ones too, under a page length that says so.
+TEST(LogDecode, WholeParametersOfAPageCutShort) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> arrived;
+    std::vector<uint8_t> whole;
+  } cases[] = {
+      {"cut in a value", {0x2E, 0, 0, 20, 0, 1, 3, 1, 1, 0, 2, 3, 1}, {0x2E, 0, 0, 5, 0, 1, 3, 1, 1}},
+      {"cut in a header", {0x2E, 0, 0, 20, 0, 1, 3, 1, 1, 0, 2}, {0x2E, 0, 0, 5, 0, 1, 3, 1, 1}},
+      {"a long one kept",
+       {0x07, 0, 1, 0, 0, 1, 0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 2},
+       {0x07, 0, 0, 14, 0, 1, 0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+      {"header only", {0x2E, 0, 1, 64}, {0x2E, 0, 0, 0}},
+      {"not even a header", {0x2E, 0}, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(logpage::WholeParameters(c.arrived), c.whole) << c.name;
 }
 
 std::vector<uint8_t> EventPage(const std::vector<std::string>& packets) {

@@ -238,6 +238,15 @@ TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
        {"\nRetrieving TapeAlerts...\n", "Something happened in call to SCSI_DLL::FetchLog()...\n",
         "Status: SenseKey=05 ASC=24 ASCQ=00\n"},
        "No TapeAlerts are set."},
+      // A page cut short: what arrived is shown, the rest is unknown, never "no alerts".
+      {"bench default\ntapealert /dev/sg0 1,20\nfault /dev/sg0 op=0x4d data=29 count=always\n",
+       {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 29 of 324 bytes arrived.\n",
+        "\n*** Tape Alert: Read Warning\n", "TapeAlert report incomplete: flags past the 29 bytes that arrived"},
+       "No TapeAlerts are set."},
+      {"bench default\nfault /dev/sg0 op=0x4d data=100 count=always\n",
+       {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 100 of 324 bytes arrived.\n",
+        "TapeAlert report incomplete"},
+       "No TapeAlerts are set."},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -248,6 +257,18 @@ TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
     ExpectInOrder(r.out, c.in_order);
     EXPECT_EQ(r.out.find(c.absent), std::string::npos) << c.bench << r.out;
   }
+}
+
+// An autoloader's flags are reported by their changer meaning.
+TEST(CommandMode, ChangerTapeAlertsByTheirChangerMeaning) {
+  ScratchDir dir;
+  dir.Write("drives.bench", "bench default\ntapealert /dev/sg1 16,40\n");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-c"},
+                                   {{"VEXIL_SIM", dir.path() + "/drives.bench"}, {"VEXIL_MC", "true"}}, "6\n7\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ExpectInOrder(r.out, {"\nRetrieving TapeAlerts...\n", "\n*** Tape Alert: Library Door\n***\tSeverity: Critical\n",
+                        "\n*** Tape Alert: Flag 40 - no description\n"});
+  EXPECT_EQ(r.out.find("Clean Now"), std::string::npos) << r.out;
 }
 
 TEST(CommandMode, RemovableDiskGetsFourEntries) {

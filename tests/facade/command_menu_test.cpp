@@ -260,11 +260,14 @@ TEST_F(CommandMenu, TapeAlertReportPrintsAndLogsBySeverity) {
   EXPECT_TRUE(wrapper_.GetTapeAlerts());
   const std::string out = GetCapturedStdout();
   EXPECT_TRUE(wrapper_.AlertFound());
+  // Flag 40h has no row of the table: it is shown by its number.
   EXPECT_EQ(out,
             "\n*** Tape Alert: No Removal\n***\tSeverity: Informational\n\n"
             "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n\n"
-            "\n*** Tape Alert: Tape system area read failure\n***\tSeverity: \n\n");
+            "\n*** Tape Alert: Tape system area read failure\n***\tSeverity: \n\n"
+            "\n*** Tape Alert: Flag 64 - no description\n***\tSeverity: \n\n");
   EXPECT_TRUE(wrapper_.AlertActive(0x14));
+  EXPECT_TRUE(wrapper_.AlertActive(64));
   EXPECT_FALSE(wrapper_.AlertActive(0x03));
   // CAUTION for informational, SEVERE for critical; an empty severity is not logged.
   const std::vector<std::pair<int, std::string>> expected = {
@@ -279,6 +282,75 @@ TEST_F(CommandMenu, TapeAlertReportPrintsAndLogsBySeverity) {
   EXPECT_EQ(GetCapturedStdout(), "");
   EXPECT_FALSE(wrapper_.AlertFound());
   EXPECT_FALSE(wrapper_.AlertActive(0x14));
+}
+
+// The flags that arrived of a page cut short are shown, and the report is a
+// failure: the flags past them are unknown, never "not set".
+TEST_F(CommandMenu, TapeAlertPageCutShortShowsWhatArrivedAndFails) {
+  g_logged.clear();
+  wrapper_.SetAlertLog([](int level, const char* text) { g_logged.emplace_back(level, text); });
+  Sim().SetTapeAlerts("/dev/sg0", {0x01, 0x14});
+  struct Case {
+    int arrives;
+    const char* shown;
+  } cases[] = {
+      {4 + 5 * 5, "\n*** Tape Alert: Read Warning\n***\tSeverity: Warning\n\n"},
+      {4 + 5 - 1, ""},      // flag 1's value did not arrive
+      {3, nullptr},          // not even the page header
+  };
+  for (const Case& c : cases) {
+    SimFault cut;
+    cut.opcode = 0x4D;
+    cut.count = 1;
+    cut.data_length = c.arrives;
+    Sim().InjectFault("/dev/sg0", cut);
+    CaptureStdout();
+    EXPECT_FALSE(wrapper_.GetTapeAlerts()) << c.arrives;
+    const std::string out = GetCapturedStdout();
+    const std::string arrived = std::to_string(c.arrives);
+    const std::string trailer = "TapeAlert report incomplete: flags past the " + arrived + " bytes that arrived are unknown.";
+    if (c.shown == nullptr) {
+      EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " bytes arrived, too few for its header.\n" + trailer +
+                         "\n");
+      continue;
+    }
+    EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " of 324 bytes arrived.\n" + c.shown + trailer + "\n");
+    EXPECT_FALSE(wrapper_.AlertActive(0x14)) << c.arrives;
+    ASSERT_FALSE(g_logged.empty());
+    EXPECT_EQ(g_logged.back(), std::make_pair(3, trailer)) << "logged as a warning";
+  }
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.GetTapeAlerts());
+  EXPECT_NE(GetCapturedStdout().find("Clean Now"), std::string::npos);
+}
+
+// A flag is its value's bit 0; the other bits are reserved and hide nothing.
+TEST_F(CommandMenu, TapeAlertFlagIsBitZeroOfItsValue) {
+  std::string why;
+  ASSERT_TRUE(Sim().ParseBench("logpage /dev/sg0 0x2E 00030301810014030101000903010000150301FE\n", &why)) << why;
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.GetTapeAlerts());
+  const std::string out = GetCapturedStdout();
+  EXPECT_NE(out.find("Hard Error"), std::string::npos) << out;
+  EXPECT_NE(out.find("Clean Now"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Write Protect"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Clean Periodic"), std::string::npos) << out;
+}
+
+// An autoloader's flags mean what the changer table says, not the drive's.
+TEST_F(CommandMenu, ChangerTapeAlertsHaveTheirChangerMeaning) {
+  ::setenv("VEXIL_MC", "true", 1);
+  CaptureStdout();
+  ASSERT_EQ(wrapper_.InitScsiDll("/dev/sg1"), 1);
+  wrapper_.SetDeviceSelected(0);
+  GetCapturedStdout();
+  Sim().SetTapeAlerts("/dev/sg1", {0x10, 0x14, 0x21});
+  CaptureStdout();
+  EXPECT_TRUE(wrapper_.GetTapeAlerts());
+  EXPECT_EQ(GetCapturedStdout(),
+            "\n*** Tape Alert: Library Door\n***\tSeverity: Critical\n\n"
+            "\n*** Tape Alert: Library Security Mode\n***\tSeverity: Informational\n\n"
+            "\n*** Tape Alert: Flag 33 - no description\n***\tSeverity: \n\n");
 }
 
 TEST_F(CommandMenu, TapeAlertPageTheDriveRejectsIsAFailureWithItsSense) {

@@ -32,7 +32,8 @@ TEST(CheckStatus, TranslatesResultCodes) {
       {-4, "Unload", false, "Unload command failed: Invalid device file\n\n"},
       {-5, "0x12", false, "0x12 command failed: Device I/O error\n" + kNoDeviceAdapterLines},
       {-6, "0x12", false, "0x12 command failed: System memory allocation error\n\n"},
-      {-7, "0x12", false, "0x12 command failed: Unknown error! (status = -7)\n\n" + kNoDeviceAdapterLines},
+      {-7, "0x12", false, "0x12 command failed: Incomplete data\n\n"},
+      {-8, "0x12", false, "0x12 command failed: Unknown error! (status = -8)\n\n" + kNoDeviceAdapterLines},
       // Firmware downloads succeed with 0 and hide their own codes.
       {0, "Fup drive", true, ""},
       {0, "Fup tape", true, ""},

@@ -93,6 +93,12 @@ TEST(SimBenchFile, BadLinesAreNamedWithTheirNumber) {
       {"fault /dev/sg0 ioctl=frobnicate", "line 1: bad value for ioctl: 'frobnicate'"},
       {"fault /dev/sg0 nosense=1", "line 1: bad value for nosense: '1'"},
       {"tapealert /dev/sg0 3,65", "line 1: bad TapeAlert flags: '3,65'"},
+      {"tapealert /dev/sg0 0", "line 1: bad TapeAlert flags: '0'"},
+      {"tapealert /dev/sg0 3 clear=sometimes", "line 1: bad TapeAlert flags: 'clear=sometimes'"},
+      {"tapealert /dev/sg0 3 clear=read", "line 1: tapealert: no device on '/dev/sg0'"},
+      {"bench default\ncleaning /dev/sg0 soon", "line 2: bad cleaning line: 'soon' (now, periodic or none, on a tape drive)"},
+      {"bench default\ncleaning /dev/sg1 now", "line 2: bad cleaning line: 'now' (now, periodic or none, on a tape drive)"},
+      {"bench default\nmedium /dev/sg0 cleaner=maybe", "line 2: bad value for cleaner: 'maybe'"},
       {"clock sundial", "line 1: unknown statement 'clock'"},
       {"user root", "line 1: bad user id: 'root'"},
   };

@@ -1,5 +1,6 @@
 // Log pages as the readers walk them: parameter chains, the text event log
 // and the parameter pointer.
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,8 @@ TEST(SimLogPages, EveryListedPageIsAWellFormedParameterChain) {
     SgResult list = LogSense(*sim, fd, 0x00);
     ASSERT_TRUE(list.Good());
     ASSERT_GT(list.data.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(list.data.begin() + 4, list.data.end())) << node << ": supported pages ascending";
+    EXPECT_EQ(std::adjacent_find(list.data.begin() + 4, list.data.end()), list.data.end()) << node;
     for (size_t i = 4; i < list.data.size(); ++i) {
       SgResult page = LogSense(*sim, fd, list.data[i]);
       ASSERT_TRUE(page.Good()) << node << std::hex << " page " << int(list.data[i]);
@@ -73,6 +76,88 @@ TEST(SimLogPages, EventLogPacketsAreTextsSeparatedByZeroBytes) {
   SgResult later = LogSense(*sim, fd, 0x07, 4);
   ASSERT_TRUE(later.Good());
   EXPECT_EQ(Codes(later).front(), 4);
+}
+
+// The TapeAlert flags set (bit 0 of each one-byte parameter).
+std::vector<int> SetFlags(SimSystem& sim, int fd) {
+  SgResult r = LogSense(sim, fd, 0x2E);
+  EXPECT_TRUE(r.Good());
+  std::vector<int> set;
+  for (size_t at = 4; at + 5 <= r.data.size(); at += 5) {
+    if (r.data[at + 4] & 1) set.push_back(r.data[at] << 8 | r.data[at + 1]);
+  }
+  return set;
+}
+
+std::unique_ptr<SimSystem> Bench(const std::string& text) {
+  auto sim = std::make_unique<SimSystem>();
+  std::string why;
+  EXPECT_TRUE(sim->ParseBench(text, &why)) << why;
+  return sim;
+}
+
+// Besides the flags of the bench, the drive raises its own: on a refused
+// write (until the cartridge goes), and while a condition lasts.
+TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
+  struct Case {
+    const char* name;
+    const char* bench;
+    bool write;  // try a WRITE first
+    std::vector<int> flags;
+  } cases[] = {
+      {"healthy", "", true, {}},
+      {"bench flags", "tapealert /dev/sg0 3,20\n", false, {3, 20}},
+      {"write-protect tab", "medium /dev/sg0 wp=1\n", true, {0x09}},
+      {"tab, no write tried", "medium /dev/sg0 wp=1\n", false, {}},
+      {"read-only generation", "medium /dev/sg0 gen=4\n", true, {0x11}},
+      {"unsupported cartridge", "medium /dev/sg0 gen=3\n", false, {0x0C}},
+      {"needs cleaning", "cleaning /dev/sg0 now\n", false, {0x14}},
+      {"routine cleaning", "cleaning /dev/sg0 periodic\n", false, {0x15}},
+      {"cleaning cartridge cleans", "cleaning /dev/sg0 now\nmedium /dev/sg0 cleaner=1\n", false, {0x0B}},
+      {"worn-out cleaner", "cleaning /dev/sg0 now\nmedium /dev/sg0 cleaner=expired\n", false, {0x14, 0x16}},
+  };
+  for (const Case& c : cases) {
+    auto sim = Bench(std::string("device /dev/sg0 product=ULTRIUM-HH6\n") + c.bench);
+    const int fd = OpenNode(*sim, "/dev/sg0");
+    SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+    if (c.write) SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512));
+    std::vector<int> flags = SetFlags(*sim, fd);
+    EXPECT_EQ(flags, c.flags) << c.name;
+    EXPECT_EQ(SetFlags(*sim, fd), c.flags) << c.name << ": kept when read";
+  }
+  // The write-protect flag goes with the cartridge; a cleaning cartridge
+  // refuses tape commands.
+  auto sim = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n");
+  const int fd = OpenNode(*sim, "/dev/sg0");
+  SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+  EXPECT_EQ(SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512)).Kcq(), 0x072700);
+  EXPECT_EQ(SetFlags(*sim, fd), std::vector<int>{0x09});
+  ASSERT_TRUE(SendIn(*sim, fd, {0x1B, 0, 0, 0, 0, 0}, 0).Good());
+  ASSERT_TRUE(SendIn(*sim, fd, {0x1B, 0, 0, 0, 1, 0}, 0).Good());
+  EXPECT_TRUE(SetFlags(*sim, fd).empty());
+  auto cleaner = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 cleaner=1\n");
+  const int c = OpenNode(*cleaner, "/dev/sg0");
+  SendIn(*cleaner, c, {0x00, 0, 0, 0, 0, 0}, 0);
+  EXPECT_EQ(SendIn(*cleaner, c, {0x00, 0, 0, 0, 0, 0}, 0).Kcq(), 0x023003);
+  EXPECT_EQ(SendIn(*cleaner, c, {0x08, 0, 0, 0x02, 0x00, 0}, 512).Kcq(), 0x023003);
+}
+
+// With clear=read, reading page 2Eh clears the flags set so far; a lasting
+// condition sets its flag again. LOG SELECT with PCR clears them too.
+TEST(SimLogPages, TapeAlertsClearedWhenReadOnlyWhenTheBenchSaysSo) {
+  auto sim = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n"
+                   "tapealert /dev/sg0 3 clear=read\ncleaning /dev/sg0 now\n");
+  const int fd = OpenNode(*sim, "/dev/sg0");
+  SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+  SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512));
+  EXPECT_EQ(SetFlags(*sim, fd), (std::vector<int>{3, 0x09, 0x14}));
+  EXPECT_EQ(SetFlags(*sim, fd), std::vector<int>{0x14});
+  std::string why;
+  ASSERT_TRUE(sim->ParseBench("tapealert /dev/sg0 5\n", &why)) << why;
+  EXPECT_EQ(SetFlags(*sim, fd), (std::vector<int>{5, 0x14}));
+  ASSERT_TRUE(sim->ParseBench("tapealert /dev/sg0 5 clear=never\n", &why)) << why;
+  ASSERT_TRUE(SendOut(*sim, fd, {0x4C, 0x02, 0, 0, 0, 0, 0, 0, 0, 0}, {}).Good());
+  EXPECT_EQ(SetFlags(*sim, fd), std::vector<int>{0x14});
 }
 
 }  // namespace

@@ -131,11 +131,147 @@ TEST_F(Tape, EarlyWarningThenVolumeOverflowNearTheEndOfTheMedium) {
   EXPECT_EQ(warned.Kcq(), 0x000002);
   EXPECT_EQ(warned.sense[2] & 0x40, 0x40);
   EXPECT_EQ(Position(), 16u);  // written all the same
+  // Filemarks past early warning are written and say so too.
+  SgResult mark = SendIn(*sim_, fd_, {0x10, 0, 0, 0, 1, 0}, 0);
+  ASSERT_TRUE(mark.Check());
+  EXPECT_EQ(mark.Kcq(), 0x000002);
+  EXPECT_EQ(mark.sense[2] & 0x40, 0x40);
+  EXPECT_EQ(Position(), 17u);
   SgResult full = Write(Block(1000, 16));
   EXPECT_EQ(full.Kcq(), 0x0D0002);
   EXPECT_EQ(full.sense[2] & 0x40, 0x40);
   EXPECT_EQ(Info(full), 1000);
-  EXPECT_EQ(Position(), 16u);
+  EXPECT_EQ(Position(), 17u);
+}
+
+// The data phase must hold what the CDB announces: a write with fewer bytes
+// or a read into a smaller buffer ends with the adapter's DID_ERROR, and
+// the drive writes nothing; a buffer larger than the data is a residual.
+TEST_F(Tape, DataPhaseThatDoesNotFitTheCdbIsATransportError) {
+  ASSERT_TRUE(Write(Block(1000, 1)).Good());
+  ASSERT_TRUE(Write(Block(300, 2)).Good());
+  ASSERT_TRUE(SendIn(*sim_, fd_, {0x01, 0, 0, 0, 0, 0}, 0).Good());
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> cdb;
+    int direction;
+    size_t buffer;
+    int host;      // host status
+    size_t moved;  // dxfer_len - resid
+    uint32_t position;  // afterwards
+  } cases[] = {
+      {"read of a 1000-byte block into 600 bytes", {0x08, 0, 0, 0x03, 0xE8, 0}, SG_DXFER_FROM_DEV, 600, 0x07, 600, 1},
+      {"read of a 300-byte block into 600 bytes", {0x08, 2, 0, 0x03, 0xE8, 0}, SG_DXFER_FROM_DEV, 600, 0, 300, 2},
+      {"write of 1000 announced, 600 given", {0x0A, 0, 0, 0x03, 0xE8, 0}, SG_DXFER_TO_DEV, 600, 0x07, 600, 2},
+      {"write of 100 announced, 600 given", {0x0A, 0, 0, 0, 100, 0}, SG_DXFER_TO_DEV, 600, 0, 600, 3},
+  };
+  for (const Case& c : cases) {
+    SgResult r = SendCdb(*sim_, fd_, c.cdb, c.direction, std::vector<uint8_t>(c.buffer, 0x5A));
+    EXPECT_EQ(r.hdr.host_status, c.host) << c.name;
+    EXPECT_EQ(r.hdr.masked_status, 0) << c.name;
+    if (c.direction == SG_DXFER_FROM_DEV) {
+      EXPECT_EQ(c.buffer - size_t(r.hdr.resid), c.moved) << c.name;
+    }
+    EXPECT_EQ(Position(), c.position) << c.name;
+  }
+  // The short write wrote nothing; the long one wrote its 100 bytes.
+  ASSERT_TRUE(SendIn(*sim_, fd_, {0x2B, 0, 0, 0, 0, 0, 2, 0, 0, 0}, 0).Good());
+  EXPECT_EQ(Read(200).data.size(), 100u);
+  SgResult fixed = SendCdb(*sim_, fd_, {0x0A, 1, 0, 0, 2, 0}, SG_DXFER_TO_DEV, Block(512, 0));
+  EXPECT_EQ(fixed.Kcq(), 0x052400) << "no block size: the CDB is refused before any data";
+}
+
+// Data crosses the heads at the native rate of the cartridge's format, on
+// the virtual clock: LTO-6 160 MB/s, an LTO-5 cartridge in it 140 MB/s.
+TEST(SimTapeTiming, TransfersTakeTheNativeRateOfTheCartridge) {
+  struct Case {
+    const char* bench;
+    double rate;  // 10^6 bytes per second
+  } cases[] = {
+      {"device /dev/sg0 product=ULTRIUM-HH6\n", 160},
+      {"device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 gen=5\n", 140},
+      {"device /dev/sg0 product=\"ULTRIUM 8\"\n", 360},
+      {"device /dev/sg0 product=DAT160\n", 6.9},
+  };
+  const std::vector<uint8_t> block(256 * 1024, 0x5A);
+  for (const Case& c : cases) {
+    SimSystem sim;
+    std::string why;
+    ASSERT_TRUE(sim.ParseBench(c.bench, &why)) << why;
+    const int fd = OpenNode(sim, "/dev/sg0");
+    SendIn(sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+    const double start = sim.Elapsed();
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(SendOut(sim, fd, {0x0A, 0, 0x04, 0x00, 0x00, 0}, block).Good());
+    const double written = sim.Elapsed() - start;
+    ASSERT_TRUE(SendIn(sim, fd, {0x01, 0, 0, 0, 0, 0}, 0).Good());
+    const double rewound = sim.Elapsed();
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(SendIn(sim, fd, {0x08, 0, 0x04, 0x00, 0x00, 0}, 262144).Good());
+    const double expected = 40 * 262144 / (c.rate * 1e6);
+    EXPECT_NEAR(written, expected, 1e-4) << c.bench;
+    EXPECT_NEAR(sim.Elapsed() - rewound, expected, 1e-4) << c.bench;
+  }
+}
+
+// REPORT DENSITY SUPPORT: an LTO drive's formats (its own and the two
+// before, writing two of them) or, with MEDIA, the loaded cartridge's.
+TEST(SimTapeDensities, ReportDensitySupportListsTheFormats) {
+  SimSystem sim;
+  std::string why;
+  ASSERT_TRUE(sim.ParseBench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 gen=5\n"
+                             "device /dev/sg1 product=ULTRIUM-HH6 hctl=0:0:1:0 medium=0\n"
+                             "device /dev/sg2 product=DAT160 hctl=0:0:2:0\n",
+                             &why))
+      << why;
+  struct Descriptor {
+    uint8_t density, flags;
+    uint32_t capacity;
+    std::string name;
+  };
+  auto descriptors = [](const SgResult& r) {
+    std::vector<Descriptor> out;
+    EXPECT_EQ(size_t(r.data[0] << 8 | r.data[1]) + 2, r.data.size());
+    for (size_t at = 4; at + 52 <= r.data.size(); at += 52) {
+      EXPECT_EQ(r.data[at + 1], r.data[at]);
+      EXPECT_EQ(r.data[at + 3] << 8 | r.data[at + 4], 49);  // descriptor length, DLV set
+      out.push_back({r.data[at], r.data[at + 2],
+                     uint32_t(r.data[at + 12] << 24 | r.data[at + 13] << 16 | r.data[at + 14] << 8 | r.data[at + 15]),
+                     std::string(r.data.begin() + long(at) + 24, r.data.begin() + long(at) + 32)});
+    }
+    return out;
+  };
+  const int lto = OpenNode(sim, "/dev/sg0");
+  SendIn(sim, lto, {0x00, 0, 0, 0, 0, 0}, 0);
+  SgResult all = SendIn(sim, lto, {0x44, 0, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096);
+  ASSERT_TRUE(all.Good());
+  std::vector<Descriptor> d = descriptors(all);
+  ASSERT_EQ(d.size(), 3u);
+  EXPECT_EQ(d[0].density, 0x46);
+  EXPECT_EQ(d[0].flags, 0x01);  // LTO-4: read only
+  EXPECT_EQ(d[1].density, 0x58);
+  EXPECT_EQ(d[1].flags, 0x81);  // LTO-5: written too
+  EXPECT_EQ(d[2].density, 0x5A);
+  EXPECT_EQ(d[2].flags, 0xA1);  // LTO-6: written, the default
+  EXPECT_EQ(d[2].capacity, 2500000u);
+  EXPECT_EQ(d[2].name, "U-616   ");
+  SgResult media = SendIn(sim, lto, {0x44, 0x01, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096);
+  ASSERT_TRUE(media.Good());
+  d = descriptors(media);
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].density, 0x58);
+  EXPECT_EQ(SendIn(sim, lto, {0x44, 0, 0, 0, 0, 0, 0, 0, 30, 0}, 30).data.size(), 30u) << "cut to the allocation";
+  EXPECT_EQ(SendIn(sim, lto, {0x44, 0x02, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096).Kcq(), 0x052400) << "medium types";
+
+  const int empty = OpenNode(sim, "/dev/sg1");
+  SendIn(sim, empty, {0x00, 0, 0, 0, 0, 0}, 0);
+  EXPECT_EQ(SendIn(sim, empty, {0x44, 0x01, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096).Kcq(), 0x023A00);
+  EXPECT_EQ(descriptors(SendIn(sim, empty, {0x44, 0, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096)).size(), 3u);
+
+  const int dat = OpenNode(sim, "/dev/sg2");
+  SendIn(sim, dat, {0x00, 0, 0, 0, 0, 0}, 0);
+  d = descriptors(SendIn(sim, dat, {0x44, 0, 0, 0, 0, 0, 0, 0x10, 0, 0}, 4096));
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].density, 0x48);
+  EXPECT_EQ(d[0].flags, 0xA1);
 }
 
 TEST_F(Tape, FixedBlockModeNeedsABlockSizeAndReadsWholeBlocks) {
