@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "device/byte_order.h"
@@ -75,9 +74,15 @@ bool SameDrive(const DriveIdentity& a, const DriveIdentity& b) {
 }
 
 // "[serial] [vendor product]" for a message, without the padding blanks.
-std::string Shown(const DriveIdentity& id) {
+struct ShownDrive {
+  char text[72];
+};
+ShownDrive Shown(const DriveIdentity& id) {
+  ShownDrive shown;
   const std::string_view description = text::TrimSpace(text::View(id.description));
-  return "[" + std::string(text::View(id.serialNumber)) + "] [" + std::string(description) + "]";
+  std::snprintf(shown.text, sizeof shown.text, "[%.31s] [%.*s]", id.serialNumber, static_cast<int>(description.size()),
+                description.data());
+  return shown;
 }
 
 const char* OrUnknown(const char* revision) { return revision[0] != '\0' ? revision : "(unknown)"; }
@@ -180,7 +185,7 @@ long ScsiInt::FupDrive(const char* path, const DriveIdentity* chosen) {
 }
 
 long ScsiInt::ConfirmChosenDrive(const DriveIdentity& chosen, DriveIdentity* now) {
-  char text[256];
+  char text[512];  // the message buffer keeps what fits
   if (ReadIdentity(now) != 1) {
     std::snprintf(text, sizeof text, "Error: %s did not answer with its identity; nothing was sent.", device_->path);
     SetMessage(text, kContext);
@@ -188,7 +193,7 @@ long ScsiInt::ConfirmChosenDrive(const DriveIdentity& chosen, DriveIdentity* now
   }
   if (SameDrive(*now, chosen)) return fup::kDone;
   std::snprintf(text, sizeof text, "Error: %s now answers as %s, not as the drive chosen %s; nothing was sent.",
-                device_->path, Shown(*now).c_str(), Shown(chosen).c_str());
+                device_->path, Shown(*now).text, Shown(chosen).text);
   SetMessage(text, kContext);
   return fup::kNotChosenDrive;
 }
