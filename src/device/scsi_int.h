@@ -330,7 +330,8 @@ class ScsiInt {
   long FupMagnaChange(const char* path, long length);
   long FupThriftStack(const char* path, long length);
   long FupBR(const char* path, long length);
-  long FupTape(const char* path);
+  // Like FupDrive, only to `chosen`, checked before anything is sent.
+  long FupTape(const char* path, const DriveIdentity* chosen = nullptr);
   long FupTapeLTO(const char* path, long length);
   long FupTapeLTOB(const char* path, long length);
   long FupTapeLTO5(const char* path, long length);

@@ -39,7 +39,11 @@ bool ScsiWrapper::DoFup(const char* imagePath) {
 
 bool ScsiWrapper::DoFupTape(const char* imagePath) {
   ClearLastCommand();
-  const int32_t result = static_cast<int32_t>(SCSI.FupTape(imagePath));
+  if (selectedPosition_ < 0) {
+    std::printf("Fup tape: no device is selected; nothing was written.\n\n");
+    return false;
+  }
+  const int32_t result = static_cast<int32_t>(SCSI.FupTape(imagePath, &chosen_));
   StoreResult(result);
   if (CheckStatus(result, "Fup tape")) return true;
   PrintFirmwareReason(result);
