@@ -64,15 +64,15 @@ bool ConfirmOverwrite() {
 }
 
 // An update rescans while the drive restarts: the console follows the drive
-// chosen to where it came back, or has none selected and says so.
-void FollowChosenDrive() {
+// chosen to where it came back and shows it again, or has none selected and
+// says so.
+void FollowChosenDrive(bool rescanned) {
+  if (!rescanned) return;
   ScsiWrapper& facade = *g_pScsiWrapper;
-  const int32_t position = facade.GetDeviceSelected();
   devCount = facade.GetDeviceCount();
+  const int32_t position = facade.GetDeviceSelected();
   if (position >= 0) {
-    const char* file = facade.GetDeviceFilename(position);
-    if (position != g_pFlags.DeviceIndex || file == nullptr || std::strcmp(file, g_pFlags.DeviceFile) != 0)
-      take_device(position);
+    take_device(position);
     return;
   }
   if (g_pFlags.DeviceIndex < 0) return;
@@ -95,6 +95,7 @@ bool do_fup(bool tape) {
 
   if (!tape) {
     std::printf("Performing FUP operation...\n");
+    const long scans = SCSI.ScanCount();
     const bool done = g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile);
     if (done) {
       std::printf("FUP operation complete.\n");
@@ -102,7 +103,7 @@ bool do_fup(bool tape) {
     } else {
       std::printf("Unable to perform FUP operation.\n");
     }
-    FollowChosenDrive();
+    FollowChosenDrive(SCSI.ScanCount() != scans);
     return done;
   }
 

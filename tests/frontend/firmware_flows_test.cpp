@@ -52,30 +52,20 @@ class ImagePathPrompt : public ::testing::Test {
   // The wizard empties the path before each firmware choice.
   bool UpdateTyping(const std::string& input, std::string* out = nullptr) {
     g_pFlags.FirmwareFile[0] = '\0';
+    return Typing([] { return do_fup(false); }, input, out);
+  }
+
+  // A flow run with `input` as what the user types; its output into *out.
+  static bool Typing(bool (*flow)(), const std::string& input, std::string* out) {
     FILE* feed = std::tmpfile();
     std::fputs(input.c_str(), feed);
     std::rewind(feed);
     FILE* saved = stdin;
     stdin = feed;
     testing::internal::CaptureStdout();
-    const bool done = do_fup(false);
+    const bool done = flow();
     const std::string text = testing::internal::GetCapturedStdout();
     if (out != nullptr) *out = text;
-    stdin = saved;
-    std::fclose(feed);
-    return done;
-  }
-
-  // A tape request with `answer` typed at its question.
-  bool TapeRequest(bool (*flow)(), const std::string& answer, std::string* out) {
-    FILE* feed = std::tmpfile();
-    std::fputs(answer.c_str(), feed);
-    std::rewind(feed);
-    FILE* saved = stdin;
-    stdin = feed;
-    testing::internal::CaptureStdout();
-    const bool done = flow();
-    *out = testing::internal::GetCapturedStdout();
     stdin = saved;
     std::fclose(feed);
     return done;
@@ -125,9 +115,9 @@ TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords
   std::string out;
   // An Ultrium 3 drive does not take the vendor page: nothing is asked or sent.
   g_pFlags.DriveType = 98;
-  EXPECT_FALSE(TapeRequest(do_fup_from_tape, "y\n", &out));
+  EXPECT_FALSE(Typing(do_fup_from_tape, "y\n", &out));
   EXPECT_NE(out.find("Updating the firmware from a tape is not supported on this drive."), std::string::npos) << out;
-  EXPECT_FALSE(TapeRequest(do_revert_lto6c_fup_tape, "y\n", &out));
+  EXPECT_FALSE(Typing(do_revert_lto6c_fup_tape, "y\n", &out));
   EXPECT_NE(out.find("Reverting a firmware update tape is not supported on this drive."), std::string::npos) << out;
   EXPECT_EQ(out.find("Do you wish to continue?"), std::string::npos) << out;
   EXPECT_EQ(sim_->CountCommands("/dev/sg5", 0x1D), 0);
@@ -147,7 +137,7 @@ TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords
     SCOPED_TRACE(c.what);
     sim_->ClearFaults();
     sim_->InjectFault("/dev/sg5", c.fault);
-    EXPECT_FALSE(TapeRequest(do_fup_from_tape, "y\n", &out));
+    EXPECT_FALSE(Typing(do_fup_from_tape, "y\n", &out));
     EXPECT_NE(out.find(c.line), std::string::npos) << out;
     EXPECT_EQ(out.find("Unknown error!"), std::string::npos) << out;
     EXPECT_NE(out.find("Unable to prepare drive to accept FUP tape."), std::string::npos) << out;
