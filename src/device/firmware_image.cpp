@@ -1,5 +1,6 @@
 // The image file checks before a download: name, size, the changer header
-// and the wrapping prefix some images carry.
+// and the wrapping prefix some images carry; and the whole image, read and
+// checked for its download routine before anything is sent.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -47,6 +48,19 @@ constexpr OpenFailure kOpenFailures[] = {
 
 int32_t HeaderLength(const ImageHeaderArea& h) {
   return static_cast<int32_t>(ReadLe32(h.bytes.data() + kHeaderLengthAt));
+}
+
+// The revision an image names: the mark and four letters or digits.
+void NamedRevision(const uint8_t* bytes, long length, char (&revision)[5]) {
+  revision[0] = '\0';
+  const size_t mark = sizeof kRevisionMark - 1;
+  const uint8_t* end = bytes + length;
+  const uint8_t* at = std::search(bytes, end, kRevisionMark, kRevisionMark + mark);
+  if (end - at < static_cast<long>(mark + kRevisionLength)) return;
+  const uint8_t* name = at + mark;
+  if (!std::all_of(name, name + kRevisionLength, [](uint8_t c) { return std::isalnum(c) != 0; })) return;
+  std::memcpy(revision, name, kRevisionLength);
+  revision[kRevisionLength] = '\0';
 }
 
 }  // namespace
@@ -145,23 +159,6 @@ long ScsiInt::FupFileSize(const char* path) {
   }
   return length;
 }
-
-namespace {
-
-// The revision an image names: the mark and four letters or digits.
-void NamedRevision(const uint8_t* bytes, long length, char (&revision)[5]) {
-  revision[0] = '\0';
-  const size_t mark = sizeof kRevisionMark - 1;
-  const uint8_t* end = bytes + length;
-  const uint8_t* at = std::search(bytes, end, kRevisionMark, kRevisionMark + mark);
-  if (end - at < static_cast<long>(mark + kRevisionLength)) return;
-  const uint8_t* name = at + mark;
-  if (!std::all_of(name, name + kRevisionLength, [](uint8_t c) { return std::isalnum(c) != 0; })) return;
-  std::memcpy(revision, name, kRevisionLength);
-  revision[kRevisionLength] = '\0';
-}
-
-}  // namespace
 
 long ScsiInt::LoadImage(const FupPlan& plan, const char* path, long fileLength, FupImage* image) {
   char text[640];
