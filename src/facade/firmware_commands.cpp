@@ -60,7 +60,8 @@ int32_t AsCommandResult(int32_t result) {
   if (result < 0) return result;
   if (SCSI.GetCheckCondition() != 0) return -2;
   const int32_t command = SCSI.LastOutcome().result;
-  return command < 0 ? command : -5;
+  if (command == 0) return -5;
+  return command < 0 ? command : 0;
 }
 
 }  // namespace
