@@ -80,8 +80,7 @@ void FollowChosenDrive(bool rescanned) {
   // one is chosen again.
   g_pFlags.DeviceIndex = -1;
   g_pFlags.DeviceFile[0] = '\0';
-  std::printf("\nNo device is selected: the drive [%s] was not found again after the update.\n"
-              "Select 'D' to choose a device.\n\n",
+  std::printf("\nNo device is selected: the drive [%s] was not found again after the update.\n\n",
               facade.GetChosenDrive().serialNumber);
 }
 
