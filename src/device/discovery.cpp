@@ -7,6 +7,7 @@
 
 #include "device/scsi_int.h"
 #include "device/system.h"
+#include "device/text_util.h"
 
 std::mutex scanLock;
 
@@ -100,6 +101,7 @@ long ScsiInt::ScanDevices(int flag, int includeSequential, int includeChanger, i
 long ScsiInt::Initialize(int, const char* devicePath) {
   std::lock_guard<std::mutex> lock(scanLock);
   scanFlag_ = 1;
+  ++scanCount_;
   ClearScsiList();
   const long adapters = GetUnixAdapters(adapterFilter_, devicePath);
   if (adapters < 1) {
@@ -336,6 +338,22 @@ long ScsiInt::FindRelatedLoader() {
   return found;
 }
 
+bool ScsiInt::FindRestarted(const char* page, const char* serial) {
+  for (int i = 0; i < deviceCount_; ++i) {
+    Select(i);
+    GetScsiSerialNumber();
+    char wanted[sizeof device_->serialNumber] = {};
+    if (page != nullptr && page[0] != '\0')
+      CutSerial(page, device_->familyCode, wanted);
+    else
+      CopyText(wanted, text::View(serial));
+    if (wanted[0] != '\0' && std::strncmp(device_->serialNumber, wanted, sizeof wanted) == 0) return true;
+    CloseDevice();
+  }
+  Select(-1);
+  return false;
+}
+
 long ScsiInt::RelocateDevice(long seconds) {
   if (device_ == nullptr) return 0;
   const time_t start = Sys().Now().tv_sec;
@@ -344,19 +362,27 @@ long ScsiInt::RelocateDevice(long seconds) {
   TestUnitReady();
   char serial[sizeof device_->serialNumber];
   CopyText(serial, device_->serialNumber);
+  char page[sizeof device_->serialPage];
+  CopyText(page, device_->serialPage);
+  // Only the drive itself may stay selected: when it is not found again no
+  // device is, and the reason is kept without one.
+  const auto notFound = [this] {
+    Select(-1);
+    SetMessage("Drive did not come ready after FUP", "FupDrive()");
+    return 0L;
+  };
 
-  // Search: rescan at 0, 10, 20 ... seconds, checking once a second.
+  // Search: rescan at 0, 10, 20 ... seconds, checking once a second. The
+  // new firmware may put the drive in another family, which cuts its
+  // serial number to another length: compare it as that family cuts it.
   long nextScan = 0;
   for (;;) {
     if (elapsed() >= nextScan) {
       while (nextScan <= elapsed()) nextScan += kRescanInterval;
       Initialize(1, nullptr);
-      if (FindDevice(serial) == 1) break;
+      if (FindRestarted(page, serial)) break;
     }
-    if (elapsed() >= seconds) {
-      SetMessage("Drive did not come ready after FUP", "FupDrive()");
-      return 0;
-    }
+    if (elapsed() >= seconds) return notFound();
     Sleep(1000);
   }
 

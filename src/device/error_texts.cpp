@@ -70,6 +70,8 @@ constexpr ErrorText kErrorTexts[] = {
     {64, "Changer has an operation in progress or is reporting a check condition that is incompatible with FUP."},
     {65, "A drive that reported a ready status - cartidge present - had a failure in attempting to perform a rewind command when trying to get drive ready for FUP."},
     {66, "In the final pre FUP drive check, the drive reported ready - indicating that a cartidge is present, so FUP cannot proceed."},
+    {67, "Firmware Update not confirmed - the drive did not come back with the new firmware revision."},
+    {68, "The selected device is not the drive chosen for the Firmware Update - nothing was sent."},
     {501, "Inquiry Failed."},
     {502, "DELL Specific Inquiry Failed."},
     {503, "Buffer Read Failed."},

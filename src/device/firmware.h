@@ -27,6 +27,8 @@ inline constexpr long kMediumPresent = 61;
 inline constexpr long kNoCartridge = 63;
 inline constexpr long kChangerBusy = 64;
 inline constexpr long kCartridgeAtFinalCheck = 66;
+inline constexpr long kRevisionNotConfirmed = 67;
+inline constexpr long kNotChosenDrive = 68;
 
 // Check conditions the update relies on (key * 65536 + ASC * 256 + ASCQ).
 inline constexpr long kNoMedium = 0x023A00;
@@ -38,6 +40,14 @@ inline constexpr uint8_t kModeDownload = 0x04;
 inline constexpr uint8_t kModeDownloadAndSave = 0x05;
 // WRITE BUFFER carries its offset in 24 bits.
 inline constexpr long kAddressable = 0x1000000;
+
+// The loaders' composite image: a directory, then a loader part and an
+// interface part, wherever the directory says (little-endian positions).
+inline constexpr long kCompositeSize = 126720;
+inline constexpr long kLoaderPart = 65280;
+inline constexpr long kInterfacePart = 60928;
+inline constexpr size_t kLoaderAt = 96;
+inline constexpr size_t kInterfaceAt = 16;
 }  // namespace fup
 
 // Image headers and directories hold their numbers least significant byte
@@ -69,14 +79,31 @@ class KeepTimeout {
   long saved_;
 };
 
+// An image as it goes to the device: the whole file, read and checked
+// before anything is sent, so that no fault of the file shows only after
+// part of it reached the drive.
+struct FupImage {
+  std::unique_ptr<uint8_t[]> file;
+  long fileLength = 0;
+  const uint8_t* data = nullptr;  // the bytes sent: after a header or prefix
+  long length = 0;
+  char revision[5] = {};  // the revision the image names; empty when none
+};
+
 struct FileCloser {
   void operator()(FILE* f) const { std::fclose(f); }
 };
 using ImageFile = std::unique_ptr<FILE, FileCloser>;
+// Opens an image for reading; when it cannot be, the reason (not found,
+// permission denied, a folder, ...) goes into the message and error texts.
+ImageFile OpenImage(ScsiInt& s, const char* path, const char* context);
 
 // 1: the file may be used, positioned after an optional wrapping prefix
 // (`length` then 8 smaller); 0: the prefix is there but damaged.
 int validateImageFile(FILE* file, long& length);
+// The same test on the first 8 bytes of an image in memory: 0 no prefix,
+// 1 a prefix to skip, -1 a damaged prefix.
+int WrappedPrefix(const uint8_t* first8);
 
 // How a routine gets the device ready before the pieces go out.
 enum class FupPrep : uint8_t {

@@ -2,13 +2,15 @@
 // family routines, which all cut and send the image the same way with the
 // differences taken from the family plan (firmware_families.cpp).
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <new>
+#include <string_view>
 
 #include "device/byte_order.h"
 #include "device/firmware.h"
 #include "device/scsi_int.h"
+#include "device/text_util.h"
 
 namespace {
 
@@ -47,9 +49,47 @@ class Progress {
   long shown_ = 0;
 };
 
-using PieceBuffer = std::unique_ptr<uint8_t[]>;
+volatile std::sig_atomic_t g_fupPhase = 0;
+
+void SetPhase(ScsiInt::FupPhase phase) { g_fupPhase = static_cast<std::sig_atomic_t>(phase); }
+
+// An update under way: nothing is committed until a step says so, and
+// nothing is under way once it returns.
+class PhaseScope {
+ public:
+  PhaseScope() { SetPhase(ScsiInt::FupPhase::kNothingCommitted); }
+  ~PhaseScope() { SetPhase(ScsiInt::FupPhase::kNone); }
+  PhaseScope(const PhaseScope&) = delete;
+  PhaseScope& operator=(const PhaseScope&) = delete;
+};
+
+// FupPieces' result when the piece that activates the image went out but its
+// status was lost in the transport: only the restarted drive can tell
+// whether it arrived.
+constexpr long kLastPieceUnacknowledged = -58;
+
+bool SameDrive(const DriveIdentity& a, const DriveIdentity& b) {
+  return std::strncmp(a.description, b.description, sizeof a.description) == 0 &&
+         std::strncmp(a.serialNumber, b.serialNumber, sizeof a.serialNumber) == 0;
+}
+
+// "[serial] [vendor product]" for a message, without the padding blanks.
+struct ShownDrive {
+  char text[72];
+};
+ShownDrive Shown(const DriveIdentity& id) {
+  ShownDrive shown;
+  const std::string_view description = text::TrimSpace(text::View(id.description));
+  std::snprintf(shown.text, sizeof shown.text, "[%.31s] [%.*s]", id.serialNumber, static_cast<int>(description.size()),
+                description.data());
+  return shown;
+}
+
+const char* OrUnknown(const char* revision) { return revision[0] != '\0' ? revision : "(unknown)"; }
 
 }  // namespace
+
+ScsiInt::FupPhase ScsiInt::FupPhaseNow() { return static_cast<FupPhase>(g_fupPhase); }
 
 // WRITE BUFFER mode bufferId offset(3) length(3)
 long ScsiInt::WriteBuffer(const uint8_t* data, long length, int mode, int bufferId, long offset,
@@ -91,13 +131,30 @@ const char* ScsiInt::GetFupStatus() {
   return state > 0 && state < kStateCount ? kStateTexts[state] : "";
 }
 
-long ScsiInt::FupDrive(const char* path) {
+long ScsiInt::FupDrive(const char* path, const DriveIdentity* chosen) {
   if (!Ready()) return -3;
+  detachedMessage_[0] = '\0';
+  PhaseScope phase;
   KeepTimeout keep(*this);
   device_->updateState = 1;
   std::printf("\nChecking image file (%s)\n", path != nullptr ? path : "");
+  // Everything that needs no drive comes first: a bad image or a model line
+  // without a routine must not cost the user a rewind and an unload.
   const long length = FupFileSize(path);
   if (length <= fup::kDone) return length;
+  FupPlan plan;
+  if (!FupPlanFor(nullptr, device_->familyCode, device_->mfgId, &plan)) {
+    SetMessage("FUP - Unknown or Unsupported device type.", kContext);
+    return fup::kUnsupported;
+  }
+  FupImage image;
+  const long loaded = LoadImage(plan, path, length, &image);
+  if (loaded != fup::kDone) return loaded;
+  // The drive chosen, and only it: before the readiness check touches the
+  // cartridge, and again right before the first piece.
+  const DriveIdentity expected = chosen != nullptr ? *chosen : RecordedIdentity();
+  DriveIdentity before{};
+  if (const long confirmed = ConfirmChosenDrive(expected, &before); confirmed != fup::kDone) return confirmed;
 
   std::printf("\nChecking device readiness\n");
   const long ready = CheckFupReadyness();
@@ -106,31 +163,77 @@ long ScsiInt::FupDrive(const char* path) {
   Sleep(kSettleSeconds * 1000);
   TestUnitReady();
   TestUnitReady();
+  if (const long confirmed = ConfirmChosenDrive(expected, &before); confirmed != fup::kDone) return confirmed;
   std::printf("\nSending image file to the device\n");
   std::fflush(stdout);
   device_->updateState = 2;
-  FupPlan plan;
-  if (!FupPlanFor(nullptr, device_->familyCode, device_->mfgId, &plan)) {
-    SetMessage("FUP - Unknown or Unsupported device type.", kContext);
-    return fup::kUnsupported;
-  }
-  const long sent = plan.composite ? FupComposite(plan, path, length) : FupPieces(plan, path, length);
+  const long sent = plan.composite ? FupComposite(plan, path, image) : FupPieces(plan, path, image);
   std::printf("\nRedetecting device\n");
   std::fflush(stdout);
-  if (sent != fup::kDone) return sent;
+  if (sent != fup::kDone && sent != kLastPieceUnacknowledged) return sent;
+  // The restart clears the texts; the reason for doubt must outlive it.
+  char unacknowledged[sizeof device_->message] = {};
+  if (sent == kLastPieceUnacknowledged) CopyText(unacknowledged, device_->message);
 
+  SetPhase(FupPhase::kRestarting);
   for (int i = 0; i < kRestartSeconds; ++i) Sleep(1000);
   SetTimeout(keep.Saved());
   const long found = FindAfterFUP();
   SetUpdateState(6);
-  return found;
+  if (found != fup::kUpdated) return found;
+  return VerifyRevision(before.revision, image.revision, sent == kLastPieceUnacknowledged ? unacknowledged : nullptr);
+}
+
+long ScsiInt::ConfirmChosenDrive(const DriveIdentity& chosen, DriveIdentity* now) {
+  char text[512];  // the message buffer keeps what fits
+  if (ReadIdentity(now) != 1) {
+    std::snprintf(text, sizeof text, "Error: %s did not answer with its identity; nothing was sent.", device_->path);
+    SetMessage(text, kContext);
+    return fup::kNotChosenDrive;
+  }
+  if (SameDrive(*now, chosen)) return fup::kDone;
+  std::snprintf(text, sizeof text, "Error: %s now answers as %s, not as the drive chosen %s; nothing was sent.",
+                device_->path, Shown(*now).text, Shown(chosen).text);
+  SetMessage(text, kContext);
+  return fup::kNotChosenDrive;
+}
+
+long ScsiInt::VerifyRevision(const char* before, const char* named, const char* unacknowledged) {
+  const DriveIdentity now = RecordedIdentity();
+  std::printf("\nFirmware revision %s -> %s\n", OrUnknown(before), OrUnknown(now.revision));
+  std::fflush(stdout);
+  // The image's own name for its revision is the proof when it has one;
+  // without it, only a revision other than the old one is.
+  const bool proven = named[0] != '\0' ? std::strcmp(now.revision, named) == 0
+                                       : now.revision[0] != '\0' && std::strcmp(now.revision, before) != 0;
+  if (proven) return fup::kUpdated;
+  if (unacknowledged != nullptr) {
+    CopyText(device_->message, text::View(unacknowledged));
+    return fup::kSendError;
+  }
+  char text[256];
+  const bool old = std::strcmp(now.revision, before) == 0;
+  if (named[0] == '\0')
+    std::snprintf(text, sizeof text, "The drive came back with its old firmware revision %s.", OrUnknown(now.revision));
+  else
+    std::snprintf(text, sizeof text, "The drive came back with %sfirmware revision %s, not %s as the image names.",
+                  old ? "its old " : "", OrUnknown(now.revision), named);
+  SetMessage(text, kContext);
+  return fup::kRevisionNotConfirmed;
 }
 
 long ScsiInt::FupRoutine(const char* routine, const char* path, long length) {
   if (!Ready()) return -3;
+  PhaseScope phase;
   FupPlan plan;
   if (!FupPlanFor(routine, device_->familyCode, device_->mfgId, &plan)) return fup::kUnsupported;
-  return plan.composite ? FupComposite(plan, path, length) : FupPieces(plan, path, length);
+  FupImage image;
+  const long loaded = LoadImage(plan, path, length, &image);
+  if (loaded != fup::kDone) return loaded;
+  const long sent = plan.composite ? FupComposite(plan, path, image) : FupPieces(plan, path, image);
+  // Without the restart nothing proves that an unacknowledged last piece
+  // arrived.
+  return sent == kLastPieceUnacknowledged ? fup::kSendError : sent;
 }
 
 long ScsiInt::FupLTO(const char* path, long length) { return FupRoutine("FupLTO", path, length); }
@@ -186,7 +289,7 @@ long ScsiInt::FupPrepare(const FupPlan& plan) {
   return 1;
 }
 
-long ScsiInt::FupPieces(const FupPlan& plan, const char* path, long fileLength) {
+long ScsiInt::FupPieces(const FupPlan& plan, const char* path, const FupImage& image) {
   KeepTimeout keep(*this);
   SetTimeout(plan.pieceTimeout);
   SenseReset();
@@ -194,83 +297,46 @@ long ScsiInt::FupPieces(const FupPlan& plan, const char* path, long fileLength) 
   std::memset(device_->senseBuffer, 0, sizeof device_->senseBuffer);
   device_->senseSize = 0;
   char text[640];
+  const char* shown = path != nullptr ? path : "";
 
-  ImageFile file(path != nullptr ? std::fopen(path, "rb") : nullptr);
-  if (!file) {
-    std::snprintf(text, sizeof text, "Image file (%s) not found.", path != nullptr ? path : "");
-    SetMessage(text, plan.context);
-    return fup::kImageError;
-  }
-  long length = fileLength;
-  // Only a changer's image carries a header (kept by FupFileSize).
-  const long header = device_->changer ? ImageHeader.Length() : 0;
-  if (plan.prep == FupPrep::kValidateWrapped) {
-    if (validateImageFile(file.get(), length) == 0) {
-      SetMessage("Invalid firmware image file.", "FupBR()");
-      return fup::kNoMemory;
-    }
-  } else if (header > 0) {
-    length -= header;
-    if (std::fseek(file.get(), header, SEEK_SET) != 0) length = 0;
-  }
-  if (length < 1) {
-    std::snprintf(text, sizeof text, "Image file (%s) zero length.", path);
-    SetMessage(text, plan.context);
-    return fup::kImageError;
-  }
-  // The offset field has 24 bits: a larger image would wrap onto its start.
-  if (!plan.offsetsZero && plan.startOffset + length >= fup::kAddressable) {
-    std::snprintf(text, sizeof text, "Image file (%s) too large: %ld bytes, the device addresses at most %ld.",
-                  path, length, fup::kAddressable - 1 - plan.startOffset);
-    SetMessage(text, plan.context);
-    return fup::kImageError;
-  }
-
+  const long length = image.length;
   const long pieceSize = plan.pieceSize > 0 ? plan.pieceSize : length;
   const long pieces = plan.keepLastForCommit ? length / pieceSize - (length % pieceSize == 0 ? 1 : 0)
                                              : (length + pieceSize - 1) / pieceSize;
-  PieceBuffer piece(new (std::nothrow) uint8_t[static_cast<size_t>(pieceSize)]);
-  if (!piece) {
-    SetMessage("Memory Allocation Error.", "FupGeneric()");
-    return fup::kNoMemory;
-  }
   std::snprintf(text, sizeof text, "%s ( Bytes: %ld , Chunks: %ld , Buffer Size: %ld )  %s", plan.announce, length,
-                pieces, pieceSize, path);
+                pieces, pieceSize, shown);
   SetMessage(text, plan.context);
   FupPrepare(plan);
-
-  // A short read would leave a hole in the image: never send, let alone
-  // commit, a half-read image.
-  const auto readExactly = [&](long want, long sentSoFar) {
-    if (static_cast<long>(std::fread(piece.get(), 1, static_cast<size_t>(want), file.get())) == want) return true;
-    std::snprintf(text, sizeof text, "Error reading image file (%s) after %ld of %ld bytes.", path, sentSoFar,
-                  length);
-    SetMessage(text, plan.context);
-    return false;
-  };
 
   Progress progress(length);
   long offset = plan.startOffset;
   long lastPieceAt = plan.startOffset;
   long sent = 0;
+  bool unacknowledged = false;
   if (plan.sendTimeout > 0) SetTimeout(plan.sendTimeout);
   for (long i = 0; i < pieces; ++i) {
     const long n = std::min(pieceSize, length - sent);
-    if (!readExactly(n, sent)) return fup::kImageError;
     const long at = plan.offsetsZero ? 0 : offset;
+    const bool last = i == pieces - 1;
+    // Without a commit write the last piece is what activates the image.
+    if (last && plan.commit == FupCommit::kNone) SetPhase(FupPhase::kCommitting);
     long result = 0;
-    for (int attempt = 0; attempt < plan.attempts && result != 1; ++attempt)
-      result = WriteBuffer(piece.get(), n, fup::kModeDownload, plan.pieceBufferId, at, plan.bufferIdOverride);
-    const bool restartedEarly = plan.lastPieceTransportErrorIsDone && i == pieces - 1 && result == -5;
-    if (result != 1 && !restartedEarly) {
+    for (int attempt = 0; attempt < plan.attempts; ++attempt) {
+      result = WriteBuffer(image.data + sent, n, fup::kModeDownload, plan.pieceBufferId, at, plan.bufferIdOverride);
+      // Only a piece the drive refused may go again: one that timed out or
+      // was lost on the way may have reached it, and twice is corruption.
+      if (result != -2) break;
+    }
+    unacknowledged = plan.lastPieceTransportErrorIsDone && last && result == -5;
+    if (result != 1) {
       if (plan.lastPieceTransportErrorIsDone)
         std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written. Status = %ld.",
-                      path, sent, length, result);
+                      shown, sent, length, result);
       else
-        std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written.", path,
+        std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written.", shown,
                       sent, length);
       SetMessage(text, plan.context);
-      return fup::kSendError;
+      if (!unacknowledged) return fup::kSendError;
     }
     lastPieceAt = at;
     offset += n;
@@ -281,10 +347,10 @@ long ScsiInt::FupPieces(const FupPlan& plan, const char* path, long fileLength) 
 
   SetTimeout(kCommitTimeout);
   const long rest = length - sent;
-  if (rest > 0 && !readExactly(rest, sent)) return fup::kImageError;
   device_->updateState = 3;
   long result = 1;
   SenseReset();
+  if (plan.commit != FupCommit::kNone) SetPhase(FupPhase::kCommitting);
   switch (plan.commit) {
     case FupCommit::kNone:
       break;
@@ -293,7 +359,7 @@ long ScsiInt::FupPieces(const FupPlan& plan, const char* path, long fileLength) 
       if (plan.commitAt == FupCommitAt::kReached) at = offset;
       if (plan.commitAt == FupCommitAt::kLastPiece) at = lastPieceAt;
       if (plan.offsetsZero) at = 0;
-      result = WriteBuffer(piece.get(), rest, fup::kModeDownloadAndSave, 0, at, plan.bufferIdOverride);
+      result = WriteBuffer(image.data + sent, rest, fup::kModeDownloadAndSave, 0, at, plan.bufferIdOverride);
       break;
     }
     case FupCommit::kEmptyDownload:
@@ -305,77 +371,43 @@ long ScsiInt::FupPieces(const FupPlan& plan, const char* path, long fileLength) 
     std::snprintf(text, sizeof text,
                   rest == 0 ? "Error committing image file to drive (%s) %ld of %ld bytes written."
                             : "Error writing image file to drive (%s) %ld of %ld bytes written.",
-                  path, sent, length);
+                  shown, sent, length);
     SetMessage(text, plan.context);
     return fup::kCommitError;
   }
   if (rest > 0) progress.Sent(length);
   for (long i = 0; i < plan.waitAfterSeconds; ++i) Sleep(1000);
-  return fup::kDone;
+  return unacknowledged ? kLastPieceUnacknowledged : fup::kDone;
 }
 
 // The loader image: a directory, then a loader part and an interface part,
-// each committed to its own buffer.
-long ScsiInt::FupComposite(const FupPlan& plan, const char* path, long length) {
-  constexpr long kCompositeSize = 126720;
-  constexpr long kLoaderPart = 65280;
-  constexpr long kInterfacePart = 60928;
-  constexpr size_t kLoaderAt = 96;
-  constexpr size_t kInterfaceAt = 16;
+// each committed to its own buffer (LoadImage has checked that both lie
+// inside the file).
+long ScsiInt::FupComposite(const FupPlan& plan, const char* path, const FupImage& image) {
   KeepTimeout keep(*this);
   SetTimeout(plan.pieceTimeout);
   char text[640];
-  if (length != kCompositeSize) {
-    std::snprintf(text, sizeof text,
-                  "ThriftStack/PowerVault Image size error - Only Composite images are supported -  %ld Bytes   %ld "
-                  "Required",
-                  length, kCompositeSize);
+  const auto part = [&image](size_t at) { return image.data + ReadLe32(image.data + at); };
+  const auto commit = [&](const uint8_t* bytes, long size, int bufferId, const char* format) {
+    SenseReset();
+    const long result = WriteBuffer(bytes, size, fup::kModeDownloadAndSave, bufferId, 0, 0);
+    if (result == 1 || GetCheckCondition() == fup::kRestarting) return true;
+    std::snprintf(text, sizeof text, format, path != nullptr ? path : "", size);
     SetMessage(text, kContext);
-    return fup::kImageError;
-  }
-  ImageFile file(path != nullptr ? std::fopen(path, "rb") : nullptr);
-  uint8_t directory[512] = {};
-  if (!file || std::fread(directory, 1, sizeof directory, file.get()) != sizeof directory) {
-    std::snprintf(text, sizeof text, "Image file (%s) not found.", path != nullptr ? path : "");
-    SetMessage(text, kContext);
-    return fup::kImageError;
-  }
-  PieceBuffer part(new (std::nothrow) uint8_t[kLoaderPart]);
-  if (!part) {
-    SetMessage("Memory Allocation Error.", "FupGeneric()");
-    return fup::kNoMemory;
-  }
+    return false;
+  };
   FupPrepare(plan);
   SetTimeout(kCommitTimeout);
-  const auto readPart = [&](size_t at, long size, const char* format) {
-    const long position = static_cast<long>(ReadLe32(directory + at));
-    long got = 0;
-    if (std::fseek(file.get(), position, SEEK_SET) == 0)
-      got = static_cast<long>(std::fread(part.get(), 1, static_cast<size_t>(size), file.get()));
-    if (got == size) return true;
-    std::snprintf(text, sizeof text, format, path, got);
-    SetMessage(text, kContext);
-    return false;
-  };
-  const auto commit = [&](long size, int bufferId, const char* format) {
-    SenseReset();
-    const long result = WriteBuffer(part.get(), size, fup::kModeDownloadAndSave, bufferId, 0, 0);
-    if (result == 1 || GetCheckCondition() == fup::kRestarting) return true;
-    std::snprintf(text, sizeof text, format, path, size);
-    SetMessage(text, kContext);
-    return false;
-  };
-
-  if (!readPart(kLoaderAt, kLoaderPart, "Error reading image file for loader (%s) %ld bytes.")) return fup::kCommitError;
-  if (!commit(kLoaderPart, 0x82, "Error committing image file to loader (%s) 0 of %ld bytes written."))
+  SetPhase(FupPhase::kCommitting);
+  if (!commit(part(fup::kLoaderAt), fup::kLoaderPart, 0x82,
+              "Error committing image file to loader (%s) 0 of %ld bytes written."))
     return fup::kCommitError;
   device_->updateState = 3;
-  if (!readPart(kInterfaceAt, kInterfacePart, "Error reading image file for SCSI/loader (%s) %ld bytes."))
-    return fup::kCommitError;
   Sleep(4500);
   TestUnitReady();
   TestUnitReady();
-  if (!commit(kInterfacePart, 0x81, "Error committing image file to SCSI/loader (%s) 0 of %ld bytes written."))
+  if (!commit(part(fup::kInterfaceAt), fup::kInterfacePart, 0x81,
+              "Error committing image file to SCSI/loader (%s) 0 of %ld bytes written."))
     return fup::kCommitError;
   return fup::kDone;
 }

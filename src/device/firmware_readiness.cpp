@@ -17,6 +17,10 @@ constexpr int kProbesPerPass = 3;
 constexpr int kBrFamily = 44;
 
 constexpr const char* kNoRdc = "Error: Device not in correct state for FUP (RDC not present): ";
+constexpr const char* kStateUnknownModeSense =
+    "Error: Device not in correct state for FUP: the cartridge state could not be read (MODE SENSE failed).";
+constexpr const char* kStateUnknownUnload =
+    "Error: Device not in correct state for FUP: the cartridge state could not be read (UNLOAD failed).";
 
 bool NoCartridge(long condition) {
   return condition == fup::kNoMedium || condition == fup::kNoMediumLoadable || condition == fup::kRestarting;
@@ -43,17 +47,30 @@ long ScsiInt::ProbeReadiness() {
 }
 
 // Rewinds and unloads the cartridge; 58 when the drive then reports no
-// medium, 61 when one is still there.
+// medium, 61 when one is still there. When the drive cannot tell (its mode
+// data cannot be read, or the unload failed for another reason than a
+// missing cartridge) the state is unknown, which is no reason to go on: 51
+// with the reason.
 long ScsiInt::EmptyForUpdate() {
   const long saved = GetTimeout();
   Rewind(kRewindTimeout);
-  if (Unload(kUnloadTimeout) != 1) {
+  long unloaded = Unload(kUnloadTimeout);
+  if (unloaded != 1) {
     SetMediumRemoval(false);
-    Unload(kUnloadTimeout);
+    unloaded = Unload(kUnloadTimeout);
   }
+  const bool unloadFailed = unloaded != 1 && !(unloaded == -2 && NoCartridge(GetCheckCondition()));
   SetTimeout(saved);
-  MediaCheck();
-  return GetMediaType() == 0 && GetMediaDensity() == 0 ? fup::kDone : fup::kMediumPresent;
+  if (MediaCheck() != 1) {
+    SetMessage(kStateUnknownModeSense, kContext);
+    return fup::kNotReadyForUpdate;
+  }
+  if (GetMediaType() != 0 || GetMediaDensity() != 0) return fup::kMediumPresent;
+  if (unloadFailed) {
+    SetMessage(kStateUnknownUnload, kContext);
+    return fup::kNotReadyForUpdate;
+  }
+  return fup::kDone;
 }
 
 long ScsiInt::CheckFupReadyness() {
@@ -67,7 +84,7 @@ long ScsiInt::CheckFupReadyness() {
   if (device_->sequential && unloadBeforeUpdate_) {
     if (NoCartridge(ProbeReadiness())) return fup::kDone;
     result = EmptyForUpdate();
-    if (result == fup::kDone) return fup::kDone;
+    if (result != fup::kMediumPresent) return result;
   } else if (family == kBrFamily) {
     if (ProbeReadiness() != fup::kNoMedium) return fup::kDone;
     SetMessage(kNoRdc, kContext);
@@ -89,15 +106,18 @@ long ScsiInt::CheckFupReadyness() {
       result = fup::kChangerBusy;
     } else if (unloadBeforeUpdate_) {
       result = EmptyForUpdate();
-      if (result == fup::kDone) return fup::kDone;
+      if (result != fup::kMediumPresent) return result;
       SetMessage("Operate Device Handle - Remove Tape", kContext);
       Sleep(5000);
     } else if (family == kBrFamily) {
       if (last == 1) return fup::kDone;
       SetMessage(kNoRdc, kContext);
     } else {
+      if (MediaCheck() != 1) {
+        SetMessage(kStateUnknownModeSense, kContext);
+        return fup::kNotReadyForUpdate;
+      }
       SetMessage("Error: Device not in correct state for FUP: ", kContext);
-      MediaCheck();
       return GetMediaType() != 0 || GetMediaDensity() != 0 ? fup::kCartridgeAtFinalCheck : fup::kDone;
     }
     Sleep(1000);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "device/scsi_int.h"
+#include "device/text_util.h"
 
 namespace {
 
@@ -183,28 +184,70 @@ long ScsiInt::GetScsiBuildData() {
 
 long ScsiInt::GetScsiSerialNumber() {
   if (!Ready()) return -3;
+  char page[sizeof device_->serialPage] = {};
+  const long result = ReadSerialPage(page);
+  if (result <= 0) return result;
+  _SCSI_DEVICE& d = *device_;
+  if (page[0] != '\0') CopyText(d.serialPage, page);
+  CutSerial(page, d.familyCode, d.serialNumber);
+  GetScsiBuildData();
+  GetScsiRevData();
+  return 1;
+}
+
+long ScsiInt::ReadSerialPage(char (&page)[17]) {
   const uint8_t cdb[6] = {0x12, 0x01, 0x80, 0, 0x48, 0};
   uint8_t answer[74] = {};
   const long result = SendCdb(kDataIn, cdb, sizeof cdb, "GetScsiSerialNumber()", answer, sizeof answer);
   if (result <= 0) return result;
-  _SCSI_DEVICE& d = *device_;
   for (int i = 14; i <= 21; ++i)
     if (answer[i] == 0 || (answer[i] & 0x80)) answer[i] = 0;
-  std::string_view candidate = Chars(answer + 4, 16);
-  const size_t cut = HasShortSerial(d.familyCode) ? 10 : 14;
+  CopyText(page, Chars(answer + 4, 16));
+  return result;
+}
+
+void ScsiInt::CutSerial(const char* page, int family, char (&serial)[32]) {
+  std::string_view candidate = text::View(page);
+  const size_t cut = HasShortSerial(family) ? 10 : 14;
   if (candidate.size() > cut) candidate = candidate.substr(0, cut);
-  if (!candidate.empty()) {
-    char serial[sizeof d.serialNumber] = {};
-    size_t n = 0;
-    for (char c : candidate) {
-      if (c == ' ') continue;
-      const unsigned char u = static_cast<unsigned char>(c);
-      serial[n++] = (std::isalnum(u) || std::ispunct(u) || std::isspace(u)) ? c : '?';
-    }
-    CopyText(d.serialNumber, std::string_view(serial, n));
+  // An empty page leaves the serial number as it was.
+  if (candidate.empty()) return;
+  char kept[sizeof serial] = {};
+  size_t n = 0;
+  for (char c : candidate) {
+    if (c == ' ') continue;
+    const unsigned char u = static_cast<unsigned char>(c);
+    kept[n++] = (std::isalnum(u) || std::ispunct(u) || std::isspace(u)) ? c : '?';
   }
-  GetScsiBuildData();
-  GetScsiRevData();
+  CopyText(serial, std::string_view(kept, n));
+}
+
+DriveIdentity ScsiInt::RecordedIdentity() {
+  DriveIdentity id{};
+  if (device_ == nullptr) return id;
+  CopyText(id.description, device_->description);
+  CopyText(id.serialNumber, device_->serialNumber);
+  CopyText(id.revision, Chars(reinterpret_cast<const uint8_t*>(device_->revData), 4));
+  return id;
+}
+
+long ScsiInt::ReadIdentity(DriveIdentity* id) {
+  if (!Ready() || id == nullptr) return -3;
+  *id = DriveIdentity{};
+  const uint8_t cdb[6] = {0x12, 0, 0, 0, 0x38, 0};
+  uint8_t answer[0x38] = {};
+  long result = SendCdb(kDataIn, cdb, sizeof cdb, "Inquiry()", answer, sizeof answer);
+  if (result <= 0) return result;
+  if (result < 36) return 0;
+  char description[kDescriptionLength + 1] = {};
+  std::memcpy(description, answer + 8, kDescriptionLength);
+  ToUpper(description, kDescriptionLength);
+  CopyText(id->description, description);
+  CopyText(id->revision, Chars(answer + 32, 4));
+  char page[sizeof device_->serialPage] = {};
+  result = ReadSerialPage(page);
+  if (result <= 0) return result;
+  CutSerial(page, device_->familyCode, id->serialNumber);
   return 1;
 }
 

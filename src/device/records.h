@@ -170,6 +170,9 @@ struct _SCSI_DEVICE : CommandOutcome {
   // identity
   char description[25];  // vendor (8) + product (16), upper case
   char serialNumber[32];
+  // The unit serial number page's text before it is cut for the family: a
+  // drive whose new firmware moves it to another family is still found by it.
+  char serialPage[17];
   char revData[64];
   char buildData[64];
   uint8_t inquiry[128];
@@ -248,4 +251,12 @@ struct _SCSI_DEVICE : CommandOutcome {
   int32_t eventCount;
   TapeAlertEntry alerts[65];
   int32_t alertIterator;
+};
+
+// Who a device is, as the console showed it when the user chose it: a
+// firmware download goes only to a device that still answers this way.
+struct DriveIdentity {
+  char description[25];  // vendor (8) + product (16), upper case
+  char serialNumber[32];  // as the family cuts it
+  char revision[5];
 };

@@ -18,6 +18,7 @@
 #include "device/shims.h"
 
 struct FupPlan;
+struct FupImage;
 
 // An answer whose own length field claims more than arrived: what arrived
 // is kept, but it is no whole answer.
@@ -88,6 +89,9 @@ class ScsiInt {
   void SetDeviceIndex(int index);
   int GetDeviceIndex() const { return selected_; }
   long GetDeviceCount() const { return deviceCount_; }
+  // Grows with every rebuild of the device list: a caller that kept list
+  // positions knows when they went stale (a firmware update rescans).
+  long ScanCount() const { return scanCount_; }
   long GetAdapterCount() const { return adapterCount_; }
   void SetAdapterFilter(const char* filter);
   long FindDevice(const char* serial);
@@ -133,6 +137,11 @@ class ScsiInt {
   long GetFamilyCode();
   long Inquiry();
   long GetScsiSerialNumber();
+  // The identity the selected record holds (no command is sent), and the
+  // one the device gives now (INQUIRY and the serial number page, the serial
+  // cut as the record's family cuts it; the record is left as it is).
+  DriveIdentity RecordedIdentity();
+  long ReadIdentity(DriveIdentity* id);
   long GetScsiRevData();
   long GetScsiBuildData();
   long DellInquiry();
@@ -310,7 +319,10 @@ class ScsiInt {
   // (firmware_image.cpp, firmware_readiness.cpp, firmware_download.cpp,
   // firmware_families.cpp, upgrade_tape.cpp). Results: the codes of
   // GetErrorText (58 a step done, 0 the whole operation done).
-  long FupDrive(const char* path);
+  // The image goes only to `chosen` (the selected record's identity when
+  // null): checked before the readiness check touches the drive and again,
+  // from the drive's own answers, before the first piece.
+  long FupDrive(const char* path, const DriveIdentity* chosen = nullptr);
   long FupFileSize(const char* path);
   long CheckFupReadyness();
   // WRITE BUFFER; 1 or the DevIo result, -3 for a length or offset the
@@ -330,7 +342,8 @@ class ScsiInt {
   long FupMagnaChange(const char* path, long length);
   long FupThriftStack(const char* path, long length);
   long FupBR(const char* path, long length);
-  long FupTape(const char* path);
+  // Like FupDrive, only to `chosen`, checked before anything is sent.
+  long FupTape(const char* path, const DriveIdentity* chosen = nullptr);
   long FupTapeLTO(const char* path, long length);
   long FupTapeLTOB(const char* path, long length);
   long FupTapeLTO5(const char* path, long length);
@@ -340,6 +353,10 @@ class ScsiInt {
   long FupFromTape();
   long RevertFupTape();
   long WriteUpgradeTape();
+  // Where a firmware update stands, for the signal handlers (reading it is
+  // async-signal-safe).
+  enum class FupPhase : int { kNone, kNothingCommitted, kCommitting, kRestarting };
+  static FupPhase FupPhaseNow();
   // ---- end of firmware ----
 
   // The selected record (null when none); for the other modules of the layer.
@@ -355,6 +372,17 @@ class ScsiInt {
   long ReadinessProbes(int count);
   int FamilyOfSelected(const char* text, const char* revision, bool writeBack);
   long SimpleCommand(const uint8_t* cdb, int cdbLength, const char* caller);
+  // The unit serial number page's text (16 characters at most); the result
+  // of the command.
+  long ReadSerialPage(char (&page)[17]);
+  // The serial number as a family keeps it: cut to its length, blanks
+  // dropped; an empty page leaves `serial` as it was.
+  static void CutSerial(const char* page, int family, char (&serial)[32]);
+  // Re-discovery after a restart: selects the listed device whose serial
+  // number is `page` cut as that device's family now cuts it (`serial`
+  // when the page is unknown); false, with the selection on none, when
+  // there is none.
+  bool FindRestarted(const char* page, const char* serial);
   // DevIo with the caller's context and the step it came through ("::SendCdb()").
   long Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via,
                 bool reportSense);
@@ -364,8 +392,17 @@ class ScsiInt {
   void ReportShimFailure();
   // firmware
   long FupRoutine(const char* routine, const char* path, long length);
-  long FupPieces(const FupPlan& plan, const char* path, long length);
-  long FupComposite(const FupPlan& plan, const char* path, long length);
+  // Reads and checks the whole image for a plan: 58, or 3 or 52 with the
+  // reason in the message.
+  long LoadImage(const FupPlan& plan, const char* path, long fileLength, FupImage* image);
+  long FupPieces(const FupPlan& plan, const char* path, const FupImage& image);
+  long FupComposite(const FupPlan& plan, const char* path, const FupImage& image);
+  // 58 when the selected node answers as `chosen`, else 68 with the reason.
+  long ConfirmChosenDrive(const DriveIdentity& chosen, DriveIdentity* now);
+  // After the restart: the revision the drive reports against the one it
+  // had and the one the image names; 0, or 67 (53, with `unacknowledged` as
+  // the message, when the last piece was never acknowledged).
+  long VerifyRevision(const char* before, const char* named, const char* unacknowledged);
   long FupPrepare(const FupPlan& plan);
   long ProbeReadiness();
   long EmptyForUpdate();
@@ -386,6 +423,9 @@ class ScsiInt {
   int deviceCount_ = 0;
   int selected_ = -1;
   int scanFlag_ = 0;
+  long scanCount_ = 0;
+  // A message with no device selected to hold it (the drive was lost).
+  char detachedMessage_[256] = {};
   long currentBlockSize_ = 0;
   int bufferedMode_ = 0;
   _ADAPTER adapters_[kMaxAdapters] = {};

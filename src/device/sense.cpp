@@ -185,7 +185,8 @@ void ScsiInt::FormatSenseMessage(char* text, size_t size, const uint8_t* sense, 
 
 const char* ScsiInt::GetErrorText(long code) { return ErrorCodeText(code); }
 
-const char* ScsiInt::GetMessageBuffer() { return device_ == nullptr ? nullptr : device_->message; }
+// Without a device: the last message that had none to hold it.
+const char* ScsiInt::GetMessageBuffer() { return device_ == nullptr ? detachedMessage_ : device_->message; }
 const char* ScsiInt::GetDevErrorBuffer() { return device_ == nullptr ? nullptr : device_->devError; }
 const char* ScsiInt::GetScsiErrorBuffer() { return device_ == nullptr ? nullptr : device_->scsiError; }
 

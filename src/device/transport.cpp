@@ -44,6 +44,16 @@ bool SkipsReadinessProbe(uint8_t op) {
 // Reads and writes whose trace shows the tape position first.
 bool TracesPosition(uint8_t op) { return OneOf(op, {0x08, 0x0A, 0x10, 0x28, 0x2A}); }
 
+// A command that timed out may have reached the drive. It is sent again only
+// when a second copy cannot do anything the first did not: never a firmware
+// piece, a tape read or write or move, a diagnostic, a format or erase, a
+// changer move, the upgrade-tape command, or REQUEST SENSE (whose first copy
+// may have taken the sense away).
+bool RepeatsSafely(uint8_t op) {
+  return !OneOf(op, {0x03, 0x04, 0x08, 0x0A, 0x10, 0x11, 0x19, 0x1D, 0x20, 0x28, 0x2A, 0x3B, 0x80, 0x88, 0x8A,
+                     0x91, 0xA5, 0xA6});
+}
+
 bool CountsAsRead(uint8_t op) { return OneOf(op, {0x08, 0x0F, 0x28, 0x3C, 0x43, 0x44}); }
 bool CountsAsWrite(uint8_t op) { return OneOf(op, {0x0A, 0x2A, 0x2E, 0x3B}); }
 
@@ -316,7 +326,7 @@ long ScsiInt::Transfer(int64_t length, int cdbLength, int direction, const char*
     const bool timedOut = elapsed / 1000 >= static_cast<long>(d.timeout) || driverTimedOut;
     if (timedOut) {
       result = -1;
-      retry = d.timeout < kRetryTimeoutLimit;
+      retry = d.timeout < kRetryTimeoutLimit && RepeatsSafely(op);
     } else {
       result = rc;
     }
@@ -441,8 +451,8 @@ void ScsiInt::SystemError(long code, const char* context) {
 }
 
 void ScsiInt::SetMessage(const char* message, const char* context) {
-  if (device_ == nullptr) return;
-  FormatText(device_->message, "%s - %s", context == nullptr ? "" : context, message == nullptr ? "" : message);
+  char(&buffer)[256] = device_ == nullptr ? detachedMessage_ : device_->message;
+  FormatText(buffer, "%s - %s", context == nullptr ? "" : context, message == nullptr ? "" : message);
 }
 
 long ScsiInt::CreateHeap(size_t size) {

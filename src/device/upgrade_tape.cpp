@@ -60,8 +60,13 @@ constexpr int kFamiliesCopyingOwnFirmware[] = {25, 26};
 
 }  // namespace
 
-long ScsiInt::FupTape(const char* path) {
+long ScsiInt::FupTape(const char* path, const DriveIdentity* chosen) {
   if (!Ready()) return -3;
+  // The cartridge overwritten is the one in the drive chosen, or none.
+  DriveIdentity now{};
+  if (const long confirmed = ConfirmChosenDrive(chosen != nullptr ? *chosen : RecordedIdentity(), &now);
+      confirmed != fup::kDone)
+    return confirmed;
   const int family = device_->familyCode;
   if (std::ranges::find(kFamiliesCopyingOwnFirmware, family) != std::end(kFamiliesCopyingOwnFirmware)) {
     const long result = FupTapeLTOC();

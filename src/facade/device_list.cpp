@@ -47,7 +47,13 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   }
   if (scanned <= 0) return 0;
 
-  devList_.assign(static_cast<size_t>(scanned), kFreeEntry);
+  AcceptScannedDevices(scanned, hddFlag, changerFlag);
+  return GetDeviceCount();
+}
+
+void ScsiWrapper::AcceptScannedDevices(long scanned, bool hddFlag, bool changerFlag) {
+  scanSeen_ = SCSI.ScanCount();
+  devList_.assign(static_cast<size_t>(std::max(scanned, 0L)), kFreeEntry);
   size_t accepted = 0;
   for (long i = 0; i < scanned; ++i) {
     SCSI.SetDeviceIndex(static_cast<int>(i));
@@ -55,7 +61,22 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
     SCSI.GetScsiSerialNumber();
     if (AcceptDevice(code, hddFlag, changerFlag)) devList_[accepted++] = static_cast<uint8_t>(i);
   }
-  return static_cast<int32_t>(accepted);
+}
+
+void ScsiWrapper::FollowRescan() {
+  if (SCSI.ScanCount() == scanSeen_) return;
+  const int drive = SCSI.GetDeviceIndex();
+  const uint8_t type = driveType_;
+  AcceptScannedDevices(SCSI.GetDeviceCount(), EnvIsTrue("VEXIL_HDD"), EnvIsTrue("VEXIL_MC"));
+  driveType_ = type;
+  const auto at = std::ranges::find(devList_, static_cast<uint8_t>(drive));
+  if (drive < 0 || at == devList_.end()) {
+    SCSI.SetDeviceIndex(-1);
+    selectedPosition_ = -1;
+    model_[0] = '\0';
+    return;
+  }
+  SetDeviceSelected(static_cast<int32_t>(at - devList_.begin()));
 }
 
 bool ScsiWrapper::AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const {
@@ -133,10 +154,12 @@ const char* ScsiWrapper::GetSerialNumber(int32_t position) {
 void ScsiWrapper::SetDeviceSelected(int32_t position) {
   selectedPosition_ = position;
   model_[0] = '\0';
+  chosen_ = DriveIdentity{};
   const int index = DeviceIndexAt(position);
   if (index < 0) return;
   SCSI.SetDeviceIndex(index);
   SCSI.LeaveDeviceOpen(true);
+  chosen_ = SCSI.RecordedIdentity();
 
   // "HALCYON  ULTRIUM-HH6" gives "ULTRIUM-HH6".
   const char* description = SCSI.GetDescription();

@@ -23,16 +23,27 @@ void ScsiWrapper::PrintFirmwareReason(int32_t result) {
 
 bool ScsiWrapper::DoFup(const char* imagePath) {
   ClearLastCommand();
-  const int32_t result = static_cast<int32_t>(SCSI.FupDrive(imagePath));
+  // Without a drive chosen there is no drive the image may go to.
+  if (selectedPosition_ < 0) {
+    std::printf("Fup drive: no device is selected; nothing was sent.\n\n");
+    return false;
+  }
+  const int32_t result = static_cast<int32_t>(SCSI.FupDrive(imagePath, &chosen_));
   StoreResult(result);
-  if (CheckStatus(result, "Fup drive")) return true;
-  PrintFirmwareReason(result);
-  return false;
+  const bool done = CheckStatus(result, "Fup drive");
+  if (!done) PrintFirmwareReason(result);
+  // After the reason: rebuilding the list sends commands, which clear it.
+  FollowRescan();
+  return done;
 }
 
 bool ScsiWrapper::DoFupTape(const char* imagePath) {
   ClearLastCommand();
-  const int32_t result = static_cast<int32_t>(SCSI.FupTape(imagePath));
+  if (selectedPosition_ < 0) {
+    std::printf("Fup tape: no device is selected; nothing was written.\n\n");
+    return false;
+  }
+  const int32_t result = static_cast<int32_t>(SCSI.FupTape(imagePath, &chosen_));
   StoreResult(result);
   if (CheckStatus(result, "Fup tape")) return true;
   PrintFirmwareReason(result);
@@ -42,12 +53,15 @@ bool ScsiWrapper::DoFupTape(const char* imagePath) {
 namespace {
 
 // The update-from and revert requests answer 58 when the drive took them.
-// Anything else is a failure, reported with the drive's sense when it gave
-// one.
+// Anything else is a failure, reported as the command that failed ended:
+// its sense, its timeout, or its transport error (a failed ioctl is one).
 int32_t AsCommandResult(int32_t result) {
   if (result == kStepDone) return 1;
   if (result < 0) return result;
-  return SCSI.GetCheckCondition() != 0 ? -2 : 0;
+  if (SCSI.GetCheckCondition() != 0) return -2;
+  const int32_t command = SCSI.LastOutcome().result;
+  if (command == 0) return -5;
+  return command < 0 ? command : 0;
 }
 
 }  // namespace

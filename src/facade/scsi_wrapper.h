@@ -102,9 +102,14 @@ class ScsiWrapper {
   const char* GetDeviceDescription(int32_t position);
   const char* GetSerialNumber(int32_t position);
 
-  // Selects the device at `position` in the device layer and keeps it open.
+  // Selects the device at `position` in the device layer and keeps it open;
+  // its identity becomes the drive chosen.
   void SetDeviceSelected(int32_t position);
+  // The list position of the drive chosen; -1 when no device is selected
+  // (also after a firmware update that lost the drive).
   int32_t GetDeviceSelected() const { return selectedPosition_; }
+  // Who the drive chosen is: serial number, vendor and product, revision.
+  const DriveIdentity& GetChosenDrive() const { return chosen_; }
   // Description of the selected device without its first word (the vendor).
   const char* GetModel() const { return model_.data(); }
 
@@ -176,7 +181,10 @@ class ScsiWrapper {
   // Updates the selected drive from an image file / writes an upgrade tape
   // from it / readies the drive to update from, or revert, such a tape.
   // True on success; a failure is reported on the console with the device
-  // layer's reason and the text of its result code.
+  // layer's reason and the text of its result code. The update goes only to
+  // the drive chosen; the device layer rescans while the drive restarts,
+  // after which the list is rebuilt and the selection is the drive chosen,
+  // found again by its serial number, or none.
   bool DoFup(const char* imagePath);
   bool DoFupTape(const char* imagePath);
   bool DoFupFromTape();
@@ -329,6 +337,11 @@ class ScsiWrapper {
 
   // Device-layer index of a list position, or -1 for a free entry.
   int DeviceIndexAt(int32_t position) const;
+  // The device layer's list as it stands, filtered into devList_.
+  void AcceptScannedDevices(long scanned, bool hddFlag, bool changerFlag);
+  // After the device layer rebuilt its list under us: the list again, and
+  // the drive chosen selected where the device layer found it, or none.
+  void FollowRescan();
   // Copies a text of the device at `position` into `buffer`; `getter` reads
   // it from the device selected in the device layer.
   const char* CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer);
@@ -352,6 +365,8 @@ class ScsiWrapper {
   // Device-layer indexes of the accepted devices; 0xFF marks a free entry.
   std::vector<uint8_t> devList_;
   int32_t selectedPosition_ = -1;
+  DriveIdentity chosen_{};
+  long scanSeen_ = 0;  // the device layer's scan count behind devList_
 
   int32_t autoReply_ = 0;
   uint8_t autoExit_ = 0;

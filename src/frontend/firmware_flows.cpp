@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
+#include "frontend/device_select.h"
 #include "frontend/globals.h"
 #include "frontend/prompts.h"
 
@@ -61,6 +63,27 @@ bool ConfirmOverwrite() {
   return prompt_YesNo(kQuestion);
 }
 
+// An update rescans while the drive restarts: the console follows the drive
+// chosen to where it came back and shows it again, or has none selected and
+// says so.
+void FollowChosenDrive(bool rescanned) {
+  if (!rescanned) return;
+  ScsiWrapper& facade = *g_pScsiWrapper;
+  devCount = facade.GetDeviceCount();
+  const int32_t position = facade.GetDeviceSelected();
+  if (position >= 0) {
+    take_device(position);
+    return;
+  }
+  if (g_pFlags.DeviceIndex < 0) return;
+  // The menu stays the drive's; what would reach a device is refused until
+  // one is chosen again.
+  g_pFlags.DeviceIndex = -1;
+  g_pFlags.DeviceFile[0] = '\0';
+  std::printf("\nNo device is selected: the drive [%s] was not found again after the update.\n\n",
+              facade.GetChosenDrive().serialNumber);
+}
+
 }  // namespace
 
 bool do_fup(bool tape) {
@@ -71,13 +94,16 @@ bool do_fup(bool tape) {
 
   if (!tape) {
     std::printf("Performing FUP operation...\n");
-    if (!g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile)) {
+    const long scans = SCSI.ScanCount();
+    const bool done = g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile);
+    if (done) {
+      std::printf("FUP operation complete.\n");
+      std::printf("Please reboot your computer.\n");
+    } else {
       std::printf("Unable to perform FUP operation.\n");
-      return false;
     }
-    std::printf("FUP operation complete.\n");
-    std::printf("Please reboot your computer.\n");
-    return true;
+    FollowChosenDrive(SCSI.ScanCount() != scans);
+    return done;
   }
 
   if (!ConfirmOverwrite()) {
@@ -96,6 +122,7 @@ bool do_fup(bool tape) {
 namespace {
 
 struct TapeRequest {
+  const char* unsupported;  // on the drives that do not take the request
   const char* question;
   const char* preparing;
   bool (ScsiWrapper::*request)();
@@ -103,17 +130,25 @@ struct TapeRequest {
 };
 
 constexpr TapeRequest kUpdateFromTape = {
+    "Updating the firmware from a tape is not supported on this drive.",
     "If you continue, you will have 60 seconds to insert the FUP tape from which to update.\nDo you wish to continue?",
     "Preparing drive to accept FUP tape for update.", &ScsiWrapper::DoFupFromTape,
     "Drive ready to update firmware from tape.  Insert FUP tape within 60 seconds."};
 
 constexpr TapeRequest kRevertTape = {
+    "Reverting a firmware update tape is not supported on this drive.",
     "If you continue, you will have 60 seconds to insert the FUP tape to revert to data.\nDo you wish to continue?",
     "Preparing drive to accept FUP tape for revert to data.", &ScsiWrapper::DoRevertFupTape,
     "Drive ready to revert firmware update tape.  Insert FUP tape within 60 seconds."};
 
 // The 60-second window is the drive's: announce it and return at once.
+// Only the drives that offer the request get it: to another drive the
+// vendor page means something else, or nothing.
 bool RunTapeRequest(const TapeRequest& r) {
+  if (!SelfCopying()) {
+    std::printf("%s\n", r.unsupported);
+    return false;
+  }
   if (!prompt_YesNo(r.question)) return true;
   std::printf("%s\n", r.preparing);
   if (!(g_pScsiWrapper.get()->*(r.request))()) {
@@ -129,3 +164,32 @@ bool RunTapeRequest(const TapeRequest& r) {
 bool do_fup_from_tape() { return RunTapeRequest(kUpdateFromTape); }
 
 bool do_revert_lto6c_fup_tape() { return RunTapeRequest(kRevertTape); }
+
+namespace {
+
+struct InterruptNote {
+  ScsiInt::FupPhase phase;
+  const char* text;
+};
+
+constexpr InterruptNote kInterruptNotes[] = {
+    {ScsiInt::FupPhase::kNothingCommitted,
+     "\nFirmware download interrupted: nothing was committed; the drive keeps its current firmware.\n"},
+    {ScsiInt::FupPhase::kCommitting,
+     "\nFirmware download interrupted while the image was being committed: the drive may restart with the new "
+     "firmware; leave it powered until it is ready again.\n"},
+    {ScsiInt::FupPhase::kRestarting,
+     "\nFirmware update interrupted while the drive restarts with the new firmware; leave it powered until it is "
+     "ready again.\n"},
+};
+
+}  // namespace
+
+void note_interrupted_update() {
+  const ScsiInt::FupPhase phase = ScsiInt::FupPhaseNow();
+  for (const InterruptNote& note : kInterruptNotes) {
+    if (note.phase != phase) continue;
+    std::fputs(note.text, stdout);
+    std::fflush(stdout);
+  }
+}

@@ -10,6 +10,11 @@ inline constexpr int kFirmwareFailedStatus = -4;
 // Asks for the image path when the selection has none. True when the update
 // or the tape was done.
 bool do_fup(bool tape);
-// True when the drive was readied, or the user chose not to go on.
+// True when the drive was readied, or the user chose not to go on; false
+// also on a drive that does not offer the request.
 bool do_fup_from_tape();
 bool do_revert_lto6c_fup_tape();
+// For the signal handlers: when a firmware update is under way, says what
+// the interruption leaves behind (nothing committed, or a drive that may be
+// restarting with the new firmware).
+void note_interrupted_update();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frontend/firmware_flows.h"
 #include "frontend/globals.h"
 #include "frontend/log_file.h"
 
@@ -18,6 +19,7 @@ volatile sig_atomic_t g_ending = 0;
   // clean-up again over half-freed objects.
   if (g_ending != 0) ::_exit(status & 0xFF);
   g_ending = 1;
+  note_interrupted_update();
   if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, kLogSevere, text);
   cleanup();
   std::exit(status);

@@ -150,22 +150,61 @@ TEST_F(Transport, TimeoutIsJudgedOnWholeSecondsAndRetriedOnlyForShortTimeouts) {
 TEST_F(Transport, RetryProbesReadinessAndKeepsOutgoingData) {
   SCSI.SetTimeout(5);
   SimFault f;
-  f.opcode = 0x3B;
+  f.opcode = 0x15;
   f.count = 1;
   f.delay_seconds = 6;
   sim_->InjectFault(kTape, f);
-  std::vector<uint8_t> image(1000);
-  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
-  const uint8_t cdb[10] = {0x3B, 0x02, 0, 0, 0, 0, 0, 0x03, 0xE8, 0};
-  EXPECT_EQ(SCSI.SendCdb(kDataOut, cdb, 10, "Test", image.data(), static_cast<long>(image.size())), 1000);
-  const auto sent = SentWith(0x3B);
+  // MODE SELECT: a header and a block descriptor asking for 512-byte blocks.
+  const std::vector<uint8_t> list = {0, 0, 0x10, 8, 0, 0, 0, 0, 0, 0, 0x02, 0};
+  const uint8_t cdb[6] = {0x15, 0x10, 0, 0, static_cast<uint8_t>(list.size()), 0};
+  EXPECT_EQ(SCSI.SendCdb(kDataOut, cdb, 6, "Test", const_cast<uint8_t*>(list.data()), static_cast<long>(list.size())),
+            static_cast<long>(list.size()));
+  const auto sent = SentWith(0x15);
   ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].data_out, image);
-  EXPECT_EQ(sent[1].data_out, image);
+  EXPECT_EQ(sent[0].data_out, list);
+  EXPECT_EQ(sent[1].data_out, list);
   // Between the attempts: one TEST UNIT READY that succeeded.
   const auto& all = sim_->Commands();
   ASSERT_GE(all.size(), 3u);
   EXPECT_EQ(all[all.size() - 2].cdb[0], 0x00);
+  SCSI.SetTimeout(300);
+}
+
+TEST_F(Transport, TimedOutCommandsThatMayHaveActedAreNeverSentAgain) {
+  // A second copy of any of these would do its work twice: a firmware
+  // piece stored again (or appended), a block written or read twice, the
+  // tape moved further, a diagnostic or a changer move repeated.
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> cdb;
+    int direction;
+    long length;
+    int sends;
+  } cases[] = {
+      {"WRITE BUFFER piece", {0x3B, 0x04, 0, 0, 0, 0, 0, 0x04, 0, 0}, kDataOut, 1024, 1},
+      {"WRITE(6)", {0x0A, 0, 0, 0x04, 0, 0}, kDataOut, 1024, 1},
+      {"READ(6)", {0x08, 0, 0, 0x04, 0, 0}, kDataIn, 1024, 1},
+      {"WRITE FILEMARKS", {0x10, 0, 0, 0, 1, 0}, kDataNone, 0, 1},
+      {"SPACE", {0x11, 0, 0, 0, 1, 0}, kDataNone, 0, 1},
+      {"SEND DIAGNOSTIC", {0x1D, 0x04, 0, 0, 0, 0}, kDataNone, 0, 1},
+      {"INQUIRY, safe to repeat", {0x12, 0, 0, 0, 0x24, 0}, kDataIn, 36, 3},
+      {"REWIND, safe to repeat", {0x01, 0, 0, 0, 0, 0}, kDataNone, 0, 3},
+  };
+  SCSI.SetTimeout(5);
+  std::vector<uint8_t> data(1024, 0x5A);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim_->ClearFaults();
+    sim_->ClearCommands();
+    SimFault f;
+    f.opcode = c.cdb[0];
+    f.delay_seconds = 6;
+    sim_->InjectFault(kTape, f);
+    EXPECT_LT(SCSI.SendCdb(c.direction, c.cdb.data(), static_cast<int>(c.cdb.size()), "Test", data.data(), c.length),
+              0);
+    EXPECT_TRUE(SCSI.TimedOut());
+    EXPECT_EQ(Count(c.cdb[0]), c.sends);
+  }
   SCSI.SetTimeout(300);
 }
 

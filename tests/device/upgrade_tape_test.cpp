@@ -27,7 +27,8 @@ class UpgradeTape : public FirmwareBench {
   }
 
   // Operation codes of the commands sent, with the data lengths of writes
-  // and the first byte of diagnostic pages: "01 1D:A1 0A:32768 ...".
+  // and the first byte of diagnostic pages: "12 12 01 1D:A1 0A:32768 ...";
+  // the two INQUIRY first ask the drive who it is.
   std::string Sequence() const {
     std::string out;
     char one[32];
@@ -66,14 +67,14 @@ TEST_F(UpgradeTape, EachFamilyWritesTheImageItsWay) {
       // Ultrium 5: an Ultrium 4 cartridge is written as it is, an Ultrium 5
       // one is formatted first; then creation mode and 32 KiB blocks.
       {"ULTRIUM 5", "gen=4", "J5A1", 100000, 0,
-       "01 1A 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
+       "12 12 01 1A 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
       {"ULTRIUM 5", "gen=5", "J5A1", 100000, 0,
-       "01 1A 2B 04 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
+       "12 12 01 1A 2B 04 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
       // The second Ultrium 3 line: no density check.
-      {"ULTRIUM 3", "", "D12F", 40000, 0, "01 1D:A1 0A:32768 0A:7232 01 1B"},
+      {"ULTRIUM 3", "", "D12F", 40000, 0, "12 12 01 1D:A1 0A:32768 0A:7232 01 1B"},
       // DAT 320: density and compression set, then a filemark and the
       // vendor command that finishes the tape.
-      {"DAT320", "", "J5A1", 40000, 0, "01 5A 5A 55 5A 15 0A:32768 0A:7232 10 20 01 1B"},
+      {"DAT320", "", "J5A1", 40000, 0, "12 12 01 5A 5A 55 5A 15 0A:32768 0A:7232 10 20 01 1B"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.product) + " " + c.medium);
@@ -100,7 +101,7 @@ TEST_F(UpgradeTape, UltriumThroughTheDriveBufferEndsOnTheTapeNotInTheFirmware) {
 TEST_F(UpgradeTape, HalfHeightUltriumCopiesItsOwnFirmwareWithoutAnImageFile) {
   Drive("ULTRIUM-HH6");
   EXPECT_EQ(SCSI.FupTape("/nonexistent/ignored.bin"), 0);
-  EXPECT_EQ(Sequence(), "1D:80 1B");
+  EXPECT_EQ(Sequence(), "12 12 1D:80 1B");
   const std::vector<uint8_t> tape = TapeData();
   ASSERT_GE(tape.size(), 10u);
   EXPECT_EQ(std::string(tape.begin(), tape.begin() + 10), "FWREV=J5A1");
@@ -133,6 +134,19 @@ TEST_F(UpgradeTape, CartridgeChecksComeBeforeAnyWrite) {
   sim_->SetMedium("/dev/sg0", false);
   EXPECT_EQ(SCSI.FupTape(WriteFile(Image(9000)).c_str()), 63);
   EXPECT_EQ(sim_->CountCommands("/dev/sg0", 0x0A), 0);
+}
+
+TEST_F(UpgradeTape, OnlyTheCartridgeOfTheDriveChosenIsOverwritten) {
+  for (const char* product : {"ULTRIUM 5", "ULTRIUM-HH6"}) {
+    SCOPED_TRACE(product);
+    sim_->RemoveDevice("/dev/sg0");
+    Drive(product);
+    DriveIdentity other = SCSI.RecordedIdentity();
+    std::snprintf(other.serialNumber, sizeof other.serialNumber, "HU999");
+    EXPECT_EQ(SCSI.FupTape(WriteFile(Image(9000)).c_str(), &other), 68);
+    EXPECT_EQ(Sequence(), "12 12");
+    EXPECT_NE(Text(SCSI.GetMessageBuffer()).find("not as the drive chosen [HU999]"), std::string::npos);
+  }
 }
 
 TEST_F(UpgradeTape, UpdateFromAndRevertAreArmedOnTheDrive) {

@@ -1,5 +1,6 @@
 // The image path prompt of the firmware flows: quotes dropped, each answer
-// replacing the last whole, over-long paths refused, the end of input.
+// replacing the last whole, over-long paths refused, the end of input; the
+// tape requests only on the drives that offer them, failures in words.
 #include "frontend/firmware_flows.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +26,20 @@ class ImagePathPrompt : public ::testing::Test {
     c.product = "ULTRIUM 3";
     c.medium_loaded = false;
     sim->AddDevice(c);
+    sim_ = sim.get();
     previous_ = InstallSystem(std::move(sim));
     g_pScsiWrapper = std::make_unique<ScsiWrapper>();
     ASSERT_EQ(g_pScsiWrapper->InitScsiDll("/dev/sg5"), 1);
     g_pScsiWrapper->SetDeviceSelected(0);
     image_ = ::testing::TempDir() + "fw_prompt.bin";
+    WriteImage("N3W1");
+  }
+
+  // 20,000 bytes naming `revision`: each update must bring a new one.
+  void WriteImage(const char* revision) {
     std::FILE* f = std::fopen(image_.c_str(), "wb");
-    for (int i = 0; i < 20000; ++i) std::fputc(i & 0xFF, f);
+    std::fprintf(f, "FWREV=%s", revision);
+    for (int i = 10; i < 20000; ++i) std::fputc(i & 0xFF, f);
     std::fclose(f);
   }
   void TearDown() override {
@@ -44,13 +52,18 @@ class ImagePathPrompt : public ::testing::Test {
   // The wizard empties the path before each firmware choice.
   bool UpdateTyping(const std::string& input, std::string* out = nullptr) {
     g_pFlags.FirmwareFile[0] = '\0';
+    return Typing([] { return do_fup(false); }, input, out);
+  }
+
+  // A flow run with `input` as what the user types; its output into *out.
+  static bool Typing(bool (*flow)(), const std::string& input, std::string* out) {
     FILE* feed = std::tmpfile();
     std::fputs(input.c_str(), feed);
     std::rewind(feed);
     FILE* saved = stdin;
     stdin = feed;
     testing::internal::CaptureStdout();
-    const bool done = do_fup(false);
+    const bool done = flow();
     const std::string text = testing::internal::GetCapturedStdout();
     if (out != nullptr) *out = text;
     stdin = saved;
@@ -59,13 +72,17 @@ class ImagePathPrompt : public ::testing::Test {
   }
 
   std::string image_;
+  SimSystem* sim_ = nullptr;
 
  private:
   std::unique_ptr<System> previous_;
 };
 
 TEST_F(ImagePathPrompt, QuotesAroundTheTypedPathAreDropped) {
+  const char* revisions[] = {"N3W1", "N3W2", "N3W3"};
+  int next = 0;
   for (const std::string& typed : {"'" + image_ + "'", "\"" + image_ + "\"", image_}) {
+    WriteImage(revisions[next++]);
     std::string out;
     EXPECT_TRUE(UpdateTyping("  " + typed + "\n", &out)) << out;
     EXPECT_EQ(std::string(g_pFlags.FirmwareFile), image_);
@@ -91,6 +108,41 @@ TEST_F(ImagePathPrompt, OverLongPathIsAskedAgainAndTheEndOfInputGivesUp) {
 
   EXPECT_FALSE(UpdateTyping("", &out));
   EXPECT_EQ(out.find("Performing FUP operation..."), std::string::npos) << out;
+}
+
+TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords) {
+  const uint8_t saved = g_pFlags.DriveType;
+  std::string out;
+  // An Ultrium 3 drive does not take the vendor page: nothing is asked or sent.
+  g_pFlags.DriveType = 98;
+  EXPECT_FALSE(Typing(do_fup_from_tape, "y\n", &out));
+  EXPECT_NE(out.find("Updating the firmware from a tape is not supported on this drive."), std::string::npos) << out;
+  EXPECT_FALSE(Typing(do_revert_lto6c_fup_tape, "y\n", &out));
+  EXPECT_NE(out.find("Reverting a firmware update tape is not supported on this drive."), std::string::npos) << out;
+  EXPECT_EQ(out.find("Do you wish to continue?"), std::string::npos) << out;
+  EXPECT_EQ(sim_->CountCommands("/dev/sg5", 0x1D), 0);
+
+  // On a drive that offers it, a request lost in the transport says so.
+  g_pFlags.DriveType = 226;
+  struct Case {
+    const char* what;
+    SimFault fault;
+    const char* line;
+  } cases[] = {
+      {"host error", SimFault{.opcode = 0x1D, .host_status = 0x07}, "Fup from tape command failed: Device I/O error"},
+      {"node gone", SimFault{.opcode = 0x1D, .ioctl_errno = 19}, "Fup from tape command failed: Device I/O error"},
+      {"timeout", SimFault{.opcode = 0x1D, .delay_seconds = 400}, "Fup from tape command failed: SCSI timeout"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim_->ClearFaults();
+    sim_->InjectFault("/dev/sg5", c.fault);
+    EXPECT_FALSE(Typing(do_fup_from_tape, "y\n", &out));
+    EXPECT_NE(out.find(c.line), std::string::npos) << out;
+    EXPECT_EQ(out.find("Unknown error!"), std::string::npos) << out;
+    EXPECT_NE(out.find("Unable to prepare drive to accept FUP tape."), std::string::npos) << out;
+  }
+  g_pFlags.DriveType = saved;
 }
 
 }  // namespace

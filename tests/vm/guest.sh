@@ -704,8 +704,11 @@ tape_operation_checks() {
 
 # A firmware download on the real path. scsi_debug takes a microcode piece
 # (WRITE BUFFER mode 04h) and then raises two unit attentions: 06/29/02, then
-# 06/3F/01. The console's second piece meets the first of them, which is a
-# failed piece; the second is still there for the next command.
+# 06/3F/01. It has no device configuration mode page, so the readiness check
+# of -u cannot tell whether a cartridge is still in it and stops the update
+# before the first piece. The download routine alone (vm_tape_probe) sends
+# the pieces: its second piece meets the first attention, which is a failed
+# piece; the second attention is still there for the next command.
 firmware_checks() {
 	head -c 200000 /dev/zero >"$T/fw.bin"
 	sg_turs /dev/sg0 >/dev/null 2>&1
@@ -717,29 +720,34 @@ firmware_checks() {
 	same "second attention" "$second" "06 3F 01"
 	end
 
-	# A started unit with its medium: the readiness check must empty it.
+	# A started unit with its medium: the readiness check rewinds and
+	# unloads it, then cannot read its cartridge state.
 	sg_start --start /dev/sg0 >/dev/null 2>&1
 	sg_turs /dev/sg0 >/dev/null 2>&1
 	sg_turs /dev/sg0 >/dev/null 2>&1
 	vexil_run "$T/fup" -v -f /dev/sg0 -u "$T/fw.bin"
-	left=$(sg_sense /dev/sg0 00 00 00 00 00 00)
-	sg_turs /dev/sg0 >/dev/null 2>&1
 	sg_start --start /dev/sg0 >/dev/null 2>&1
-	begin "firmware readiness on the real path: the drive is found ready"
+	sg_turs /dev/sg0 >/dev/null 2>&1
+	begin "-u on the real path: an unreadable cartridge state stops the update before the first piece (51, status 252)"
 	want "$T/fup" "Checking device readiness"
-	want "$T/fup" "Sending image file to the device"
-	lack "$T/fup" "not in correct state for FUP"
-	lack "$T/fup" "not ready / incorrect state for FUP"
-	end
-	echo "VMNOTE readiness: $(grep -c '0x1B 0x00 0x00 0x00 0x00 0x00' "$T/fup") unload(s); probes: $(grep -F 'TestUnitReady()' "$T/fup" | grep -o 'ASC(0x..h), ASCQ(0x..h)' | head -n 3 | tr '\n' ' ')"
-	begin "-u: the piece met by the raised unit attention fails the download (53, status 252)"
-	same "exit status" "$(rc "$T/fup")" 252
-	want "$T/fup" "Sense Data(70 00 06 00"
-	want "$T/fup" "Error writing image file to drive ($T/fw.bin) 65536 of 200000 bytes written. Status = -2."
-	want "$T/fup" "Result 53: Error during Firmware Update write buffer command."
+	want "$T/fup" "FupDrive() - Error: Device not in correct state for FUP: the cartridge state could not be read (MODE SENSE failed)."
+	want "$T/fup" "Result 51: Device is not in proper state to perform Firmware Update."
 	want "$T/fup" "Unable to perform FUP operation."
-	lack "$T/fup" "FUP operation complete."
+	lack "$T/fup" "Sending image file to the device"
+	lack "$T/fup" "CDB (10) =  0x3b"
+	same "exit status" "$(rc "$T/fup")" 252
+	end
+	echo "VMNOTE readiness: $(grep -c '0x1b 0x00 0x00 0x00 0x00 0x00' "$T/fup") unload(s); probes: $(grep -F 'TestUnitReady()' "$T/fup" | grep -o 'ASC(0x..h), ASCQ(0x..h)' | head -n 3 | tr '\n' ' ')"
+
+	timeout -s KILL 120 vm_tape_probe "fupltoc:$T/fw.bin" >"$T/fupltoc" 2>&1
+	left=$(sg_sense /dev/sg0 00 00 00 00 00 00)
+	line=$(tape_line "$T/fupltoc" 1)
+	begin "download routine on the real path: the piece met by the raised unit attention fails the download (53)"
+	same "result" "$(probe_field "$line" result)" 53
+	same "sense" "$(probe_field "$line" key) $(probe_field "$line" asc) $(probe_field "$line" ascq)" "06 29 02"
+	same "message" "$(tape_text "$line" message)" "FupLTOC() - Error writing image file to drive ($T/fw.bin) 65536 of 200000 bytes written. Status = -2."
 	same "attention left for the next command (sg_raw)" "$left" "06 3F 01"
+	show "$T/fupltoc"
 	end
 }
 

@@ -5,6 +5,8 @@
 //
 // Usage: vm_tape_probe [-d NODE] STEP...
 //   load | unload | tur | alerts | events | mediacheck | mode:PP | log:PP
+//   | fupltoc:IMAGE (the half-height Ultrium download routine alone, without
+//   the readiness check before it)
 // One line per step:
 //   TAPE #<n> <step> result=R key=KK asc=AA ascq=QQ size=N | pages=.. | params=.. | message=..
 // Exit status: 0 when every step was understood, 1 otherwise, 2 on usage.
@@ -64,7 +66,9 @@ int main(int argc, char** argv) {
     first = 3;
   }
   if (first >= argc) {
-    std::fprintf(stderr, "usage: %s [-d NODE] load|unload|tur|alerts|events|mediacheck|mode:PP|log:PP ...\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [-d NODE] load|unload|tur|alerts|events|mediacheck|mode:PP|log:PP|fupltoc:IMAGE ...\n",
+                 argv[0]);
     return 2;
   }
   if (SCSI.ScanDevices(1, 1, 1, 1, node) < 1 || SCSI.GetDeviceCount() < 1) {
@@ -91,6 +95,9 @@ int main(int argc, char** argv) {
       result = SCSI.MediaCheck();
     } else if (step.rfind("mode:", 0) == 0) {
       result = SCSI.ModeSense(static_cast<int>(std::strtol(step.c_str() + 5, nullptr, 16)), "TapeProbe()");
+    } else if (step.rfind("fupltoc:", 0) == 0) {
+      const char* image = step.c_str() + 8;
+      result = SCSI.FupLTOC(image, SCSI.FupFileSize(image));
     } else if (step.rfind("log:", 0) == 0) {
       result = SCSI.FetchLogPage(static_cast<int>(std::strtol(step.c_str() + 4, nullptr, 16)), 0);
       log = true;
