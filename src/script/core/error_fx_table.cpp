@@ -914,5 +914,10 @@ const ErrorFxRow ErrorFxAdditions[] = {
     {-1403, "Run Time Error: KRT_COMPRESSFILE_SOURCE_NOT_REMOVED"},
     {-1404, "Run Time Error: KRT_FSEEK_SEEK_ERROR"},
     {-1405, "Run Time Error: KRT_PRINT_TO_FILE_WRITE_ERROR"},
+    {-1406, "Run Time Error: KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS"},
+    {-1407, "Error: K_FREAD_LIMIT_ABOVE_65535_BYTES"},
+    {-1408, "Error: K_FGETS_LIMIT_ABOVE_65535_BYTES"},
+    {-1409, "Error: K_FWRITE_LIMIT_ABOVE_65535_BYTES"},
+    {-1410, "Run Time Error: KRT_GET_NOF_PACKETS_COUNT_TOO_LARGE_FOR_VARIABLE"},
     {0, nullptr},
 };
