@@ -272,6 +272,8 @@ class ScsiWrapper {
   const char* CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer);
   bool AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const;
   void PrintAdapterLines();
+  // The sense of the last command, in numbers and in words.
+  void PrintSenseStatus() const;
   // The device layer's reason and result text after a failed firmware step.
   void PrintFirmwareReason(int32_t result);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/sense_words.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
@@ -181,7 +182,9 @@ std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_
   const SK_LINK* match = texts != nullptr ? texts->Lookup(key, asc, ascq) : nullptr;
   char head[64];
   std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
-  return std::string(head) + (match != nullptr ? match->text : std::string("Unknown"));
+  if (match != nullptr) return std::string(head) + match->text;
+  // Without a text of the script's own, the console's words; no sense stays "Unknown".
+  return std::string(head) + (key == kNone ? std::string("Unknown") : SenseWords(key, asc, ascq));
 }
 
 // SENSEKEYS [tag] key asc ascq text
