@@ -1,13 +1,12 @@
 #include "frontend/tape_node.h"
 
-#include <dirent.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <vector>
 
 #include "frontend/globals.h"
+#include "frontend/sysfs_listing.h"
 
 namespace {
 
@@ -31,24 +30,16 @@ bool IsTapeName(const std::string& name) {
   return at == name.size();
 }
 
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 }  // namespace
 
 bool IsTapeNode(const char* device) { return device != nullptr && IsTapeName(NodeName(device)); }
 
 std::string SgNodeOfTapeNode(const char* device, const char* root) {
   if (!IsTapeNode(device)) return "";
-  const std::string folder = std::string(root) + "/" + NodeName(device) + "/device/scsi_generic";
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) return "";
-  for (const dirent* entry = ::readdir(dir.get()); entry != nullptr; entry = ::readdir(dir.get())) {
-    const std::string name = entry->d_name;
-    if (name.size() > 2 && name.rfind("sg", 0) == 0) return "/dev/" + name;
-  }
-  return "";
+  // The unit's device folder holds scsi_generic/sgN beside the tape nodes.
+  const std::vector<std::string> nodes =
+      ScsiGenericNodesIn((std::string(root) + "/" + NodeName(device) + "/device/scsi_generic").c_str());
+  return nodes.empty() ? "" : "/dev/" + nodes.front();
 }
 
 void PrintTapeNodeHint(const char* device) {
@@ -58,6 +49,6 @@ void PrintTapeNodeHint(const char* device) {
   if (!sg.empty()) {
     std::printf("The SCSI generic node of this drive is %s: use -f %s\n", sg.c_str(), sg.c_str());
   } else {
-    std::printf("Its SCSI generic node could not be told; run Vexil without -f to choose the drive from the list.\n");
+    std::printf("Its SCSI generic node could not be found; run Vexil without -f to choose the drive from the list.\n");
   }
 }

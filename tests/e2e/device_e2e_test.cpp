@@ -138,7 +138,7 @@ TEST(DeviceSelection, TapeDriverNodesAskForTheSgNode) {
               std::string::npos)
         << r.out;
     // The virtual drives have no sysfs to name the node from.
-    EXPECT_NE(r.out.find("Its SCSI generic node could not be told; run Vexil without -f"), std::string::npos);
+    EXPECT_NE(r.out.find("Its SCSI generic node could not be found; run Vexil without -f"), std::string::npos);
     EXPECT_EQ(r.out.find("Possible causes include"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
   }
