@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-
 #include <cstdio>
 
 // The command menu loop, until Exit is chosen or the input ends. True when

@@ -51,8 +51,8 @@ struct FileCloser {
 };
 using CommandFile = std::unique_ptr<FILE, FileCloser>;
 
-// A mode that needs a drive was asked for on the command line: without one
-// the console has nothing to report success about.
+// A mode that needs a drive was asked for on the command line: ending without
+// one is "no device", not a success.
 bool ModeAskedFor(const CommandLine& line) {
   return line.has_firmware || line.has_script || line.command || line.parse || line.trace;
 }
