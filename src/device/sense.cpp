@@ -8,6 +8,7 @@
 #include "device/byte_order.h"
 #include "device/scsi_int.h"
 #include "device/sense_texts.h"
+#include "device/sense_words.h"
 
 namespace {
 
@@ -50,6 +51,16 @@ class TextBuilder {
 };
 
 constexpr size_t kSenseDumpBytes = kSenseSize;
+
+// The vendor event code: four bytes read as they lie in memory (bytes 8-11 of
+// fixed-format sense, or the first four data bytes of a vendor-specific
+// descriptor, types 80h to FFh); all ones when there is none.
+constexpr uint32_t kNoVendorCode = 0xFFFFFFFFu;
+constexpr uint8_t kVendorDescriptor = 0x80;
+uint32_t VendorCode(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
 
 }  // namespace
 
@@ -99,8 +110,9 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
   if (IsDescriptorFormat(s)) {
     d.asc = t.asc;
     d.ascq = t.ascq;
-    d.vsSense = static_cast<uint32_t>(s[8]) | static_cast<uint32_t>(s[9]) << 8 |
-                static_cast<uint32_t>(s[10]) << 16 | static_cast<uint32_t>(s[11]) << 24;
+    // Bytes 8-11 are the first descriptor here, not the vendor event code:
+    // there is none unless a vendor-specific descriptor carries one.
+    d.vsSense = kNoVendorCode;
     // Flags and residual live in the stream-commands and information
     // descriptors, which follow the 8-byte header.
     size_t end = 8 + static_cast<size_t>(s[7]);
@@ -116,6 +128,7 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
         d.eom = (desc[3] >> 6) & 1;
         d.ili = (desc[3] >> 5) & 1;
       }
+      if (desc[0] >= kVendorDescriptor && size >= 6) d.vsSense = VendorCode(desc + 2);
       at += size;
     }
     if (d.responseCode == 0x72) {
@@ -128,8 +141,7 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
     d.eom = (s[2] >> 6) & 1;
     d.asc = t.asc;
     d.ascq = t.ascq;
-    d.vsSense = static_cast<uint32_t>(s[8]) | static_cast<uint32_t>(s[9]) << 8 |
-                static_cast<uint32_t>(s[10]) << 16 | static_cast<uint32_t>(s[11]) << 24;
+    d.vsSense = VendorCode(s + 8);
     if (s[0] & 0x80) d.residual += static_cast<int32_t>(be::Read32(s + 3));
     if (!(s[15] & 0x80)) {
       d.ltocFsc = static_cast<uint16_t>(d.ltocFsc + be::Read16(s + 16));
@@ -174,12 +186,9 @@ void ScsiInt::FormatSenseMessage(char* text, size_t size, const uint8_t* sense, 
   TextBuilder b(text, size);
   b.Add("ErrorCode (0x%02Xh) ,", s[0]);
   b.Add("Sense Key (0x%02Xh) %s, ", t.key, SenseKeyName(t.key));
-  if (t.asc == 0x40) {
-    b.Add("DIAGNOSTIC FAILURE ON COMPONENT (0x%02Xh).", t.ascq);
-  } else {
-    const char* description = AscDescription(t.asc, t.ascq);
-    b.Add("%s", description == nullptr ? "UNKNOWN ERROR." : description);
-  }
+  char meaning[128];
+  AscWords(t.asc, t.ascq, meaning, sizeof meaning);
+  b.Add("%s", meaning);
   b.Add(" ASC(0x%02Xh), ASCQ(0x%02Xh) - ", t.asc, t.ascq);
 }
 

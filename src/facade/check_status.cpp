@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device/scsi_int.h"
+#include "device/sense_words.h"
 #include "facade/result_messages.h"
 #include "facade/scsi_wrapper.h"
 
@@ -12,6 +13,11 @@ void ScsiWrapper::PrintAdapterLines() {
   std::printf("Host adapter status = 0x%02X\n", static_cast<unsigned>(SCSI.GetHAStatus()) & 0xFFu);
   std::printf("Driver status = 0x%02X\n", static_cast<unsigned>(SCSI.GetDriverStatus()) & 0xFFu);
   std::printf("Error buffer = '%s'\n\n", errors != nullptr ? errors : "");
+}
+
+void ScsiWrapper::PrintSenseStatus() const {
+  std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n", last_.senseKey, last_.asc, last_.ascq);
+  std::printf("Sense: %s\n\n", SenseWords(last_.senseKey, last_.asc, last_.ascq).c_str());
 }
 
 bool ScsiWrapper::CheckStatus(int32_t result, const char* commandName) {
@@ -26,7 +32,7 @@ bool ScsiWrapper::CheckStatus(int32_t result, const char* commandName) {
   if (result >= 1) return true;
   if (result == -2) {
     GetSenseData();
-    std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n\n", last_.senseKey, last_.asc, last_.ascq);
+    PrintSenseStatus();
     ResetWhenNoSense();
     return false;
   }

@@ -28,6 +28,7 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   const bool changerFlag = EnvIsTrue("VEXIL_MC");
   devList_.clear();
   selectedPosition_ = -1;
+  hiddenChangers_ = 0;
 
   SCSI.SetAdapterFilter("");
 
@@ -59,7 +60,11 @@ void ScsiWrapper::AcceptScannedDevices(long scanned, bool hddFlag, bool changerF
     SCSI.SetDeviceIndex(static_cast<int>(i));
     const uint8_t code = GetDriveType();
     SCSI.GetScsiSerialNumber();
-    if (AcceptDevice(code, hddFlag, changerFlag)) devList_[accepted++] = static_cast<uint8_t>(i);
+    if (AcceptDevice(code, hddFlag, changerFlag)) {
+      devList_[accepted++] = static_cast<uint8_t>(i);
+    } else if (!changerFlag && SCSI.IsChanger() != 0) {
+      ++hiddenChangers_;  // the not-found report says how to list them
+    }
   }
 }
 

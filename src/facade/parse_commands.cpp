@@ -5,6 +5,9 @@
 //   cdb <len> IN|OUT <xferlen> <bytes...> | cdb <len> NONE <bytes...>
 //   timeout <seconds>
 //   quit
+//
+// A word beginning with '#' starts a comment, at the start of a line or after
+// a command; blanks before a command are ignored.
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -78,6 +81,18 @@ LineRead GetLine(FILE* in, std::string& line) {
   return too_long ? LineRead::kTooLong : LineRead::kLine;
 }
 
+// Cuts a comment: from a '#' that begins a word to the end of the line. True
+// when there was one.
+bool StripComment(std::string& line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+      line.erase(i);
+      return true;
+    }
+  }
+  return false;
+}
+
 uint8_t HexByte(const std::string& text) { return static_cast<uint8_t>(std::strtoul(text.c_str(), nullptr, 16)); }
 
 struct FillPattern {
@@ -112,9 +127,11 @@ class Tokens {
     while (next_ >= words_.size()) {
       std::string line;
       if (GetLine(in_, line) == LineRead::kEnd) return Got::kEnd;
+      const bool comment = StripComment(line);
       words_ = Words(line);
       next_ = 0;
-      if (words_.empty()) return Got::kEmptyLine;
+      // A comment line inside a list is passed over; only an empty line ends it.
+      if (words_.empty() && !comment) return Got::kEmptyLine;
     }
     word = words_[next_++];
     return Got::kWord;
@@ -126,7 +143,9 @@ class Tokens {
   size_t next_;
 };
 
-enum class Step { kDone, kEndOfInput };
+// How a command line ended: carried out, refused (its message printed), or
+// cut short by the end of the input.
+enum class Step { kDone, kRefused, kEndOfInput };
 
 struct ParseState {
   bool has_data = false;
@@ -142,12 +161,13 @@ struct ParseState {
 Step DataCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) {
   if (words.size() < 2 || !ScsiWrapper::isValidHexByte(words[1].c_str())) {
     std::puts("Data length was not valid");
-    return Step::kDone;
+    return Step::kRefused;
   }
   size_t length = HexByte(words[1]);
   s.data.assign(length, 0);
   s.has_data = true;
   Tokens tokens(in, words, 2);
+  Step step = Step::kDone;  // a buffer cut short is kept, but the line was not carried out as written
   for (size_t read = 0; read < length;) {
     std::string token;
     switch (tokens.Next(token)) {
@@ -156,6 +176,7 @@ Step DataCommand(FILE* in, const std::vector<std::string>& words, ParseState& s)
       case Tokens::Got::kEmptyLine:
         std::printf("Data buffer length truncated (%d)\n", static_cast<int>(read + 1));
         length = read;
+        step = Step::kRefused;
         continue;
       case Tokens::Got::kWord:
         break;
@@ -170,12 +191,13 @@ Step DataCommand(FILE* in, const std::vector<std::string>& words, ParseState& s)
       std::printf("Data byte %d was not valid (%s), truncating bufer length\n", static_cast<int>(read),
                   token.c_str());
       length = read;
+      step = Step::kRefused;
       continue;
     }
     s.data[read++] = HexByte(token);
   }
   s.data.resize(length);
-  return Step::kDone;
+  return step;
 }
 
 struct DirectionWord {
@@ -194,12 +216,12 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
   s.cdb_complete = false;
   if (words.size() < 2 || !ScsiWrapper::isValidHexByte(words[1].c_str())) {
     std::puts("CDB length was not valid");
-    return Step::kDone;
+    return Step::kRefused;
   }
   const int length = HexByte(words[1]);
   if (length < 1 || length > kMaxCdbLength) {
     std::printf("CDB length must be from 1 to %d bytes (%s)\n", kMaxCdbLength, words[1].c_str());
-    return Step::kDone;
+    return Step::kRefused;
   }
   Tokens tokens(in, words, 2);
   std::string token;
@@ -211,11 +233,11 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
         return Step::kEndOfInput;
       case Tokens::Got::kEmptyLine:
         std::printf("Insufficient CDB bytes (%d)", read + 1);
-        return Step::kDone;
+        return Step::kRefused;
       case Tokens::Got::kWord:
         return std::nullopt;
     }
-    return Step::kDone;
+    return Step::kRefused;
   };
 
   if (auto stop = next()) return *stop;
@@ -225,14 +247,14 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
   }
   if (direction == nullptr) {
     std::puts("Invalid CDB direction");
-    return Step::kDone;
+    return Step::kRefused;
   }
   uint32_t xfer = 0;
   if (direction->takes_length) {
     if (auto stop = next()) return *stop;
     if (!ScsiWrapper::isValidHexByte(token.c_str())) {
       std::printf("Invalid CDB xferLen (%s)\n", token.c_str());
-      return Step::kDone;
+      return Step::kRefused;
     }
     xfer = HexByte(token);
   }
@@ -241,7 +263,7 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
     if (auto stop = next()) return *stop;
     if (!ScsiWrapper::isValidHexByte(token.c_str())) {
       std::printf("Invalid CDB byte %d (%s)\n", read, token.c_str());
-      return Step::kDone;
+      return Step::kRefused;
     }
     cdb[read] = HexByte(token);
   }
@@ -249,11 +271,11 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
   if (direction->direction == kDataOut) {
     if (!s.has_data) {
       std::puts("An OUT command needs a data buffer: define one with 'data' first");
-      return Step::kDone;
+      return Step::kRefused;
     }
     if (xfer > s.data.size()) {
       std::printf("CDB xfer len (%u) is longer than the data buffer (%zu)\n", xfer, s.data.size());
-      return Step::kDone;
+      return Step::kRefused;
     }
   }
   std::memcpy(s.cdb, cdb, sizeof cdb);
@@ -265,11 +287,11 @@ Step CdbCommand(FILE* in, const std::vector<std::string>& words, ParseState& s) 
 }
 
 // timeout <seconds>
-void TimeoutCommand(ScsiWrapper& facade, const std::vector<std::string>& words) {
+Step TimeoutCommand(ScsiWrapper& facade, const std::vector<std::string>& words) {
   const char* value = words.size() > 1 ? words[1].c_str() : "";
   if (!ScsiWrapper::isValidDecNum(value)) {
     std::puts("Timeout value was not valid");
-    return;
+    return Step::kRefused;
   }
   // No value, 0 or a value the pass-through cannot hold would make every
   // later command time out.
@@ -277,11 +299,12 @@ void TimeoutCommand(ScsiWrapper& facade, const std::vector<std::string>& words) 
   const unsigned long seconds = std::strtoul(value, nullptr, 10);
   if (value[0] == '\0' || errno != 0 || seconds == 0 || seconds > kMaxTimeout) {
     std::printf("Timeout must be from 1 to %lu seconds\n", kMaxTimeout);
-    return;
+    return Step::kRefused;
   }
   const long before = facade.GetTimeout();
   facade.SetTimeout(static_cast<long>(seconds));
   std::printf("SCSI timeout changed from %ld to %ld\n", before, facade.GetTimeout());
+  return Step::kDone;
 }
 
 void ListDataBuffer(const ParseState& s) {
@@ -325,30 +348,36 @@ bool ScsiWrapper::isValidDecNum(const char* text) {
   return true;
 }
 
-int ScsiWrapper::ParseCommands(FILE* in) {
+int ScsiWrapper::ParseCommands(FILE* in, int* failures) {
   const bool debug = IsDebug();
   const bool verbose = IsVerbose();
   EnableDebug(true);
   EnableVerbose(true);
+  int failed = 0;
   auto finish = [&](int result) {
     EnableDebug(debug);
     EnableVerbose(verbose);
+    if (failures != nullptr) *failures = failed;
     return result;
   };
 
   ParseState s;
-  std::string line;
+  std::string raw;
   for (;;) {
     std::printf("\n>> ");
     std::fflush(stdout);
-    const LineRead got = GetLine(in, line);
+    const LineRead got = GetLine(in, raw);
     if (got == LineRead::kEnd) return finish(0);
     if (got == LineRead::kTooLong) {
       std::printf("\nLine too long (at most %zu characters)\n", kMaxLine);
+      ++failed;
       continue;
     }
-    const size_t first = line.find_first_not_of(" \t");
-    if (line.size() < 2 || first == std::string::npos || line[first] == '#') continue;
+    StripComment(raw);
+    const size_t first = raw.find_first_not_of(" \t");
+    if (first == std::string::npos) continue;
+    const std::string line = raw.substr(first);
+    if (line.size() < 2) continue;
 
     const std::vector<std::string> words = Words(line);
     Step step = Step::kDone;
@@ -357,16 +386,21 @@ int ScsiWrapper::ParseCommands(FILE* in) {
     } else if (IsCommand(line, "cdb")) {
       step = CdbCommand(in, words, s);
     } else if (IsCommand(line, "timeout")) {
-      TimeoutCommand(*this, words);
+      step = TimeoutCommand(*this, words);
     } else if (IsCommand(line, "quit")) {
       std::printf("\nGoodbye\n");
       return finish(0);
-    } else if (StartsWith(line, "mod")) {
+    } else if (IsCommand(line, "mod")) {
       return finish(0);
     } else {
       std::puts("\nInvalid command!");
+      step = Step::kRefused;
     }
-    if (step == Step::kEndOfInput) return finish(-1);
+    if (step == Step::kEndOfInput) {
+      ++failed;
+      return finish(-1);
+    }
+    if (step == Step::kRefused) ++failed;
 
     ListDataBuffer(s);
     if (!s.cdb_complete) continue;
@@ -379,8 +413,10 @@ int ScsiWrapper::ParseCommands(FILE* in) {
       s.has_data = true;
     }
     std::fflush(stdout);
-    SendCmd(s.direction, s.cdb, s.cdb_length, s.direction == kDataNone ? nullptr : s.data.data(),
-            s.direction == kDataNone ? 0 : s.xfer);
+    if (!SendCmd(s.direction, s.cdb, s.cdb_length, s.direction == kDataNone ? nullptr : s.data.data(),
+                 s.direction == kDataNone ? 0 : s.xfer)) {
+      ++failed;
+    }
     s.cdb_complete = false;
   }
 }

@@ -92,6 +92,8 @@ class ScsiWrapper {
   void ListDevices();
   // Number of accepted devices in the list.
   int32_t GetDeviceCount() const;
+  // Medium changers the last scan found and left out (VEXIL_MC not "true").
+  int32_t GetHiddenChangerCount() const { return hiddenChangers_; }
 
   // Per-position getters (0-based list positions). The device-layer
   // selection is switched only for the call and restored. Null for a free or
@@ -216,8 +218,9 @@ class ScsiWrapper {
   void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
   // The line interpreter of parse mode, reading `in`: 0 after quit or the
   // end of input, -1 when the input ends inside a data or CDB list or memory
-  // runs out.
-  int ParseCommands(FILE* in = stdin);
+  // runs out. *failures (when given) counts the commands sent that failed and
+  // the command lines refused.
+  int ParseCommands(FILE* in = stdin, int* failures = nullptr);
   // One hexadecimal byte ("0A", "0010"); one decimal number of digits only.
   static bool isValidHexByte(const char* text);
   static bool isValidDecNum(const char* text);
@@ -347,6 +350,8 @@ class ScsiWrapper {
   const char* CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer);
   bool AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) const;
   void PrintAdapterLines();
+  // The sense of the last command, in numbers and in words.
+  void PrintSenseStatus() const;
   // The device layer's reason and result text after a failed firmware step.
   void PrintFirmwareReason(int32_t result);
 
@@ -367,6 +372,7 @@ class ScsiWrapper {
   int32_t selectedPosition_ = -1;
   DriveIdentity chosen_{};
   long scanSeen_ = 0;  // the device layer's scan count behind devList_
+  int32_t hiddenChangers_ = 0;
 
   int32_t autoReply_ = 0;
   uint8_t autoExit_ = 0;

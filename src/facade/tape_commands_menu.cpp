@@ -85,7 +85,7 @@ bool ScsiWrapper::GetLogPage(uint8_t page) {
   // A page that could not be read is a failure, with or without sense data.
   if (result == -2) {
     GetSenseData();
-    std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n\n", last_.senseKey, last_.asc, last_.ascq);
+    PrintSenseStatus();
     ResetWhenNoSense();
     return false;
   }

@@ -18,26 +18,29 @@ bool ReportTapeAlerts(ScsiWrapper& facade) {
   return read;
 }
 
-// What each entry of the command menu does, by command id.
+// What each entry of the command menu does, by command id. A command that
+// failed has been reported by the facade; its line then says so instead of
+// "completed".
 struct CommandAction {
   int32_t id;
   const char* before;
   bool (*send)(ScsiWrapper&);
-  const char* after;  // printed whether the command succeeded or not; null: nothing
+  const char* completed;  // null: nothing
+  const char* failed;     // null: nothing
 };
 
 constexpr CommandAction kCommandActions[] = {
     {kCmdTestUnitReady, "\nSending 'Test Unit Ready' command...", [](ScsiWrapper& f) { return f.SendTestUnitReady(); },
-     "\n'Test Unit Ready' command completed"},
+     "\n'Test Unit Ready' command completed", "\n'Test Unit Ready' command failed"},
     {kCmdInquiry, "\nSending 'Inquiry' command...", [](ScsiWrapper& f) { return f.SendInquiry(); },
-     "\n'Inquiry' command completed"},
+     "\n'Inquiry' command completed", "\n'Inquiry' command failed"},
     {kCmdLoad, "\nSending 'Load' command...", [](ScsiWrapper& f) { return f.SendLoad(); },
-     "\n'Load' command completed"},
+     "\n'Load' command completed", "\n'Load' command failed"},
     {kCmdRewind, "\nSending 'Rewind' command...", [](ScsiWrapper& f) { return f.SendRewind(); },
-     "\n'Rewind' command completed"},
+     "\n'Rewind' command completed", "\n'Rewind' command failed"},
     {kCmdUnload, "\nSending 'Unload' command...", [](ScsiWrapper& f) { return f.SendUnload(); },
-     "\n'Unload' command completed"},
-    {kCmdTapeAlerts, "\nRetrieving TapeAlerts...", ReportTapeAlerts, nullptr},
+     "\n'Unload' command completed", "\n'Unload' command failed"},
+    {kCmdTapeAlerts, "\nRetrieving TapeAlerts...", ReportTapeAlerts, nullptr, nullptr},
 };
 
 const CommandAction* FindAction(int32_t id) {
@@ -53,7 +56,7 @@ void log_tape_alert(int level, const char* text) {
   if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, level, text);
 }
 
-int send_command(int32_t n) {
+int send_command(int32_t n, bool* succeeded) {
   ScsiWrapper& facade = *g_pScsiWrapper;
   const auto rows = CommandsShown(facade.GetDriveTypeCode());
   if (n < 1 || static_cast<size_t>(n) > rows.size()) return -1;
@@ -62,21 +65,32 @@ int send_command(int32_t n) {
   const CommandAction* action = FindAction(id);
   if (action == nullptr) return -1;
   std::puts(action->before);
-  action->send(facade);
-  if (action->after != nullptr) std::puts(action->after);
+  const bool done = action->send(facade);
+  const char* after = done ? action->completed : action->failed;
+  if (after != nullptr) std::puts(after);
+  if (succeeded != nullptr) *succeeded = done;
   return 1;
 }
 
 bool command_mode() {
+  bool all_succeeded = true;
   for (;;) {
     g_pScsiWrapper->ListCommands();
     char answer[kUserInputSize];
     const AnswerRead got = ReadAnswer(answer);
     // Nothing more to read: leave the menu instead of showing it forever.
-    if (got == AnswerRead::kEnd) return true;
+    if (got == AnswerRead::kEnd) return all_succeeded;
     SkipRestOfLine();
-    if (send_command(AnswerNumber(answer)) == 0) return true;
+    bool succeeded = true;
+    if (send_command(AnswerNumber(answer), &succeeded) == 0) return all_succeeded;
+    all_succeeded = all_succeeded && succeeded;
   }
 }
 
-void parse_mode() { g_pScsiWrapper->ParseCommands(stdin); }
+bool run_parse_mode(FILE* in) {
+  int failures = 0;
+  const int result = g_pScsiWrapper->ParseCommands(in, &failures);
+  return result == 0 && failures == 0;
+}
+
+void parse_mode() { run_parse_mode(stdin); }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "facade/scsi_wrapper.h"
@@ -11,6 +12,7 @@
 #include "frontend/command_mode.h"
 #include "frontend/device_select.h"
 #include "frontend/env_modes.h"
+#include "frontend/exit_statuses.h"
 #include "frontend/firmware_flows.h"
 #include "frontend/globals.h"
 #include "frontend/later_modes.h"
@@ -44,11 +46,22 @@ int EndNormally() {
   return 0;
 }
 
-int Dispatch(const CommandLine& line) {
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using CommandFile = std::unique_ptr<FILE, FileCloser>;
+
+// A mode that needs a drive was asked for on the command line: ending without
+// one is "no device", not a success.
+bool ModeAskedFor(const CommandLine& line) {
+  return line.has_firmware || line.has_script || line.command || line.parse || line.trace;
+}
+
+int Dispatch(const CommandLine& line, FILE* commands) {
   if (line.command && !line.has_firmware) {
-    command_mode();
+    const bool all_succeeded = command_mode();
     cleanup();
-    return 0;
+    return all_succeeded ? 0 : kCommandFailedStatus;
   }
   if (line.has_firmware) {
     // -s is not looked at once a firmware image is given.
@@ -57,14 +70,14 @@ int Dispatch(const CommandLine& line) {
     return done ? 0 : kFirmwareFailedStatus;
   }
   if (line.parse) {
-    parse_mode();
+    const bool all_succeeded = run_parse_mode(commands != nullptr ? commands : stdin);
     cleanup();
-    return 0;
+    return all_succeeded ? 0 : kCommandFailedStatus;
   }
   if (line.trace) {
-    g_pScsiWrapper->LTO_Trace(nullptr);
+    const bool collected = g_pScsiWrapper->LTO_Trace(nullptr);
     cleanup();
-    return 0;
+    return collected ? 0 : kTraceFailedStatus;
   }
   if (line.has_script) {
     if (!process_s(line.script.c_str())) {
@@ -136,11 +149,16 @@ int VexilMain(int argc, char** argv) {
       break;
   }
   if (line.has_firmware) SetField(g_pFlags.FirmwareFile, line.firmware.c_str());
-  if (line.outcome == ParseOutcome::kRun && !line.parse_file.empty() &&
-      std::freopen(line.parse_file.c_str(), "r", stdin) == nullptr) {
-    std::perror(line.parse_file.c_str());
-    cleanup();
-    return -3;
+  // The commands of -p FILE are read from the file, while the device menu
+  // keeps reading the terminal: no word of the file can choose a drive.
+  CommandFile commands;
+  if (line.outcome == ParseOutcome::kRun && !line.parse_file.empty()) {
+    commands.reset(std::fopen(line.parse_file.c_str(), "r"));
+    if (!commands) {
+      std::perror(line.parse_file.c_str());
+      cleanup();
+      return -3;
+    }
   }
 
   HandToFacade(line);
@@ -152,6 +170,10 @@ int VexilMain(int argc, char** argv) {
   }
 
   const char* device = line.has_device ? line.device.c_str() : default_device;
-  if (!process_f(device)) return g_EndNormally ? EndNormally() : -2;
-  return Dispatch(line);
+  if (!process_f(device)) {
+    if (g_EndNormally && !ModeAskedFor(line)) return EndNormally();
+    cleanup();
+    return kNoDeviceStatus;
+  }
+  return Dispatch(line, commands.get());
 }

@@ -9,6 +9,7 @@
 #include "frontend/globals.h"
 #include "frontend/not_found_report.h"
 #include "frontend/script_list.h"
+#include "frontend/tape_node.h"
 #include "frontend/usage.h"
 #include "frontend/wizard_menus.h"
 
@@ -83,9 +84,15 @@ bool process_f(const char* name) {
     cleanup();
     return false;
   }
+  // Not even opened: closing /dev/stN would rewind the cartridge.
+  if (IsTapeNode(name)) {
+    PrintTapeNodeHint(name);
+    return false;
+  }
   if (!init_dll(name)) return false;
   if (!find_user_device()) {
     std::puts("Device not found or not supported by Vexil!");
+    PrintHiddenChangerHint();
     return false;
   }
   device_is_set = 1;

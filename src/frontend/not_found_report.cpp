@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "device/system.h"
+#include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
 #include "frontend/globals.h"
 #include "frontend/sysfs_listing.h"
@@ -35,6 +36,14 @@ constexpr char kProcScsi[] = "/proc/scsi/scsi";
 
 }  // namespace
 
+void PrintHiddenChangerHint() {
+  const int32_t hidden = g_pScsiWrapper ? g_pScsiWrapper->GetHiddenChangerCount() : 0;
+  if (hidden > 0) {
+    std::printf("\tMedium changers are listed only with VEXIL_MC=true (%d found and not listed)\n\n",
+                static_cast<int>(hidden));
+  }
+}
+
 void PrintNotFoundReport(const char* device) {
   print_wrapper_error(device != nullptr ? "The requested SCSI device could not be used!"
                                         : "No usable SCSI device was found!");
@@ -46,6 +55,7 @@ void PrintNotFoundReport(const char* device) {
   } else {
     for (const char* line : kScanCauses) std::puts(line);
   }
+  PrintHiddenChangerHint();
 
   std::puts("\nSCSI devices listed in /proc/scsi/scsi:\n");
   std::fflush(stdout);

@@ -5,3 +5,6 @@
 // kernels without it, the sysfs listing) and the /dev/sg nodes. device is
 // the requested device file, or null when every node was scanned.
 void PrintNotFoundReport(const char* device);
+
+// When the last scan left medium changers out, says how to list them.
+void PrintHiddenChangerHint();

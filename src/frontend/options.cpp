@@ -64,7 +64,21 @@ bool Conflicting(const CommandLine& l) {
   const bool firmware = l.has_firmware;
   if (l.command && (firmware || l.parse || l.trace)) return true;
   if (l.parse && (firmware || l.trace)) return true;
+  // A script named beside another one-shot mode would silently not run.
+  if (l.has_script && (l.command || l.parse || l.trace)) return true;
   return l.trace && firmware;
+}
+
+// The usage and the version answer to their common spellings too.
+constexpr const char* kHelpWords[] = {"-help", "--help", "-h"};
+constexpr const char* kVersionWords[] = {"-version", "--version"};
+
+template <size_t N>
+bool IsOneOf(const char* argument, const char* const (&words)[N]) {
+  for (const char* word : words) {
+    if (std::strcmp(argument, word) == 0) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -74,8 +88,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i] != nullptr ? argv[i] : "";
     if (std::strlen(argument) > kMaxArgumentLength) return Stop(line, ParseOutcome::kTooLong, "");
-    if (std::strcmp(argument, "-help") == 0) return Stop(line, ParseOutcome::kHelp, "");
-    if (std::strcmp(argument, "-version") == 0) return Stop(line, ParseOutcome::kVersion, "");
+    if (IsOneOf(argument, kHelpWords)) return Stop(line, ParseOutcome::kHelp, "");
+    if (IsOneOf(argument, kVersionWords)) return Stop(line, ParseOutcome::kVersion, "");
 
     const OptionRow* row = FindOption(argument);
     if (row == nullptr) return Stop(line, ParseOutcome::kUnknown, argument);

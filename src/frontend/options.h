@@ -6,8 +6,8 @@
 
 enum class ParseOutcome {
   kRun,           // options taken; go on with start-up
-  kHelp,          // -help: usage, clean up, 0
-  kVersion,       // -version: clean up, 0
+  kHelp,          // -help, --help, -h: usage, clean up, 0
+  kVersion,       // -version, --version: clean up, 0
   kMissingValue,  // an option that needs a value was the last argument
   kUnknown,       // an argument that is no option
   kTooLong,       // an argument or a value longer than its buffer
@@ -38,9 +38,9 @@ struct CommandLine {
 
 // Parses argv[1..argc-1]. Arguments are compared whole and case-sensitively;
 // an option that takes a value consumes the next argument whatever it is.
-// -help and -version end the parse at once. Conflicting modes (-c with -u,
-// -t, -p or -b; -p with -u, -t or -b; -b with -u or -t) are judged after the
-// whole line has been read.
+// -help and -version (also --help, -h, --version) end the parse at once.
+// Conflicting modes (-c with -u, -t, -p or -b; -p with -u, -t or -b; -b with
+// -u or -t; -s with -c, -p or -b) are judged after the whole line has been read.
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // The longest argument the console examines (its copy buffer less the NUL).

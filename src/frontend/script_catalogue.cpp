@@ -2,9 +2,11 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -34,6 +36,19 @@ struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// The folder as the console looked for it, from the working folder, with the
+// reason it could not be opened.
+void ReportUnopenedFolder(const char* folder, int error) {
+  print_wizard_error("Unable to open scripts directory!");
+  std::string where = folder;
+  if (where.rfind("./", 0) == 0) where.erase(0, 2);
+  if (!where.empty() && where[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd) != nullptr) where = std::string(cwd) + "/" + where;
+  }
+  std::printf("\t%s (%s)\n", where.c_str(), std::strerror(error));
+}
+
 }  // namespace
 
 bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
@@ -44,14 +59,17 @@ bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
   if (folder == nullptr) folder = kDefaultScriptFolder;
 
   struct stat status {};
-  if (::stat(folder, &status) != 0) return false;
+  if (::stat(folder, &status) != 0) {
+    ReportUnopenedFolder(folder, errno);
+    return false;
+  }
   if (!S_ISDIR(status.st_mode)) {
     if (g_pScriptlist->Add(folder, driveType, engineering)) count = 1;
     return true;
   }
   const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder));
   if (!dir) {
-    print_wizard_error("Unable to open scripts directory!");
+    ReportUnopenedFolder(folder, errno);
     return false;
   }
   for (const dirent* entry = ::readdir(dir.get()); entry != nullptr; entry = ::readdir(dir.get())) {
@@ -73,7 +91,8 @@ bool build_script_list(const char* folder, uint8_t driveType) {
   const bool scanned = getscripts(folder, scsCount, driveType);
   g_pScriptlist->count = scsCount;
   if (scanned && scsCount > 0) return true;
-  print_wizard_error("No scripts found!");
+  // A folder that could not be opened has said so already.
+  if (scanned) print_wizard_error("No scripts found!");
   cleanup();
   return false;
 }

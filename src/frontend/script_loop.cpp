@@ -7,6 +7,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/exit_statuses.h"
 #include "frontend/globals.h"
 #include "frontend/later_modes.h"
 #include "frontend/log_file.h"
@@ -84,6 +85,7 @@ int run_one_script() {
 
 int script_loop(bool menu_first) {
   bool menu = menu_first;
+  bool failed_run = false;  // the last script run ended with a FAIL status
   for (;;) {
     if (!menu) {
       if (g_pFlags.ScriptFile[0] == '\0') {
@@ -102,10 +104,13 @@ int script_loop(bool menu_first) {
       } else {
         const int status = run_one_script();
         if (status != 0) return status;
+        failed_run = m_ScriptObjPtr->GetExitStatus() != 0;
       }
+      // One run of -s: its verdict is the console's status, so that a caller
+      // can tell a failing drive from a healthy one.
       if (g_pScsiWrapper && g_pScsiWrapper->GetAutoExit()) {
         cleanup();
-        return 0;
+        return failed_run ? kScriptFailedStatus : 0;
       }
     }
     menu = false;

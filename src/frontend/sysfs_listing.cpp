@@ -45,8 +45,9 @@ std::string TypeText(const std::string& type) {
   return type;
 }
 
-// sg nodes in number order (sg2 before sg10).
-std::vector<std::string> SgNames(const char* root) {
+}  // namespace
+
+std::vector<std::string> ScsiGenericNodesIn(const char* root) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(root);
   if (dir == nullptr) return names;
@@ -64,11 +65,9 @@ std::vector<std::string> SgNames(const char* root) {
   return names;
 }
 
-}  // namespace
-
 int ListScsiGenericFromSysfs(FILE* out, const char* root) {
   std::fprintf(out, "\nSCSI generic devices listed in %s:\n", root);
-  const std::vector<std::string> names = SgNames(root);
+  const std::vector<std::string> names = ScsiGenericNodesIn(root);
   for (const std::string& name : names) {
     const std::string device = std::string(root) + "/" + name + "/device";
     std::fprintf(out, "/dev/%-6s [%s] type %s  %s  %s  %s\n", name.c_str(), Address(device).c_str(),

@@ -127,6 +127,9 @@ std::vector<uint8_t> ToDescriptorSense(const std::vector<uint8_t>& fixed) {
   if (f[2] & 0xE0) {  // stream commands: filemark, EOM, ILI
     s.insert(s.end(), {0x04, 0x02, 0x00, static_cast<uint8_t>(f[2] & 0xE0)});
   }
+  if (f[8] | f[9] | f[10] | f[11]) {  // the vendor event code, in a vendor-specific descriptor
+    s.insert(s.end(), {0x80, 0x06, f[8], f[9], f[10], f[11], 0x00, 0x00});
+  }
   s[7] = static_cast<uint8_t>(s.size() - 8);
   return s;
 }

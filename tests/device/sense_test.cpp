@@ -106,6 +106,33 @@ TEST_F(Sense, DescriptorFormatDecodesLikeFixedFormat) {
   EXPECT_EQ(std::memcmp(SCSI.GetATARegs(), ata, 8), 0);
 }
 
+// The vendor event code is bytes 8-11 of fixed-format sense; in descriptor
+// format those bytes are a descriptor, so only a vendor-specific descriptor
+// can carry a code.
+TEST_F(Sense, VendorEventCodeComesFromFixedFormatOrAVendorDescriptor) {
+  constexpr long kNone = 0xFFFFFFFFL;
+  const struct {
+    const char* what;
+    Bytes sense;
+    long code;
+  } cases[] = {
+      {"fixed", {0x70, 0, 0x04, 0, 0, 0, 0, 0x0A, 0x00, 0x00, 0x70, 0xE0, 0x44, 0x00}, 0xE0700000L},
+      {"descriptor with ATA and stream descriptors",
+       {0x72, 0x04, 0x44, 0x00, 0, 0, 0, 0x12, 0x09, 0x0C, 0x00, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x40, 0x51, 0x04, 0x02, 0x00, 0x20},
+       kNone},
+      {"descriptor with a vendor descriptor",
+       {0x72, 0x04, 0x44, 0x00, 0, 0, 0, 0x0C, 0x04, 0x02, 0x00, 0x20, 0x80, 0x06, 0x00, 0x00, 0x70, 0xE0, 0, 0},
+       0xE0700000L},
+      {"descriptor whose vendor descriptor is too short",
+       {0x72, 0x04, 0x44, 0x00, 0, 0, 0, 0x04, 0x80, 0x02, 0x11, 0x22}, kNone},
+  };
+  for (const auto& c : cases) {
+    Decode(c.sense);
+    EXPECT_EQ(SCSI.GetVsSense(), c.code) << c.what;
+  }
+}
+
 TEST_F(Sense, DescriptorsWithLyingLengthsStayInBounds) {
   const Bytes cases[] = {
       {0x72, 0x02, 0x04, 0x01, 0, 0, 0, 0xFF},                    // claims 255 more bytes

@@ -99,7 +99,7 @@ TEST(DataStatements, ScriptFilesAndArchives) {
                "FSEEK G 0 SEEK_END\nFREAD G B 8 N\nPRINT 'at end=%d' N\nCLOSEFILE G\n"
                "OPENFILE G Logs/data.bin READ BINARY SIZE\nPRINT 'kept=%d' SIZE\nCLOSEFILE G\n"
                "PRINT BUFFER NAME 'Logs/data.bin'\nERASEFILE NAME\nERASEFILE Logs/missing.bin\n"
-               "COMPRESSFILE Logs/out.txt\nPRINT 'done'\n",
+               "PRINT BUFFER NAME 'Logs/out.txt'\nCOMPRESSFILE NAME\nPRINT 'done'\n",
                {"size=0", "n=7 size=13", "cut=sec n=3", "read=3 first=04", "at end=0", "kept=16", "done"}};
   Expect(c, dir);
   const std::vector<std::string> logs = dir.List("Logs");
@@ -143,6 +143,12 @@ TEST(DataStatements, ErrorsNameTheStatement) {
       {"FILE F\nBUFFER B [8]\nLONG S = 0\nOPENFILE F in.txt READ BINARY S\nFWRITE F B 8\n", "Error: K_FWRITE_WRITE_ERROR",
        {{"in.txt", "text"}}},
       {"FILE F\nBUFFER B [8]\nLONG N = 0\nFREAD F B 9 N\n", "Error: K_FREAD_LIMIT_EXCEEDS_BUFFER_SIZE"},
+      // One call moves at most 65535 bytes: more is refused, never read as 0 bytes.
+      {"FILE F\nBUFFER B [70000]\nLONG N = 0\nFREAD F B 70000 N\n", "Error: K_FREAD_LIMIT_ABOVE_65535_BYTES"},
+      {"FILE F\nBUFFER B [70000]\nLONG L = 65536\nLONG N = 7\nLONG S = 0\nOPENFILE F in.bin READ BINARY S\n"
+       "FREAD F B L N\n",
+       "Error: K_FREAD_LIMIT_ABOVE_65535_BYTES", {{"in.bin", "data"}}},
+      {"FILE F\nBUFFER B [70000]\nFWRITE F B 65536\n", "Error: K_FWRITE_LIMIT_ABOVE_65535_BYTES"},
       {"FILE F\nBUFFER B [8]\nLONG N = 9\nLONG S = 0\nOPENFILE F in.txt S\nFGETS F B N S\n",
        "Error: K_FGETS_LIMIT_EXCEEDS_BUFFER_SIZE", {{"in.txt", "text"}}},
       {"FILE F\nFSEEK F 0 SEEK_SET\n", "Error: K_FSEEK_FILE_NOT_OPENED"},
@@ -153,6 +159,8 @@ TEST(DataStatements, ErrorsNameTheStatement) {
       {"PRINT FILE NOFILE 'x'\n", "Error: K_PRINT_TO_FILE_INVALID_DEST_FILE_SPECIFIED"},
       {"COMPRESSFILE Logs/absent.txt\n", "Error: K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED"},
       {"COMPRESSFILE Logs/old.dmz\n", "KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE", {{"Logs/old.dmz", "x"}}},
+      {"COMPRESSFILE Logs/run.log\n", "KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS",
+       {{"Logs/run.log", "x"}, {"Logs/run.dmz", "y"}}},
   };
   for (const Error& e : errors) {
     ScratchDir dir;

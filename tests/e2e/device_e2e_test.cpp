@@ -101,9 +101,20 @@ TEST(DeviceSelection, NoNodeAtAllGivesTheScanDiagnostics) {
 TEST(DeviceSelection, ChangerIsListedOnlyWhenAsked) {
   ScratchDir dir;
   dir.Write("Scripts/ok.scs", kScript);
+  constexpr char kHint[] = "\tMedium changers are listed only with VEXIL_MC=true (1 found and not listed)\n";
   ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-s", "ok.scs", "-y"}, kSim);
   EXPECT_EQ(r.status, 254) << r.out;
   EXPECT_NE(r.out.find("The SCSI device you requested was not found"), std::string::npos);
+  EXPECT_NE(r.out.find(kHint), std::string::npos) << r.out;
+
+  // A scan that finds only a changer says the same; one that lists nothing hidden does not.
+  dir.Write("changer.bench", "device /dev/sg4 type=changer hctl=0:0:4:0 product=\"LTO LOADER\" slots=4\n");
+  r = RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/changer.bench"}});
+  EXPECT_EQ(r.status, 254) << r.out;
+  EXPECT_NE(r.out.find("No SCSI devices found which are accessible to Vexil!"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(kHint), std::string::npos) << r.out;
+  r = RunVexil(dir.path(), {"-f", "/dev/sg5", "-s", "ok.scs"}, kSim);
+  EXPECT_EQ(r.out.find("Medium changers are listed only"), std::string::npos) << r.out;
 
   std::map<std::string, std::string> env = kSim;
   env["VEXIL_MC"] = "true";
@@ -111,6 +122,26 @@ TEST(DeviceSelection, ChangerIsListedOnlyWhenAsked) {
   EXPECT_EQ(r.status, 0) << r.out;  // selected; a FAMILY ALL script suits a changer too
   EXPECT_NE(r.out.find("Drive family = LOADER\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Script entered\t\t->ok.scs<-"), std::string::npos) << r.out;
+}
+
+// The tape driver's nodes are refused before anything is opened (closing
+// /dev/stN would rewind the cartridge), with the node the console needs.
+TEST(DeviceSelection, TapeDriverNodesAskForTheSgNode) {
+  for (const char* node : {"/dev/nst0", "/dev/st0", "/dev/nst12a"}) {
+    ScratchDir dir;
+    dir.Write("Scripts/ok.scs", kScript);
+    const ProcessResult r = RunVexil(dir.path(), {"-f", node, "-s", "ok.scs", "-y"}, kSim);
+    EXPECT_EQ(r.status, 254) << node << r.out;
+    EXPECT_NE(r.out.find(std::string(node) +
+                         " is a node of the tape driver; Vexil talks to a drive through its SCSI generic node "
+                         "(/dev/sgN).\n"),
+              std::string::npos)
+        << r.out;
+    // The virtual drives have no sysfs to name the node from.
+    EXPECT_NE(r.out.find("Its SCSI generic node could not be found; run Vexil without -f"), std::string::npos);
+    EXPECT_EQ(r.out.find("Possible causes include"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
+  }
 }
 
 TEST(TraceCollection, WritesTheTraceFileWithProgress) {
@@ -128,6 +159,25 @@ TEST(TraceCollection, WritesTheTraceFileWithProgress) {
   EXPECT_GT(total, 0);
   EXPECT_NE(r.out.find("100.00 % complete\n", total_at), std::string::npos) << r.out;
   EXPECT_EQ(static_cast<long>(dir.Read(file).size()), total);
+}
+
+// A collection that fails or stops short is not a success: 250.
+TEST(TraceCollection, FailureOrAShortTraceExits250) {
+  const struct {
+    const char* fault;
+    const char* message;
+  } cases[] = {
+      {"fault /dev/sg0 op=0x3c check=5/24/00 count=always\n", "Status: SenseKey=05 ASC=24 ASCQ=00\n"},
+      {"fault /dev/sg0 op=0x3c skip=1 data=100 count=always\n", "the trace is incomplete"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    dir.Write("FAData/.keep", "");
+    dir.Write("drives.bench", std::string("bench default\n") + c.fault);
+    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-b"}, {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
+    EXPECT_EQ(r.status, 250) << c.fault << r.out << r.err;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // mode, and the end of the input at every question.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "vexil_process.h"
@@ -194,6 +195,17 @@ TEST(Wizard, NoScriptForTheDriveEndsWithTheSelectionFailure) {
   ExpectInOrder(r.out, {"No scripts found!", "No compatible script files found\n"});
 }
 
+// Without ./Scripts/ the console says so, with the folder it looked in.
+TEST(Wizard, MissingScriptsFolderIsNamed) {
+  ScratchDir dir;
+  std::filesystem::remove_all(dir.path() + "/Scripts");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim);
+  EXPECT_EQ(r.status, 255) << r.out << r.err;
+  ExpectInOrder(r.out, {"Unable to open scripts directory!\n\t" + dir.path() + "/Scripts/ (No such file or directory)\n",
+                        "No compatible script files found\n"});
+  EXPECT_EQ(r.out.find("No scripts found!"), std::string::npos) << r.out;
+}
+
 TEST(Wizard, ScriptFolderNamedWithSRunsOneChoiceAndEnds) {
   ScratchDir dir;
   WriteScripts(dir);
@@ -218,42 +230,52 @@ TEST(CommandMode, MenuCommandsAndTheWayOut) {
   EXPECT_EQ(Count(r.out, "Sending 'Test Unit Ready'"), 1u) << r.out;
 }
 
+// The session's status is 0 only when every command it sent succeeded; a
+// failed command is reported with its sense in numbers and words, and its
+// line says "failed", never "completed".
 TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
   struct Case {
     const char* bench;
     std::vector<std::string> in_order;
     const char* absent;
+    int status;
   };
   const Case cases[] = {
       {"bench default\n",
        {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
         "\n'Load' command completed\n", "\nSending 'Rewind' command...\n", "\n'Rewind' command completed\n",
         "\nRetrieving TapeAlerts...\n", "No TapeAlerts are set.\n"},
-       "Status: SenseKey"},
+       "Status: SenseKey", 0},
+      // Alerts are findings of a command that worked.
       {"bench default\ntapealert /dev/sg0 20\n",
        {"\nRetrieving TapeAlerts...\n", "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n"},
-       "No TapeAlerts are set."},
+       "No TapeAlerts are set.", 0},
       // A drive that rejects the page: the failure and its sense, never "no alerts".
       {"bench default\nfault /dev/sg0 op=0x4d check=5/24/00 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Something happened in call to SCSI_DLL::FetchLog()...\n",
-        "Status: SenseKey=05 ASC=24 ASCQ=00\n"},
-       "No TapeAlerts are set."},
+        "Status: SenseKey=05 ASC=24 ASCQ=00\nSense: ILLEGAL REQUEST, INVALID FIELD IN CDB.\n"},
+       "No TapeAlerts are set.", 2},
       // A page cut short: what arrived is shown, the rest is unknown, never "no alerts".
       {"bench default\ntapealert /dev/sg0 1,20\nfault /dev/sg0 op=0x4d data=29 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 29 of 324 bytes arrived.\n",
         "\n*** Tape Alert: Read Warning\n", "TapeAlert report incomplete: flags past the 29 bytes that arrived"},
-       "No TapeAlerts are set."},
+       "No TapeAlerts are set.", 2},
       {"bench default\nfault /dev/sg0 op=0x4d data=100 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 100 of 324 bytes arrived.\n",
         "TapeAlert report incomplete"},
-       "No TapeAlerts are set."},
+       "No TapeAlerts are set.", 2},
+      {"bench default\nfault /dev/sg0 op=0x1b skip=1 check=2/3A/00 count=1\n",
+       {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
+        "Status: SenseKey=02 ASC=3A ASCQ=00\nSense: NOT READY, MEDIUM NOT PRESENT.\n",
+        "\n'Load' command failed\n", "\n'Rewind' command failed\n", "No TapeAlerts are set.\n"},  // still unloaded
+       "'Load' command completed", 2},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
     dir.Write("drives.bench", c.bench);
     const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-c"},
                                      {{"VEXIL_SIM", dir.path() + "/drives.bench"}}, "5\n3\n4\n6\n7\n");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.status, c.status) << c.bench << r.out << r.err;
     ExpectInOrder(r.out, c.in_order);
     EXPECT_EQ(r.out.find(c.absent), std::string::npos) << c.bench << r.out;
   }
@@ -298,7 +320,7 @@ TEST(ParseMode, SessionFromAFile) {
             "quit\n"
             "cdb 6 none 0 0 0 0 0 0\n");
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"}, kSim);
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.status, 2) << r.out << r.err;  // lines were refused
   ExpectInOrder(r.out, {"\n>> CDB (6):\n00 00 00 00 00 00 \nCDB direction = NONE\nCDB xfer len = 0\n",
                         "\n>> CDB (6):\n12 00 00 00 24 00 \nCDB direction = IN\nCDB xfer len = 36\n",
                         "\n>> Data buffer length truncated (3)\nData buffer (2):\n01 02 \n",
@@ -310,10 +332,109 @@ TEST(ParseMode, SessionFromAFile) {
   EXPECT_NE(r.err.find("0x12 0x00 0x00 0x00 0x24 0x00"), std::string::npos) << r.err;
 }
 
+// The session's status is 0 only when every command line was carried out and
+// every command sent succeeded. Comments may follow a command; only the word
+// "mod" ends the session silently.
+TEST(ParseMode, StatusSaysWhetherEveryCommandWasCarriedOut) {
+  struct Case {
+    const char* name;
+    std::string commands;
+    std::string bench;
+    int status;
+    std::vector<std::string> in_order;
+    const char* absent;
+  };
+  const Case cases[] = {
+      {"comments after commands, blanks before them",
+       "  # a comment line\n  cdb 6 NONE 0 0 0 0 0 0   # TEST UNIT READY\n\tdata 4 1 2 # two of four\n3 4\n"
+       "timeout 600 # seconds\ncdb 6 IN 24 12 0 0 0 # the rest on the next line\n  # (a comment inside the list)\n"
+       "24 0\nquit\n",
+       "", 0,
+       {"CDB direction = NONE", "Data buffer (4):\n01 02 03 04 \n", "SCSI timeout changed from 300 to 600",
+        "CDB (6):\n12 00 00 00 24 00 \n", "Goodbye"},
+       "Invalid"},
+      {"a command the drive rejects", "cdb 6 NONE 0 0 0 0 0 0\ncdb 6 NONE 0 0 0 0 0 0\n",
+       "fault /dev/sg0 op=0x00 check=2/04/01 count=always\n", 2,
+       {"Status: SenseKey=02 ASC=04 ASCQ=01\nSense: NOT READY, LOGICAL UNIT IS IN PROCESS OF BECOMING READY.\n",
+        "CDB direction = NONE"},
+       nullptr},
+      {"a line that is refused", "hello\ncdb 6 NONE 0 0 0 0 0 0\n", "", 2, {"\nInvalid command!\n", "CDB (6)"},
+       nullptr},
+      {"the input ends inside a CDB", "cdb 6 NONE 0 0 0\n", "", 2, {}, "CDB (6)"},
+      {"a word that only begins with mod", "model\ncdb 6 NONE 0 0 0 0 0 0\n", "", 2,
+       {"\nInvalid command!\n", "CDB (6)"}, nullptr},
+      {"mod ends the session", "mod\ncdb 6 NONE 0 0 0 0 0 0\n", "", 0, {}, "CDB (6)"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    dir.Write("commands.txt", c.commands);
+    dir.Write("drives.bench", "bench default\n" + c.bench);
+    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"},
+                                     {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
+    EXPECT_EQ(r.status, c.status) << c.name << r.out << r.err;
+    ExpectInOrder(r.out, c.in_order);
+    if (c.absent != nullptr) {
+      EXPECT_EQ(r.out.find(c.absent), std::string::npos) << c.name << r.out;
+    }
+  }
+}
+
+// The example of the README, pasted as it stands (indented), runs cleanly.
+TEST(ParseMode, TheReadmeExampleRunsAsPasted) {
+  ScratchDir dir;
+  const std::string readme = dir.Read(std::string(VEXIL_SOURCE_DIR) + "/README.md");
+  const size_t intro = readme.find("Parse mode reads one command per line");
+  ASSERT_NE(intro, std::string::npos);
+  const size_t start = readme.find("\n    ", intro);
+  const size_t end = readme.find("\n\n", start + 1);
+  ASSERT_NE(end, std::string::npos);
+  const std::string example = readme.substr(start + 1, end - start);
+  ASSERT_NE(example.find("quit"), std::string::npos) << example;
+  dir.Write("example.txt", example);
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "example.txt"}, kSim);
+  EXPECT_EQ(r.status, 0) << example << r.out << r.err;
+  for (const char* refused : {"Invalid", "not valid", "Insufficient"}) {
+    EXPECT_EQ(r.out.find(refused), std::string::npos) << refused << r.out;
+  }
+  ExpectInOrder(r.out, {"CDB direction = NONE", "CDB direction = IN", "CDB (10):", "CDB direction = OUT",
+                        "SCSI timeout changed", "Goodbye"});
+}
+
+// -p FILE without -f: the drive is chosen at the terminal, never by a word of
+// the file; without an answer there is no device (254) and nothing is sent.
+TEST(ParseMode, FileWithoutFChoosesTheDriveAtTheTerminal) {
+  struct Case {
+    const char* answer;
+    int status;
+    bool sent;
+  };
+  for (const Case& c : {Case{"2\n", 0, true}, Case{"", 254, false}}) {
+    ScratchDir dir;
+    dir.Write("commands.txt", "1\ncdb 6 IN 24 12 0 0 0 24 0\nquit\n");
+    const ProcessResult r = RunVexil(dir.path(), {"-p", "commands.txt"}, kSim, c.answer);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Selected device = [HD16012345] [/dev/sg2]") != std::string::npos, c.sent) << r.out;
+    EXPECT_EQ(r.out.find("CDB (6):\n12 00 00 00 24 00") != std::string::npos, c.sent) << r.out;
+  }
+}
+
+// End of input at the device menu of a mode that needs a drive is "no device".
+TEST(DeviceMenu, EndOfInputForAModeIsNoDevice) {
+  const std::vector<std::vector<std::string>> modes = {
+      {"-s", "x.scs"}, {"-c"}, {"-p"}, {"-b"}, {"-u", "fw.bin"}, {"-t", "fw.bin"}};
+  for (const auto& args : modes) {
+    ScratchDir dir;
+    WriteScripts(dir);
+    const ProcessResult r = RunVexil(dir.path(), args, kSim, "");
+    EXPECT_EQ(r.status, 254) << args[0] << r.out << r.err;
+    EXPECT_NE(r.out.find(kDeviceQuestion), std::string::npos) << r.out;
+  }
+}
+
 TEST(ParseMode, HiddenWizardChoiceReturnsToTheMenu) {
   ScratchDir dir;
   WriteScripts(dir);
-  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\nP\ncdb 6 none 0 0 0 0 0 0\nmodule\nX\n");
+  const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\nP\ncdb 6 none 0 0 0 0 0 0\nmod\nX\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   ExpectInOrder(r.out, {kScriptQuestion, "CDB direction = NONE", kScriptQuestion});
   EXPECT_EQ(r.out.find("Select 'P'"), std::string::npos) << r.out;

@@ -45,6 +45,17 @@ TEST(CommandLine, HelpShowsBannersFirstThenTheUsageOfTheEdition) {
   }
 }
 
+// The common spellings answer like -help and -version.
+TEST(CommandLine, HelpAndVersionSpellings) {
+  for (const char* word : {"--help", "-h", "--version"}) {
+    ScratchDir dir;
+    const ProcessResult r = RunVexil(dir.path(), {word, "-x"}, kSim);
+    EXPECT_EQ(r.status, 0) << word << r.out;
+    EXPECT_EQ(Count(r.out, kUsageStart), std::string(word) == "--version" ? 0 : 1) << word << r.out;
+    EXPECT_EQ(r.out.find("You must specify a valid option"), std::string::npos) << word << r.out;
+  }
+}
+
 TEST(CommandLine, VersionShowsOnlyTheBanners) {
   ScratchDir dir;
   const ProcessResult r = RunVexil(dir.path(), {"-version", "-x"}, kSim);
@@ -88,6 +99,10 @@ TEST(CommandLine, SyntaxErrorsShowTheLineAndTheUsage) {
       {{"-p", "-b"}, 253, true, 2},
       {{"-b", "-t", "fw.bin"}, 253, true, 2},
       {{"-c", "-p", "-y"}, 253, true, 2},
+      // -s beside another one-shot mode would silently not run.
+      {{"-s", "x.scs", "-c"}, 253, true, 2},
+      {{"-p", "cmds.txt", "-s", "x.scs"}, 253, true, 2},
+      {{"-b", "-s", "x.scs"}, 253, true, 2},
       {{"-s", std::string(300, 's')}, 253, false, 1},  // refused, not cut
   };
   for (const Case& c : cases) {

@@ -24,7 +24,9 @@ ProcessResult RunScript(const ScratchDir& dir, const std::string& name,
   return RunVexil(dir.path(), {"-f", "/dev/sg0", "-s", name, "-y"}, env);
 }
 
-TEST(ScriptRun, ExitStatusDecidesTheFailMessageNotTheConsoleStatus) {
+// A script's exit status decides the FAIL message and the console's status:
+// a cron job tells a failing drive (1) from a healthy one (0).
+TEST(ScriptRun, ExitStatusDecidesTheFailMessageAndTheConsoleStatus) {
   struct Case {
     const char* body;
     bool fail_message;
@@ -33,12 +35,13 @@ TEST(ScriptRun, ExitStatusDecidesTheFailMessageNotTheConsoleStatus) {
       {"PASS \"all good\"\n", false},  // runs to the end of the list
       {"PASS \"all good\"\nEXIT 0\nFAIL \"never\"\n", false},
       {"PASS \"all good\"\nCALL SUB\nFAIL \"never\"\nSUB:\nEXIT 3\n", true},  // EXIT in a routine ends the run
+      {"PASS \"all good\"\nEXIT 256\n", true},  // any non-zero status, not its low byte
   };
   for (const Case& c : cases) {
     ScratchDir dir;
     dir.Write("Scripts/run.scs", Script(c.body));
     const ProcessResult r = RunScript(dir, "run.scs");
-    EXPECT_EQ(r.status, 0) << c.body << r.out << r.err;
+    EXPECT_EQ(r.status, c.fail_message ? 1 : 0) << c.body << r.out << r.err;
     EXPECT_NE(r.out.find("all good"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("never"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("\n\nScript completed with a FAIL status!\n\n") != std::string::npos, c.fail_message)
@@ -53,7 +56,7 @@ TEST(ScriptRun, LockedScriptIsCheckedAndRun) {
   for (char& c : locked) c = static_cast<char>(c | 0x80);  // the simplest lock: bit 7 set
   dir.Write("Scripts/locked.xcs", locked);
   const ProcessResult r = RunScript(dir, "locked.xcs");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.status, 1) << r.out << r.err;  // its EXIT 2 is a FAIL
   EXPECT_NE(r.out.find("locked script ran"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Script completed with a FAIL status!"), std::string::npos) << r.out;
   EXPECT_EQ(dir.Read("Scripts/locked.xcs"), locked);  // unlocked in memory only

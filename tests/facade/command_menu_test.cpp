@@ -364,7 +364,8 @@ TEST_F(CommandMenu, TapeAlertPageTheDriveRejectsIsAFailureWithItsSense) {
   CaptureStdout();
   EXPECT_FALSE(wrapper_.GetTapeAlerts());
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(out, "Something happened in call to SCSI_DLL::FetchLog()...\nStatus: SenseKey=05 ASC=24 ASCQ=00\n\n");
+  EXPECT_EQ(out, "Something happened in call to SCSI_DLL::FetchLog()...\nStatus: SenseKey=05 ASC=24 ASCQ=00\n"
+                 "Sense: ILLEGAL REQUEST, INVALID FIELD IN CDB.\n\n");
   EXPECT_FALSE(wrapper_.AlertFound());
 }
 

@@ -5,12 +5,14 @@
 #include <minizip/unzip.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine_fixture.h"
 #include "script/statements/compression.h"
@@ -116,14 +118,43 @@ TEST_F(Compression, FailuresKeepTheSource) {
     EXPECT_EQ(CompressFile("Logs"), CompressResult::Unreadable);
     EXPECT_EQ(CompressFile("Logs/"), CompressResult::Unreadable);
 
-    // The archive's name is taken by a folder: nothing can be written there.
-    Write("Logs/run.txt", "keep me");
-    fs::create_directory("Logs/run.dmz");
-    EXPECT_EQ(CompressFile("Logs/run.txt"), CompressResult::Failed);
-    EXPECT_EQ(Content("Logs/run.txt"), "keep me");
-    size_t entries = 0;
-    for (const auto& e : fs::directory_iterator("Logs")) entries += e.path().filename() != "old.dmz" ? 1 : 0;
-    EXPECT_EQ(entries, 2u);  // run.txt and the folder; no leftover of the attempt
+    // An archive name the file system refuses (256 bytes): nothing is left behind.
+    const std::string longest = "Logs/" + std::string(253, 'n') + ".t";
+    Write(longest, "keep me too");
+    EXPECT_EQ(CompressFile(longest), CompressResult::Failed);
+    EXPECT_EQ(Content(longest), "keep me too");
+    fs::remove(longest);
+
+    // The archive's name is taken, by a file or a folder: it is never replaced.
+    Write("Logs/run.txt", "first");
+    Write("Logs/run.log", "second");
+    ASSERT_EQ(CompressFile("Logs/run.txt"), CompressResult::Ok);
+    const std::string archive = Content("Logs/run.dmz");
+    EXPECT_EQ(CompressFile("Logs/run.log"), CompressResult::ArchiveExists);
+    EXPECT_EQ(Content("Logs/run.log"), "second");
+    EXPECT_EQ(Content("Logs/run.dmz"), archive);
+    Write("Logs/other.txt", "keep me");
+    fs::create_directory("Logs/other.dmz");
+    EXPECT_EQ(CompressFile("Logs/other.txt"), CompressResult::ArchiveExists);
+    EXPECT_EQ(Content("Logs/other.txt"), "keep me");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator("Logs")) left.push_back(e.path().filename().string());
+    std::ranges::sort(left);
+    // No leftover of the attempts.
+    EXPECT_EQ(left, (std::vector<std::string>{"old.dmz", "other.dmz", "other.txt", "run.dmz", "run.log"}));
+}
+
+// The temporary archive has a short name of its own, so a file whose name
+// is near the 255-byte limit still compresses.
+TEST_F(Compression, LongNamesCompress) {
+    const std::string name = std::string(250, 'n') + ".txt";
+    Write("Logs/" + name, "long");
+    ASSERT_EQ(CompressFile("Logs/" + name), CompressResult::Ok);
+    std::string entry;
+    std::string content;
+    ASSERT_TRUE(ReadOnlyEntry("Logs/" + std::string(250, 'n') + ".dmz", entry, content));
+    EXPECT_EQ(entry, name);
+    EXPECT_EQ(content, "long");
 }
 
 TEST_F(Compression, UncompressRefusesWhatIsNotAnArchive) {

@@ -149,18 +149,28 @@ TEST(Assignment, OperatorsAtEveryWidthCompiledAndTextAgree) {
   }
 }
 
-TEST(Assignment, ConstantsTheRunDoesNotTakeFailOnlyWhenExecuted) {
-  CVariableLL vars;
-  DeclareFixture(vars);
-  KCompiledAssign hex0x;
-  ASSERT_EQ(CompileAssignment("b = 0x12", vars, nullptr, hex0x), 0);
-  EXPECT_EQ(ExecuteAssign(hex0x, vars), VARIABLE_PROCESSING_ERROR);
-  EXPECT_EQ(vars.FindVariable("b")->bValue, 0);
-
-  KCompiledAssign hexH;
-  ASSERT_EQ(CompileAssignment("b = 12h", vars, nullptr, hexH), 0);
-  EXPECT_EQ(ExecuteAssign(hexH, vars), 0);
-  EXPECT_EQ(vars.FindVariable("b")->bValue, 0x12);
+// What the loader accepted as a constant runs: "0x" and "h" alike.
+TEST(Assignment, HexConstantsRunAsTheyLoaded) {
+  const struct {
+    const char* statement;
+    const char* dest;
+    uint32_t value;
+  } cases[] = {
+      {"b = 0x12", "b", 0x12},
+      {"b = 12h", "b", 0x12},
+      {"l = 0xFFFFFFFF", "l", 0xFFFFFFFF},
+      {"lmax &= 0x0FFFFFFF", "lmax", 0x0FFFFFFF},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.statement);
+    CVariableLL vars;
+    DeclareFixture(vars);
+    KCompiledAssign a;
+    ASSERT_EQ(CompileAssignment(c.statement, vars, nullptr, a), 0);
+    EXPECT_FALSE(a.runRejects);
+    EXPECT_EQ(ExecuteAssign(a, vars), 0);
+    EXPECT_EQ(vars.FindVariable(c.dest)->AsDouble(), static_cast<double>(c.value));
+  }
 }
 
 TEST(Assignment, CompiledFormReadsOperandVariablesAtRunTime) {

@@ -192,6 +192,8 @@ TEST_F(LogPageStatementsTest, QueryFormsRefusedWhenChecked) {
         {"IFTRUE LP7 N SENSE 3 XX 00 > 2 JUMP YES", "IFTRUE_XX_USED_AS_ASC_CODE"},
         {"IFTRUE LP7 N SCSI 3 0x11 > 2 JUMP YES", "IFTRUE_SCSI_INVALID_ASCQ_NUMBER"},
         {"IFTRUE LP7 N EVENT 0x4A21 > 2", "IFTRUE_NO_CALL_OR_JUMP_SPECIFIED"},
+        {"IFTRUE LP7 N EVENT 0x4A21 > 2 JUMP NOWHERE", "IFTRUE_INVALID_JUMP_VECTOR_SYMBOL_DETECTED"},
+        {"IFTRUE LP7 N POST == 1 CALL yes", "IFTRUE_INVALID_CALL_VECTOR_SYMBOL_DETECTED"},  // labels keep their case
         {"IFTRUE LP7 N EVENT 0x4A21 ANY DW[0] W 0xFFFF == 1 JUMP YES", "Under Construction"},
         {"IFTRUE LP7 N EVENT 0x4A21 ANY JUMP YES", "K_IFTRUE_HANDLEANY_MISSING_DW_PHRASE"},
         {"IFTRUE LP7 N DIAG_TEST > 2 JUMP YES", "Under Construction"},
@@ -258,6 +260,34 @@ TEST_F(LogPageStatementsTest, EventLogReportsAndHitList) {
         << out;
     EXPECT_EQ(out.find("P.O.S.T."), std::string::npos) << "the old packet was filtered out";
     EXPECT_NE(out.find("Log Page 7 Event Tally Report\n\tSense        = 1\n\tSCSI         = 2\n"), std::string::npos) << out;
+}
+
+// A packet count the variable cannot hold is refused, never cut to its width.
+TEST_F(LogPageStatementsTest, PacketCountNeedsAWideEnoughVariable) {
+    std::string log;
+    for (int i = 1; i <= 300; ++i) log += "Packet # " + std::to_string(i) + " - EVENT: 4A21 POH/PC= 1/1\r\n";
+    const struct {
+        const char* type;
+        int result;
+    } cases[] = {{"BYTE", 1}, {"WORD", 0}, {"LONG", 0}, {"DOUBLE", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        engine.CleanUp();
+        TextBuffer("LOG", log);
+        std::string out;
+        EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION d\nLOGPAGE LP7 { 7, LOG }\n") + c.type +
+                                 (std::string(c.type) == "DOUBLE" ? " C = 0.0\n" : " C = 0\n") +
+                                 "START:\nLOADPAGE LP7\nGETNUMBEROFPACKETS LP7 C\n",
+                             &out),
+                  c.result)
+            << out;
+        if (c.result == 0) {
+            EXPECT_EQ(engine.FindVariable("C")->AsDouble(), 300.0);
+        } else {
+            EXPECT_NE(out.find("KRT_GET_NOF_PACKETS_COUNT_TOO_LARGE_FOR_VARIABLE"), std::string::npos) << out;
+            EXPECT_EQ(Value("C"), 0u);
+        }
+    }
 }
 
 TEST_F(LogPageStatementsTest, PowerOnHoursBeyondSixteenBitsAndEmptyLogs) {

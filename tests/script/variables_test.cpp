@@ -291,12 +291,25 @@ TEST_F(VariableScriptTest, PlainDeclarationResetsWhenPassedStaticKeepsItsValue) 
   EXPECT_EQ(Value("x"), 0x103u);  // X behaves as S
 }
 
+// A "0x" constant runs as it loaded, in a statement and in the run-time copy
+// of a plain declaration.
+TEST_F(VariableScriptTest, HexConstantsRunAsTheyLoaded) {
+  ASSERT_EQ(LoadAndRun("DESCRIPTION t\n"
+                       "LONG a = 0x12345678\n"
+                       "BYTE b = 0x12\n"
+                       "START:\n"
+                       "a &= 0x0FFFFFFF\n"
+                       "b += 0x01\n"),
+            0);
+  EXPECT_EQ(Value("a"), 0x02345678u);
+  EXPECT_EQ(Value("b"), 0x13u);
+}
+
 TEST_F(VariableScriptTest, RunTimeFailuresStopTheRun) {
   const struct {
     const char* statement;
     int32_t code;
   } cases[] = {
-      {"b = 0x12", EXE_UNABLE_TO_PROCESS_VARIABLE},  // compiles, but the run refuses "0x"
       {"b /= 0", VARIABLE_PROCESSING_ERROR},
       {"b %= zero", VARIABLE_PROCESSING_ERROR},
       {"d |= 1", EXE_UNABLE_TO_PROCESS_VARIABLE},

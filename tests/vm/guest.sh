@@ -203,8 +203,8 @@ main_checks() {
 	timeout -s KILL 60 vexil -f /dev/sg0 -c <"$T/alerts.in" >"$T/alerts" 2>&1
 	echo $? >"$T/alerts.rc"
 	set -- $(sg_sense -r 512 /dev/sg0 4d 00 2e 00 00 00 00 02 00 00)
-	begin "command mode: the rejected TapeAlert page is reported with its sense"
-	same "exit status" "$(rc "$T/alerts")" 0
+	begin "command mode: the rejected TapeAlert page is reported with its sense (status 2)"
+	same "exit status" "$(rc "$T/alerts")" 2
 	[ $# -eq 3 ] || note "sg_raw saw no sense for LOG SENSE 2Eh"
 	want "$T/alerts" "Retrieving TapeAlerts..."
 	want "$T/alerts" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
@@ -227,6 +227,18 @@ main_checks() {
 	grep -q "^/dev/sg0 .*\[0:0:0:0\].*$(cat $d/vendor | sed 's/ *$//')  $(cat $d/model | sed 's/ *$//')  $(cat $d/rev)" "$T/sg7" ||
 		note "no sysfs line for /dev/sg0 [0:0:0:0] with its vendor, model and revision"
 	lack "$T/sg7" "Selected device"
+	end
+
+	# The tape driver's own node is refused unopened, with the sg node of the
+	# same unit as sysfs tells it.
+	tsg=$(ls /sys/class/scsi_tape/nst0/device/scsi_generic 2>/dev/null | head -n 1)
+	vexil_run "$T/nst0" -f /dev/nst0 -s Scripts/NOOP.SCS -y
+	begin "-f /dev/nst0: the console names the unit's sg node from sysfs"
+	[ -n "$tsg" ] || note "sysfs names no sg node for nst0"
+	same "exit status" "$(rc "$T/nst0")" 254
+	want "$T/nst0" "/dev/nst0 is a node of the tape driver"
+	want "$T/nst0" "The SCSI generic node of this drive is /dev/$tsg: use -f /dev/$tsg"
+	lack "$T/nst0" "Selected device"
 	end
 
 	# Sense of a rejected command and of a medium error, in fixed and in
@@ -424,12 +436,12 @@ trace_collection_checks() {
 		ref=$(sg_sense -r 65536 /dev/sg0 $rdbuf)
 		raw=$(sg_sense_raw -r 65536 /dev/sg0 $rdbuf)
 		vexil_run "$T/trace$fmt" -v -f /dev/sg0 -b
-		begin "-b with dsense=$fmt: the rejected READ BUFFER's sense as sg_raw sees it"
+		begin "-b with dsense=$fmt: the rejected READ BUFFER's sense as sg_raw sees it (status 250)"
 		same "sg_raw sense" "$ref" "05 20 00"
 		set -- $ref
 		want "$T/trace$fmt" "Status: SenseKey=$1 ASC=$2 ASCQ=$3"
 		want "$(trace_of "$T/trace$fmt" 1 " CDB (10) =  0x3c 0x04 0x07")" "Sense Data($raw"
-		same "exit status" "$(rc "$T/trace$fmt")" 0
+		same "exit status" "$(rc "$T/trace$fmt")" 250
 		end
 	done
 	echo 0 >$SD/dsense
@@ -614,7 +626,8 @@ live_session() {
 	grep -qF "SCSI Command Timeout." "$p" || grep -qF "command failed: SCSI timeout" "$p" ||
 		note "no timeout text"
 	lack "$q" "command failed"
-	same "exit status" "$(rc "$T/live")" 0
+	# Commands of the session failed: its status says so.
+	same "exit status" "$(rc "$T/live")" 2
 	end
 	[ "$idle" != 0 ] || echo "VMNOTE timed-out command: $(grep -F "command failed" "$p" | head -n 1) ($((t1 - t0)) ms)"
 }

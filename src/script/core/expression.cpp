@@ -235,9 +235,7 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
     const int sizeIndex = numberClass == K_NUM_BYTE ? 0 : numberClass == K_NUM_WORD ? 1
                           : numberClass == K_NUM_LONG ? 2 : 3;
     out.typeCode |= static_cast<uint16_t>((K_OPND_CONST_BYTE + sizeIndex) << 4);
-    // The run takes as numbers only texts of digits, hexadecimal letters, "."
-    // and "h": "0x12" compiles but fails when executed.
-    out.runRejects = !CVariableLL::IsItANumber(operand);
+    // The run uses the value converted here, so "0x12" runs as it loaded.
     out.opCode = op;
     return 0;
   }

@@ -89,9 +89,8 @@ struct KCompiledAssign {
   VARI_LL* dest = nullptr;
   const VARI_LL* source = nullptr;  // variable operand
   KValue constant;                  // constant operand, converted for dest
-  // The operand is a number the run does not take as one ("0x12": the
-  // compiler's number classes accept it, the run's digit check does not), so
-  // executing the statement fails as the text evaluation would.
+  // The operand is neither number nor variable at run time (a lone log page
+  // tag made of hexadecimal letters), so executing the statement fails.
   bool runRejects = false;
 
   // Log page operand ("TAG->PARM" or "TAG PARM"): the engine fetches the

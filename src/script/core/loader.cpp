@@ -1,5 +1,6 @@
 // Loading a script: the three phases, and phase 1 (collection of lines,
 // includes, comments, labels and declarations).
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -13,12 +14,17 @@ void ReplaceChars(char* text, const char* what, char with) {
         if (std::strchr(what, *p) != nullptr) *p = with;
 }
 
-// A trigger line is "* SK 5" or "*SK 5".
-bool IsTriggerWord(const char* upperWord) {
-    static constexpr const char* kWords[] = {"*", "*SK", "*ASC", "*ASCQ", "*ILI", "*EOM", "*FM"};
-    for (const char* w : kWords)
-        if (std::strcmp(w, upperWord) == 0) return true;
-    return false;
+// A trigger line is "* SK 5" or "*SK 5": every line that begins with "*", so
+// that a misspelt "*SKK 5" is refused by the trigger check instead of passing
+// as a statement that does nothing.
+bool IsTriggerWord(const char* upperWord) { return upperWord[0] == '*'; }
+
+// Lines shorter than two characters are dropped, except a one-letter name:
+// "B" alone may be a buffer or variable and must be checked like "BUF".
+bool IsShortLine(const char* line) {
+    const size_t length = std::strlen(line);
+    if (length >= 2) return false;
+    return length == 0 || (std::isalnum(static_cast<unsigned char>(line[0])) == 0 && line[0] != '_');
 }
 
 const DeclarationRow* FindDeclaration(const char* upperWord) {
@@ -131,10 +137,10 @@ int KScript::Phase1(const char* path, bool validate) {
         }
 
         RemoveComments(m_Line);
-        if (std::strlen(m_Line) < 2) continue;
+        if (IsShortLine(m_Line)) continue;
         ReplaceChars(m_Line, "();", ' ');
         CleanLine(m_Line);
-        if (std::strlen(m_Line) < 2) continue;
+        if (IsShortLine(m_Line)) continue;
 
         if (m_Line[std::strlen(m_Line) - 1] == ':') {
             ReplaceChars(m_Line, ":", ' ');

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -99,6 +100,25 @@ bool PlanCompression(std::string_view path, CompressPlan& plan) {
     return archiveName != name;
 }
 
+namespace {
+
+// Moves the finished archive into place without ever replacing a file of its
+// name: a hard link fails when the name is taken. Where the file system has
+// no hard links the archive is renamed, once the name has been found free.
+CompressResult PlaceArchive(const std::string& temp, const std::string& archive) {
+    if (link(temp.c_str(), archive.c_str()) == 0) {
+        unlink(temp.c_str());
+        return CompressResult::Ok;
+    }
+    if (errno == EEXIST) return CompressResult::ArchiveExists;
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return CompressResult::Failed;
+    struct stat st {};
+    if (lstat(archive.c_str(), &st) == 0) return CompressResult::ArchiveExists;
+    return std::rename(temp.c_str(), archive.c_str()) == 0 ? CompressResult::Ok : CompressResult::Failed;
+}
+
+}  // namespace
+
 CompressResult CompressFile(std::string_view path) {
     CompressPlan plan;
     if (!PlanCompression(path, plan)) return CompressResult::NameClash;
@@ -106,22 +126,28 @@ CompressResult CompressFile(std::string_view path) {
     if (plan.entry.empty() || stat(plan.source.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
         access(plan.source.c_str(), R_OK) != 0)
         return CompressResult::Unreadable;
-    // Written beside the archive and moved into place only when complete, so a
-    // failure leaves an older archive of the same name as it was.
-    std::string temp = plan.archive + ".XXXXXX";
+    // An archive of that name (an earlier run's, or "run.log" after "run.txt")
+    // is never replaced: say so before any work is done.
+    if (lstat(plan.archive.c_str(), &st) == 0) return CompressResult::ArchiveExists;
+    // Written in the same folder under a short name of its own, so that a
+    // long file name still leaves room, and moved into place when complete.
+    const size_t slash = plan.archive.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : plan.archive.substr(0, slash + 1);
+    std::string temp = folder + ".vexil-zip-XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return CompressResult::Failed;
     const mode_t mask = umask(0);
     umask(mask);
     const bool modeSet = fchmod(fd, 0666 & ~mask) == 0;
     close(fd);
-    if (!modeSet) {
+    if (!modeSet || !MyCompress().Compress(plan.source, temp, plan.entry)) {
         unlink(temp.c_str());
         return CompressResult::Failed;
     }
-    if (!MyCompress().Compress(plan.source, temp, plan.entry) || std::rename(temp.c_str(), plan.archive.c_str()) != 0) {
+    const CompressResult placed = PlaceArchive(temp, plan.archive);
+    if (placed != CompressResult::Ok) {
         unlink(temp.c_str());
-        return CompressResult::Failed;
+        return placed;
     }
     return unlink(plan.source.c_str()) == 0 ? CompressResult::Ok : CompressResult::SourceNotRemoved;
 }

@@ -29,13 +29,15 @@ enum class CompressResult : uint8_t {
     Ok,
     Unreadable,        // the path is not a readable file
     NameClash,         // the archive would have the source's own name ("a.dmz")
-    Failed,            // the archive could not be written (any old archive is kept)
+    ArchiveExists,     // a file of the archive's name exists; it is never replaced
+    Failed,            // the archive could not be written
     SourceNotRemoved,  // archive complete, but the source could not be deleted
 };
 
 // False when the archive's name would be the source's.
 bool PlanCompression(std::string_view path, CompressPlan& plan);
 // Compresses path into its archive and deletes path once the archive is complete.
+// An existing file of the archive's name is never replaced: the source is kept.
 // Paths are taken as given (relative to the working folder); the working folder
 // is never changed.
 CompressResult CompressFile(std::string_view path);

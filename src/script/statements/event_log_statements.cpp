@@ -52,7 +52,11 @@ int _GetNumberOfPackets(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     VARI_LL* var = w.size() >= 2 ? ctx.Variables().FindVariable(w[1]) : nullptr;
     if (var == nullptr) return ctx.Fail(GET_NOF_PACKETS_UNKNOWN_VARIABLE_SPECIFIED);
     if (!ctx.IsRunMode()) return 0;
-    var->SetUnsigned(static_cast<uint32_t>(page->events->PacketCount()));
+    // A count the variable cannot hold is refused rather than cut to its width.
+    const auto count = static_cast<uint64_t>(page->events->PacketCount());
+    const uint64_t most = var->type == K_VAR_BYTE ? 0xFFu : var->type == K_VAR_WORD ? 0xFFFFu : 0xFFFFFFFFu;
+    if (count > most) return ctx.Fail(KRT_GET_NOF_PACKETS_COUNT_TOO_LARGE_FOR_VARIABLE);
+    var->SetUnsigned(static_cast<uint32_t>(count));
     return 0;
 }
 

@@ -198,14 +198,17 @@ int32_t ParsePhrases(StatementContext& ctx, const Words& w, size_t at, KTRAP_Con
     return 0;
 }
 
-// The vector "JUMP label" or "CALL label", cut from the words.
-int32_t ParseVector(Words& w, KTRAP_Controll& q) {
+// The vector "JUMP label" or "CALL label", cut from the words. The label
+// must be defined, as for IF, so a misspelt one is found at load.
+int32_t ParseVector(const StatementContext& ctx, Words& w, KTRAP_Controll& q) {
     for (size_t i = 0; i < w.size(); ++i) {
         const std::string word = pg7::Upper(w[i]);
         if (word != "JUMP" && word != "CALL") continue;
         q.call = word == "CALL";
-        if (i + 1 >= w.size()) return q.call ? IFTRUE_INVALID_CALL_VECTOR_SYMBOL_DETECTED : IFTRUE_INVALID_JUMP_VECTOR_SYMBOL_DETECTED;
+        const int32_t invalid = q.call ? IFTRUE_INVALID_CALL_VECTOR_SYMBOL_DETECTED : IFTRUE_INVALID_JUMP_VECTOR_SYMBOL_DETECTED;
+        if (i + 1 >= w.size()) return invalid;
         if (w[i + 1].size() > kQueryLabelMax) return q.call ? IFTRUE_CALL_SYMBOL_TAG_TOO_LONG : IFTRUE_JUMP_SYMBOL_TAG_TOO_LONG;
+        if (!ctx.HasLabel(std::string(w[i + 1]))) return invalid;
         q.label = std::string(w[i + 1]);
         w.resize(i);
         return 0;
@@ -255,7 +258,7 @@ int _IfTrue(StatementContext& ctx, TEXT_LINK& stmt) {
     KTRAP_Controll& q = state.trap;
     q.Clear();
     Words w = pg7::Words(ctx.Line());
-    if (const int32_t rc = ParseVector(w, q); rc != 0) return ctx.Fail(rc);
+    if (const int32_t rc = ParseVector(ctx, w, q); rc != 0) return ctx.Fail(rc);
     if (w.size() < 3) return ctx.Fail(IFTRUE_INVALID_NUMBER_OF_COMMAND_ARGS);
     LP_LINK* page = ctx.Declarations().Get<CLogPageLL>().Find(w[0]);
     if (page == nullptr) return ctx.Fail(IFTRUE_INVALID_LOGPAGE_TAG);

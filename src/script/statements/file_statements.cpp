@@ -34,6 +34,7 @@ struct TransferCodes {
     int32_t limitType;
     int32_t result;      // resultvar unknown (0: no result variable)
     int32_t resultType;  // resultvar a double
+    int32_t tooLarge;    // limit above what one call moves
 };
 constexpr TransferCodes kFRead = {4,
                                   K_FREAD_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
@@ -43,7 +44,8 @@ constexpr TransferCodes kFRead = {4,
                                   K_FREAD_UNRECOGNIZABLE_LIMIT_ARG,
                                   K_FREAD_ILLEGAL_LIMIT_VARIABLE_TYPE_SPECIFIED,
                                   K_FREAD_INVALID_RD_OK_VARIABLE_SPECIFIED,
-                                  K_FREAD_ILLEGAL_RD_OK_VARIABLE_TYPE_SPECIFIED};
+                                  K_FREAD_ILLEGAL_RD_OK_VARIABLE_TYPE_SPECIFIED,
+                                  K_FREAD_LIMIT_ABOVE_65535_BYTES};
 constexpr TransferCodes kFGets = {4,
                                   K_FGETS_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
                                   K_FGETS_INVALID_FILE_SPECIFIED,
@@ -52,7 +54,8 @@ constexpr TransferCodes kFGets = {4,
                                   K_FGETS_UNRECOGNIZABLE_LIMIT_ARG,
                                   K_FGETS_ILLEGAL_LIMIT_VARIABLE_TYPE_SPECIFIED,
                                   K_FGETS_INVALID_RD_OK_VARIABLE_SPECIFIED,
-                                  K_FGETS_ILLEGAL_RD_OK_VARIABLE_TYPE_SPECIFIED};
+                                  K_FGETS_ILLEGAL_RD_OK_VARIABLE_TYPE_SPECIFIED,
+                                  K_FGETS_LIMIT_ABOVE_65535_BYTES};
 constexpr TransferCodes kFWrite = {3,
                                    K_FWRITE_LINE_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
                                    K_FWRITE_INVALID_FILE_SPECIFIED,
@@ -61,15 +64,17 @@ constexpr TransferCodes kFWrite = {3,
                                    K_FWRITE_UNRECOGNIZABLE_LIMIT_ARG,
                                    K_FWRITE_ILLEGAL_LIMIT_VARIABLE_TYPE_SPECIFIED,
                                    0,
-                                   0};
+                                   0,
+                                   K_FWRITE_LIMIT_ABOVE_65535_BYTES};
 
 struct Transfer {
     SCRIPT_FILE_LINK* file = nullptr;
     KByteArray* buffer = nullptr;
     IntArg limit;
     VARI_LL* result = nullptr;
-    // Limits use their low 16 bits.
-    uint32_t Limit() const { return limit.Value() & 0xFFFF; }
+    // One call moves at most 65535 bytes; a larger limit is refused, not cut.
+    static constexpr uint32_t kMaxLimit = 0xFFFF;
+    uint32_t Limit() const { return limit.Value() & kMaxLimit; }
 };
 
 // Checks the arguments in both modes, and the limit against the buffer's size as it
@@ -88,6 +93,7 @@ int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer
     }
     // A number is checked when the statement is compiled, a variable when it runs.
     const bool checkLimit = ctx.IsRunMode() || out.limit.variable == nullptr;
+    if (checkLimit && out.limit.Value() > Transfer::kMaxLimit) return codes.tooLarge;
     if (checkLimit && (out.Limit() > out.buffer->size || out.buffer->data == nullptr)) return codes.exceeds;
     if (codes.result == 0) return 0;
     bool wrongType = false;
@@ -241,13 +247,15 @@ int _EraseFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
 int _CompressFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
     bool fromBuffer = false;
     const std::string path = PathArgument(ctx, fromBuffer);
-    if (!ctx.IsRunMode()) return path.empty() ? ctx.Fail(K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED) : 0;
+    // A buffer is filled by the run, so only a written path can be checked now.
+    if (!ctx.IsRunMode()) return path.empty() && !fromBuffer ? ctx.Fail(K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED) : 0;
     switch (CompressFile(path)) {
         case CompressResult::Ok: return 0;
         case CompressResult::Unreadable:
             return ctx.Fail(fromBuffer ? K_COMPRESSFILE_INVALID_FILENAME_IN_BUFFER
                                        : K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED);
         case CompressResult::NameClash: return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE);
+        case CompressResult::ArchiveExists: return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS);
         case CompressResult::SourceNotRemoved: return ctx.Fail(KRT_COMPRESSFILE_SOURCE_NOT_REMOVED);
         default: return ctx.Fail(KRT_COMPRESSFILE_COMPRESSION_FAILED);
     }

@@ -46,6 +46,14 @@ struct TransferData : StatementData {
   VARI_LL* result[5] = {};  // READNOCOMPARE/WRITE: [0]; READCOMPARE: the five in order
 };
 
+// The repeat count of the reads: any number or variable, but no number larger
+// than WRITE takes: a decimal of 2147483647 or more is refused at load instead
+// of being cut to 32 bits (and running for ever).
+bool ReadCount(StatementContext& ctx, const std::string& word, sa::Value& out) {
+  if (!sa::ReadValue(ctx, word, kAnyNumber, kAnyVariable, out)) return false;
+  return KText::DetermineNumberType(std::string_view(word)) != K_NUM_DOUBLE || out.constant < 2147483647u;
+}
+
 void MarkAltered(KByteArray* buffer) {
   if (buffer != nullptr) buffer->altered = 1;
 }
@@ -157,8 +165,7 @@ int _ReadNoCompare(StatementContext& ctx, TEXT_LINK& stmt) {
   data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
   if (data->command == nullptr) return ctx.Fail(READ_UNKNOWN_CDB_SPECIFIED);
   if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
-  if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
-    return ctx.Fail(READ_UNKNOWN_ITERATION_COUNT_SPECIFIED);
+  if (w.size() < 2 || !ReadCount(ctx, w[1], data->count)) return ctx.Fail(READ_UNKNOWN_ITERATION_COUNT_SPECIFIED);
   if (w.size() < 3) return ctx.Fail(K_READ_MISSING_RETURN_LONG_VARIABLE_ARGUMENT);
   if (const int32_t code = CheckVar(ctx, w, 2, K_VAR_LONG,
                                     {K_READ_UNKNOWN_RETURN_LONG_VARIABLE_SPECIFIED, K_READ_UNKNOWN_RETURN_ARGUMENT_NOT_A_LONG},
@@ -190,8 +197,7 @@ int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt) {
   data->command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
   if (data->command == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
   if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
-  if (w.size() < 2 || !sa::ReadValue(ctx, w[1], kAnyNumber, kAnyVariable, data->count))
-    return ctx.Fail(READ_COMPARE_UNKNOWN_ITERATION_SPECIFIED);
+  if (w.size() < 2 || !ReadCount(ctx, w[1], data->count)) return ctx.Fail(READ_COMPARE_UNKNOWN_ITERATION_SPECIFIED);
   struct Result {
     int32_t type;
     VarCodes codes;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "facade/console_sense.h"
+#include "device/sense_words.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
@@ -192,7 +193,9 @@ std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_
   const char* text = TripleText(texts, key, asc, ascq);
   char head[64];
   std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
-  return std::string(head) + (text != nullptr ? text : "Unknown");
+  if (text != nullptr) return std::string(head) + text;
+  // Without a text of the script's own, the console's words; no sense stays "Unknown".
+  return std::string(head) + (key == kNone ? std::string("Unknown") : SenseWords(key, asc, ascq));
 }
 
 // SENSEKEYS [tag] key asc ascq text

@@ -1,0 +1,18 @@
+// The tape driver's nodes (/dev/stN, /dev/nstN and their l, m, a modes) are
+// not what the console talks through: it needs the drive's SCSI generic node.
+#pragma once
+
+#include <string>
+
+// True when `device` (or the node a link such as /dev/tape/by-id/... leads to)
+// is a tape driver node. The name decides, so nothing is opened: closing
+// /dev/stN would rewind the tape.
+bool IsTapeNode(const char* device);
+
+// The sg node of the same drive ("/dev/sg1"), read from sysfs under `root`;
+// empty when it cannot be told.
+std::string SgNodeOfTapeNode(const char* device, const char* root = "/sys/class/scsi_tape");
+
+// Says that the console needs the drive's sg node, and names it when sysfs
+// can tell (not on the virtual drives, which have no sysfs).
+void PrintTapeNodeHint(const char* device);
