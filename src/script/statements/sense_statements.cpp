@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/sense_texts.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
@@ -177,11 +178,24 @@ int ParseSenseKeys(std::string_view rest, const CSenseKeyLL* known, SK_LINK& out
   return 0;
 }
 
+namespace {
+
+// A standard sense the script has no text for is named in the T10 words of
+// its key and its ASC/ASCQ; "Unknown" is left for no sense and for codes no
+// standard lists.
+std::string StandardWords(uint8_t key, uint8_t asc, uint8_t ascq) {
+  const char* text = key <= 0x0F ? AscDescription(asc, ascq) : nullptr;
+  if (text == nullptr) return "Unknown";
+  return std::string(SenseKeyName(key)) + ": " + text;
+}
+
+}  // namespace
+
 std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_t ascq) {
   const SK_LINK* match = texts != nullptr ? texts->Lookup(key, asc, ascq) : nullptr;
   char head[64];
   std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
-  return std::string(head) + (match != nullptr ? match->text : std::string("Unknown"));
+  return std::string(head) + (match != nullptr ? match->text : StandardWords(key, asc, ascq));
 }
 
 // SENSEKEYS [tag] key asc ascq text
