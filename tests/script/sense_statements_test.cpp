@@ -40,7 +40,8 @@ TEST(SenseKeys, DeclarationsAndTheirLookup) {
   EXPECT_EQ(list.Lookup(2, 5, 1), nullptr);
   EXPECT_EQ(SenseLine(&list, 2, 4, 1), "\tSense: CC: 02  ASC: 04  ASCQ: 01  = Not ready");
   // Without a text of the script's: the T10 words of a standard sense.
-  EXPECT_EQ(SenseLine(&list, 5, 0x24, 0), "\tSense: CC: 05  ASC: 24  ASCQ: 00  = ILLEGAL REQUEST: INVALID FIELD IN CDB.");
+  EXPECT_EQ(SenseLine(&list, 5, 0x24, 0),
+            "\tSense: CC: 05  ASC: 24  ASCQ: 00  = ILLEGAL REQUEST: INVALID FIELD IN CDB.");
   EXPECT_EQ(SenseLine(&list, 2, 0x31, 0), "\tSense: CC: 02  ASC: 31  ASCQ: 00  = NOT READY: MEDIUM FORMAT CORRUPTED.");
   EXPECT_EQ(SenseLine(&list, 6, 0x29, 0),
             "\tSense: CC: 06  ASC: 29  ASCQ: 00  = UNIT ATTENTION: POWER ON, RESET, OR BUS DEVICE RESET OCCURRED.");

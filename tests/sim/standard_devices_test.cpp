@@ -69,7 +69,8 @@ TEST(SimStandardDevices, SupportedPageListsNameOnlyStandardPages) {
       ASSERT_GE(r.data.size(), 4u) << l.what;
       const std::vector<uint8_t> codes(r.data.begin() + 4, r.data.end());
       EXPECT_EQ(codes.size(), size_t(r.data[2] << 8 | r.data[3])) << l.what;
-      const bool vendor = std::ranges::any_of(codes, [&](uint8_t c) { return c >= l.first_vendor && c <= l.last_vendor; });
+      const bool vendor =
+          std::ranges::any_of(codes, [&](uint8_t c) { return c >= l.first_vendor && c <= l.last_vendor; });
       EXPECT_EQ(vendor, std::string(node) == "/dev/sg0") << l.what << " on " << node;
     }
   }
