@@ -1,6 +1,8 @@
 // Texts of the additional sense code / qualifier pairs the console names.
 #include "device/sense_texts.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr AscText kAscTexts[] = {
@@ -77,6 +79,9 @@ constexpr const char* kSenseKeyNames[16] = {
 const char* AscDescription(int asc, int ascq) {
   for (const AscText& row : kAscTexts)
     if (row.asc == asc && row.ascq == ascq) return row.text;
+  const auto key = [](const AscText& row) { return row.asc * 256 + row.ascq; };
+  const auto t10 = std::ranges::lower_bound(kT10AscTexts, asc * 256 + ascq, {}, key);
+  if (t10 != kT10AscTexts.end() && t10->asc == asc && t10->ascq == ascq) return t10->text;
   return nullptr;
 }
 

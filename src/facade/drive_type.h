@@ -11,7 +11,8 @@
 inline constexpr uint8_t kDriveTypeNoInquiry = 0;
 inline constexpr uint8_t kDriveTypeBramble = 21;     // "BRAMBLE" removable disk
 inline constexpr uint8_t kDriveTypeOtherDisk = 22;   // any other direct-access device
-inline constexpr uint8_t kDriveTypeChanger = 254;    // changer, or an unrecognised tape drive
+inline constexpr uint8_t kDriveTypeOtherTape = 253;  // a tape drive that no rule recognises
+inline constexpr uint8_t kDriveTypeChanger = 254;    // any medium changer
 inline constexpr uint8_t kDriveTypeOther = 255;      // any other peripheral type
 
 // Bytes of standard inquiry data the classification reads.

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "facade/drive_type.h"
+
 namespace {
 
 using enum TextMatch;
@@ -86,9 +88,11 @@ constexpr NibbleRule kNibbleRows[] = {
     {.nibble = 8, .match = kIs, .text = "ZEP8000", .code = 8},
 };
 
-// Index: the family nibble.
+// Index: the family nibble. A nibble of no model line is a tape drive of
+// another maker: a code of its own, apart from the changers'.
+constexpr uint8_t kOther = kDriveTypeOtherTape;
 constexpr std::array<uint8_t, 16> kNibbleDefaults = {
-    254, 1, 254, 3, 4, 5, 254, 7, 1, 254, 10, 11, 12, 13, 254, 254,
+    kOther, 1, kOther, 3, 4, 5, kOther, 7, 1, kOther, 10, 11, 12, 13, kOther, kOther,
 };
 
 constexpr uint8_t kDellTypes[] = {3, 23, 100, 192, 193, 194};

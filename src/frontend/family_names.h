@@ -4,12 +4,15 @@
 
 #include <cstdint>
 
-// Bit 22, LOADER, is the medium changers' (drive type 254): without a family
-// of their own no script could be run on an autoloader.
-inline constexpr const char* kFamilyNames[23] = {
+// Two families stand for the published command sets rather than a model
+// line, so that a script using only standard commands can be offered to any
+// drive: bit 22, LOADER, is every medium changer's (drive type 254, peripheral
+// type 8), and bit 23, SSC, a tape drive's that no model rule recognises
+// (drive type 253).
+inline constexpr const char* kFamilyNames[24] = {
     "ZEP",     "DAT",      "LTO",     "LTOHH",    "HDD",       "KORU1",     "KORU2",     "ZEPV4",
     "ZEPS4",   "HP_LTO",   "HP_LTOHH", "IBM_LTO", "IBM_LTOHH", "MOR_LTO",   "MOR_LTOHH", "WN160",
-    "LTO5",    "HPQ_LTO",  "LTOEX",   "LTO4_MDLC", "LTO5_MDLC", "LTO6_MDLC", "LOADER",
+    "LTO5",    "HPQ_LTO",  "LTOEX",   "LTO4_MDLC", "LTO5_MDLC", "LTO6_MDLC", "LOADER",    "SSC",
 };
 
 // Words of a FAMILY line that stand for more than their own bit.
@@ -22,6 +25,7 @@ inline constexpr FamilyAlias kFamilyAliases[] = {
     {"LTO", 0x2A04u},    // LTO, HP_LTO, IBM_LTO, MOR_LTO
     {"LTOHH", 0x5408u},  // LTOHH, HP_LTOHH, IBM_LTOHH, MOR_LTOHH
     {"WIZARD", 0x80000000u},
+    {"SMC", 1u << 22},  // the changers' command set: another word for LOADER
 };
 
 // Drive-type codes first..last belong to the family of `bit`.
@@ -40,4 +44,5 @@ inline constexpr DriveFamilyRange kDriveFamilies[] = {
     {100, 100, 16}, {184, 184, 16}, {188, 188, 16},                            // LTO5
     {208, 211, 17}, {101, 101, 18}, {224, 224, 19}, {225, 225, 20}, {226, 227, 21},
     {254, 254, 22},                                                            // LOADER
+    {253, 253, 23},                                                            // SSC
 };

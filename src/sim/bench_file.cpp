@@ -4,7 +4,7 @@
 //   bench default
 //   device /dev/sg0 type=tape hctl=0:0:0:0 vendor=HALCYON product="ULTRIUM-HH6"
 //          rev=J5A1 serial=HU1234567A sas=1 medium=1 nibble=0 personality=0
-//          slots=8 newrev=J5A2 reappear=/dev/sg5 reset=30 droplast=0
+//          slots=8 newrev=J5A2 reappear=/dev/sg5 reset=30 droplast=0 standard=0
 //   absent /dev/sg3
 //   unreadable /dev/sg4
 //   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
@@ -125,6 +125,7 @@ constexpr DeviceKey kDeviceKeys[] = {
        return Number(v, 0, 86400, &n) && (c.reset_seconds = n, true);
      }},
     {"droplast", [](SimDeviceConfig& c, const std::string& v) { return Flag(v, &c.reset_drops_last_status); }},
+    {"standard", [](SimDeviceConfig& c, const std::string& v) { return Flag(v, &c.standard_only); }},
 };
 
 struct IoctlName {

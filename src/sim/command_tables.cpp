@@ -52,6 +52,9 @@ SimHandler Lookup(std::span<const SimOpcode> table, uint8_t opcode) {
 }  // namespace
 
 SimHandler FindHandler(const SimDevice& device, uint8_t opcode) {
+  if (device.config.standard_only) {
+    if (SimHandler h = StandardOnlyHandler(opcode)) return h;
+  }
   if (device.IsDat() || (device.IsTape() && device.config.vendor == "HP")) {
     if (SimHandler h = Lookup(kDatOverrides, opcode)) return h;
   }

@@ -15,6 +15,10 @@ struct SimOpcode {
 // type's table), or null for an opcode the device does not know.
 SimHandler FindHandler(const SimDevice& device, uint8_t opcode);
 
+// standard_devices.cpp: the handler that stands in for this opcode on a
+// device of another maker (SimDeviceConfig::standard_only), or null.
+SimHandler StandardOnlyHandler(uint8_t opcode);
+
 // Every device type (inquiry.cpp, status_commands.cpp).
 void Inquiry(SimDevice&, const SimRequest&, SimReply&);
 void RequestSense(SimDevice&, const SimRequest&, SimReply&);

@@ -37,6 +37,10 @@ struct SimDeviceConfig {
   uint8_t family_nibble = 0;   // INQUIRY byte 36, upper four bits
   char personality = '0';      // INQUIRY byte 41 (personality character)
   int slots = 8;               // changers: storage elements
+  // Another maker's device: it answers the published command sets only and
+  // refuses what this maker's own devices add (vendor VPD, log, mode and
+  // diagnostic pages, vendor buffers, the upgrade-tape command).
+  bool standard_only = false;
   // Firmware download: the revision reported after the reset (empty: keep
   // the old one unless the image names one), the node the device comes back
   // under (empty: the same node) and how long it stays away.

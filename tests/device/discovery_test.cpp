@@ -9,13 +9,21 @@
 
 namespace {
 
-class Discovery : public Bench {};
+class Discovery : public Bench {
+ protected:
+  // The default bench without the other maker's drive and autoloader: the
+  // maker's own LTO-6 drive, its autoloader and the DAT160 drive.
+  void AddOwnDevices() {
+    sim_->AddDefaultBench();
+    for (const char* node : {"/dev/sg3", "/dev/sg4"}) sim_->RemoveDevice(node);
+  }
+};
 
 TEST_F(Discovery, DefaultBenchIsListedInNodeOrder) {
   sim_->AddDefaultBench();
-  ASSERT_EQ(Scan(), 3);
+  ASSERT_EQ(Scan(), 5);
   EXPECT_EQ(SCSI.GetDeviceIndex(), -1);
-  EXPECT_EQ(SCSI.GetAdapterCount(), 3);
+  EXPECT_EQ(SCSI.GetAdapterCount(), 5);
   struct Expect {
     const char* node;
     const char* description;
@@ -26,8 +34,11 @@ TEST_F(Discovery, DefaultBenchIsListedInNodeOrder) {
       {"/dev/sg0", "HALCYON ULTRIUM-HH6     ", 0, 0, true, false, 25},
       {"/dev/sg1", "HALCYON LTO LOADER      ", 1, 0, false, true, 42},
       {"/dev/sg2", "HALCYON DAT160          ", 0, 1, true, false, 31},
+      // Another maker's: no family of the device layer.
+      {"/dev/sg3", "KESTREL LTO-5 HH        ", 0, 2, true, false, 0},
+      {"/dev/sg4", "KESTREL AUTOLOADER A8   ", 1, 2, false, true, 0},
   };
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 5; ++i) {
     SCSI.SetDeviceIndex(i);
     EXPECT_STREQ(SCSI.GetFilename(), expect[i].node);
     EXPECT_STREQ(SCSI.GetDescription(), expect[i].description);
@@ -81,7 +92,7 @@ TEST_F(Discovery, NodesThatDoNotAnswerAreNotListed) {
     sim_->RemoveDevice("/dev/sg1");
     sim_->RemoveDevice("/dev/sg2");
     sim_->ClearFaults();
-    sim_->AddDefaultBench();
+    AddOwnDevices();
     for (const char* node : {"/dev/sg0", "/dev/sg1", "/dev/sg2"}) {
       if (c.unreadable)
         sim_->SetUnreadable(node, true);
@@ -102,7 +113,7 @@ TEST_F(Discovery, NodesThatDoNotAnswerAreNotListed) {
 }
 
 TEST_F(Discovery, GivenPathRestrictsDiscoveryToThatNode) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   for (const char* path : {"/dev/sg1", "//dev//sg1"}) {
     sim_->ClearCommands();
     EXPECT_EQ(Scan(path), 1) << path;
@@ -114,7 +125,7 @@ TEST_F(Discovery, GivenPathRestrictsDiscoveryToThatNode) {
 }
 
 TEST_F(Discovery, FiltersKeepOrDropByDeviceType) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_TRUE(sim_->AddDevice(Device("/dev/sg3", SimDeviceType::kDisk, "SOMEDISK")));
   struct Case {
     int sequential, changer, all;
@@ -133,7 +144,7 @@ TEST_F(Discovery, FiltersKeepOrDropByDeviceType) {
 }
 
 TEST_F(Discovery, DriveFindsItsLoaderAtTheSameTarget) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(0);
   EXPECT_EQ(SCSI.FindRelatedLoader(), 1);
@@ -146,7 +157,7 @@ TEST_F(Discovery, DriveFindsItsLoaderAtTheSameTarget) {
 }
 
 TEST_F(Discovery, FindSerialNumberComparesAtMost31CharactersAndSendsNothing) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   const std::string longSerial = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";  // 31
   CopyText(SCSI.DeviceAt(2)->serialNumber, longSerial);
@@ -160,7 +171,7 @@ TEST_F(Discovery, FindSerialNumberComparesAtMost31CharactersAndSendsNothing) {
 }
 
 TEST_F(Discovery, FindDeviceReadsEverySerialNumberAgain) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(1);
   const std::string loaderSerial = SCSI.GetSerialNumber();
@@ -174,7 +185,7 @@ TEST_F(Discovery, FindDeviceReadsEverySerialNumberAgain) {
 }
 
 TEST_F(Discovery, NoSelectionGettersReturnTheirEmptyValues) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(-1);
   for (long v : {SCSI.GetPort(), SCSI.GetBus(), SCSI.GetTarget(), SCSI.GetLun(), SCSI.GetAdapterIdx(),
@@ -196,7 +207,7 @@ TEST_F(Discovery, NoSelectionGettersReturnTheirEmptyValues) {
 }
 
 TEST_F(Discovery, RelocationRescansEveryTenSecondsUntilTheDeadline) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(0);
   sim_->RemoveDevice("/dev/sg0");
@@ -214,7 +225,7 @@ TEST_F(Discovery, RelocationRescansEveryTenSecondsUntilTheDeadline) {
 }
 
 TEST_F(Discovery, RelocationFindsTheDriveAndReadsItsIdentityAgain) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(2);
   EXPECT_EQ(SCSI.RelocateDevice(180), 1);
@@ -223,7 +234,7 @@ TEST_F(Discovery, RelocationFindsTheDriveAndReadsItsIdentityAgain) {
 }
 
 TEST_F(Discovery, FindAfterUpdateWaitsAndGivesUpWith55) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(1);  // loader: 300 s to come back
   sim_->RemoveDevice("/dev/sg1");
@@ -247,7 +258,7 @@ TEST_F(Discovery, NonRootUserGetsANote) {
 }
 
 TEST_F(Discovery, RescanClosesTheNodesItForgets) {
-  sim_->AddDefaultBench();
+  AddOwnDevices();
   for (int i = 0; i < 3; ++i) ASSERT_EQ(Scan(), 3);
   EXPECT_EQ(sim_->OpenDescriptors(), 3);  // one per listed device, kept open
   SCSI.ClearScsiList();

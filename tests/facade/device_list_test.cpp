@@ -93,6 +93,29 @@ TEST_F(DeviceList, FiltersByEnvironmentAndEdition) {
   }
 }
 
+// A tape drive of no model line is a tape drive, not a changer: VEXIL_MC
+// admits the changers only.
+TEST_F(DeviceList, AnotherMakersTapeDriveIsListedLikeAnyDrive) {
+  for (const SimDeviceConfig& c : {Device("/dev/sg0", SimDeviceType::kTape, "KESTREL", "LTO-5 HH", 0),
+                                   Device("/dev/sg1", SimDeviceType::kChanger, "KESTREL", "AUTOLOADER A8", 1)}) {
+    std::string error;
+    ASSERT_TRUE(Sim().AddDevice(c, &error)) << error;
+  }
+  struct Case {
+    const char* mc;
+    std::vector<std::string> expected;
+  };
+  for (const Case& c : {Case{nullptr, {"/dev/sg0"}}, Case{"true", {"/dev/sg0", "/dev/sg1"}}}) {
+    if (c.mc) ::setenv("VEXIL_MC", c.mc, 1); else ::unsetenv("VEXIL_MC");
+    ScsiWrapper wrapper;
+    CaptureStdout();
+    const int32_t count = wrapper.InitScsiDll(nullptr);
+    GetCapturedStdout();
+    EXPECT_EQ(Listed(wrapper, count), c.expected) << (c.mc ? c.mc : "unset");
+  }
+  ::unsetenv("VEXIL_MC");
+}
+
 TEST_F(DeviceList, GettersRestoreTheSelectionAndSelectionKeepsTheModel) {
   AddMixedBench();
   ScsiWrapper wrapper;
@@ -196,7 +219,7 @@ TEST(DeviceListModule, MissingSgModuleIsReportedAndTheScanGoesOn) {
                      "You must either load the 'sg' module as root, or run Vexil as root.\n"),
             std::string::npos)
       << out;
-  EXPECT_EQ(count, 2);  // the tape drive and the DAT drive; the changer is filtered
+  EXPECT_EQ(count, 3);  // the three tape drives; the changers are filtered
 
   SCSI.SetDeviceIndex(-1);
   SCSI.ClearScsiList();

@@ -76,13 +76,15 @@ const Case kCases[] = {
     {"nibble 3 named id", 1, "ULTRIUM 2-FC", 181, "0000", 3},
     {"nibble 3 other id", 1, "ULT3580-TD4", 3, "0000", 3},
     {"nibble 0 zep7000", 1, "ZEP7000", 7},
-    {"nibble 0 other", 1, "TAPE", 254},
+    // A tape drive of no model line is not a changer.
+    {"nibble 0 other", 1, "TAPE", 253},
     {"nibble 8 zep8000", 1, "ZEP8000", 8, "0000", 8},
     {"nibble 8 other", 1, "TAPE", 1, "0000", 8},
     {"nibble 7", 1, "TAPE", 7, "0000", 7},
     {"nibble 12", 1, "TAPE", 12, "0000", 12},
-    {"nibble 9", 1, "TAPE", 254, "0000", 9},
-    {"nibble 15", 1, "TAPE", 254, "0000", 15},
+    {"nibble 9", 1, "TAPE", 253, "0000", 9},
+    {"nibble 15", 1, "TAPE", 253, "0000", 15},
+    {"another maker's LTO-5", 1, "LTO-5 HH", 253},
 };
 
 TEST(DriveType, ClassifiesInquiryData) {
@@ -100,7 +102,7 @@ TEST(DriveType, ProductTextIsNormalised) {
 
 TEST(DriveType, DellEditionCodes) {
   for (int code : {3, 23, 100, 192, 193, 194}) EXPECT_TRUE(IsDellEditionDriveType(code)) << code;
-  for (int code : {0, 21, 96, 98, 101, 226, 254}) EXPECT_FALSE(IsDellEditionDriveType(code)) << code;
+  for (int code : {0, 21, 96, 98, 101, 226, 253, 254}) EXPECT_FALSE(IsDellEditionDriveType(code)) << code;
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(GetFamilyForDrive, CodesToFamilyBits) {
       // No family: ZEP-S5, unrecognised, interface ids outside the table.
       {0, 0},          {14, 0},         {183, 0},        {186, 0},        {255, 0},
       {254, 1u << 22},  // medium changers
+      {253, 1u << 23},  // tape drives of no model line
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Skerry_Scriptlist::GetFamilyForDrive(c.code), c.mask) << int(c.code);
@@ -44,6 +45,8 @@ TEST(FamilyMaskFromWords, WordsOfAFamilyLine) {
       {"all", 0xFFFFFFFFu},
       {"WIZARD", 0x80000000u},
       {"loader", 1u << 22},
+      {"SMC", 1u << 22},
+      {"ssc, smc", (1u << 23) | (1u << 22)},
       {"NOSUCH", 0},
       {"", 0},
   };
@@ -121,6 +124,8 @@ TEST_F(ScriptHeadTest, ScriptMatchesDriveByFamily) {
   WriteFile("lto.scs", "FAMILY lto\nDESCRIPTION x\n");
   WriteFile("nofamily.scs", "DESCRIPTION x\n");
   WriteFile("all.scs", "FAMILY ALL\nDESCRIPTION x\n");
+  WriteFile("standard.scs", "FAMILY LTO, SSC\nDESCRIPTION x\n");
+  WriteFile("loader.scs", "FAMILY LOADER\nDESCRIPTION x\n");
   struct Case {
     const char* script;
     uint8_t drive;
@@ -141,6 +146,13 @@ TEST_F(ScriptHeadTest, ScriptMatchesDriveByFamily) {
       {"all.scs", 14, false},        // a drive without a family matches nothing
       {"all.scs", 255, false},
       {"all.scs", 254, true},        // a changer has the LOADER family
+      {"all.scs", 253, true},        // another maker's tape drive the SSC family
+      {"standard.scs", 253, true},
+      {"standard.scs", 97, true},
+      {"standard.scs", 254, false},
+      {"standard.scs", 226, false},
+      {"loader.scs", 254, true},
+      {"loader.scs", 253, false},    // a tape drive is never offered autoloader scripts
       {"missing.scs", 226, false},
   };
   for (const Case& c : cases) {

@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SimSystem& bench = *sim;
   bench.AddDefaultBench();
   SimDeviceConfig disk;
-  disk.node = "/dev/sg3";
+  disk.node = "/dev/sg5";  // past the default bench
   disk.type = SimDeviceType::kDisk;
   bench.AddDevice(disk);
   auto previous = InstallSystem(std::move(sim));

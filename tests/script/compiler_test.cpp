@@ -104,7 +104,7 @@ TEST_F(CompilerTest, PhaseEndChecks) {
 }
 
 TEST_F(CompilerTest, FamilyLineIsCheckedAndNotAStatement) {
-    ASSERT_EQ(LoadAndRun("FAMILY LTO/ZEP, HP_LTO\nDESCRIPTION d\nSTART:\nEXIT 0\n"), 0);
+    ASSERT_EQ(LoadAndRun("FAMILY LTO/ZEP, HP_LTO, SSC, smc, LOADER\nDESCRIPTION d\nSTART:\nEXIT 0\n"), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"DESCRIPTION d", "EXIT 0"}));
 }
 

@@ -39,13 +39,17 @@ TEST(SenseKeys, DeclarationsAndTheirLookup) {
   EXPECT_EQ(list.Lookup(2, 4, 1)->text, "Not ready");
   EXPECT_EQ(list.Lookup(2, 5, 1), nullptr);
   EXPECT_EQ(SenseLine(&list, 2, 4, 1), "\tSense: CC: 02  ASC: 04  ASCQ: 01  = Not ready");
-  // Without a text of the script's own, the console's words; no sense stays Unknown.
+  // Without a text of the script's own: the words of a standard sense; no
+  // sense and codes no standard lists stay Unknown.
   EXPECT_EQ(SenseLine(&list, 5, 0x24, 0), "\tSense: CC: 05  ASC: 24  ASCQ: 00  = ILLEGAL REQUEST, INVALID FIELD IN CDB.");
+  EXPECT_EQ(SenseLine(&list, 2, 0x31, 0), "\tSense: CC: 02  ASC: 31  ASCQ: 00  = NOT READY, MEDIUM FORMAT CORRUPTED.");
+  EXPECT_EQ(SenseLine(&list, 6, 0x29, 0),
+            "\tSense: CC: 06  ASC: 29  ASCQ: 00  = UNIT ATTENTION, POWER ON, RESET, OR BUS DEVICE RESET OCCURRED.");
   EXPECT_EQ(SenseLine(&list, 4, 0x40, 0x81),
             "\tSense: CC: 04  ASC: 40  ASCQ: 81  = HARDWARE ERROR, DIAGNOSTIC FAILURE ON COMPONENT (0x81h).");
-  EXPECT_EQ(SenseLine(&list, 6, 0x29, 0), "\tSense: CC: 06  ASC: 29  ASCQ: 00  = UNIT ATTENTION, UNKNOWN ERROR.");
-  EXPECT_EQ(SenseLine(&list, 0xCC, 0xCC, 0xCC), "\tSense: CC: CC  ASC: CC  ASCQ: CC  = Unknown");
   EXPECT_EQ(SenseLine(nullptr, 2, 0x3A, 0), "\tSense: CC: 02  ASC: 3A  ASCQ: 00  = NOT READY, MEDIUM NOT PRESENT.");
+  EXPECT_EQ(SenseLine(&list, 0x0B, 0x80, 0x01), "\tSense: CC: 0B  ASC: 80  ASCQ: 01  = Unknown");  // vendor-specific
+  EXPECT_EQ(SenseLine(&list, 0xCC, 0xCC, 0xCC), "\tSense: CC: CC  ASC: CC  ASCQ: CC  = Unknown");  // no sense
 }
 
 class SenseTests : public EngineTest {};

@@ -60,8 +60,10 @@ TEST(SimBenchFile, DefaultBenchAndClockSettings) {
   ASSERT_TRUE(sim);
   EXPECT_FALSE(sim->RealClock());
   EXPECT_EQ(sim->GetUid(), 0u);
-  for (const char* node : {"/dev/sg0", "/dev/sg1", "/dev/sg2"}) EXPECT_TRUE(sim->IsPresent(node)) << node;
-  EXPECT_FALSE(sim->IsPresent("/dev/sg3"));
+  for (const char* node : {"/dev/sg0", "/dev/sg1", "/dev/sg2", "/dev/sg3", "/dev/sg4"}) {
+    EXPECT_TRUE(sim->IsPresent(node)) << node;
+  }
+  EXPECT_FALSE(sim->IsPresent("/dev/sg5"));
   EXPECT_TRUE(sim->MediumLoaded("/dev/sg0"));
   EXPECT_FALSE(sim->MediumLoaded("/dev/sg2"));
 

@@ -59,7 +59,7 @@ SgResult SendOut(SimSystem& sim, int fd, std::initializer_list<uint8_t> cdb, con
 std::unique_ptr<SimSystem> QuietBench() {
   auto sim = std::make_unique<SimSystem>();
   sim->AddDefaultBench();
-  for (const char* node : {"/dev/sg0", "/dev/sg1", "/dev/sg2"}) {
+  for (const char* node : {"/dev/sg0", "/dev/sg1", "/dev/sg2", "/dev/sg3", "/dev/sg4"}) {
     int fd = sim->Open(node, O_RDWR);
     SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
     sim->Close(fd);

@@ -29,7 +29,13 @@ TEST(SimShell, ProcScsiListsEveryAttachedDeviceInTheKernelFormat) {
             "  Type:   Medium Changer                   ANSI  SCSI revision: 06\n"
             "Host: scsi0 Channel: 00 Id: 01 Lun: 00\n"
             "  Vendor: HALCYON  Model: DAT160           Rev: V10D\n"
-            "  Type:   Sequential-Access                ANSI  SCSI revision: 06\n");
+            "  Type:   Sequential-Access                ANSI  SCSI revision: 06\n"
+            "Host: scsi0 Channel: 00 Id: 02 Lun: 00\n"
+            "  Vendor: KESTREL  Model: LTO-5 HH         Rev: K5B2\n"
+            "  Type:   Sequential-Access                ANSI  SCSI revision: 06\n"
+            "Host: scsi0 Channel: 00 Id: 02 Lun: 01\n"
+            "  Vendor: KESTREL  Model: AUTOLOADER A8    Rev: A120\n"
+            "  Type:   Medium Changer                   ANSI  SCSI revision: 06\n");
 }
 
 TEST(SimShell, ListingOfNodesInShellOrderOrTheLsComplaint) {

@@ -401,8 +401,8 @@ device_layer_fault_checks() {
 	begin "device layer: a medium error, fixed and descriptor sense, as sg_raw decodes it"
 	same "sg_raw sense, dsense=0" "$rd_ref0" "03 11 00"
 	same "sg_raw sense, dsense=1" "$rd_ref1" "03 11 00"
-	probe_sense 4 "$rd_ref0" "$rd_raw0" "MEDIUM ERROR" "UNKNOWN ERROR."
-	probe_sense 7 "$rd_ref1" "$rd_raw1" "MEDIUM ERROR" "UNKNOWN ERROR."
+	probe_sense 4 "$rd_ref0" "$rd_raw0" "MEDIUM ERROR" "UNRECOVERED READ ERROR."
+	probe_sense 7 "$rd_ref1" "$rd_raw1" "MEDIUM ERROR" "UNRECOVERED READ ERROR."
 	show "$T/probe"
 	end
 

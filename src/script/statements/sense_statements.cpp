@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "facade/console_sense.h"
+#include "device/sense_texts.h"
 #include "device/sense_words.h"
+#include "facade/console_sense.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
@@ -194,8 +195,10 @@ std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_
   char head[64];
   std::snprintf(head, sizeof head, "\tSense: CC: %02X  ASC: %02X  ASCQ: %02X  = ", key, asc, ascq);
   if (text != nullptr) return std::string(head) + text;
-  // Without a text of the script's own, the console's words; no sense stays "Unknown".
-  return std::string(head) + (key == kNone ? std::string("Unknown") : SenseWords(key, asc, ascq));
+  // Without a text of the script's own, the words of a standard sense; no
+  // sense and codes no standard lists stay "Unknown".
+  const bool standard = key <= 0x0F && (asc == 0x40 || AscDescription(asc, ascq) != nullptr);
+  return std::string(head) + (standard ? SenseWords(key, asc, ascq) : std::string("Unknown"));
 }
 
 // SENSEKEYS [tag] key asc ascq text
