@@ -34,18 +34,37 @@ struct Row {
 const Row kRows[] = {
     {"Drive_Quick_Check.scs", "/dev/sg0", nullptr},
     {"Drive_Quick_Check.scs", "/dev/sg0", "tapealerts_set.bench"},
+    {"Drive_Quick_Check.scs", "/dev/sg0", "ready_timeout.bench"},
+    {"Drive_Quick_Check.scs", "/dev/sg0", "alert_page_host_error.bench"},
+    {"Drive_Quick_Check.scs", "/dev/sg0", "short_log_pages.bench"},
     {"TapeAlert_Error_Report.scs", "/dev/sg0", nullptr},
     {"TapeAlert_Error_Report.scs", "/dev/sg0", "tapealerts_set.bench"},
+    {"TapeAlert_Error_Report.scs", "/dev/sg0", "alert_page_host_error.bench"},
+    {"TapeAlert_Error_Report.scs", "/dev/sg0", "short_log_pages.bench"},
     {"Write_Read_Compare.scs", "/dev/sg0", nullptr, "0\n"},
     {"Write_Read_Compare.scs", "/dev/sg0", "write_protected.bench", "0\n"},
     {"Write_Read_Compare.scs", "/dev/sg0", "corrupt_reads.bench", "0\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "ready_timeout.bench", "0\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "write_timeout.bench", "0\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "dropped_write.bench", "0\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "early_warning.bench", "1\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "read_medium_error.bench", "0\n"},
+    {"Write_Read_Compare.scs", "/dev/sg0", "short_reads.bench", "0\n"},
     {"Load_Unload_Exercise.scs", "/dev/sg0", nullptr},
     {"Load_Unload_Exercise.scs", "/dev/sg0", "stuck_loader.bench"},
+    {"Load_Unload_Exercise.scs", "/dev/sg0", "load_host_error.bench"},
     {"Loader_Move_Inventory.scs", "/dev/sg1", nullptr},
     {"Loader_Move_Inventory.scs", "/dev/sg1", "picker_fault.bench"},
+    {"Loader_Move_Inventory.scs", "/dev/sg1", "move_timeout.bench"},
+    {"Loader_Move_Inventory.scs", "/dev/sg1", "lost_move.bench"},
+    {"Loader_Move_Inventory.scs", "/dev/sg1", "short_element_status.bench"},
     {"Console_Check.scs", "/dev/sg0", nullptr},
     {"Clock_Check.scs", "/dev/sg0", nullptr},
 };
+
+// Benches of the library that hold no fault (a larger magazine of the
+// bench's own maker): nothing to compare on the other maker's devices.
+const std::set<std::string> kHealthyBenches = {"large_magazine.bench"};
 
 std::string Label(const Row& row, const std::string& node) {
   return std::string(row.script) + " on " + node + " with " + (row.bench ? row.bench : "the default bench");
@@ -114,7 +133,7 @@ TEST(OtherMaker, EveryFaultBenchHasARow) {
   }
   for (const auto& entry : std::filesystem::directory_iterator(kScripts + "Benches")) {
     const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".bench") {
+    if (entry.path().extension() == ".bench" && !kHealthyBenches.count(name)) {
       EXPECT_TRUE(covered.count(name)) << name << " has no row";
     }
   }

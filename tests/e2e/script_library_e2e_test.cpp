@@ -13,7 +13,7 @@
 namespace {
 
 // Exit status of a -s run whose script ends with a FAIL status.
-constexpr int kFailExitStatus = 0;
+constexpr int kFailExitStatus = 1;
 constexpr int kPassExitStatus = 0;
 
 struct LibraryCase {
@@ -165,7 +165,7 @@ TEST(ScriptLibrary, LoaderMoveInventoryReadsTheWholeMagazineAndChecksEachMove) {
         "Moving the cartridge of slot 1 at element 16 to slot 2 at element 17",
         "Autoloader move and inventory exercise passed"},
        false},
-      {"/dev/sg3", "large_magazine.bench", "",
+      {"/dev/sg5", "large_magazine.bench", "",
        {"Slots: 2 full  98 empty", "Moving the cartridge of slot 7 at element 22 to slot 1 at element 16",
         "Autoloader move and inventory exercise passed"},
        false},
