@@ -53,7 +53,7 @@ check_render() {
       [ -z "$out" ] || fail "groff -T$device warns on ${page##*/}: $out"
     done
     if command -v man >/dev/null; then
-      out=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+      out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
       [ -z "$out" ] || fail "man -l warns on ${page##*/}: $out"
     fi
   done
