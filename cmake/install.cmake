@@ -60,9 +60,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sg3-utils, lsscsi, mt-st")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mtx")
-# Depends: the packages of the shared libraries the console links (libstdc++,
-# zlib, minizip, libc), found by dpkg-shlibdeps from dpkg-dev; without it,
-# their names on Debian 12.
+# Depends: the packages of the shared libraries the console links (libc,
+# libstdc++, and minizip, which brings zlib), found by dpkg-shlibdeps from
+# dpkg-dev; without it, their names on Debian 12.
 find_program(VEXIL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VEXIL_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

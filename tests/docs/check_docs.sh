@@ -201,7 +201,7 @@ check_example() {
   work=$(mktemp -d)
   mkdir -p "$work/Scripts" "$work/Logs"
   example_script >"$work/Scripts/Ready.scs"
-  grep -q '^EXIT\|EXIT 0' "$work/Scripts/Ready.scs" || fail "found no example script in vexil-script.5"
+  grep -q 'EXIT 0' "$work/Scripts/Ready.scs" || fail "found no example script in vexil-script.5"
 
   # The tape drive of the default bench is ready: a pass.
   out=$(cd "$work" && VEXIL_SIM=1 "$vexil" -f /dev/sg0 -s Ready.scs -y 2>&1)
