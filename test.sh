@@ -34,6 +34,7 @@ run_ctest() {
   return "${PIPESTATUS[0]}"
 }
 stage "tests (sanitizers)" run_ctest
+stage "install and package" tests/install/check.sh build
 
 if [ -x tools/fuzz.sh ]; then
   stage "fuzz" tools/fuzz.sh "${VEXIL_FUZZ_SECONDS:-60}"
