@@ -15,6 +15,7 @@
 #include <string>
 
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ double LuaSeconds(long passes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBundledStatements();
     const long passes = argc > 1 ? std::atol(argv[1]) : 10000000L;
     const std::filesystem::path home = std::filesystem::current_path();
     char pattern[] = "/tmp/vexil_engine_bench_XXXXXX";

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "sim/sim.h"
 
 namespace {

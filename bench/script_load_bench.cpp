@@ -13,6 +13,7 @@
 #include <string>
 
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ std::string GeneratedScript(long lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBundledStatements();
   long lines = argc > 1 ? std::atol(argv[1]) : 20000L;
   int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   if (lines < 100) lines = 100;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ std::string LuaText(long iterations) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBundledStatements();
   long iterations = argc > 1 ? std::atol(argv[1]) : 10000000L;
   if (iterations < 1) iterations = 1;
   namespace fs = std::filesystem;

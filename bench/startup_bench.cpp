@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "sim/sim.h"
 

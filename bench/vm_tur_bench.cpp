@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "sim/sim.h"
 

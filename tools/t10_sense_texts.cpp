@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   std::fprintf(out,
                "// Generated at build time by tools/t10_sense_texts.cpp from sg3_utils: the\n"
                "// T10 additional sense texts, sorted by ASC and ASCQ. Do not edit.\n"
-               "#include \"device/sense_texts.h\"\n\n"
+               "#include \"base/sense_texts.h\"\n\n"
                "namespace {\n\nconstexpr AscText kRows[] = {\n");
   int rows = 0;
   for (int asc = 0; asc < 256; ++asc) {

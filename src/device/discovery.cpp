@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
-#include "device/text_util.h"
+#include "base/system.h"
+#include "base/text_util.h"
 
 std::mutex scanLock;
 

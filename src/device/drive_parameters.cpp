@@ -8,7 +8,7 @@
 #include "device/family.h"
 #include "device/log_decode.h"
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 
 namespace {
 

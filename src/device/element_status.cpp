@@ -5,7 +5,7 @@
 #include <cstring>
 #include <span>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/drive_contract.h"
 #include "device/scsi_int.h"
 

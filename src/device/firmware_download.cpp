@@ -7,10 +7,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/firmware.h"
 #include "device/scsi_int.h"
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

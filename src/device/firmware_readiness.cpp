@@ -3,7 +3,7 @@
 // changer idle, a drive of the BR line must hold its cartridge.
 #include "device/firmware.h"
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 
 namespace {
 

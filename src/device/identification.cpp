@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "device/scsi_int.h"
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/drive_contract.h"
 
 namespace logpage {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/scsi_int.h"
 
 namespace {

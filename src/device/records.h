@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 // Number of device and adapter records the layer keeps.
 inline constexpr int kMaxDevices = 24;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "device/fup_phase.h"
 #include "device/family.h"
 #include "device/records.h"
 #include "device/shims.h"
@@ -353,9 +354,7 @@ class ScsiInt {
   long FupFromTape();
   long RevertFupTape();
   long WriteUpgradeTape();
-  // Where a firmware update stands, for the signal handlers (reading it is
-  // async-signal-safe).
-  enum class FupPhase : int { kNone, kNothingCommitted, kCommitting, kRestarting };
+  using FupPhase = ::FupPhase;
   static FupPhase FupPhaseNow();
   // ---- end of firmware ----
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/scsi_int.h"
-#include "device/sense_texts.h"
-#include "device/sense_words.h"
+#include "base/sense_texts.h"
+#include "base/sense_words.h"
 
 namespace {
 

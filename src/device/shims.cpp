@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "device/records.h"
-#include "device/system.h"
+#include "base/system.h"
 
 namespace {
 

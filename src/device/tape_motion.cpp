@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/scsi_int.h"
 
 namespace {

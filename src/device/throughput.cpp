@@ -10,7 +10,7 @@
 #include <string>
 
 #include "device/scsi_int.h"
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 
 ScsiInt SCSI;
 

@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/drive_contract.h"
 #include "device/scsi_int.h"
 

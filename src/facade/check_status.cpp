@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "device/scsi_int.h"
-#include "device/sense_words.h"
+#include "base/sense_words.h"
 #include "facade/result_messages.h"
 #include "facade/scsi_wrapper.h"
 

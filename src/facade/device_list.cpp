@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
-#include "device/text_util.h"
+#include "base/system.h"
+#include "base/text_util.h"
 #include "facade/drive_type.h"
 #include "facade/scsi_wrapper.h"
 
@@ -51,6 +51,12 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   AcceptScannedDevices(scanned, hddFlag, changerFlag);
   return GetDeviceCount();
 }
+
+long ScsiWrapper::DeviceScanCount() { return SCSI.ScanCount(); }
+
+void ScsiWrapper::CloseDeviceNodes() { SCSI.CleanUp(); }
+
+ScsiWrapper::FupPhase ScsiWrapper::FupPhaseNow() { return ScsiInt::FupPhaseNow(); }
 
 void ScsiWrapper::AcceptScannedDevices(long scanned, bool hddFlag, bool changerFlag) {
   scanSeen_ = SCSI.ScanCount();

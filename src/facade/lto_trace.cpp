@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/scsi_int.h"
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "facade/scsi_wrapper.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "device/scsi_int.h"
 #include "facade/console_sense.h"
 #include "facade/scsi_wrapper.h"

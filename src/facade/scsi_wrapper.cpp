@@ -4,7 +4,7 @@
 #include <new>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/drive_type.h"
 
 namespace {

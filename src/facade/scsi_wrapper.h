@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "device/fup_phase.h"
 #include "device/records.h"
 #include "facade/script_commands.h"
 
@@ -80,6 +81,16 @@ class ScsiWrapper {
   ScsiWrapper& operator=(const ScsiWrapper&) = delete;
 
   // ---- Device list -------------------------------------------------------
+
+  // How many scans the device layer has made: a firmware step that rescans
+  // moves it, so the caller knows to follow the chosen drive.
+  static long DeviceScanCount();
+  // Closes the nodes the device layer keeps open; the console calls it at
+  // exit while the OS seam that opened them still exists.
+  static void CloseDeviceNodes();
+  // Where a firmware download stands, for the note an interrupt prints.
+  using FupPhase = ::FupPhase;
+  static FupPhase FupPhaseNow();
 
   // Scans through the device layer (all /dev/sg nodes, or only `deviceFile`
   // when given), classifies every device and keeps the accepted ones.

@@ -9,7 +9,7 @@
 #include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "facade/tape_alert_severity.h"
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 
 namespace {
 

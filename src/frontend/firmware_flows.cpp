@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/device_select.h"
 #include "frontend/globals.h"
@@ -94,7 +93,7 @@ bool do_fup(bool tape) {
 
   if (!tape) {
     std::printf("Performing FUP operation...\n");
-    const long scans = SCSI.ScanCount();
+    const long scans = ScsiWrapper::DeviceScanCount();
     const bool done = g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile);
     if (done) {
       std::printf("FUP operation complete.\n");
@@ -102,7 +101,7 @@ bool do_fup(bool tape) {
     } else {
       std::printf("Unable to perform FUP operation.\n");
     }
-    FollowChosenDrive(SCSI.ScanCount() != scans);
+    FollowChosenDrive(ScsiWrapper::DeviceScanCount() != scans);
     return done;
   }
 
@@ -168,17 +167,17 @@ bool do_revert_lto6c_fup_tape() { return RunTapeRequest(kRevertTape); }
 namespace {
 
 struct InterruptNote {
-  ScsiInt::FupPhase phase;
+  ScsiWrapper::FupPhase phase;
   const char* text;
 };
 
 constexpr InterruptNote kInterruptNotes[] = {
-    {ScsiInt::FupPhase::kNothingCommitted,
+    {ScsiWrapper::FupPhase::kNothingCommitted,
      "\nFirmware download interrupted: nothing was committed; the drive keeps its current firmware.\n"},
-    {ScsiInt::FupPhase::kCommitting,
+    {ScsiWrapper::FupPhase::kCommitting,
      "\nFirmware download interrupted while the image was being committed: the drive may restart with the new "
      "firmware; leave it powered until it is ready again.\n"},
-    {ScsiInt::FupPhase::kRestarting,
+    {ScsiWrapper::FupPhase::kRestarting,
      "\nFirmware update interrupted while the drive restarts with the new firmware; leave it powered until it is "
      "ready again.\n"},
 };
@@ -186,7 +185,7 @@ constexpr InterruptNote kInterruptNotes[] = {
 }  // namespace
 
 void note_interrupted_update() {
-  const ScsiInt::FupPhase phase = ScsiInt::FupPhaseNow();
+  const ScsiWrapper::FupPhase phase = ScsiWrapper::FupPhaseNow();
   for (const InterruptNote& note : kInterruptNotes) {
     if (note.phase != phase) continue;
     std::fputs(note.text, stdout);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/log_file.h"
 #include "frontend/script_list.h"
@@ -39,7 +38,7 @@ void cleanup() {
   m_ScriptObjPtr.reset();
   // Close the nodes the device layer keeps open now, while the OS seam that
   // opened them still exists (the device layer itself lives until exit).
-  SCSI.CleanUp();
+  ScsiWrapper::CloseDeviceNodes();
 }
 
 void ResetConsoleState() {

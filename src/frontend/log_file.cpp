@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "device/system.h"
-#include "device/text_util.h"
+#include "base/system.h"
+#include "base/text_util.h"
 #include "frontend/log_tags.h"
 
 namespace {

@@ -2,9 +2,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/system.h"
+#include "base/system.h"
 #include "frontend/console.h"
 #include "frontend/globals.h"
+#include "script/statements/statement_table.h"
 #include "sim/sim.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   // lines keep their order with the shell commands' and an interruption
   // loses nothing already shown.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  UseBundledStatements();
   // An empty VEXIL_SIM, or 0, means the real drives, as an empty VEXIL_DEV means none.
   const char* v = std::getenv("VEXIL_SIM");
   if (v != nullptr && *v != '\0' && std::string(v) != "0") {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
 #include "frontend/globals.h"

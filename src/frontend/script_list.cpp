@@ -7,7 +7,7 @@
 #include "frontend/family_names.h"
 #include "frontend/globals.h"
 #include "frontend/mode_gated_scripts.h"
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 // Field sizes are part of the record: texts longer than a field are refused
 // by the caller (see SetField) rather than cut, because a cut path would name

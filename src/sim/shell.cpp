@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "sim/sim_device.h"
 
 namespace {

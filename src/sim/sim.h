@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "device/system.h"
+#include "base/system.h"
 
 // Peripheral device types as INQUIRY byte 0 reports them.
 enum class SimDeviceType : uint8_t { kDisk = 0, kTape = 1, kChanger = 8 };

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "sim/sim.h"
 
 class SimDevice;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "sim/sim.h"
 
 // Bytes as "1B 00 01 " for readable comparisons.

@@ -13,7 +13,7 @@
 #include <new>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/bench_fixture.h"
-#include "device/sense_texts.h"
+#include "base/sense_texts.h"
 
 namespace {
 

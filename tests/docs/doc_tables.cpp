@@ -9,6 +9,7 @@
 #include "script/core/error_fx.h"
 #include "script/core/kscript.h"
 #include "script/core/statement_api.h"
+#include "script/statements/statement_table.h"
 
 int main() {
   for (const StatementRow& row : StatementTable) {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "sim/sim.h"
 
 class SimBenchTest : public ::testing::Test {

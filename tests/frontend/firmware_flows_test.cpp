@@ -10,7 +10,7 @@
 #include <string>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/globals.h"
 #include "sim/sim.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "device/system.h"
+#include "base/system.h"
 
 class ScratchFolder : public ::testing::Test {
  protected:

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "scratch_fixture.h"
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 namespace {
 

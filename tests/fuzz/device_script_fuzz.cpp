@@ -10,10 +10,11 @@
 #include <string>
 
 #include "device/scsi_int.h"
-#include "device/system.h"
+#include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "fuzz_workspace.h"
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 #include "sim/sim.h"
 
 namespace {
@@ -108,6 +109,7 @@ void Mutate(FuzzedDataProvider& in, SimSystem& sim) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  UseBundledStatements();
   fuzz::EnterPrivateFolder();
   return 0;
 }

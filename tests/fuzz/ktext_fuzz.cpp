@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "script/core/ktext.h"
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 namespace {
 

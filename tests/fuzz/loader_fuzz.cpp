@@ -9,8 +9,10 @@
 
 #include "fuzz_workspace.h"
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  UseBundledStatements();
   fuzz::EnterPrivateFolder();
   return 0;
 }

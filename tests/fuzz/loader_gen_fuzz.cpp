@@ -12,8 +12,9 @@
 
 #include "fuzz_workspace.h"
 #include "script/core/kscript.h"
+#include "script/statements/statement_table.h"
 #include "script/core/statement_api.h"
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ std::string Script(FuzzedDataProvider& in, bool allowInclude, int maxLines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  UseBundledStatements();
   fuzz::EnterPrivateFolder();
   return 0;
 }

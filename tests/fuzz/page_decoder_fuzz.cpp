@@ -8,7 +8,7 @@
 
 #include "script/statements/event_query.h"
 #include "script/statements/k_log_page7.h"
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "engine_fixture.h"
 #include "script/core/statement_api.h"
+#include "script/statements/statement_table.h"
 
 using CompilerTest = EngineTest;
 

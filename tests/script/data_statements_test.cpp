@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine_fixture.h"
-#include "script/statements/fingerprint.h"
+#include "script/core/fingerprint.h"
 #include "script/statements/remarks.h"
 #include "script/statements/tables.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "script/statements/fingerprint.h"
+#include "script/core/fingerprint.h"
 
 namespace {
 

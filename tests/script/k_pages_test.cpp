@@ -1,6 +1,6 @@
 // The log page decoder on small page images: what it keeps, what it refuses,
 // and what it shows, with lengths that lie and pages cut short.
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -11,7 +11,7 @@
 
 #include "script/statements/event_query.h"
 #include "script/statements/k_log_page7.h"
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 #include "sim/sim.h"
 
 namespace {

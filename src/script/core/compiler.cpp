@@ -357,7 +357,8 @@ std::string KScript::ArrowsAsBlanks(std::string_view text) {
 
 namespace {
 bool TakesJumpTarget(int32_t id) {
-    return id > 0 && id <= kMaxStatementId && (StatementTable[id].flags & kTakesJumpTarget);
+    const std::span<const StatementRow> rows = InstalledStatements().rows;
+    return id > 0 && static_cast<size_t>(id) < rows.size() && (rows[static_cast<size_t>(id)].flags & kTakesJumpTarget);
 }
 }  // namespace
 

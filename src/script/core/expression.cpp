@@ -6,7 +6,7 @@
 #include <cmath>
 #include <utility>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 

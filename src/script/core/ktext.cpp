@@ -1,7 +1,7 @@
 // Word, trimming, search and substring operations of KText.
 #include "script/core/ktext.h"
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 #include <algorithm>
 #include <cctype>

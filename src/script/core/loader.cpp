@@ -28,7 +28,8 @@ bool IsShortLine(const char* line) {
 }
 
 const DeclarationRow* FindDeclaration(const char* upperWord) {
-    for (const DeclarationRow* row = DeclarationTable; row->word != nullptr; ++row)
+    const DeclarationRow* rows = InstalledStatements().declarations;
+    for (const DeclarationRow* row = rows; row != nullptr && row->word != nullptr; ++row)
         if (std::strcmp(row->word, upperWord) == 0) return row;
     return nullptr;
 }

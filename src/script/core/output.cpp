@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/kscript.h"
 #include "script/core/error_fx.h"
 #include "script/core/output_format.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/ktext.h"
 #include "script/core/error_fx.h"
 

@@ -105,7 +105,7 @@ TEXT_LINK* KScript::RunGeneric(KScript& engine, TEXT_LINK* stmt) {
 int KScript::RunStatement(TEXT_LINK& stmt) {
     switch (stmt.kind) {
         case StatementKind::Keyword: {
-            const StatementRow& row = StatementTable[stmt.id];
+            const StatementRow& row = StatementRowOf(stmt.id);
             if (row.flags & kCheckedOnly) return 0;
             if (!(row.flags & kCompiled)) {
                 m_LineNumber = stmt.lineNumber;

@@ -46,6 +46,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -166,15 +167,11 @@ struct StatementRow {
     uint8_t flags;
 };
 
-// By id: StatementTable[id].id == id for 0..kMaxStatementId (statements/statement_table.cpp).
-extern const StatementRow StatementTable[kMaxStatementId + 1];
-
 // Other spellings of a keyword ("LOGSK", "PRINTSK"); the list ends with a nullptr row.
 struct KeywordAlias {
     const char* keyword;
     int32_t id;
 };
-extern const KeywordAlias KeywordAliases[];
 
 // The row of a keyword (exact after upper-casing by the caller), or nullptr.
 const StatementRow* FindStatement(std::string_view upperKeyword);
@@ -196,8 +193,24 @@ struct DeclarationRow {
     uint8_t flags;
 };
 
-// First word -> declaration handler (statements/declaration_table.cpp).
-extern const DeclarationRow DeclarationTable[];
+// The statements an engine knows, which the statements layer above the
+// engine provides: the rows by id (rows[id].id == id for 0..kMaxStatementId),
+// the other spellings and the declarations (each list ends with a nullptr
+// word). A program installs them once, before any script is loaded.
+struct StatementSet {
+    std::span<const StatementRow> rows;
+    const KeywordAlias* aliases = nullptr;
+    const DeclarationRow* declarations = nullptr;
+};
+void InstallStatements(const StatementSet& set);
+
+namespace statement_set_detail {
+extern StatementSet installed;
+}
+// The installed set (empty lists until InstallStatements).
+inline const StatementSet& InstalledStatements() { return statement_set_detail::installed; }
+// The installed row of an id the compiler stored (0..kMaxStatementId).
+inline const StatementRow& StatementRowOf(int32_t id) { return statement_set_detail::installed.rows[id]; }
 
 // Argument of KScript::VariableHandler: width * 4 + kind.
 constexpr int32_t VariableDeclArg(int32_t type, int32_t kind) { return type * 4 + kind; }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "device/system.h"
+#include "base/system.h"
 #include "script/core/kscript.h"
 #include "script/core/error_fx.h"
 

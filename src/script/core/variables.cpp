@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/expression.h"
 #include "script/core/error_fx.h"
 #include "script/core/variables_words.h"

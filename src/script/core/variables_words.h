@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/ktext.h"
 
 // Split off the first word of t (leading blanks skipped); t keeps the rest,

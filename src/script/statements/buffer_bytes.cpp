@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 
 namespace buffer_bytes {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <span>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "script/core/error_fx.h"
 #include "script/statements/buffer_bytes.h"
 #include "script/statements/statement_args.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "script/core/error_fx.h"
 #include "script/core/ktext.h"
 #include "script/core/variables.h"

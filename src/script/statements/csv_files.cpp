@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

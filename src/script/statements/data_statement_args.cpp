@@ -1,7 +1,7 @@
 // Arguments of the table, CSV and file statements.
 #include "script/statements/data_statement_args.h"
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/output_format.h"
 #include "script/statements/tables.h"
 

@@ -1,6 +1,7 @@
 // Declaration lines of phase 1: first word -> handler. How to add one: see the note at
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
+#include "script/statements/statement_table.h"
 #include "script/statements/buffers.h"
 #include "script/statements/data_statements.h"
 #include "script/statements/declared_commands.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/statement_api.h"
 #include "script/statements/log_pages.h"
 

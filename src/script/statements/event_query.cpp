@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/error_fx.h"
 #include "script/statements/compression.h"
 #include "script/statements/data_statement_args.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "device/byte_order.h"
-#include "device/text_util.h"
+#include "base/byte_order.h"
+#include "base/text_util.h"
 #include "script/core/ktext.h"
 
 namespace pg7 {

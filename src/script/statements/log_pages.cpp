@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "facade/console_sense.h"
 #include "script/core/expression.h"
 #include "script/core/statement_api.h"

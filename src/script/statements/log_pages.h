@@ -14,7 +14,7 @@
 
 #include "script/core/declarations.h"
 #include "script/statements/k_log_page7.h"
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 
 class StatementContext;
 struct TEXT_LINK;

@@ -1,7 +1,7 @@
 // Remarks: the one-line and multi-line forms and the store by label.
 #include "script/statements/remarks.h"
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <climits>
 #include <cstring>
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/error_fx.h"
 
 namespace script_file {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 #include "script/core/error_fx.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/inquiry_report.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/sense_texts.h"
-#include "device/sense_words.h"
+#include "base/sense_texts.h"
+#include "base/sense_words.h"
 #include "facade/console_sense.h"
 #include "facade/vs_sense_codes.h"
 #include "script/core/error_fx.h"

@@ -1,6 +1,8 @@
 // The statement table: one row per statement id, with everything the compiler,
 // the linker and the run need to know of the statement. How to add one: see the
 // note at the top of script/core/statement_api.h.
+#include "script/statements/statement_table.h"
+
 #include "script/core/statement_api.h"
 #include "script/statements/buffer_ops.h"
 #include "script/statements/data_statements.h"
@@ -194,3 +196,7 @@ constexpr bool AliasesNameRows() {
 }  // namespace
 static_assert(RowsMatchIds(), "each row of StatementTable sits at the index of its id");
 static_assert(AliasesNameRows(), "each alias names the id of a keyword row");
+
+StatementSet BundledStatements() { return {StatementTable, KeywordAliases, DeclarationTable}; }
+
+void UseBundledStatements() { InstallStatements(BundledStatements()); }

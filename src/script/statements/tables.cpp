@@ -1,7 +1,7 @@
 // Value tables: declaration, TENTRY lines and lookups by value.
 #include "script/statements/tables.h"
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/ktext.h"
 
 const TABLE_ENTRY* TABLE_LINK::Find(uint32_t value) const {

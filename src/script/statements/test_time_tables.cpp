@@ -1,7 +1,7 @@
 // Test-time tables: declaration, TESTTIMEENTRY lines and the first-match lookup.
 #include "script/statements/test_time_tables.h"
 
-#include "device/text_util.h"
+#include "base/text_util.h"
 #include "script/core/ktext.h"
 #include "script/statements/tables.h"
 

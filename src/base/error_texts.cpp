@@ -1,5 +1,5 @@
 // Texts of the diagnostic operations' numeric error codes.
-#include "device/sense_texts.h"
+#include "base/sense_texts.h"
 
 namespace {
 

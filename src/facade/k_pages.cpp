@@ -1,9 +1,9 @@
-#include "script/statements/k_pages.h"
+#include "facade/k_pages.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "device/byte_order.h"
+#include "base/byte_order.h"
 
 namespace {
 

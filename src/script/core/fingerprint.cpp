@@ -1,5 +1,5 @@
 // KFingerPrint: name, reading, checking and writing of fingerprint side files.
-#include "script/statements/fingerprint.h"
+#include "script/core/fingerprint.h"
 
 #include "script/core/file_stack.h"
 

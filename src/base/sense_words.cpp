@@ -1,8 +1,8 @@
-#include "device/sense_words.h"
+#include "base/sense_words.h"
 
 #include <cstdio>
 
-#include "device/sense_texts.h"
+#include "base/sense_texts.h"
 
 void AscWords(int asc, int ascq, char* text, size_t size) {
   if (text == nullptr || size == 0) return;

@@ -1,5 +1,5 @@
 // Texts of the additional sense code / qualifier pairs the console names.
-#include "device/sense_texts.h"
+#include "base/sense_texts.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "device/system.h"
+#include "base/system.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>

@@ -1,5 +1,5 @@
 // Script scrambler: lock and unlock byte streams and files.
-#include "script/statements/lock_smith.h"
+#include "script/core/lock_smith.h"
 #include "script/core/file_stack.h"
 
 #include <fcntl.h>
