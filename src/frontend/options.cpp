@@ -4,47 +4,50 @@
 
 namespace {
 
-enum class Takes { kNothing, kValue, kOptionalFile };
-
-// Every option of the command line; the handler records what it means.
-struct OptionRow {
-  const char* name;
-  Takes takes;
-  size_t max_value;  // longest value the option's field holds (kValue only)
-  void (*apply)(CommandLine& line, const char* value);
-};
-
 constexpr size_t kDeviceMax = 63;    // WIZARD_FLAGS::DeviceFile less its NUL
 constexpr size_t kPathMax = 255;     // ScriptFile and FirmwareFile less the NUL
 
+void Nothing(CommandLine&, const char*) {}
+
 constexpr OptionRow kOptions[] = {
-    {"-f", Takes::kValue, kDeviceMax,
-     [](CommandLine& l, const char* v) { l.has_device = true; l.device = v; }},
-    {"-s", Takes::kValue, kPathMax,
-     [](CommandLine& l, const char* v) { l.has_script = true; l.script = v; }},
-    {"-u", Takes::kValue, kPathMax,
-     [](CommandLine& l, const char* v) { l.has_firmware = true; l.firmware = v; }},
+    {"-f", Takes::kValue, kDeviceMax, [](CommandLine& l, const char* v) { l.has_device = true; l.device = v; },
+     "     -f -> The device to test", UsageEdition::kAll},
+    {"-s", Takes::kValue, kPathMax, [](CommandLine& l, const char* v) { l.has_script = true; l.script = v; },
+     "     -s -> The scriptfile to execute (Automatically exits when script is completed)", UsageEdition::kAll},
+    {"-y", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = 1; },
+     "     -y -> Answer \"yes\" to all prompts", UsageEdition::kAll},
+    {"-u", Takes::kValue, kPathMax, [](CommandLine& l, const char* v) { l.has_firmware = true; l.firmware = v; },
+     "     -u -> Firmware image file to use to upgrade the drive\n", UsageEdition::kAll},
     {"-t", Takes::kValue, kPathMax,
      [](CommandLine& l, const char* v) {
        l.has_firmware = true;
        l.firmware = v;
        l.tape = true;
-     }},
-    {"-c", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.command = true; }},
+     },
+     "     -t -> Firmware image file to use to create an upgrade tape\n", UsageEdition::kOthersOnly},
+    {"-c", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.command = true; }, "     -c -> Command mode.\n",
+     UsageEdition::kAll},
     {"-p", Takes::kOptionalFile, kMaxArgumentLength,
      [](CommandLine& l, const char* v) {
        l.parse = true;
        if (v != nullptr) l.parse_file = v;
-     }},
-    {"-b", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.trace = true; }},
-    {"-y", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = 1; }},
-    {"-n", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = -1; }},
-    {"-v", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.debug = true; }},
+     },
+     nullptr, UsageEdition::kAll},
+    {"-b", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.trace = true; }, nullptr, UsageEdition::kAll},
+    {"-n", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = -1; }, nullptr, UsageEdition::kAll},
+    {"-v", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.debug = true; }, nullptr, UsageEdition::kAll},
     {"-vv", Takes::kNothing, 0,
      [](CommandLine& l, const char*) {
        l.debug = true;
        l.verbose = true;
-     }},
+     },
+     nullptr, UsageEdition::kAll},
+    // The usage and the version answer to their common spellings too.
+    {"-help", Takes::kHelp, 0, Nothing, nullptr, UsageEdition::kAll},
+    {"--help", Takes::kHelp, 0, Nothing, nullptr, UsageEdition::kAll},
+    {"-h", Takes::kHelp, 0, Nothing, nullptr, UsageEdition::kAll},
+    {"-version", Takes::kVersion, 0, Nothing, nullptr, UsageEdition::kAll},
+    {"--version", Takes::kVersion, 0, Nothing, nullptr, UsageEdition::kAll},
 };
 
 const OptionRow* FindOption(const char* argument) {
@@ -69,30 +72,19 @@ bool Conflicting(const CommandLine& l) {
   return l.trace && firmware;
 }
 
-// The usage and the version answer to their common spellings too.
-constexpr const char* kHelpWords[] = {"-help", "--help", "-h"};
-constexpr const char* kVersionWords[] = {"-version", "--version"};
-
-template <size_t N>
-bool IsOneOf(const char* argument, const char* const (&words)[N]) {
-  for (const char* word : words) {
-    if (std::strcmp(argument, word) == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace
+
+std::span<const OptionRow> OptionRows() { return kOptions; }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i] != nullptr ? argv[i] : "";
     if (std::strlen(argument) > kMaxArgumentLength) return Stop(line, ParseOutcome::kTooLong, "");
-    if (IsOneOf(argument, kHelpWords)) return Stop(line, ParseOutcome::kHelp, "");
-    if (IsOneOf(argument, kVersionWords)) return Stop(line, ParseOutcome::kVersion, "");
-
     const OptionRow* row = FindOption(argument);
     if (row == nullptr) return Stop(line, ParseOutcome::kUnknown, argument);
+    if (row->takes == Takes::kHelp) return Stop(line, ParseOutcome::kHelp, "");
+    if (row->takes == Takes::kVersion) return Stop(line, ParseOutcome::kVersion, "");
 
     const char* value = nullptr;
     if (row->takes == Takes::kValue) {

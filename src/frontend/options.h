@@ -1,8 +1,11 @@
 // The console's command line, parsed into one record before anything acts on it.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
+
+#include "frontend/usage_text.h"
 
 enum class ParseOutcome {
   kRun,           // options taken; go on with start-up
@@ -45,3 +48,21 @@ CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // The longest argument the console examines (its copy buffer less the NUL).
 constexpr size_t kMaxArgumentLength = 1023;
+
+// How an option takes its value.
+enum class Takes { kNothing, kValue, kOptionalFile, kHelp, kVersion };
+
+// One row per option: the word, what it takes, the longest value its field
+// holds (kValue and kOptionalFile), what it records, and its line of the
+// usage text (null: none) with the editions that show it.
+struct OptionRow {
+  const char* name;
+  Takes takes;
+  size_t max_value;
+  void (*apply)(CommandLine& line, const char* value);
+  const char* usage;
+  UsageEdition edition;
+};
+
+// The rows, in the order of their usage lines.
+std::span<const OptionRow> OptionRows();

@@ -3,15 +3,18 @@
 #include <cstdio>
 
 #include "frontend/globals.h"
+#include "frontend/options.h"
 #include "frontend/usage_text.h"
 
-void printhelp() {
-  const bool dell = g_pFlags.Vendor == 1;
-  for (const UsageLine& line : kUsageText) {
-    if ((line.edition == UsageEdition::kDellOnly && !dell) ||
-        (line.edition == UsageEdition::kOthersOnly && dell)) {
-      continue;
-    }
+namespace {
+
+bool Shown(UsageEdition edition, bool dell) {
+  return !((edition == UsageEdition::kDellOnly && !dell) || (edition == UsageEdition::kOthersOnly && dell));
+}
+
+void PrintLines(std::span<const UsageLine> lines, bool dell) {
+  for (const UsageLine& line : lines) {
+    if (!Shown(line.edition, dell)) continue;
     if (line.brand) {
       std::printf(line.text, dell ? "Dell" : "Halcyon");
       std::putchar('\n');
@@ -19,6 +22,17 @@ void printhelp() {
       std::puts(line.text);
     }
   }
+}
+
+}  // namespace
+
+void printhelp() {
+  const bool dell = g_pFlags.Vendor == 1;
+  PrintLines(kUsageHead, dell);
+  for (const OptionRow& option : OptionRows()) {
+    if (option.usage != nullptr && Shown(option.edition, dell)) std::puts(option.usage);
+  }
+  PrintLines(kUsageTail, dell);
 }
 
 void printsyntax(int count, const char* const* arguments) {

@@ -1,4 +1,5 @@
-// The lines of the usage text, in order; each is printed as one line.
+// The lines of the usage text around the options' own lines, which the
+// option table holds (options.cpp); each is printed as one line.
 #pragma once
 
 enum class UsageEdition { kAll, kDellOnly, kOthersOnly };
@@ -9,7 +10,7 @@ struct UsageLine {
   bool brand;  // the line names the brand with %s
 };
 
-inline constexpr UsageLine kUsageText[] = {
+inline constexpr UsageLine kUsageHead[] = {
     {"\n===================================================================", UsageEdition::kAll, false},
     {"Vexil is a diagnostic utility that tests whether %s drives\n", UsageEdition::kAll, true},
     {"are operating correctly. The following command line options are supported:", UsageEdition::kAll, false},
@@ -20,12 +21,9 @@ inline constexpr UsageLine kUsageText[] = {
     {"            [ -y ]\n", UsageEdition::kDellOnly, false},
     {"          [ -f <device_file> ] [ -s <test_script> | -u <firmware_image> | -c |", UsageEdition::kOthersOnly, false},
     {"            -t <firmware_image> ] [ -y ]\n", UsageEdition::kOthersOnly, false},
-    {"     -f -> The device to test", UsageEdition::kAll, false},
-    {"     -s -> The scriptfile to execute (Automatically exits when script is completed)", UsageEdition::kAll, false},
-    {"     -y -> Answer \"yes\" to all prompts", UsageEdition::kAll, false},
-    {"     -u -> Firmware image file to use to upgrade the drive\n", UsageEdition::kAll, false},
-    {"     -t -> Firmware image file to use to create an upgrade tape\n", UsageEdition::kOthersOnly, false},
-    {"     -c -> Command mode.\n", UsageEdition::kAll, false},
+};
+
+inline constexpr UsageLine kUsageTail[] = {
     {"     If no options are specified on the command line, Vexil will ", UsageEdition::kAll, false},
     {"     prompt for a device to be selected from a  list of known ", UsageEdition::kAll, false},
     {"     devices and then prompt for a script to be run on that device.", UsageEdition::kAll, false},

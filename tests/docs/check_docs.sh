@@ -99,14 +99,12 @@ check_statements() {
   fi
 }
 
-# The options of the option table, and the two the parser takes before it.
+# The options of the option table, each spelling of the usage and the version
+# included.
 option_names() {
   local source=$top/src/frontend/options.cpp
   need_file "$source"
-  {
-    sed -n 's/.*{"\(-[a-z]*\)", Takes::.*/\1/p' "$source"
-    sed -n 's/.*strcmp(argument, "\(-[a-z]*\)").*/\1/p' "$source"
-  } | sort -u
+  sed -n 's/.*{"\(--\{0,1\}[a-z]*\)", Takes::.*/\1/p' "$source" | sort -u
 }
 
 check_options() {
