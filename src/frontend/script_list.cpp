@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "frontend/family_names.h"
+#include "script/core/family_names.h"
 #include "frontend/globals.h"
 #include "frontend/mode_gated_scripts.h"
 #include "script/core/lock_smith.h"

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "script/core/error_fx.h"
+#include "script/core/family_names.h"
 #include "script/core/kscript.h"
 #include "script/core/statement_api.h"
 #include "script/statements/statement_table.h"
@@ -21,7 +22,8 @@ int main() {
   for (const DeclarationRow* row = DeclarationTable; row->word != nullptr; ++row) {
     std::printf("declaration %s\n", row->word);
   }
-  for (const char* const* name = FamilyNames; *name != nullptr; ++name) std::printf("family %s\n", *name);
+  for (const char* name : kFamilyNames) std::printf("family %s\n", name);
+  for (const FamilyAlias& alias : kFamilyAliases) std::printf("family %s\n", alias.word);
   // A code is reported with the first row that has it, as the engine does.
   std::set<int32_t> seen;
   for (const ErrorFxRow* table : {ErrorFx, ErrorFxAdditions}) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "script/core/family_names.h"
 #include "script/core/kscript.h"
 
 // DESCRIPTION text
@@ -39,10 +40,7 @@ int KScript::FamilyHandler(int /*arg*/) {
         rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
         UpperCase(piece);
         CleanLine(piece);
-        bool known = false;
-        for (const char* const* name = FamilyNames; *name != nullptr; ++name)
-            known = known || piece == *name;
-        if (!known) return Fail(K_FAMILY_INVALID_FAMILY_DETECTED);
+        if (!IsFamilyWord(piece)) return Fail(K_FAMILY_INVALID_FAMILY_DETECTED);
     }
     return 0;
 }

@@ -276,9 +276,6 @@ private:
     std::vector<std::unique_ptr<SWITCH_LINK>> switches_;
 };
 
-// Drive family names a FAMILY line may give; ends with nullptr.
-extern const char* const FamilyNames[];
-
 class KScript : public KText, public KScriptNames {
 public:
     static constexpr size_t kLineSize = 1024;

@@ -1,8 +1,13 @@
 // Drive families of the script catalogue: one name per bit of a family mask,
-// and the family of each drive-type code.
+// the words of a FAMILY line that stand for more than one bit, and the family
+// of each drive-type code. The compiler accepts exactly these words.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <string_view>
+
+#include "facade/drive_type.h"
 
 // Two families stand for the published command sets rather than a model
 // line, so that a script using only standard commands can be offered to any
@@ -43,6 +48,22 @@ inline constexpr DriveFamilyRange kDriveFamilies[] = {
     {3, 3, 15},                                                                // WN160
     {100, 100, 16}, {184, 184, 16}, {188, 188, 16},                            // LTO5
     {208, 211, 17}, {101, 101, 18}, {224, 224, 19}, {225, 225, 20}, {226, 227, 21},
-    {254, 254, 22},                                                            // LOADER
-    {253, 253, 23},                                                            // SSC
+    {kDriveTypeChanger, kDriveTypeChanger, 22},                                // LOADER
+    {kDriveTypeOtherTape, kDriveTypeOtherTape, 23},                            // SSC
 };
+
+constexpr bool FamilyBitsNamed() {
+  for (const DriveFamilyRange& row : kDriveFamilies)
+    if (row.bit < 0 || row.bit >= static_cast<int>(std::size(kFamilyNames)) || row.first > row.last) return false;
+  return true;
+}
+static_assert(FamilyBitsNamed(), "each drive-type range names a family bit of kFamilyNames");
+
+// A word a FAMILY line may give (upper case): a family or an alias.
+constexpr bool IsFamilyWord(std::string_view word) {
+  for (const char* name : kFamilyNames)
+    if (word == name) return true;
+  for (const FamilyAlias& alias : kFamilyAliases)
+    if (word == alias.word) return true;
+  return false;
+}
