@@ -13,23 +13,10 @@
 # Environment: VEXIL_BUILD (default build-vm), VEXIL_SGVM (folder of
 # run-in-vm.sh, default /work/shared/sgvm).
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/.." && pwd)
 n=${1:-10000}
-build=${VEXIL_BUILD:-$root/build-vm}
-sgvm=${VEXIL_SGVM:-/work/shared/sgvm}
-
-"$root/tools/install-deps.sh" --vm >/dev/null
-command -v gcc >/dev/null || { echo "vm_bench: gcc is needed for the floor loop" >&2; exit 1; }
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target vm_tur_bench >"/tmp/vexil-vmbench-build.log" 2>&1 ||
-	{ tail -n 30 /tmp/vexil-vmbench-build.log; exit 1; }
-tur_bench=$(find "$build" -name vm_tur_bench -type f -perm -u+x | head -n 1)
-
-work=$(mktemp -d /tmp/vexil-vmbench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/files"
-gcc -static -O2 -Wall -Wextra -o "$work/sgio_floor" "$here/vm/sgio_floor.c"
+# shellcheck source=vm_setup.sh
+source "$(dirname "${BASH_SOURCE[0]}")/vm_setup.sh"
+vm_bench_setup vmbench vm_tur_bench
 cat >"$work/files/bench.sh" <<GUEST
 [ -e /sbin/lsmod ] || ln -s "\$(command -v lsmod)" /sbin/lsmod
 sg_turs /dev/sg0 >/dev/null 2>&1   # takes the power-on unit attention
@@ -41,7 +28,7 @@ for round in 1 2 3; do
 done
 GUEST
 
-"$sgvm/run-in-vm.sh" --files "$work/files" --bin "$work/sgio_floor" --bin "$tur_bench" \
+"$sgvm/run-in-vm.sh" --files "$work/files" --bin "$work/sgio_floor" --bin "$bench" \
 	--bin "$(command -v sg_turs)" --sdebug "ptype=1 removable=1 dev_size_mb=8 delay=0 inq_vendor=HALCYON inq_product=ULTRIUM-HH6" \
 	-- sh bench.sh >"$work/out"
 

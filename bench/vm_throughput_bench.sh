@@ -18,25 +18,12 @@
 # Environment: VEXIL_BUILD (default build-vm), VEXIL_SGVM (folder of
 # run-in-vm.sh, default /work/shared/sgvm).
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/.." && pwd)
 n=${1:-200}
 [ "$n" -le 256 ] || { echo "vm_throughput_bench: N is at most 256 (64 MiB of scsi_debug)" >&2; exit 2; }
-build=${VEXIL_BUILD:-$root/build-vm}
-sgvm=${VEXIL_SGVM:-/work/shared/sgvm}
-
-"$root/tools/install-deps.sh" --vm >/dev/null
-command -v gcc >/dev/null || { echo "vm_throughput_bench: gcc is needed for the floor loop" >&2; exit 1; }
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target throughput_bench >"/tmp/vexil-tpbench-build.log" 2>&1 ||
-	{ tail -n 30 /tmp/vexil-tpbench-build.log; exit 1; }
-bench=$(find "$build" -name throughput_bench -type f -perm -u+x | head -n 1)
-
-work=$(mktemp -d /tmp/vexil-tpbench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/files"
+# shellcheck source=vm_setup.sh
+source "$(dirname "${BASH_SOURCE[0]}")/vm_setup.sh"
+vm_bench_setup tpbench throughput_bench
 gcc -static -O2 -Wall -Wextra -o "$work/throughput_floor" "$here/throughput_floor.c"
-gcc -static -O2 -Wall -Wextra -o "$work/sgio_floor" "$here/vm/sgio_floor.c"
 blocks=$((n * 512))
 cat >"$work/files/bench.sh" <<GUEST
 [ -e /sbin/lsmod ] || ln -s "\$(command -v lsmod)" /sbin/lsmod
