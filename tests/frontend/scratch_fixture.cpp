@@ -35,19 +35,12 @@ class FixedClockSystem final : public System {
 }  // namespace
 
 void ScratchFolder::SetUp() {
-  char pattern[] = "/tmp/vexil_front_XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  root_ = pattern;
-  previous_ = std::filesystem::current_path().string();
-  std::filesystem::current_path(root_);
+  workdir_.emplace("front", std::initializer_list<const char*>{});
+  root_ = workdir_->path();
+  ASSERT_FALSE(root_.empty());
 }
 
-void ScratchFolder::TearDown() {
-  std::filesystem::current_path(previous_);
-  std::error_code ignored;
-  std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ignored);
-  std::filesystem::remove_all(root_, ignored);
-}
+void ScratchFolder::TearDown() { workdir_.reset(); }
 
 void ScratchFolder::WriteFile(const std::string& name, const std::string& content) {
   std::ofstream out(root_ + "/" + name, std::ios::binary);

@@ -6,9 +6,11 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/system.h"
+#include "support/scratch_workdir.h"
 
 class ScratchFolder : public ::testing::Test {
  protected:
@@ -20,7 +22,7 @@ class ScratchFolder : public ::testing::Test {
   std::string root_;
 
  private:
-  std::string previous_;
+  std::optional<ScratchWorkdir> workdir_;
 };
 
 // Installs a System whose Now() is a fixed time; restores the old one.

@@ -9,23 +9,14 @@
 #include <sstream>
 
 void EngineTest::SetUp() {
-    char here[PATH_MAX];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    oldDir_ = here;
-    char pattern[] = "/tmp/vexil_engine_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-    std::filesystem::create_directory("Logs");
+    workdir_.emplace("engine", std::initializer_list<const char*>{"Logs"});
+    dir_ = workdir_->path();
+    ASSERT_FALSE(dir_.empty());
 }
 
 void EngineTest::TearDown() {
     engine.CleanUp();
-    if (!oldDir_.empty()) {
-        EXPECT_EQ(chdir(oldDir_.c_str()), 0);
-    }
-    std::error_code ec;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+    workdir_.reset();
 }
 
 void EngineTest::Write(const std::string& name, const std::string& content) {

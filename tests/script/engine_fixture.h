@@ -2,12 +2,15 @@
 // write scripts, load and run them, and read what they printed and reported.
 #pragma once
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/scratch_workdir.h"
 #include "script/core/kscript.h"
 
 // An engine whose SLEEP records the wait instead of waiting, and which knows
@@ -46,5 +49,7 @@ protected:
 
     RecordingEngine engine;
     std::string dir_;
-    std::string oldDir_;
+
+private:
+    std::optional<ScratchWorkdir> workdir_;
 };

@@ -30,15 +30,9 @@ std::string BufferEngine::Text(const std::string& name) const {
 }
 
 void OutputTest::SetUp() {
-    char here[PATH_MAX];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    oldDir_ = here;
-    char pattern[] = "/tmp/vexil_output_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-    std::filesystem::create_directory("Logs");
-    std::filesystem::create_directory("Scripts");
+    workdir_.emplace("output", std::initializer_list<const char*>{"Logs", "Scripts"});
+    dir_ = workdir_->path();
+    ASSERT_FALSE(dir_.empty());
     engine.SetScsiWrapper(&wrapper);
 }
 
@@ -47,11 +41,7 @@ void OutputTest::TearDown() {
     engine.SetInputStream(nullptr);
     if (in_ != nullptr) std::fclose(in_);
     if (log_ != nullptr) std::fclose(log_);
-    if (!oldDir_.empty()) {
-        EXPECT_EQ(chdir(oldDir_.c_str()), 0);
-    }
-    std::error_code ec;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+    workdir_.reset();
 }
 
 void OutputTest::Write(const std::string& name, const std::string& content) {

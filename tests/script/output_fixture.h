@@ -3,12 +3,15 @@
 // statements.
 #pragma once
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 
+#include "support/scratch_workdir.h"
 #include "facade/scsi_wrapper.h"
 #include "script/core/kscript.h"
 
@@ -48,5 +51,5 @@ protected:
     FILE* in_ = nullptr;
     FILE* log_ = nullptr;
     std::string dir_;
-    std::string oldDir_;
+    std::optional<ScratchWorkdir> workdir_;
 };
