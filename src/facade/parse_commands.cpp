@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/hex_dump.h"
 #include "device/records.h"
 #include "facade/scsi_wrapper.h"
 
@@ -309,12 +310,11 @@ Step TimeoutCommand(ScsiWrapper& facade, const std::vector<std::string>& words) 
 
 void ListDataBuffer(const ParseState& s) {
   if (!s.has_data) return;
+  // The bytes alone, sixteen a line.
+  static constexpr HexDumpStyle kStyle = {nullptr, "%02X ", 0, 0, 0, 0};
   std::printf("Data buffer (%d):\n", static_cast<int>(s.data.size()));
-  for (size_t i = 0; i < s.data.size(); ++i) {
-    std::printf("%02X ", s.data[i]);
-    if ((i + 1) % 16 == 0) std::printf("\n");
-  }
-  if (s.data.size() % 16 != 0) std::printf("\n");
+  for (const std::string& line : HexDumpLines(s.data, 0, static_cast<uint32_t>(s.data.size()), kStyle))
+    std::printf("%s\n", line.c_str());
 }
 
 const char* DirectionName(int direction) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/hex_dump.h"
 #include "script/core/error_fx.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/statement_args.h"
@@ -14,8 +15,6 @@ namespace {
 
 constexpr std::initializer_list<int> kIntegerNumbers = {K_NUM_BYTE, K_NUM_WORD, K_NUM_LONG};
 constexpr std::initializer_list<int32_t> kIntegerVariables = {K_VAR_BYTE, K_VAR_WORD, K_VAR_LONG};
-constexpr size_t kBytesPerLine = 16;
-constexpr size_t kCharacterColumn = 64;
 
 struct PrintBufferData : StatementData {
   sa::Destination where = sa::kScreen;
@@ -26,25 +25,10 @@ struct PrintBufferData : StatementData {
 }  // namespace
 
 std::vector<std::string> HexDumpLines(std::span<const uint8_t> buffer, uint32_t first, uint32_t end) {
-  std::vector<std::string> lines;
-  end = std::min<uint32_t>(end, static_cast<uint32_t>(buffer.size()));
-  for (uint32_t at = first; at < end; at += kBytesPerLine) {
-    const uint32_t n = std::min<uint32_t>(kBytesPerLine, end - at);
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X  ", at);
-    std::string line = text;
-    std::string chars;
-    for (uint32_t i = 0; i < n; ++i) {
-      const uint8_t b = buffer[at + i];
-      std::snprintf(text, sizeof text, "%02X ", b);
-      line += text;
-      if (i == 3 || i == 7 || i == 11) line += ' ';
-      chars += b >= 0x21 && b <= 0x7A ? static_cast<char>(b) : '.';
-    }
-    line.resize(std::max(line.size() + 3, kCharacterColumn), ' ');
-    lines.push_back(line + chars);
-  }
-  return lines;
+  // PRINTBUFFER's layout: an eight-digit offset, the bytes in groups of four,
+  // the characters from column 64.
+  static constexpr HexDumpStyle kStyle = {"%08X  ", "%02X ", 4, 64, 0x21, 0x7A};
+  return ::HexDumpLines(buffer, first, end, kStyle);
 }
 
 // PRINTCDB [SCREEN|LOG|BOTH] cdb
