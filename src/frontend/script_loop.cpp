@@ -89,8 +89,7 @@ int script_loop(bool menu_first) {
   for (;;) {
     if (!menu) {
       if (g_pFlags.ScriptFile[0] == '\0') {
-        const int code = static_cast<unsigned char>(g_pFlags.ScriptFile[1]);
-        switch (perform_wizard_action(code)) {
+        switch (perform_wizard_action(static_cast<WizardAction>(g_pFlags.Action))) {
           case ActionResult::kLeave:
             cleanup();
             return 0;

@@ -1,5 +1,9 @@
-// The actions the script menu can choose instead of a script.
+// The actions the script menu can choose instead of a script: one row each,
+// with the letters that choose it, its line in the menu, when the line is
+// offered, whether it needs a selected drive, and what it does.
 #pragma once
+
+#include <span>
 
 enum class ActionResult {
   kContinue,  // back to the script menu
@@ -7,5 +11,33 @@ enum class ActionResult {
   kNoDevice,  // another device was asked for and none could be selected
 };
 
-// Performs wizard action `code` (1 to 9; others do nothing).
-ActionResult perform_wizard_action(int code);
+// The actions; a typed number -1..-8 chooses the action of code 1 - number.
+enum class WizardAction : int {
+  kNone = 0,
+  kExit = 1,
+  kCommandMode = 2,
+  kFirmwareUpdate = 3,
+  kUpgradeTape = 4,
+  kUpdateFromTape = 5,
+  kRevertTape = 6,
+  kParseMode = 7,
+  kOtherDevice = 8,
+  kScriptHelp = 9,
+};
+inline constexpr int kLastWizardAction = static_cast<int>(WizardAction::kScriptHelp);
+
+struct WizardActionRow {
+  WizardAction action;
+  const char* letters;    // the letters that choose it (either case)
+  const char* menu_line;  // its line under "Other:", in menu order; null: not listed
+  bool (*offered)();      // the line is shown only when this says so; null: always
+  bool needs_device;      // it sends commands to the selected drive
+  ActionResult (*perform)();
+};
+
+// The rows, in the order of the menu's lines.
+std::span<const WizardActionRow> WizardActionRows();
+
+// Performs the action (refused, with the reason, when it needs a drive and
+// none is selected); kNone and unknown codes do nothing.
+ActionResult perform_wizard_action(WizardAction action);

@@ -16,7 +16,7 @@ constexpr size_t kFirmwareFileSize = 256;
 
 struct WIZARD_FLAGS {
   // Path of the selected script. When ScriptFile[0] is 0 the record carries no
-  // script and ScriptFile[1] holds the wizard action code (0 = none).
+  // script and Action holds the wizard action chosen instead (a WizardAction, 0 none).
   char ScriptFile[kScriptFileSize];
   int32_t DeviceIndex;
   char DeviceFile[kDeviceFileSize];
@@ -28,6 +28,7 @@ struct WIZARD_FLAGS {
   uint8_t TuneMode;
   uint8_t SasDrive;
   int32_t Vendor;  // 1: the Dell edition ("Scripts/.dell" exists)
+  int32_t Action;
 };
 
 // Copies text into a fixed field when it fits with its terminating NUL.
