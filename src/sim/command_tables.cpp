@@ -55,7 +55,7 @@ SimHandler FindHandler(const SimDevice& device, uint8_t opcode) {
   if (device.config.standard_only) {
     if (SimHandler h = StandardOnlyHandler(opcode)) return h;
   }
-  if (device.IsDat() || (device.IsTape() && device.config.vendor == "HP")) {
+  if (device.model.dat_commands) {
     if (SimHandler h = Lookup(kDatOverrides, opcode)) return h;
   }
   switch (device.config.type) {

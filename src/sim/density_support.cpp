@@ -22,7 +22,7 @@ struct Offered {
 // An LTO drive reads its own generation and the two before it and writes
 // its own and the one before; other drives know their own format only.
 std::vector<Offered> DriveFormats(const SimDevice& d) {
-  const SimFormat* own = FormatOf(DensityFor(d.config.product));
+  const SimFormat* own = FormatOf(d.model.density);
   if (own == nullptr) return {};
   if (own->lto_generation == 0) return {{own, true, true}};
   std::vector<Offered> offered;

@@ -17,11 +17,6 @@ int Digit(const std::string& rev, size_t at, int fallback) {
 int RevisionMajor(const SimDeviceConfig& c) { return Digit(c.revision, 1, 1); }
 int RevisionMinor(const SimDeviceConfig& c) { return Digit(c.revision, 3, 0); }
 
-bool IsLto(const SimDeviceConfig& c) {
-  return c.product.find("ULTRIUM") != std::string::npos ||
-         c.product.find("RAVEN") != std::string::npos;
-}
-
 std::vector<uint8_t> PageHeader(const SimDevice& d, uint8_t page) {
   return {static_cast<uint8_t>(d.config.type), page, 0x00, 0x00};
 }
@@ -69,7 +64,7 @@ std::vector<uint8_t> IdentificationPage(const SimDevice& d) {
 std::vector<uint8_t> BuildPage(const SimDevice& d) {
   std::vector<uint8_t> p = PageHeader(d, 0xC0);
   char text[96];
-  if (IsLto(d.config) && d.IsTape()) {
+  if (d.model.lto && d.IsTape()) {
     std::snprintf(text, sizeof text, "VERSION=%d.%d VARIANT=%X DATE=2026/11/04 REV=%.4s",
                   RevisionMajor(d.config), RevisionMinor(d.config),
                   static_cast<unsigned>(static_cast<uint8_t>(d.config.personality)),

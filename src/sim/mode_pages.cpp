@@ -8,19 +8,8 @@
 
 namespace {
 
-constexpr uint8_t kVendorParameterPage = 0x3E;
-constexpr uint8_t kOlderParameterPage = 0x30;  // ZEP1 and WN80 drives take their parameters here
-
-constexpr uint8_t kNoParameterPage = 0xFF;  // no page code is this
-
-// The parameter page this drive reads its "NAME VALUE" settings from; a
-// device of another maker has none.
-uint8_t ParameterPage(const SimDevice& d) {
-  if (d.config.standard_only) return kNoParameterPage;
-  const std::string& p = d.config.product;
-  return p.find("ZEP1") != std::string::npos || p.find("WN80") != std::string::npos ? kOlderParameterPage
-                                                                                    : kVendorParameterPage;
-}
+// The parameter page this drive reads its "NAME VALUE" settings from.
+uint8_t ParameterPage(const SimDevice& d) { return d.model.parameter_page; }
 
 // What a drive does with a named parameter once it is set; false for a
 // name it does not know.

@@ -26,10 +26,10 @@ void CutTo(SimReply& reply, size_t allocation) {
 }
 
 SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
-    : config(c), bench(b), id(device_id) {
+    : config(c), model(ModelOf(c)), bench(b), id(device_id) {
   power_on_ = bench->Now();
   if (IsTape()) {
-    density = DensityFor(config.product);
+    density = model.density;
     trace = MakeTraceBuffer(config);
     cartridge_in_throat = false;
   }
@@ -44,10 +44,6 @@ SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
   InitModePages(*this);
 }
 
-bool SimDevice::IsDat() const {
-  return config.product.find("DAT") != std::string::npos ||
-         config.product.find("DDS") != std::string::npos;
-}
 
 uint32_t SimDevice::PowerOnHours() const {
   struct timeval now = bench->Now();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/byte_order.h"
+#include "sim/models.h"
 #include "sim/sim.h"
 
 class SimDevice;
@@ -90,11 +91,12 @@ class SimDevice {
   // Power-on or firmware reset: unit attention, tape rewound.
   void Reset();
   uint32_t PowerOnHours() const;
-  bool IsDat() const;
+  bool IsDat() const { return model.dat; }
   bool IsTape() const { return config.type == SimDeviceType::kTape; }
   bool IsChanger() const { return config.type == SimDeviceType::kChanger; }
 
   SimDeviceConfig config;
+  SimModel model;  // read from config when made
   SimBench* bench;
   int id;
   int generation = 0;  // bumped by each restart; stale descriptors see ENODEV

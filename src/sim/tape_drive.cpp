@@ -130,7 +130,7 @@ bool TapeLoaded(const SimDevice& d) { return d.config.medium_loaded; }
 // more back, and refuses the rest; the write-protect tab makes any
 // cartridge read-only.
 CartridgeAccess Access(const SimDevice& d) {
-  const int drive = GenerationOf(DensityFor(d.config.product));
+  const int drive = GenerationOf(d.model.density);
   const int cartridge = d.cartridge_generation;
   if (cartridge != 0 && drive != 0) {
     if (cartridge > drive || drive - cartridge > 2) return CartridgeAccess::kNone;
