@@ -72,22 +72,9 @@ uint8_t CCsvFileControl::Lookup(std::string_view key, size_t keyIndex, size_t ar
 }
 
 bool CCsvFileLL::Add(std::string_view name, int32_t fileId, int32_t line) {
-    if (Find(name) != nullptr) return false;
-    auto file = std::make_unique<CSVFILE_LINK>();
-    file->name = std::string(name);
-    file->fileId = fileId;
-    file->line = line;
-    byName_.emplace(file->name, file.get());
-    files_.push_back(std::move(file));
-    return true;
+    return files_.Add(name, fileId, line) != nullptr;
 }
 
-CSVFILE_LINK* CCsvFileLL::Find(std::string_view name) {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+CSVFILE_LINK* CCsvFileLL::Find(std::string_view name) { return files_.Find(name); }
 
-void CCsvFileLL::Clear() {
-    byName_.clear();
-    files_.clear();
-}
+void CCsvFileLL::Clear() { files_.Clear(); }

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/named_list.h"
 #include "script/core/declarations.h"
 
 struct CSV_LINE_LINK {
@@ -66,10 +67,9 @@ public:
     // False when the name is already declared.
     bool Add(std::string_view name, int32_t fileId, int32_t line);
     CSVFILE_LINK* Find(std::string_view name);
-    size_t Count() const { return files_.size(); }
+    size_t Count() const { return files_.Count(); }
     void Clear();
 
 private:
-    std::vector<std::unique_ptr<CSVFILE_LINK>> files_;
-    std::unordered_map<std::string, CSVFILE_LINK*> byName_;
+    NamedList<CSVFILE_LINK> files_;
 };

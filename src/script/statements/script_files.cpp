@@ -150,23 +150,11 @@ Result SCRIPT_FILE_LINK::Seek(long offset, int whence) {
     return Result::Ok;
 }
 
-bool K_FileLL::Add(std::string_view name, int32_t fileId, int32_t line) {
-    if (Find(name) != nullptr) return false;
-    auto file = std::make_unique<SCRIPT_FILE_LINK>();
-    file->name = std::string(name);
-    file->fileId = fileId;
-    file->line = line;
-    byName_.emplace(file->name, file.get());
-    files_.push_back(std::move(file));
-    return true;
-}
+bool K_FileLL::Add(std::string_view name, int32_t fileId, int32_t line) { return files_.Add(name, fileId, line) != nullptr; }
 
-SCRIPT_FILE_LINK* K_FileLL::Find(std::string_view name) {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+SCRIPT_FILE_LINK* K_FileLL::Find(std::string_view name) { return files_.Find(name); }
 
-bool K_FileLL::HasScriptFile(std::string_view tag) const { return byName_.count(std::string(tag)) != 0; }
+bool K_FileLL::HasScriptFile(std::string_view tag) const { return files_.Find(tag) != nullptr; }
 
 int K_FileLL::PrintToScriptFile(std::string_view tag, std::string_view text) {
     SCRIPT_FILE_LINK* file = Find(tag);
@@ -179,7 +167,4 @@ int K_FileLL::PrintToScriptFile(std::string_view tag, std::string_view text) {
     }
 }
 
-void K_FileLL::Clear() {
-    byName_.clear();
-    files_.clear();
-}
+void K_FileLL::Clear() { files_.Clear(); }

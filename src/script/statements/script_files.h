@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/named_list.h"
 #include "script/core/declarations.h"
 
 namespace script_file {
@@ -93,7 +94,7 @@ public:
     // False when the name is already declared.
     bool Add(std::string_view name, int32_t fileId, int32_t line);
     SCRIPT_FILE_LINK* Find(std::string_view name);
-    size_t Count() const { return files_.size(); }
+    size_t Count() const { return files_.Count(); }
     // Every open file is closed.
     void Clear();
 
@@ -102,6 +103,5 @@ public:
     int PrintToScriptFile(std::string_view tag, std::string_view text) override;
 
 private:
-    std::vector<std::unique_ptr<SCRIPT_FILE_LINK>> files_;
-    std::unordered_map<std::string, SCRIPT_FILE_LINK*> byName_;
+    NamedList<SCRIPT_FILE_LINK> files_;
 };

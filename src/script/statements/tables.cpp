@@ -12,25 +12,12 @@ const TABLE_ENTRY* TABLE_LINK::Find(uint32_t value) const {
 TableResult K_TableLL::AddTable(std::string_view name, int32_t fileId, int32_t line) {
     name = text::Trim(name);
     if (name.empty()) return TableResult::NoName;
-    if (Find(name) != nullptr) return TableResult::Duplicate;
-    auto table = std::make_unique<TABLE_LINK>();
-    table->name = std::string(name);
-    table->fileId = fileId;
-    table->line = line;
-    byName_.emplace(table->name, table.get());
-    tables_.push_back(std::move(table));
-    return TableResult::Ok;
+    return tables_.Add(name, fileId, line) != nullptr ? TableResult::Ok : TableResult::Duplicate;
 }
 
-TABLE_LINK* K_TableLL::Find(std::string_view name) {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+TABLE_LINK* K_TableLL::Find(std::string_view name) { return tables_.Find(name); }
 
-const TABLE_LINK* K_TableLL::Find(std::string_view name) const {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+const TABLE_LINK* K_TableLL::Find(std::string_view name) const { return tables_.Find(name); }
 
 TableResult K_TableLL::AddEntry(TABLE_LINK& table, TABLE_ENTRY entry) {
     if (table.byValue_.count(entry.value) != 0) return TableResult::Duplicate;
@@ -48,10 +35,7 @@ TableResult K_TableLL::AddEntry(std::string_view tentryLine, int32_t fileId, int
     return AddEntry(*table, TABLE_ENTRY{parsed.catalog, parsed.value, std::move(parsed.text), fileId, line});
 }
 
-void K_TableLL::Clear() {
-    byName_.clear();
-    tables_.clear();
-}
+void K_TableLL::Clear() { tables_.Clear(); }
 
 std::string_view WithoutComment(std::string_view line) {
     bool quoted = false;

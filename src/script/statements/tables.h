@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/named_list.h"
 #include "script/core/declarations.h"
 
 struct TABLE_ENTRY {
@@ -61,12 +62,11 @@ public:
     // Adds the entry of a whole TENTRY line (keyword included).
     TableResult AddEntry(std::string_view tentryLine, int32_t fileId, int32_t line);
     TableResult AddEntry(TABLE_LINK& table, TABLE_ENTRY entry);
-    size_t Count() const { return tables_.size(); }
+    size_t Count() const { return tables_.Count(); }
     void Clear();
 
 private:
-    std::vector<std::unique_ptr<TABLE_LINK>> tables_;  // records never move
-    std::unordered_map<std::string, TABLE_LINK*> byName_;
+    NamedList<TABLE_LINK> tables_;
 };
 
 // "TENTRY(<table>, <catalog>, <value>, "<text>");" into its parts.

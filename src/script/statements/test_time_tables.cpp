@@ -14,30 +14,14 @@ const TTTABLE_ENTRY* TTTABLE_LINK::Find(uint32_t testId, uint32_t driveType) con
 TestTimeResult K_TestTimeTableLL::AddTable(std::string_view name, int32_t fileId, int32_t line) {
     name = text::Trim(name);
     if (name.empty()) return TestTimeResult::NoName;
-    if (Find(name) != nullptr) return TestTimeResult::Duplicate;
-    auto table = std::make_unique<TTTABLE_LINK>();
-    table->name = std::string(name);
-    table->fileId = fileId;
-    table->line = line;
-    byName_.emplace(table->name, table.get());
-    tables_.push_back(std::move(table));
-    return TestTimeResult::Ok;
+    return tables_.Add(name, fileId, line) != nullptr ? TestTimeResult::Ok : TestTimeResult::Duplicate;
 }
 
-TTTABLE_LINK* K_TestTimeTableLL::Find(std::string_view name) {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+TTTABLE_LINK* K_TestTimeTableLL::Find(std::string_view name) { return tables_.Find(name); }
 
-const TTTABLE_LINK* K_TestTimeTableLL::Find(std::string_view name) const {
-    const auto it = byName_.find(std::string(name));
-    return it == byName_.end() ? nullptr : it->second;
-}
+const TTTABLE_LINK* K_TestTimeTableLL::Find(std::string_view name) const { return tables_.Find(name); }
 
-void K_TestTimeTableLL::Clear() {
-    byName_.clear();
-    tables_.clear();
-}
+void K_TestTimeTableLL::Clear() { tables_.Clear(); }
 
 namespace {
 

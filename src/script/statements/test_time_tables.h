@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/core/named_list.h"
 #include "script/core/declarations.h"
 
 struct TTTABLE_ENTRY {
@@ -62,10 +63,9 @@ public:
     TestTimeResult AddTable(std::string_view name, int32_t fileId, int32_t line);
     TTTABLE_LINK* Find(std::string_view name);
     const TTTABLE_LINK* Find(std::string_view name) const;
-    size_t Count() const { return tables_.size(); }
+    size_t Count() const { return tables_.Count(); }
     void Clear();
 
 private:
-    std::vector<std::unique_ptr<TTTABLE_LINK>> tables_;
-    std::unordered_map<std::string, TTTABLE_LINK*> byName_;
+    NamedList<TTTABLE_LINK> tables_;
 };
