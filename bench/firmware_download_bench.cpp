@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "sim/sim.h"
 
 namespace {

@@ -31,10 +31,18 @@ std::string GeneratedScript(long lines) {
   long variables = lines / 20;
   for (long v = 0; v < variables; ++v) {
     switch (v % 4) {
-      case 0: line("BYTE b" + std::to_string(v) + " = " + std::to_string(v % 200)); break;
-      case 1: line("WORD w" + std::to_string(v) + " = 0x" + "1234"); break;
-      case 2: line("LONG l" + std::to_string(v) + " = " + std::to_string(70000 + v)); break;
-      default: line("DOUBLE d" + std::to_string(v) + " = 1.5"); break;
+      case 0:
+        line("BYTE b" + std::to_string(v) + " = " + std::to_string(v % 200));
+        break;
+      case 1:
+        line("WORD w" + std::to_string(v) + " = 0x" + "1234");
+        break;
+      case 2:
+        line("LONG l" + std::to_string(v) + " = " + std::to_string(70000 + v));
+        break;
+      default:
+        line("DOUBLE d" + std::to_string(v) + " = 1.5");
+        break;
     }
   }
   for (long block = 0; written < lines - 2; ++block) {
@@ -58,7 +66,7 @@ std::string GeneratedScript(long lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    UseBundledStatements();
+  UseBundledStatements();
   long lines = argc > 1 ? std::atol(argv[1]) : 20000L;
   int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   if (lines < 100) lines = 100;
@@ -95,7 +103,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the generated script did not load: %s\n", engine.GetMessage());
     return 1;
   }
-  std::printf("script load: %ld lines, best of %d rounds: %.3f s, %.2f us per line\n", actual,
-              rounds, best, best * 1e6 / static_cast<double>(actual));
+  std::printf("script load: %ld lines, best of %d rounds: %.3f s, %.2f us per line\n", actual, rounds, best,
+              best * 1e6 / static_cast<double>(actual));
   return 0;
 }

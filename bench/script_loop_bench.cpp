@@ -18,19 +18,21 @@ namespace {
 
 constexpr int kStatementsPerIteration = 3;  // assignment, IF, JUMP
 
-double Seconds(std::chrono::steady_clock::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 std::string ScriptText(long iterations) {
   return "DESCRIPTION Loop benchmark\n"
          "LONG i = 0\n"
          "LOOP:\n"
          "    i += 1\n"
-         "    IF i >= " + std::to_string(iterations) + " JUMP DONE\n"
+         "    IF i >= " +
+         std::to_string(iterations) +
+         " JUMP DONE\n"
          "    JUMP LOOP\n"
          "DONE:\n"
-         "    IF i == " + std::to_string(iterations) + " JUMP GOOD\n"
+         "    IF i == " +
+         std::to_string(iterations) +
+         " JUMP GOOD\n"
          "    EXIT 1\n"
          "GOOD:\n"
          "    EXIT 0\n";
@@ -40,16 +42,19 @@ std::string LuaText(long iterations) {
   return "local i = 0\n"
          "::loop::\n"
          "i = i + 1\n"
-         "if i >= " + std::to_string(iterations) + " then goto done end\n"
+         "if i >= " +
+         std::to_string(iterations) +
+         " then goto done end\n"
          "goto loop\n"
          "::done::\n"
-         "if i ~= " + std::to_string(iterations) + " then os.exit(1) end\n";
+         "if i ~= " +
+         std::to_string(iterations) + " then os.exit(1) end\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    UseBundledStatements();
+  UseBundledStatements();
   long iterations = argc > 1 ? std::atol(argv[1]) : 10000000L;
   if (iterations < 1) iterations = 1;
   namespace fs = std::filesystem;
@@ -75,8 +80,8 @@ int main(int argc, char** argv) {
   close(savedOut);
   (void)devnull;
   if (loaded != 0 || ran != 0 || engine.GetExitStatus() != 0) {
-    std::fprintf(stderr, "script loop failed (load %d, run %d, exit %u): %s\n", loaded, ran,
-                 engine.GetExitStatus(), engine.GetMessage());
+    std::fprintf(stderr, "script loop failed (load %d, run %d, exit %u): %s\n", loaded, ran, engine.GetExitStatus(),
+                 engine.GetMessage());
     fs::remove_all(folder);
     return 1;
   }
@@ -87,15 +92,13 @@ int main(int argc, char** argv) {
   fs::remove_all(folder);
 
   double statements = static_cast<double>(iterations) * kStatementsPerIteration;
-  std::printf("script loop: %ld iterations, %.0f statements (assignment, IF, JUMP)\n", iterations,
-              statements);
+  std::printf("script loop: %ld iterations, %.0f statements (assignment, IF, JUMP)\n", iterations, statements);
   std::printf("  engine  : %8.3f s  %12.0f statements/s\n", engineSeconds, statements / engineSeconds);
   if (luaStatus != 0) {
     std::printf("  lua5.4  : not run (status %d)\n", luaStatus);
     return 0;
   }
   std::printf("  lua5.4  : %8.3f s  %12.0f statements/s\n", luaSeconds, statements / luaSeconds);
-  std::printf("  ratio   : the engine takes %.1f times as long as Lua 5.4\n",
-              engineSeconds / luaSeconds);
+  std::printf("  ratio   : the engine takes %.1f times as long as Lua 5.4\n", engineSeconds / luaSeconds);
   return 0;
 }

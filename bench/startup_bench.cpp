@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "sim/sim.h"
 
@@ -55,8 +55,8 @@ void BenchVersion(int runs) {
   std::sort(times.begin(), times.end());
   double sum = 0;
   for (double t : times) sum += t;
-  std::printf("vexil -version (%d runs): mean %.2f ms, median %.2f ms, min %.2f ms, max %.2f ms\n", runs,
-              sum / runs, times[times.size() / 2], times.front(), times.back());
+  std::printf("vexil -version (%d runs): mean %.2f ms, median %.2f ms, min %.2f ms, max %.2f ms\n", runs, sum / runs,
+              times[times.size() / 2], times.front(), times.back());
 }
 
 template <typename Send>

@@ -72,11 +72,11 @@ int main(int argc, char** argv) {
   std::printf("%s %ld %lld %lld %ld\n", copy ? "vexil+copy" : "vexil", count, write.wall, read.wall,
               write.failed + read.failed);
   const double mib = static_cast<double>(count) * kTransfer / 1048576.0;
-  std::printf("stats %s write %.3f s %lld KiB avg %.2f MiB/s, own %.3f s %.2f MiB/s; "
-              "read %.3f s %lld KiB avg %.2f MiB/s, own %.3f s %.2f MiB/s\n",
-              copy ? "vexil+copy" : "vexil", SCSI.GetWriteSecs(), static_cast<long long>(SCSI.GetKBytesWritten()),
-              SCSI.GetWriteMbPerSecAvg(), write.ns / 1e9, mib / (write.ns / 1e9), SCSI.GetReadSecs(),
-              static_cast<long long>(SCSI.GetKBytesRead()), SCSI.GetReadMbPerSecAvg(), read.ns / 1e9,
-              mib / (read.ns / 1e9));
+  std::printf(
+      "stats %s write %.3f s %lld KiB avg %.2f MiB/s, own %.3f s %.2f MiB/s; "
+      "read %.3f s %lld KiB avg %.2f MiB/s, own %.3f s %.2f MiB/s\n",
+      copy ? "vexil+copy" : "vexil", SCSI.GetWriteSecs(), static_cast<long long>(SCSI.GetKBytesWritten()),
+      SCSI.GetWriteMbPerSecAvg(), write.ns / 1e9, mib / (write.ns / 1e9), SCSI.GetReadSecs(),
+      static_cast<long long>(SCSI.GetKBytesRead()), SCSI.GetReadMbPerSecAvg(), read.ns / 1e9, mib / (read.ns / 1e9));
   return write.failed + read.failed == 0 ? 0 : 1;
 }

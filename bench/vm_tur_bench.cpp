@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
   }
   const auto elapsed = std::chrono::steady_clock::now() - start;
   std::printf("vexil %ld %lld %ld\n", count,
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()),
-              failed);
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()), failed);
   return failed == 0 ? 0 : 1;
 }

@@ -62,14 +62,25 @@ constexpr ErrorText kErrorTexts[] = {
     {56, "Unknown error during Firmware Update."},
     {57, "Error during Firmware Update - no filename given."},
     {58, "No Errors were detected during Firmware Update."},
-    {59, "Unable to put cartridge from drive to an empty slot prior to perfoming FUP on a drive installed in a library."},
+    {59,
+     "Unable to put cartridge from drive to an empty slot prior to perfoming FUP on a drive installed in a library."},
     {60, "Error on Unload command issued to a drive installed in a library."},
-    {61, "A drive that reported a ready status - cartidge present - had a failure in attempting to perform an unload command when trying to get drive ready for FUP."},
-    {62, "General Drive Unload error - indicating that an LTO drive is not reporting MEDIUM NOT PRESENT or is reporting a check condition other than 0x00023A04 which is considered to be incompatible with FUP"},
-    {63, "General Drive Unload error - indicating that the selected drive is not reporting MEDIUM NOT PRESENT or is reporting a check condition other than 0x00023A04 which is considered to be incompatible with FUP."},
+    {61,
+     "A drive that reported a ready status - cartidge present - had a failure in attempting to perform an unload "
+     "command when trying to get drive ready for FUP."},
+    {62,
+     "General Drive Unload error - indicating that an LTO drive is not reporting MEDIUM NOT PRESENT or is reporting a "
+     "check condition other than 0x00023A04 which is considered to be incompatible with FUP"},
+    {63,
+     "General Drive Unload error - indicating that the selected drive is not reporting MEDIUM NOT PRESENT or is "
+     "reporting a check condition other than 0x00023A04 which is considered to be incompatible with FUP."},
     {64, "Changer has an operation in progress or is reporting a check condition that is incompatible with FUP."},
-    {65, "A drive that reported a ready status - cartidge present - had a failure in attempting to perform a rewind command when trying to get drive ready for FUP."},
-    {66, "In the final pre FUP drive check, the drive reported ready - indicating that a cartidge is present, so FUP cannot proceed."},
+    {65,
+     "A drive that reported a ready status - cartidge present - had a failure in attempting to perform a rewind "
+     "command when trying to get drive ready for FUP."},
+    {66,
+     "In the final pre FUP drive check, the drive reported ready - indicating that a cartidge is present, so FUP "
+     "cannot proceed."},
     {67, "Firmware Update not confirmed - the drive did not come back with the new firmware revision."},
     {68, "The selected device is not the drive chosen for the Firmware Update - nothing was sent."},
     {501, "Inquiry Failed."},

@@ -69,10 +69,10 @@ constexpr AscText kAscTexts[] = {
     {0x5B, 0x03, "LOG LIST CODES EXHAUSTED."},
 };
 
-constexpr const char* kSenseKeyNames[16] = {
-    "NO SENSE",       "RECOVERED ERROR", "NOT READY", "MEDIUM ERROR",    "HARDWARE ERROR", "ILLEGAL REQUEST",
-    "UNIT ATTENTION", "DATA PROTECT",    "BLANK CHECK", "VENDOR SPECIFIC", "COPY ABORTED",   "ABORTED COMMAND",
-    "EQUAL",          "VOLUME OVERFLOW", "MISCOMPARE",  "RESERVED"};
+constexpr const char* kSenseKeyNames[16] = {"NO SENSE",       "RECOVERED ERROR", "NOT READY",      "MEDIUM ERROR",
+                                            "HARDWARE ERROR", "ILLEGAL REQUEST", "UNIT ATTENTION", "DATA PROTECT",
+                                            "BLANK CHECK",    "VENDOR SPECIFIC", "COPY ABORTED",   "ABORTED COMMAND",
+                                            "EQUAL",          "VOLUME OVERFLOW", "MISCOMPARE",     "RESERVED"};
 
 }  // namespace
 

@@ -12,8 +12,8 @@ constexpr int kLtoGeneration = -1;
 constexpr int kMartenGeneration = -2;
 
 struct TypeRule {
-  const char* any[8];    // matches when one of these is in the text
-  const char* absent;    // ... and this one is not (null: no condition)
+  const char* any[8];  // matches when one of these is in the text
+  const char* absent;  // ... and this one is not (null: no condition)
   int code;
 };
 
@@ -67,8 +67,7 @@ struct MfgRule {
   const char* mark;
   int id;
 };
-constexpr MfgRule kMfgRules[] = {{"HALCYON", 1}, {"SEAGA", 3}, {"IBM", 4},
-                                 {"HP", 5},      {"RAVEN", 2}, {"MORRO", 2}};
+constexpr MfgRule kMfgRules[] = {{"HALCYON", 1}, {"SEAGA", 3}, {"IBM", 4}, {"HP", 5}, {"RAVEN", 2}, {"MORRO", 2}};
 
 constexpr const char* kMfgTexts[] = {"UNKNOWN", "HALCYON", "MORROWAY", "SEAGATE", "IBM", "HP"};
 
@@ -92,17 +91,23 @@ int LtoGeneration(std::string_view text, const char* revision) {
     }
   }
   switch (code) {
-    case 17: return RevisionIs(revision, "DQ", "FT") ? 18 : 17;
+    case 17:
+      return RevisionIs(revision, "DQ", "FT") ? 18 : 17;
     case 19:
       if (Has(text, "-HH4")) return 21;
       return RevisionIs(revision, "WU", "FT") ? 20 : 19;
-    case 22: return Has(text, "-HH5") ? 23 : 22;
-    case 24: return Has(text, "-HH6") ? 25 : 24;
-    default: return code;
+    case 22:
+      return Has(text, "-HH5") ? 23 : 22;
+    case 24:
+      return Has(text, "-HH6") ? 25 : 24;
+    default:
+      return code;
   }
 }
 
-std::string_view TextOf(const char* text) { return text == nullptr ? std::string_view() : std::string_view(text, strnlen(text, 24)); }
+std::string_view TextOf(const char* text) {
+  return text == nullptr ? std::string_view() : std::string_view(text, strnlen(text, 24));
+}
 
 }  // namespace
 

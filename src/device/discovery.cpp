@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
 #include "base/text_util.h"
+#include "device/scsi_int.h"
 
 std::mutex scanLock;
 
@@ -88,8 +88,7 @@ void ScsiInt::CleanUp() {
 
 // ---- scanning ----
 
-long ScsiInt::ScanDevices(int flag, int includeSequential, int includeChanger, int includeAll,
-                          const char* devicePath) {
+long ScsiInt::ScanDevices(int flag, int includeSequential, int includeChanger, int includeAll, const char* devicePath) {
   includeSequential_ = includeSequential;
   includeChanger_ = includeChanger;
   includeAll_ = includeAll;
@@ -245,8 +244,8 @@ long ScsiInt::ListDevices() {
         d.familyCode = static_cast<int32_t>(GetDeviceType(d.description, revision));
         d.mfgId = static_cast<int32_t>(GetManufacturer(d.description));
 
-        const bool drop = (includeSequential_ == -1 && d.sequential) || (includeChanger_ == -1 && d.changer) ||
-                          includeAll_ == -1;
+        const bool drop =
+            (includeSequential_ == -1 && d.sequential) || (includeChanger_ == -1 && d.changer) || includeAll_ == -1;
         const bool keep = !drop && (d.familyCode != kFamilyOther || (d.sequential && includeSequential_ == 1) ||
                                     (d.changer && includeChanger_ == 1) || includeAll_ != 0);
         if (!keep) {

@@ -10,11 +10,11 @@ namespace contract {
 
 // Log pages read with LOG SENSE (standard parameter-list form).
 inline constexpr uint8_t kSupportedPagesLog = 0x00;
-inline constexpr uint8_t kEventLogPage = 0x07;      // text packets, one per parameter, zero-separated
+inline constexpr uint8_t kEventLogPage = 0x07;  // text packets, one per parameter, zero-separated
 inline constexpr uint8_t kSequentialAccessLog = 0x0C;
-inline constexpr uint8_t kTapeAlertLog = 0x2E;       // flags 1-64, one byte each, bit 0 = set
+inline constexpr uint8_t kTapeAlertLog = 0x2E;  // flags 1-64, one byte each, bit 0 = set
 inline constexpr uint8_t kVendorHoursLog = 0x31;
-inline constexpr uint8_t kWriteBackLog = 0x38;       // write-back data of some generations, from byte 8
+inline constexpr uint8_t kWriteBackLog = 0x38;  // write-back data of some generations, from byte 8
 // Parameter tables 2 and 3: byte 2 of LOG SENSE is sent as is, so these are
 // the write and read error counter pages (02h, 03h) with page control 01b
 // (cumulative values).

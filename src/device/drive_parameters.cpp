@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/system.h"
 #include "device/drive_contract.h"
 #include "device/family.h"
 #include "device/log_decode.h"
 #include "device/scsi_int.h"
-#include "base/system.h"
 
 namespace {
 

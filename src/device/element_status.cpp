@@ -24,21 +24,31 @@ bool LargeLoader(int family) { return family == 39 || family == 40; }
 long Allocation(int type, int family) {
   const bool large = LargeLoader(family);
   switch (type) {
-    case kTransport: return large ? 52 : 48;
-    case kStorage: return large ? 2176 : 1936;
-    case kImportExport: return 48;
-    case kDataTransfer: return large ? 196 : 176;
-    default: return kAllElementsAllocation;
+    case kTransport:
+      return large ? 52 : 48;
+    case kStorage:
+      return large ? 2176 : 1936;
+    case kImportExport:
+      return 48;
+    case kDataTransfer:
+      return large ? 196 : 176;
+    default:
+      return kAllElementsAllocation;
   }
 }
 
 std::span<uint8_t> Area(_SCSI_DEVICE& d, int type) {
   switch (type) {
-    case kTransport: return d.elementTransport;
-    case kStorage: return d.elementStorage;
-    case kImportExport: return d.elementImportExport;
-    case kDataTransfer: return d.elementDataTransfer;
-    default: return {};
+    case kTransport:
+      return d.elementTransport;
+    case kStorage:
+      return d.elementStorage;
+    case kImportExport:
+      return d.elementImportExport;
+    case kDataTransfer:
+      return d.elementDataTransfer;
+    default:
+      return {};
   }
 }
 

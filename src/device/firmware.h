@@ -118,9 +118,9 @@ enum class FupPrep : uint8_t {
 
 // What ends the download.
 enum class FupCommit : uint8_t {
-  kSave,            // mode 05h carrying the rest (nothing in style A)
-  kNone,            // every piece is final; the device activates by itself
-  kEmptyDownload,   // an empty mode-04h write to the pieces' buffer
+  kSave,           // mode 05h carrying the rest (nothing in style A)
+  kNone,           // every piece is final; the device activates by itself
+  kEmptyDownload,  // an empty mode-04h write to the pieces' buffer
 };
 
 // Where the commit goes.
@@ -132,12 +132,12 @@ enum class FupCommitAt : uint8_t {
 
 // Everything one family routine needs to know, resolved for one device.
 struct FupPlan {
-  const char* routine = "";   // "FupLTO"
+  const char* routine = "";  // "FupLTO"
   const char* context = "FupDrive()";
   const char* announce = "FUP DRIVE";
   long pieceTimeout = 45;
-  long sendTimeout = 0;       // timeout while pieces go out (0: pieceTimeout)
-  long pieceSize = 8192;      // 0: the whole image in one piece
+  long sendTimeout = 0;            // timeout while pieces go out (0: pieceTimeout)
+  long pieceSize = 8192;           // 0: the whole image in one piece
   bool keepLastForCommit = false;  // style B
   uint8_t pieceBufferId = 0;
   uint8_t bufferIdOverride = 0;

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "base/byte_order.h"
+#include "base/text_util.h"
 #include "device/firmware.h"
 #include "device/scsi_int.h"
-#include "base/text_util.h"
 
 namespace {
 
@@ -20,15 +20,9 @@ constexpr long kUnloadTimeout = 600;
 constexpr int kSettleSeconds = 10;
 constexpr int kRestartSeconds = 20;
 
-constexpr const char* kStateTexts[] = {"",
-                                       "FUP Setup",
-                                       "FUP Write Image",
-                                       "FUP Commit Image",
-                                       "FUP Device Reset",
-                                       "FUP Relocate Device",
-                                       "FUP Complete"};
+constexpr const char* kStateTexts[] = {
+    "", "FUP Setup", "FUP Write Image", "FUP Commit Image", "FUP Device Reset", "FUP Relocate Device", "FUP Complete"};
 constexpr int kStateCount = sizeof kStateTexts / sizeof kStateTexts[0];
-
 
 // One console line per tenth of the image, so a long download shows it is
 // moving without a line per piece.
@@ -92,8 +86,7 @@ const char* OrUnknown(const char* revision) { return revision[0] != '\0' ? revis
 ScsiInt::FupPhase ScsiInt::FupPhaseNow() { return static_cast<FupPhase>(g_fupPhase); }
 
 // WRITE BUFFER mode bufferId offset(3) length(3)
-long ScsiInt::WriteBuffer(const uint8_t* data, long length, int mode, int bufferId, long offset,
-                          int bufferIdOverride) {
+long ScsiInt::WriteBuffer(const uint8_t* data, long length, int mode, int bufferId, long offset, int bufferIdOverride) {
   if (!Ready()) return -3;
   PerformanceStart();
   _SCSI_DEVICE& d = *device_;
@@ -330,8 +323,9 @@ long ScsiInt::FupPieces(const FupPlan& plan, const char* path, const FupImage& i
     unacknowledged = plan.lastPieceTransportErrorIsDone && last && result == -5;
     if (result != 1) {
       if (plan.lastPieceTransportErrorIsDone)
-        std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written. Status = %ld.",
-                      shown, sent, length, result);
+        std::snprintf(text, sizeof text,
+                      "Error writing image file to drive (%s) %ld of %ld bytes written. Status = %ld.", shown, sent,
+                      length, result);
       else
         std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written.", shown,
                       sent, length);

@@ -1,9 +1,9 @@
 // Before a download: is the device in a state to take new firmware? A tape
 // drive must be empty (the check rewinds and unloads a cartridge itself), a
 // changer idle, a drive of the BR line must hold its cartridge.
+#include "base/system.h"
 #include "device/firmware.h"
 #include "device/scsi_int.h"
-#include "base/system.h"
 
 namespace {
 

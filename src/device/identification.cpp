@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "device/scsi_int.h"
 #include "base/text_util.h"
+#include "device/scsi_int.h"
 
 namespace {
 
@@ -68,9 +68,7 @@ int ScsiInt::FamilyOfSelected(const char* text, const char* revision, bool write
   return code;
 }
 
-long ScsiInt::GetDeviceType(const char* text, const char* revision) {
-  return FamilyOfSelected(text, revision, false);
-}
+long ScsiInt::GetDeviceType(const char* text, const char* revision) { return FamilyOfSelected(text, revision, false); }
 
 const char* ScsiInt::GetDeviceTypeString(long code) {
   if (code >= 1) return siDeviceTypeString(static_cast<int>(code));
@@ -94,9 +92,7 @@ long ScsiInt::GetManufacturer(const char* text) {
 
 long ScsiInt::GetMfgId() { return device_ == nullptr ? 0 : device_->mfgId; }
 
-const char* ScsiInt::GetMfgString() {
-  return device_ == nullptr ? nullptr : siManufacturerString(device_->mfgId);
-}
+const char* ScsiInt::GetMfgString() { return device_ == nullptr ? nullptr : siManufacturerString(device_->mfgId); }
 
 long ScsiInt::GetFamilyCode() { return device_ == nullptr ? -1 : device_->familyCode; }
 

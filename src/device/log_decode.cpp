@@ -21,9 +21,10 @@ struct EventKind {
 
 // Tried in this order; a packet of none of these is a general event.
 constexpr EventKind kEventKinds[] = {
-    {"OVERTEMP", 2, nullptr},  {"BUGCHECK", kEventBugcheck, "ERROR:"}, {"PO/ST", 4, nullptr},
-    {"CUP EVENT", 5, nullptr}, {"SCSI EVENT", 6, nullptr},             {"DIR", 7, nullptr},
-    {"CAL", 8, nullptr},       {"DRIVE", 9, nullptr},
+    {"OVERTEMP", 2, nullptr},   {"BUGCHECK", kEventBugcheck, "ERROR:"},
+    {"PO/ST", 4, nullptr},      {"CUP EVENT", 5, nullptr},
+    {"SCSI EVENT", 6, nullptr}, {"DIR", 7, nullptr},
+    {"CAL", 8, nullptr},        {"DRIVE", 9, nullptr},
 };
 constexpr const char* kGeneralErrorKeyword = "EVENT:";
 // The four characters of the error code start this far after its keyword.

@@ -74,8 +74,9 @@ const char* ScsiInt::GetLogParameterString(int code) {
   long length = 0;
   const uint8_t* value = GetLogParameter(code, &length);
   // A missing parameter is an empty text, never the one asked for before.
-  parameterText_.assign(value == nullptr ? "" : reinterpret_cast<const char*>(value),
-                        value == nullptr ? 0 : strnlen(reinterpret_cast<const char*>(value), static_cast<size_t>(length)));
+  parameterText_.assign(
+      value == nullptr ? "" : reinterpret_cast<const char*>(value),
+      value == nullptr ? 0 : strnlen(reinterpret_cast<const char*>(value), static_cast<size_t>(length)));
   return parameterText_.c_str();
 }
 
@@ -86,7 +87,8 @@ long ScsiInt::ParseParameters(int table) {
   if (d.logBuffer.size() < logpage::kPageHeader) return 0;
   const std::vector<logpage::Parameter> found = logpage::Walk(d.logBuffer, kTableEntries);
   for (LogParameter& p : d.logParams[index]) p = {-1, -1};
-  for (size_t i = 0; i < found.size(); ++i) d.logParams[index][i] = {found[i].code, GetLogParameterValue(found[i].code)};
+  for (size_t i = 0; i < found.size(); ++i)
+    d.logParams[index][i] = {found[i].code, GetLogParameterValue(found[i].code)};
   return static_cast<long>(found.size());
 }
 

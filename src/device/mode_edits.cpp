@@ -25,7 +25,7 @@ constexpr size_t kSixByteList = 28;
 constexpr size_t kSixByteSource = 32;
 constexpr size_t kMediumType = 2;
 constexpr size_t kDensityCode = 8;
-constexpr size_t kBlockLength = 13;        // three bytes
+constexpr size_t kBlockLength = 13;           // three bytes
 constexpr size_t kCompressionAlgorithm = 30;  // page 10h byte 14
 constexpr size_t kDceByte = 18;               // page 0Fh byte 2, bit 7
 

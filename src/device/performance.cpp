@@ -1,6 +1,6 @@
 // Per-device timing of reads and writes and the rates derived from it.
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 
 namespace {
 

@@ -116,7 +116,7 @@ struct CommandStatus {
   int32_t hostStatus;
   int32_t driverStatus;
   uint8_t timedOut;
-  int64_t bytesMoved;   // requested minus residual, whatever the status
+  int64_t bytesMoved;  // requested minus residual, whatever the status
 };
 
 // The sense data of one command, decoded once (HandleSenseData); every later
@@ -256,7 +256,7 @@ struct _SCSI_DEVICE : CommandOutcome {
 // Who a device is, as the console showed it when the user chose it: a
 // firmware download goes only to a device that still answers this way.
 struct DriveIdentity {
-  char description[25];  // vendor (8) + product (16), upper case
+  char description[25];   // vendor (8) + product (16), upper case
   char serialNumber[32];  // as the family cuts it
   char revision[5];
 };

@@ -13,8 +13,8 @@
 #include <mutex>
 #include <string>
 
-#include "device/fup_phase.h"
 #include "device/family.h"
+#include "device/fup_phase.h"
 #include "device/records.h"
 #include "device/shims.h"
 
@@ -37,8 +37,7 @@ class ScsiInt {
 
   // ---- transport ----
   // direction 0 out, 1 in, 2 none. Bytes moved, 1 for no data, or a code.
-  long SendCdb(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,
-               long length);
+  long SendCdb(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data, long length);
   // The CDB is already in the pass-through record.
   long DevIo(int64_t length, int cdbLength, int direction, const char* caller, bool reportSense);
   // Everything the latest command on the selected device left: status,
@@ -75,8 +74,7 @@ class ScsiInt {
   long GetMaxTransfer();
 
   // ---- discovery and selection ----
-  long ScanDevices(int flag, int includeSequential, int includeChanger, int includeAll,
-                   const char* devicePath);
+  long ScanDevices(int flag, int includeSequential, int includeChanger, int includeAll, const char* devicePath);
   long Initialize(int flag, const char* devicePath);
   long GetUnixAdapters(const char* filter, const char* devicePath);
   long CheckUnixDevice(const char* path);
@@ -164,12 +162,10 @@ class ScsiInt {
   // ---- sense and error text ----
   long RequestSense();
   // `length` is how many bytes of `sense` are valid (the rest reads as 0).
-  void HandleSenseData(const uint8_t* sense, const char* caller, bool report,
-                       size_t length = kSenseSize);
+  void HandleSenseData(const uint8_t* sense, const char* caller, bool report, size_t length = kSenseSize);
   // Writes the sense message for the first `length` bytes of `sense` into
   // `text` (at most `size` bytes, terminated).
-  static void FormatSenseMessage(char* text, size_t size, const uint8_t* sense,
-                                 size_t length = kSenseSize);
+  static void FormatSenseMessage(char* text, size_t size, const uint8_t* sense, size_t length = kSenseSize);
   void SenseReset();
   static const char* GetErrorText(long code);
   const char* GetMessageBuffer();
@@ -383,8 +379,7 @@ class ScsiInt {
   // there is none.
   bool FindRestarted(const char* page, const char* serial);
   // DevIo with the caller's context and the step it came through ("::SendCdb()").
-  long Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via,
-                bool reportSense);
+  long Transfer(int64_t length, int cdbLength, int direction, const char* caller, const char* via, bool reportSense);
   // Byte totals and timing of a finished data command; SendCdb's result.
   long CountTransfer(uint8_t op, int direction);
   // The failing shim's reason into the device error text.

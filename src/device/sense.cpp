@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "base/byte_order.h"
-#include "device/scsi_int.h"
 #include "base/sense_texts.h"
 #include "base/sense_words.h"
+#include "device/scsi_int.h"
 
 namespace {
 
@@ -121,8 +121,7 @@ void ScsiInt::HandleSenseData(const uint8_t* sense, const char* caller, bool rep
       const uint8_t* desc = s + at;
       const size_t size = static_cast<size_t>(desc[1]) + 2;
       if (at + size > end) break;
-      if (desc[0] == 0x00 && size >= 12 && (desc[2] & 0x80))
-        d.residual += static_cast<int32_t>(be::Read32(desc + 8));
+      if (desc[0] == 0x00 && size >= 12 && (desc[2] & 0x80)) d.residual += static_cast<int32_t>(be::Read32(desc + 8));
       if (desc[0] == 0x04 && size >= 4) {
         d.fileMark = (desc[3] >> 7) & 1;
         d.eom = (desc[3] >> 6) & 1;

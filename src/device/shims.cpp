@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/records.h"
 #include "base/system.h"
+#include "device/records.h"
 
 namespace {
 
@@ -172,8 +172,7 @@ int CloseHandle(int handle) {
   return Sys().Close(handle) == 0 ? 1 : 0;
 }
 
-int DeviceIoControl(int handle, unsigned long code, void* in, size_t, void* out, size_t outLen,
-                    unsigned long*, void*) {
+int DeviceIoControl(int handle, unsigned long code, void* in, size_t, void* out, size_t outLen, unsigned long*, void*) {
   if (handle <= 0) {
     Fail(errno, "DeviceIoControl - Bad File Descriptor", errno);
     return -1;

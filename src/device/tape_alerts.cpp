@@ -8,9 +8,7 @@ namespace {
 
 constexpr int kAlertProbes = 5;
 
-const TapeAlertDef* Def(int flag) {
-  return flag >= 1 && flag <= kTapeAlertFlags ? &TAPE_ALERT_DEFS[flag] : nullptr;
-}
+const TapeAlertDef* Def(int flag) { return flag >= 1 && flag <= kTapeAlertFlags ? &TAPE_ALERT_DEFS[flag] : nullptr; }
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "device/scsi_int.h"
 #include "base/text_util.h"
+#include "device/scsi_int.h"
 
 namespace {
 

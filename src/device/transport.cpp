@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 
 ScsiInt SCSI;
 
@@ -37,9 +37,7 @@ bool OneOf(uint8_t op, std::initializer_list<uint8_t> ops) {
 }
 
 // Opcodes that need no TEST UNIT READY before them.
-bool SkipsReadinessProbe(uint8_t op) {
-  return OneOf(op, {0x00, 0x03, 0x08, 0x0A, 0x0F, 0x10, 0x28, 0x2A, 0x2E, 0x2F});
-}
+bool SkipsReadinessProbe(uint8_t op) { return OneOf(op, {0x00, 0x03, 0x08, 0x0A, 0x0F, 0x10, 0x28, 0x2A, 0x2E, 0x2F}); }
 
 // Reads and writes whose trace shows the tape position first.
 bool TracesPosition(uint8_t op) { return OneOf(op, {0x08, 0x0A, 0x10, 0x28, 0x2A}); }
@@ -50,8 +48,8 @@ bool TracesPosition(uint8_t op) { return OneOf(op, {0x08, 0x0A, 0x10, 0x28, 0x2A
 // changer move, the upgrade-tape command, or REQUEST SENSE (whose first copy
 // may have taken the sense away).
 bool RepeatsSafely(uint8_t op) {
-  return !OneOf(op, {0x03, 0x04, 0x08, 0x0A, 0x10, 0x11, 0x19, 0x1D, 0x20, 0x28, 0x2A, 0x3B, 0x80, 0x88, 0x8A,
-                     0x91, 0xA5, 0xA6});
+  return !OneOf(
+      op, {0x03, 0x04, 0x08, 0x0A, 0x10, 0x11, 0x19, 0x1D, 0x20, 0x28, 0x2A, 0x3B, 0x80, 0x88, 0x8A, 0x91, 0xA5, 0xA6});
 }
 
 bool CountsAsRead(uint8_t op) { return OneOf(op, {0x08, 0x0F, 0x28, 0x3C, 0x43, 0x44}); }
@@ -80,16 +78,26 @@ class Context {
 
 const char* ErrnoName(long code) {
   switch (code) {
-    case 1: return "EPERM ";
-    case 5: return "EIO ";
-    case 6: return "EXIO ";
-    case 13: return "EACCES ";
-    case 14: return "EFAULT ";
-    case 19: return "ENODEV ";
-    case 22: return "EINVAL ";
-    case 25: return "ENOTTY ";
-    case 67: return "ENOLINK ";
-    default: return "UNK ";
+    case 1:
+      return "EPERM ";
+    case 5:
+      return "EIO ";
+    case 6:
+      return "EXIO ";
+    case 13:
+      return "EACCES ";
+    case 14:
+      return "EFAULT ";
+    case 19:
+      return "ENODEV ";
+    case 22:
+      return "EINVAL ";
+    case 25:
+      return "ENOTTY ";
+    case 67:
+      return "ENOLINK ";
+    default:
+      return "UNK ";
   }
 }
 
@@ -136,8 +144,7 @@ void ScsiInt::ClearTexts() {
   device_->scsiError[0] = '\0';
 }
 
-long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const char* caller,
-                      void* data, long length) {
+long ScsiInt::SendCdb(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data, long length) {
   if (!Ready()) return -3;
   if (cdb == nullptr || cdbLength < 1 || cdbLength > 16 || length < 0) return -3;
   // The caller's CDB may live in the record the probes below reuse.
@@ -217,8 +224,7 @@ void ScsiInt::TraceBytes(const char* title, const uint8_t* bytes, int64_t length
     std::fputc('\n', stderr);
 }
 
-long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* caller,
-                    bool reportSense) {
+long ScsiInt::DevIo(int64_t length, int cdbLength, int direction, const char* caller, bool reportSense) {
   return Transfer(length, cdbLength, direction, caller, "", reportSense);
 }
 
@@ -229,8 +235,8 @@ long ScsiInt::Transfer(int64_t length, int cdbLength, int direction, const char*
   if (cdbLength < 1 || cdbLength > 16) return -3;
   if (length == 0 && record_->Cdb[0] != kWriteBuffer) length = kZeroLengthTransfer;
   if (length < 0 || length > static_cast<int64_t>(kDataBufferSize)) {
-    FormatText(device_->devError, "%s - Requested transfer (%ld) exceeds maximum capability (%ld).",
-               context.Text(), static_cast<long>(length), static_cast<long>(kDataBufferSize));
+    FormatText(device_->devError, "%s - Requested transfer (%ld) exceeds maximum capability (%ld).", context.Text(),
+               static_cast<long>(length), static_cast<long>(kDataBufferSize));
     return -3;
   }
   // REQUEST SENSE or the retry probes reuse the record: keep our CDB.
@@ -481,9 +487,7 @@ long ScsiInt::DestroyHeap() {
 }
 
 int64_t ScsiInt::GetByteCount() { return device_ == nullptr ? 0 : device_->byteCount; }
-int64_t ScsiInt::GetCommandCount() {
-  return device_ == nullptr ? -1 : static_cast<int64_t>(device_->commandCount);
-}
+int64_t ScsiInt::GetCommandCount() { return device_ == nullptr ? -1 : static_cast<int64_t>(device_->commandCount); }
 long ScsiInt::GetStatus() { return device_ == nullptr ? -1 : device_->scsiStatus; }
 long ScsiInt::GetHAStatus() { return device_ == nullptr ? -1 : device_->hostStatus; }
 long ScsiInt::GetDriverStatus() { return device_ == nullptr ? -1 : device_->driverStatus; }

@@ -22,9 +22,9 @@ constexpr uint8_t kPageFormatOffline = 0x11;
 constexpr uint8_t kPageFormat = 0x10;
 
 // The vendor page that puts the drive into tape-creation mode.
-constexpr std::array<uint8_t, 32> kCreationPage = {
-    0xA1, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x46, 0x50,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F, 0xA0};
+constexpr std::array<uint8_t, 32> kCreationPage = {0xA1, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
+                                                   0x01, 0x00, 0x00, 0x46, 0x50, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                   0x0F, 0xA0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F, 0xA0};
 // The page that finishes a tape on two older lines.
 constexpr std::array<uint8_t, 22> kFinishPage = {0x99, 0x00, 0x00, 0x12, 0x00, 0x40};
 
@@ -46,7 +46,7 @@ constexpr TapeRoutineRow kTapeRoutines[] = {
 struct DensityRow {
   int mediaType;
   int density;
-  int family;          // a family that takes another density
+  int family;  // a family that takes another density
   int familyDensity;
 };
 
@@ -56,7 +56,6 @@ constexpr DensityRow kKoruDensities[] = {
 };
 
 constexpr int kFamiliesCopyingOwnFirmware[] = {25, 26};
-
 
 }  // namespace
 
@@ -157,8 +156,8 @@ long ScsiInt::FupTapeWrite(const char* routine, const char* path, long length, l
       SetMessage("Error reading data from image file.", context);
       return fup::kImageError;
     }
-    const long result = viaBuffer ? WriteBuffer(piece.get(), want, fup::kModeDownload, 0, written, 0)
-                                  : Write(piece.get(), want);
+    const long result =
+        viaBuffer ? WriteBuffer(piece.get(), want, fup::kModeDownload, 0, written, 0) : Write(piece.get(), want);
     if (result <= 0) {
       std::snprintf(text, sizeof text, "Error writing image file to drive (%s) %ld of %ld bytes written.", path,
                     written, length);
@@ -195,8 +194,7 @@ namespace {
 
 // The creation page, after the rewind; shared by both Ultrium routines.
 long EnterCreationMode(ScsiInt& s) {
-  return s.Diag(kPageFormatOffline, kCreationPage.data(), kCreationPage.size()) > 0 ? fup::kDone
-                                                                                   : fup::kUnsupported;
+  return s.Diag(kPageFormatOffline, kCreationPage.data(), kCreationPage.size()) > 0 ? fup::kDone : fup::kUnsupported;
 }
 
 long RewindAndUnload(ScsiInt& s) {

@@ -21,7 +21,7 @@ constexpr size_t kSerialCharacters = 14;
 
 struct Applicability {
   int firstFamily, lastFamily;
-  long minimumRevision;  // the revision major must be at least this
+  long minimumRevision;                      // the revision major must be at least this
   std::initializer_list<int> personalities;  // empty: any
 };
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/scsi_int.h"
 #include "base/sense_words.h"
+#include "device/scsi_int.h"
 #include "facade/result_messages.h"
 #include "facade/scsi_wrapper.h"
 

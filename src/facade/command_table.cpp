@@ -17,10 +17,7 @@ constexpr CmdTypeRow CmdTypeInfo[] = {
 
 // A removable disk has no tape to load, rewind or report on.
 constexpr CmdTypeRow CmdTypeInfo_BR[] = {
-    {kCmdTestUnitReady, "Test Unit Ready"},
-    {kCmdInquiry, "Inquiry"},
-    {kCmdUnload, "Unload"},
-    {kCmdExit, "Exit"},
+    {kCmdTestUnitReady, "Test Unit Ready"}, {kCmdInquiry, "Inquiry"}, {kCmdUnload, "Unload"}, {kCmdExit, "Exit"},
     {kCmdEndOfList, "End of list"},
 };
 

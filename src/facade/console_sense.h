@@ -12,15 +12,15 @@ inline constexpr uint8_t kConsoleSenseKey = 0xFF;
 // ASC of the console's triples; the transport failures are those below
 // kAscShortData, one per device-layer result.
 enum ConsoleSenseAsc : uint8_t {
-  kAscTimedOut = 0x01,       // held past its timeout (result -1)
-  kAscRefused = 0x02,        // the sg driver refused the request (result 0)
-  kAscNotSent = 0x03,        // no device, or longer than the driver takes (-3)
-  kAscNoNode = 0x04,         // the device node could not be opened (-4)
-  kAscHostError = 0x05,      // host adapter or driver error (-5)
-  kAscNoMemory = 0x06,       // no memory for the request (-6)
+  kAscTimedOut = 0x01,   // held past its timeout (result -1)
+  kAscRefused = 0x02,    // the sg driver refused the request (result 0)
+  kAscNotSent = 0x03,    // no device, or longer than the driver takes (-3)
+  kAscNoNode = 0x04,     // the device node could not be opened (-4)
+  kAscHostError = 0x05,  // host adapter or driver error (-5)
+  kAscNoMemory = 0x06,   // no memory for the request (-6)
   kAscOtherTransport = 0x0F,
-  kAscShortData = 0x10,      // ASCQ 0: a READ or WRITE moved less than its CDB announced;
-                             // ASCQ 1: a log page arrived shorter than its page length
+  kAscShortData = 0x10,  // ASCQ 0: a READ or WRITE moved less than its CDB announced;
+                         // ASCQ 1: a log page arrived shorter than its page length
 };
 inline constexpr uint8_t kAscqShortTransfer = 0x00;
 inline constexpr uint8_t kAscqShortPage = 0x01;

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
 #include "base/text_util.h"
+#include "device/scsi_int.h"
 #include "facade/drive_type.h"
 #include "facade/scsi_wrapper.h"
 
@@ -131,8 +131,7 @@ int ScsiWrapper::DeviceIndexAt(int32_t position) const {
   return entry == kFreeEntry ? -1 : entry;
 }
 
-const char* ScsiWrapper::CopyFromDevice(int32_t position, const char* (*getter)(),
-                                        std::array<char, 64>& buffer) {
+const char* ScsiWrapper::CopyFromDevice(int32_t position, const char* (*getter)(), std::array<char, 64>& buffer) {
   const int index = DeviceIndexAt(position);
   if (index < 0) return nullptr;
   const int previous = SCSI.GetDeviceIndex();
@@ -144,11 +143,13 @@ const char* ScsiWrapper::CopyFromDevice(int32_t position, const char* (*getter)(
 }
 
 const char* ScsiWrapper::GetDeviceFilename(int32_t position) {
-  return CopyFromDevice(position, [] { return SCSI.GetFilename(); }, nameBuffer_);
+  return CopyFromDevice(
+      position, [] { return SCSI.GetFilename(); }, nameBuffer_);
 }
 
 const char* ScsiWrapper::GetDeviceDescription(int32_t position) {
-  return CopyFromDevice(position, [] { return SCSI.GetDescription(); }, descriptionBuffer_);
+  return CopyFromDevice(
+      position, [] { return SCSI.GetDescription(); }, descriptionBuffer_);
 }
 
 const char* ScsiWrapper::GetSerialNumber(int32_t position) {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/byte_order.h"
-#include "device/scsi_int.h"
 #include "base/text_util.h"
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 
 namespace {
@@ -58,8 +58,10 @@ bool ScsiWrapper::LTO_Trace(const char* folder) {
   // the bytes of a short one beside it for a look.
   const auto fail = [&]() {
     file.reset();
-    if (offset == 0) std::remove(partial.c_str());
-    else std::printf("The incomplete trace (%u of %u bytes) is left in %s\n", offset, total, partial.c_str());
+    if (offset == 0)
+      std::remove(partial.c_str());
+    else
+      std::printf("The incomplete trace (%u of %u bytes) is left in %s\n", offset, total, partial.c_str());
     return false;
   };
 

@@ -45,8 +45,8 @@ bool StartsWith(std::string_view line, std::string_view word) {
 
 // The line begins with `word` as a whole word.
 bool IsCommand(std::string_view line, std::string_view word) {
-  return StartsWith(line, word) && (line.size() == word.size() || line[word.size()] == ' ' ||
-                                    line[word.size()] == '\t');
+  return StartsWith(line, word) &&
+         (line.size() == word.size() || line[word.size()] == ' ' || line[word.size()] == '\t');
 }
 
 std::vector<std::string> Words(std::string_view line) {
@@ -189,8 +189,7 @@ Step DataCommand(FILE* in, const std::vector<std::string>& words, ParseState& s)
       }
     }
     if (!ScsiWrapper::isValidHexByte(token.c_str())) {
-      std::printf("Data byte %d was not valid (%s), truncating bufer length\n", static_cast<int>(read),
-                  token.c_str());
+      std::printf("Data byte %d was not valid (%s), truncating bufer length\n", static_cast<int>(read), token.c_str());
       length = read;
       step = Step::kRefused;
       continue;

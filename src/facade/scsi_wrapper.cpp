@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "facade/drive_type.h"
 
 namespace {

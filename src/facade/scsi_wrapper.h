@@ -46,8 +46,7 @@ struct LAST_COMMAND {
   int32_t result = static_cast<int32_t>(0xCCCCCCCCu);
   int32_t vsSense = kNoVsSense;
   // Copy of the device layer's returned ATA register image.
-  std::array<uint8_t, 8> ataRegs{kNoSense, kNoSense, kNoSense, kNoSense,
-                                 kNoSense, kNoSense, kNoSense, kNoSense};
+  std::array<uint8_t, 8> ataRegs{kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense};
   int32_t residual = static_cast<int32_t>(0xCCCCCCCCu);
   uint16_t ltocFsc = 0xCCCC;
   uint16_t ltocFlag = 0xCCCC;
@@ -311,8 +310,7 @@ class ScsiWrapper {
  private:
   // One command with the record kept: cleared before, result and sense after
   // (reset to "no sense" when the drive reported none). Returns the result.
-  int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,
-                     uint32_t length);
+  int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data, uint32_t length);
   void StoreResult(int32_t result) { last_.result = result; }
   // Script commands: the record after one command of a hook (see above).
   void TakeScriptOutcome(int32_t result, int direction);

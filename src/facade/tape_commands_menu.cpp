@@ -7,9 +7,9 @@
 
 #include "device/log_decode.h"
 #include "device/scsi_int.h"
+#include "facade/k_pages.h"
 #include "facade/scsi_wrapper.h"
 #include "facade/tape_alert_severity.h"
-#include "facade/k_pages.h"
 
 namespace {
 

@@ -28,6 +28,5 @@ void print_wizard_error(const char* text);
 // Prints text in an error frame and logs it at SEVERE when a log exists.
 void print_wrapper_error(const char* text);
 
-
 // The frame shown when an object of the console cannot be created.
 void print_memory_banner();

@@ -75,8 +75,7 @@ bool process_f(const char* name) {
     return true;
   }
   if (!SetField(g_pFlags.DeviceFile, name)) {
-    std::printf("Vexil: the device file name is too long (at most %zu characters).\n",
-                sizeof g_pFlags.DeviceFile - 1);
+    std::printf("Vexil: the device file name is too long (at most %zu characters).\n", sizeof g_pFlags.DeviceFile - 1);
     return false;
   }
   if (name[0] == '-') {

@@ -16,10 +16,6 @@ constexpr std::array<uint8_t, 2> kTapeUpdateDrives = {226, 227};
 
 }  // namespace
 
-bool DoesDriveSupportFUPTape(uint8_t driveType) {
-  return std::ranges::binary_search(kUpgradeTapeDrives, driveType);
-}
+bool DoesDriveSupportFUPTape(uint8_t driveType) { return std::ranges::binary_search(kUpgradeTapeDrives, driveType); }
 
-bool DoesDriveUpdateFromTape(uint8_t driveType) {
-  return std::ranges::binary_search(kTapeUpdateDrives, driveType);
-}
+bool DoesDriveUpdateFromTape(uint8_t driveType) { return std::ranges::binary_search(kTapeUpdateDrives, driveType); }

@@ -12,11 +12,11 @@ class KScript;
 class Skerry_LogFile;
 class Skerry_Scriptlist;
 
-extern WIZARD_FLAGS g_pFlags;                         // the current selection
-extern std::unique_ptr<ScsiWrapper> g_pScsiWrapper;    // the facade
-extern std::unique_ptr<KScript> m_ScriptObjPtr;        // the script engine
-extern std::unique_ptr<Skerry_LogFile> g_pLogFile;     // log of the current run
-extern FILE* pFilePtr;                                 // its stream (owned by g_pLogFile)
+extern WIZARD_FLAGS g_pFlags;                             // the current selection
+extern std::unique_ptr<ScsiWrapper> g_pScsiWrapper;       // the facade
+extern std::unique_ptr<KScript> m_ScriptObjPtr;           // the script engine
+extern std::unique_ptr<Skerry_LogFile> g_pLogFile;        // log of the current run
+extern FILE* pFilePtr;                                    // its stream (owned by g_pLogFile)
 extern std::unique_ptr<Skerry_Scriptlist> g_pScriptlist;  // catalogue of the drive
 
 extern int32_t devCount;  // devices in the facade's list after the last init_dll

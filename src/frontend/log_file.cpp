@@ -76,8 +76,8 @@ bool Skerry_LogFile::Skerry_Write2Log(int kind, int level, const char* text) {
   time_ = Sys().Now().tv_sec;
   local_time_ = LocalTime(time_);
   std::strftime(text_, sizeof text_, "%H:%M:%S", &local_time_);
-  const int written = std::fprintf(stream_, "[Vexil]-[%s]-[%s]: %s\n", LogTag(kind, level), text_,
-                                   text != nullptr ? text : "");
+  const int written =
+      std::fprintf(stream_, "[Vexil]-[%s]-[%s]: %s\n", LogTag(kind, level), text_, text != nullptr ? text : "");
   return std::fflush(stream_) == 0 && written > 0;
 }
 

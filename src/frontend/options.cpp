@@ -4,19 +4,31 @@
 
 namespace {
 
-constexpr size_t kDeviceMax = 63;    // WIZARD_FLAGS::DeviceFile less its NUL
-constexpr size_t kPathMax = 255;     // ScriptFile and FirmwareFile less the NUL
+constexpr size_t kDeviceMax = 63;  // WIZARD_FLAGS::DeviceFile less its NUL
+constexpr size_t kPathMax = 255;   // ScriptFile and FirmwareFile less the NUL
 
 void Nothing(CommandLine&, const char*) {}
 
 constexpr OptionRow kOptions[] = {
-    {"-f", Takes::kValue, kDeviceMax, [](CommandLine& l, const char* v) { l.has_device = true; l.device = v; },
+    {"-f", Takes::kValue, kDeviceMax,
+     [](CommandLine& l, const char* v) {
+       l.has_device = true;
+       l.device = v;
+     },
      "     -f -> The device to test", UsageEdition::kAll},
-    {"-s", Takes::kValue, kPathMax, [](CommandLine& l, const char* v) { l.has_script = true; l.script = v; },
+    {"-s", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) {
+       l.has_script = true;
+       l.script = v;
+     },
      "     -s -> The scriptfile to execute (Automatically exits when script is completed)", UsageEdition::kAll},
     {"-y", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = 1; },
      "     -y -> Answer \"yes\" to all prompts", UsageEdition::kAll},
-    {"-u", Takes::kValue, kPathMax, [](CommandLine& l, const char* v) { l.has_firmware = true; l.firmware = v; },
+    {"-u", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) {
+       l.has_firmware = true;
+       l.firmware = v;
+     },
      "     -u -> Firmware image file to use to upgrade the drive\n", UsageEdition::kAll},
     {"-t", Takes::kValue, kPathMax,
      [](CommandLine& l, const char* v) {
@@ -93,8 +105,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       if (std::strlen(value) > row->max_value) {
         return Stop(line, ParseOutcome::kTooLong, argument);
       }
-    } else if (row->takes == Takes::kOptionalFile && i + 1 < argc &&
-               argv[i + 1] != nullptr && argv[i + 1][0] != '-') {
+    } else if (row->takes == Takes::kOptionalFile && i + 1 < argc && argv[i + 1] != nullptr && argv[i + 1][0] != '-') {
       value = argv[++i];
       if (std::strlen(value) > row->max_value) {
         return Stop(line, ParseOutcome::kTooLong, argument);

@@ -29,14 +29,14 @@ struct CommandLine {
   std::string script;
   bool has_firmware = false;  // -u or -t (the later one wins)
   std::string firmware;
-  bool tape = false;  // -t was given
-  bool command = false;     // -c
-  bool parse = false;       // -p
-  std::string parse_file;   // -p <file>: read parse-mode commands from it
-  bool trace = false;       // -b
-  int auto_reply = 0;       // -y 1, -n -1, else 0
-  bool debug = false;       // -v or -vv
-  bool verbose = false;     // -vv
+  bool tape = false;       // -t was given
+  bool command = false;    // -c
+  bool parse = false;      // -p
+  std::string parse_file;  // -p <file>: read parse-mode commands from it
+  bool trace = false;      // -b
+  int auto_reply = 0;      // -y 1, -n -1, else 0
+  bool debug = false;      // -v or -vv
+  bool verbose = false;    // -vv
 };
 
 // Parses argv[1..argc-1]. Arguments are compared whole and case-sensitively;

@@ -7,8 +7,7 @@ struct PeripheralTypeName {
 };
 
 inline constexpr PeripheralTypeName kPeripheralTypeNames[] = {
-    {0, "disk"},      {1, "tape"},    {2, "printer"},    {3, "processor"},
-    {4, "worm"},      {5, "cd/dvd"},  {6, "scanner"},    {7, "optical"},
-    {8, "changer"},   {9, "comms"},   {12, "raid"},      {13, "enclosure"},
-    {14, "rbc"},      {17, "osd"},    {0x1e, "wlun"},
+    {0, "disk"},   {1, "tape"},       {2, "printer"}, {3, "processor"}, {4, "worm"},
+    {5, "cd/dvd"}, {6, "scanner"},    {7, "optical"}, {8, "changer"},   {9, "comms"},
+    {12, "raid"},  {13, "enclosure"}, {14, "rbc"},    {17, "osd"},      {0x1e, "wlun"},
 };

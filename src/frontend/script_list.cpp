@@ -4,9 +4,9 @@
 #include <iterator>
 #include <vector>
 
-#include "script/core/family_names.h"
 #include "frontend/globals.h"
 #include "frontend/mode_gated_scripts.h"
+#include "script/core/family_names.h"
 #include "script/core/lock_smith.h"
 
 namespace {

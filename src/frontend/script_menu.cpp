@@ -64,8 +64,7 @@ bool select_script(const char* folder) {
       g_pFlags.Action = static_cast<int32_t>(WizardAction::kNone);
       const std::string path = std::string(folder) + "/" + *lists.Pick(value);
       if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
-        std::printf("Vexil: the script path is too long (at most %zu characters).\n",
-                    sizeof g_pFlags.ScriptFile - 1);
+        std::printf("Vexil: the script path is too long (at most %zu characters).\n", sizeof g_pFlags.ScriptFile - 1);
         continue;
       }
     } else {

@@ -50,8 +50,7 @@ bool process_s(const char* name) {
     path = in_scripts;
   }
   if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
-    std::printf("Vexil: the script path is too long (at most %zu characters).\n",
-                sizeof g_pFlags.ScriptFile - 1);
+    std::printf("Vexil: the script path is too long (at most %zu characters).\n", sizeof g_pFlags.ScriptFile - 1);
     return Fail(kSfeInvalidArgument);
   }
 

@@ -71,9 +71,8 @@ int ListScsiGenericFromSysfs(FILE* out, const char* root) {
   for (const std::string& name : names) {
     const std::string device = std::string(root) + "/" + name + "/device";
     std::fprintf(out, "/dev/%-6s [%s] type %s  %s  %s  %s\n", name.c_str(), Address(device).c_str(),
-                 TypeText(ReadAttribute(device + "/type")).c_str(),
-                 ReadAttribute(device + "/vendor").c_str(), ReadAttribute(device + "/model").c_str(),
-                 ReadAttribute(device + "/rev").c_str());
+                 TypeText(ReadAttribute(device + "/type")).c_str(), ReadAttribute(device + "/vendor").c_str(),
+                 ReadAttribute(device + "/model").c_str(), ReadAttribute(device + "/rev").c_str());
   }
   if (names.empty()) std::fputs("(none)\n", out);
   return static_cast<int>(names.size());

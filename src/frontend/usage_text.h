@@ -19,7 +19,8 @@ inline constexpr UsageLine kUsageHead[] = {
     {"          [ -version ] |                       ", UsageEdition::kAll, false},
     {"          [ -f <device_file> ] [ -s <test_script> | -u <firmware_image> | -c ]", UsageEdition::kDellOnly, false},
     {"            [ -y ]\n", UsageEdition::kDellOnly, false},
-    {"          [ -f <device_file> ] [ -s <test_script> | -u <firmware_image> | -c |", UsageEdition::kOthersOnly, false},
+    {"          [ -f <device_file> ] [ -s <test_script> | -u <firmware_image> | -c |", UsageEdition::kOthersOnly,
+     false},
     {"            -t <firmware_image> ] [ -y ]\n", UsageEdition::kOthersOnly, false},
 };
 

@@ -36,8 +36,8 @@ bool TapesOffered() {
   return LaterModeAvailable(LaterMode::kUpgradeTape) && NotDell() && DoesDriveSupportFUPTape(g_pFlags.DriveType);
 }
 bool TapeUpdateOffered() {
-  return LaterModeAvailable(LaterMode::kUpdateFromTape) && NotDell() &&
-         DoesDriveSupportFUPTape(g_pFlags.DriveType) && DoesDriveUpdateFromTape(g_pFlags.DriveType);
+  return LaterModeAvailable(LaterMode::kUpdateFromTape) && NotDell() && DoesDriveSupportFUPTape(g_pFlags.DriveType) &&
+         DoesDriveUpdateFromTape(g_pFlags.DriveType);
 }
 
 constexpr WizardActionRow kWizardActions[] = {

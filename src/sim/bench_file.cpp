@@ -247,8 +247,7 @@ bool Words(const std::string& line, std::vector<std::string>* words) {
 }
 
 template <typename Target, typename Key, size_t N>
-bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::string>& words,
-                  std::string* why) {
+bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::string>& words, std::string* why) {
   for (size_t i = 2; i < words.size(); ++i) {
     const std::string& w = words[i];
     const size_t eq = w.find('=');
@@ -263,7 +262,6 @@ bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::s
   }
   return true;
 }
-
 
 // ---- media, slots, event packets and log pages of a training bench ----
 

@@ -109,9 +109,8 @@ void Activate(SimDevice& d, SimReply& reply, struct timeval at) {
   const std::string old_revision = d.config.revision;
   d.config.revision = NewRevision(d, d.last_image);
   char packet[256];
-  std::snprintf(packet, sizeof packet, kSimCodeUpdatePacket, static_cast<int>(d.events.size() + 1),
-                d.PowerOnHours(), 44u + static_cast<unsigned>(d.generation), old_revision.c_str(),
-                d.config.revision.c_str());
+  std::snprintf(packet, sizeof packet, kSimCodeUpdatePacket, static_cast<int>(d.events.size() + 1), d.PowerOnHours(),
+                44u + static_cast<unsigned>(d.generation), old_revision.c_str(), d.config.revision.c_str());
   d.events.emplace_back(packet);
   d.download.clear();
   d.download_open = false;
@@ -148,8 +147,7 @@ void Download(SimDevice& d, const SimRequest& r, SimReply& reply, bool append) {
       if (f.id != 0) return InvalidField(d, reply, 2);
       if (f.offset + f.length > kDataBufferSize) return InvalidField(d, reply, 3);
       if (d.data_buffer.size() < f.offset + f.length) d.data_buffer.resize(f.offset + f.length, 0);
-      std::copy_n(r.data_out.begin(), std::min<size_t>(f.length, r.data_out.size()),
-                  d.data_buffer.begin() + f.offset);
+      std::copy_n(r.data_out.begin(), std::min<size_t>(f.length, r.data_out.size()), d.data_buffer.begin() + f.offset);
       return;
     case 0x04:  // microcode piece
     case 0x06:
@@ -240,6 +238,4 @@ void ReadBuffer(SimDevice& d, const SimRequest& r, SimReply& reply) {
 void WriteBuffer(SimDevice& d, const SimRequest& r, SimReply& reply) { Download(d, r, reply, false); }
 
 // The same, but pieces are appended whatever offset they name.
-void WriteBufferAppending(SimDevice& d, const SimRequest& r, SimReply& reply) {
-  Download(d, r, reply, true);
-}
+void WriteBufferAppending(SimDevice& d, const SimRequest& r, SimReply& reply) { Download(d, r, reply, true); }

@@ -141,7 +141,7 @@ void MoveMedium(SimDevice& c, const SimRequest& r, SimReply& reply) {
       !Slot(c, static_cast<uint16_t>(GetBe(r.cdb, 6, 2)), &to)) {
     return InvalidElement(c, reply);
   }
-  if (!IsFull(c, from)) return c.Fail(reply, 0x05, 0x3B, 0x0E);  // source empty
+  if (!IsFull(c, from)) return c.Fail(reply, 0x05, 0x3B, 0x0E);             // source empty
   if (from != to && IsFull(c, to)) return c.Fail(reply, 0x05, 0x3B, 0x0D);  // destination full
   if (from == -2) {
     SimDevice* drive = c.bench->DriveOf(c);

@@ -43,7 +43,7 @@ void AtaPassThrough12(SimDevice& d, const SimRequest& r, SimReply& reply) {
   if (check_condition) {
     // ATA status return descriptor: no error, device 40h, status DRDY|DSC.
     reply.check = true;
-    reply.sense = {0x72, 0x00, 0x00, 0x1D, 0, 0, 0, 0x0E, 0x09, 0x0C, 0x00, 0x00,
-                   0x00, r.cdb[4], 0x00, r.cdb[5], 0x00, r.cdb[6], 0x00, r.cdb[7], 0x40, 0x50};
+    reply.sense = {0x72, 0x00, 0x00,     0x1D, 0,        0,    0,        0x0E, 0x09,     0x0C, 0x00,
+                   0x00, 0x00, r.cdb[4], 0x00, r.cdb[5], 0x00, r.cdb[6], 0x00, r.cdb[7], 0x40, 0x50};
   }
 }

@@ -23,9 +23,7 @@ std::vector<uint8_t> PageHeader(const SimDevice& d, uint8_t page) {
 
 void SetPageLength(std::vector<uint8_t>& p) { PutBe(p, 2, 2, p.size() - 4); }
 
-void AppendText(std::vector<uint8_t>& p, const std::string& text) {
-  p.insert(p.end(), text.begin(), text.end());
-}
+void AppendText(std::vector<uint8_t>& p, const std::string& text) { p.insert(p.end(), text.begin(), text.end()); }
 
 std::vector<uint8_t> SupportedPages(const SimDevice& d);
 
@@ -65,9 +63,8 @@ std::vector<uint8_t> BuildPage(const SimDevice& d) {
   std::vector<uint8_t> p = PageHeader(d, 0xC0);
   char text[96];
   if (d.model.lto && d.IsTape()) {
-    std::snprintf(text, sizeof text, "VERSION=%d.%d VARIANT=%X DATE=2026/11/04 REV=%.4s",
-                  RevisionMajor(d.config), RevisionMinor(d.config),
-                  static_cast<unsigned>(static_cast<uint8_t>(d.config.personality)),
+    std::snprintf(text, sizeof text, "VERSION=%d.%d VARIANT=%X DATE=2026/11/04 REV=%.4s", RevisionMajor(d.config),
+                  RevisionMinor(d.config), static_cast<unsigned>(static_cast<uint8_t>(d.config.personality)),
                   d.config.revision.c_str());
     AppendText(p, text);
   } else {
@@ -93,8 +90,7 @@ struct VpdPage {
 };
 
 constexpr VpdPage kVpdPages[] = {
-    {0x00, SupportedPages}, {0x80, SerialPage}, {0x83, IdentificationPage},
-    {0xC0, BuildPage},      {0xDC, OemPage},
+    {0x00, SupportedPages}, {0x80, SerialPage}, {0x83, IdentificationPage}, {0xC0, BuildPage}, {0xDC, OemPage},
 };
 
 std::vector<uint8_t> SupportedPages(const SimDevice& d) {
@@ -109,8 +105,8 @@ std::vector<uint8_t> StandardData(const SimDevice& d) {
   std::vector<uint8_t> s(96, 0);
   s[0] = static_cast<uint8_t>(c.type);
   s[1] = c.type == SimDeviceType::kChanger ? 0x00 : 0x80;  // removable medium
-  s[2] = 0x06;                                            // SPC-4
-  s[3] = 0x12;                                            // HiSup, format 2
+  s[2] = 0x06;                                             // SPC-4
+  s[3] = 0x12;                                             // HiSup, format 2
   s[4] = static_cast<uint8_t>(s.size() - 5);
   s[7] = 0x02;  // command queueing
   PutText(s, 8, 8, c.vendor);

@@ -76,7 +76,7 @@ void EventLog(const SimDevice& d, std::vector<uint8_t>& p) { EventLogParameters(
 
 // Counters of the odd widths: 3, 6 and 12 bytes.
 void VendorWidths(const SimDevice& d, std::vector<uint8_t>& p) {
-  Counter(p, 0x0000, 3, 0x012345);                  // head passes, 24 bits
+  Counter(p, 0x0000, 3, 0x012345);                   // head passes, 24 bits
   Counter(p, 0x0001, 6, d.bytes_written + 0x10000);  // bytes through the head, 48 bits
   const uint8_t id[12] = {'H', 'U', 'C', 'M', 0x00, 0x01, 0x02, 0x03, 0xA5, 0x5A, 0xFF, 0x10};
   Param(p, 0x0002, 0x00, id);  // cartridge memory id

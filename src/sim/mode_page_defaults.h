@@ -17,8 +17,8 @@ inline const SimModePage kSimModePages[] = {
     // Disconnect-reconnect.
     {0x02, true, true, false, {0x02, 0x0E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     // Caching (disks).
-    {0x08, false, false, true, {0x08, 0x12, 0x04, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                0x80, 0x20, 0, 0, 0, 0, 0, 0}},
+    {0x08, false, false, true, {0x08, 0x12, 0x04, 0,    0xFF, 0xFF, 0, 0, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0x80, 0x20, 0,    0,    0, 0, 0,    0}},
     // Control.
     {0x0A, true, false, true, {0x0A, 0x0A, 0x02, 0x00, 0, 0, 0, 0, 0, 0, 0, 0}},
     // Data compression: DCE and DCC set, DDE set, algorithm ALDC.

@@ -19,10 +19,9 @@ struct DensityMark {
   uint8_t density;
 };
 constexpr DensityMark kDensityMarks[] = {
-    {"DAT320", 0x49}, {"DAT160", 0x48}, {"DAT72", 0x47}, {"DDS4", 0x26},
-    {"HH8", 0x5E},    {"HH7", 0x5C},    {"HH6", 0x5A},   {"HH5", 0x58},  {"HH4", 0x46},
-    {"8", 0x5E},      {"7", 0x5C},      {"6", 0x5A},     {"5", 0x58},    {"4", 0x46},
-    {"3", 0x44},      {"2", 0x42},      {"1", 0x40},
+    {"DAT320", 0x49}, {"DAT160", 0x48}, {"DAT72", 0x47}, {"DDS4", 0x26}, {"HH8", 0x5E}, {"HH7", 0x5C},
+    {"HH6", 0x5A},    {"HH5", 0x58},    {"HH4", 0x46},   {"8", 0x5E},    {"7", 0x5C},   {"6", 0x5A},
+    {"5", 0x58},      {"4", 0x46},      {"3", 0x44},     {"2", 0x42},    {"1", 0x40},
 };
 
 constexpr uint8_t kVendorParameterPage = 0x3E;
@@ -43,7 +42,7 @@ SimModel ModelOf(const SimDeviceConfig& c) {
     }
   }
   // A device of another maker has no settings page of this maker's.
-  m.parameter_page = c.standard_only        ? kNoModePage
+  m.parameter_page = c.standard_only              ? kNoModePage
                      : Names(p, {"ZEP1", "WN80"}) ? kOlderParameterPage
                                                   : kVendorParameterPage;
   return m;

@@ -8,10 +8,10 @@
 #include "sim/sim.h"
 
 struct SimModel {
-  bool lto = false;           // an Ultrium drive: key=value firmware build data
-  bool dat = false;           // a DAT drive: its own download buffer, block limits and log counters
-  bool dat_commands = false;  // answers the DAT command overrides (DAT drives, and HP's tape drives)
-  uint8_t density = 0x5A;     // the recording format it writes
+  bool lto = false;               // an Ultrium drive: key=value firmware build data
+  bool dat = false;               // a DAT drive: its own download buffer, block limits and log counters
+  bool dat_commands = false;      // answers the DAT command overrides (DAT drives, and HP's tape drives)
+  uint8_t density = 0x5A;         // the recording format it writes
   uint8_t parameter_page = 0x3E;  // mode page of its "NAME VALUE" settings; kNoModePage: none
 };
 

@@ -46,16 +46,14 @@ int ProcScsi(const std::vector<SimNodeView>& nodes) {
   for (const SimDevice* d : devices) {
     const SimDeviceConfig& c = d->config;
     std::printf("Host: scsi%d Channel: %02d Id: %02d Lun: %02d\n", c.host, c.channel, c.target, c.lun);
-    std::printf("  Vendor: %s Model: %s Rev: %s\n", Field(c.vendor, 8).c_str(),
-                Field(c.product, 16).c_str(), Field(c.revision, 4).c_str());
+    std::printf("  Vendor: %s Model: %s Rev: %s\n", Field(c.vendor, 8).c_str(), Field(c.product, 16).c_str(),
+                Field(c.revision, 4).c_str());
     std::printf("  Type:   %s                ANSI  SCSI revision: 06\n", TypeName(c.type));
   }
   return Status(0);
 }
 
-int NodeNumber(const std::string& node) {
-  return std::atoi(node.c_str() + std::string_view("/dev/sg").size());
-}
+int NodeNumber(const std::string& node) { return std::atoi(node.c_str() + std::string_view("/dev/sg").size()); }
 
 // ls -l /dev/sg*: names in the shell's order (sg0, sg1, sg10, ..., sg2).
 int ListNodes(std::vector<SimNodeView> nodes, std::time_t created) {
@@ -63,14 +61,13 @@ int ListNodes(std::vector<SimNodeView> nodes, std::time_t created) {
     std::printf("ls: cannot access '/dev/sg*': No such file or directory\n");
     return Status(2);
   }
-  std::sort(nodes.begin(), nodes.end(),
-            [](const SimNodeView& a, const SimNodeView& b) { return a.node < b.node; });
+  std::sort(nodes.begin(), nodes.end(), [](const SimNodeView& a, const SimNodeView& b) { return a.node < b.node; });
   char when[32];
   std::strftime(when, sizeof when, "%b %e %H:%M", std::localtime(&created));
   for (const SimNodeView& n : nodes) {
     const bool disk = n.device->config.type == SimDeviceType::kDisk;
-    std::printf("%s 1 root %s %d, %d %s %s\n", n.unreadable ? "c---------" : "crw-rw----",
-                disk ? "disk" : "tape", kSgMajor, NodeNumber(n.node), when, n.node.c_str());
+    std::printf("%s 1 root %s %d, %d %s %s\n", n.unreadable ? "c---------" : "crw-rw----", disk ? "disk" : "tape",
+                kSgMajor, NodeNumber(n.node), when, n.node.c_str());
   }
   return Status(0);
 }

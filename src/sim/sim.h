@@ -28,15 +28,15 @@ struct SimDeviceConfig {
   std::string node;  // "/dev/sg0" .. "/dev/sg15"
   SimDeviceType type = SimDeviceType::kTape;
   int host = 0, channel = 0, target = 0, lun = 0;
-  std::string vendor = "HALCYON";      // cut/padded to 8
+  std::string vendor = "HALCYON";       // cut/padded to 8
   std::string product = "ULTRIUM-HH6";  // cut/padded to 16
   std::string revision = "J5A1";        // cut/padded to 4
   std::string serial = "HU1234567A";
-  bool sas = false;            // protocol identifier 6 in mode page 18h
-  bool medium_loaded = true;   // tape drives: a cartridge is in the drive
-  uint8_t family_nibble = 0;   // INQUIRY byte 36, upper four bits
-  char personality = '0';      // INQUIRY byte 41 (personality character)
-  int slots = 8;               // changers: storage elements
+  bool sas = false;           // protocol identifier 6 in mode page 18h
+  bool medium_loaded = true;  // tape drives: a cartridge is in the drive
+  uint8_t family_nibble = 0;  // INQUIRY byte 36, upper four bits
+  char personality = '0';     // INQUIRY byte 41 (personality character)
+  int slots = 8;              // changers: storage elements
   // Another maker's device: it answers the published command sets only and
   // refuses what this maker's own devices add (vendor VPD, log, mode and
   // diagnostic pages, vendor buffers, the upgrade-tape command).
@@ -74,9 +74,9 @@ struct SimFault {
   // The command takes this long (the clock moves) and then completes; the
   // request's own timeout is left to the caller to judge.
   long delay_seconds = 0;
-  int host_status = 0;     // transport errors
+  int host_status = 0;  // transport errors
   int driver_status = 0;
-  int ioctl_errno = 0;     // the ioctl itself fails with this errno
+  int ioctl_errno = 0;  // the ioctl itself fails with this errno
 
   int data_length = -1;  // >=0: data-in cut to this many bytes (0: no data)
   bool garbage = false;  // data-in bytes replaced by noise, lengths lying
@@ -99,7 +99,7 @@ struct SimCommand {
   std::vector<uint8_t> cdb;
   std::vector<uint8_t> data_out;
   struct timeval at {};
-  int direction = 0;           // SG_DXFER_NONE, _TO_DEV or _FROM_DEV as sent
+  int direction = 0;             // SG_DXFER_NONE, _TO_DEV or _FROM_DEV as sent
   uint32_t transfer_length = 0;  // dxfer_len
   uint32_t timeout_ms = 0;       // the request's own timeout
 };
@@ -134,7 +134,7 @@ class SimSystem : public System {
   // Reads bench lines (the format of bench files); false with a reason
   // naming the line on the first bad one.
   bool ParseBench(const std::string& text, std::string* error);
-  void RemoveDevice(const std::string& node);           // node absent
+  void RemoveDevice(const std::string& node);            // node absent
   void SetUnreadable(const std::string& node, bool on);  // open fails EACCES
   void InjectFault(const std::string& node, const SimFault& fault);
   void ClearFaults(const std::string& node = "");  // empty: every node

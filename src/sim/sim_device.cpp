@@ -10,9 +10,7 @@
 namespace {
 
 // Commands that neither report nor clear a pending unit attention.
-bool KeepsAttention(uint8_t opcode) {
-  return opcode == 0x12 || opcode == 0x03 || opcode == 0xA0;
-}
+bool KeepsAttention(uint8_t opcode) { return opcode == 0x12 || opcode == 0x03 || opcode == 0xA0; }
 
 }  // namespace
 
@@ -44,19 +42,16 @@ SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
   InitModePages(*this);
 }
 
-
 uint32_t SimDevice::PowerOnHours() const {
   struct timeval now = bench->Now();
   long seconds = now.tv_sec - power_on_.tv_sec;
   return 1200 + static_cast<uint32_t>(std::max(0L, seconds) / 3600);
 }
 
-std::vector<uint8_t> SimDevice::MakeSense(uint8_t key, uint8_t asc, uint8_t ascq,
-                                          const SenseDetail& d) const {
+std::vector<uint8_t> SimDevice::MakeSense(uint8_t key, uint8_t asc, uint8_t ascq, const SenseDetail& d) const {
   std::vector<uint8_t> s(32, 0);
   s[0] = 0x70 | (d.info_valid ? 0x80 : 0x00);
-  s[2] = static_cast<uint8_t>((key & 0x0F) | (d.filemark ? 0x80 : 0) | (d.eom ? 0x40 : 0) |
-                              (d.ili ? 0x20 : 0));
+  s[2] = static_cast<uint8_t>((key & 0x0F) | (d.filemark ? 0x80 : 0) | (d.eom ? 0x40 : 0) | (d.ili ? 0x20 : 0));
   PutBe(s, 3, 4, static_cast<uint32_t>(d.info));
   s[7] = 24;  // additional sense length: 32 bytes in all
   s[12] = asc;
@@ -72,8 +67,7 @@ std::vector<uint8_t> SimDevice::MakeSense(uint8_t key, uint8_t asc, uint8_t ascq
   return s;
 }
 
-void SimDevice::Fail(SimReply& reply, uint8_t key, uint8_t asc, uint8_t ascq,
-                     const SenseDetail& detail) {
+void SimDevice::Fail(SimReply& reply, uint8_t key, uint8_t asc, uint8_t ascq, const SenseDetail& detail) {
   reply.check = true;
   reply.sense = MakeSense(key, asc, ascq, detail);
 }
@@ -115,8 +109,7 @@ std::vector<uint8_t> ToDescriptorSense(const std::vector<uint8_t>& fixed) {
   s.reserve(64);
   s.assign({0x72, static_cast<uint8_t>(f[2] & 0x0F), f[12], f[13], 0, 0, 0, 0});
   // ATA status return: error ABRT, device 40h, status DRDY|DSC|ERR.
-  s.insert(s.end(), {0x09, 0x0C, 0x00, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                     0x00, 0x00, 0x40, 0x51});
+  s.insert(s.end(), {0x09, 0x0C, 0x00, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x51});
   if (f[0] & 0x80) {  // information
     s.insert(s.end(), {0x00, 0x0A, 0x80, 0x00, 0, 0, 0, 0, f[3], f[4], f[5], f[6]});
   }

@@ -47,7 +47,7 @@ struct SimReply {
   // Time the data took to cross the heads (virtual clock only: with a real
   // clock the process's own time stands for it).
   int64_t data_microseconds = 0;
-  uint8_t host_status = 0;     // the adapter's status after the command ran
+  uint8_t host_status = 0;  // the adapter's status after the command ran
 };
 
 // TapeAlert flags the drive raises by itself.
@@ -83,10 +83,8 @@ class SimDevice {
   void Execute(const SimRequest& request, SimReply& reply);
 
   // Builds fixed-format sense into the reply and marks it a check condition.
-  void Fail(SimReply& reply, uint8_t key, uint8_t asc, uint8_t ascq,
-            const SenseDetail& detail = {});
-  std::vector<uint8_t> MakeSense(uint8_t key, uint8_t asc, uint8_t ascq,
-                                 const SenseDetail& detail = {}) const;
+  void Fail(SimReply& reply, uint8_t key, uint8_t asc, uint8_t ascq, const SenseDetail& detail = {});
+  std::vector<uint8_t> MakeSense(uint8_t key, uint8_t asc, uint8_t ascq, const SenseDetail& detail = {}) const;
 
   // Power-on or firmware reset: unit attention, tape rewound.
   void Reset();
@@ -99,7 +97,7 @@ class SimDevice {
   SimModel model;  // read from config when made
   SimBench* bench;
   int id;
-  int generation = 0;  // bumped by each restart; stale descriptors see ENODEV
+  int generation = 0;            // bumped by each restart; stale descriptors see ENODEV
   struct timeval away_until {};  // absent from the bus until then
   bool away = false;
 
@@ -140,8 +138,8 @@ class SimDevice {
   // (an unsupported cartridge, cleaning) are reported while it lasts.
   std::vector<int> tape_alerts;
   std::vector<int> raised_alerts;
-  bool alerts_clear_on_read = false;  // reading page 2Eh clears the flags set
-  std::vector<std::string> events;  // event log packets, oldest first
+  bool alerts_clear_on_read = false;                  // reading page 2Eh clears the flags set
+  std::vector<std::string> events;                    // event log packets, oldest first
   std::map<int, std::vector<uint8_t>> log_overrides;  // page -> parameter bytes the bench gave
   uint64_t bytes_written = 0, bytes_read = 0;
 

@@ -370,11 +370,11 @@ int SimSystem::Close(int fd) {
   return 0;
 }
 
-struct timeval SimSystem::Now() { return impl_->Now(); }
-
-void SimSystem::Wait(long seconds, long microseconds) {
-  impl_->Sleep(int64_t{seconds} * 1000000 + microseconds);
+struct timeval SimSystem::Now() {
+  return impl_->Now();
 }
+
+void SimSystem::Wait(long seconds, long microseconds) { impl_->Sleep(int64_t{seconds} * 1000000 + microseconds); }
 
 int SimSystem::SetUid(uid_t uid) {
   if (uid == 0 && !impl_->may_be_root) return Fail(EPERM);
@@ -402,8 +402,8 @@ bool SimSystem::AddDevice(const SimDeviceConfig& config, std::string* error) {
   };
   if (!ValidNode(config.node)) return fail("not a device node: " + config.node);
   if (impl_->AtNode(config.node)) return fail("node already in use: " + config.node);
-  if (config.host < 0 || config.host > 255 || config.channel < 0 || config.channel > 255 ||
-      config.target < 0 || config.target > 255 || config.lun < 0 || config.lun > 255) {
+  if (config.host < 0 || config.host > 255 || config.channel < 0 || config.channel > 255 || config.target < 0 ||
+      config.target > 255 || config.lun < 0 || config.lun > 255) {
     return fail("address out of range for " + config.node);
   }
   if (!config.reappear_node.empty() && !ValidNode(config.reappear_node)) {
@@ -459,9 +459,7 @@ void SimSystem::Advance(long seconds, long microseconds) {
   impl_->offset_us += int64_t{seconds} * 1000000 + microseconds;
 }
 
-double SimSystem::Elapsed() {
-  return static_cast<double>(Micros(impl_->Now()) - Micros(impl_->created)) / 1e6;
-}
+double SimSystem::Elapsed() { return static_cast<double>(Micros(impl_->Now()) - Micros(impl_->created)) / 1e6; }
 
 const std::vector<SimCommand>& SimSystem::Commands() const { return impl_->commands; }
 

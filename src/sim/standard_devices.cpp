@@ -74,11 +74,9 @@ void NotAnOpcode(SimDevice& d, const SimRequest&, SimReply& reply) {
 }
 
 constexpr SimOpcode kStandardOnly[] = {
-    {0x12, StandardInquiry},
-    {0x1D, StandardSendDiagnostic},
+    {0x12, StandardInquiry},    {0x1D, StandardSendDiagnostic},
     {0x20, NotAnOpcode},  // this maker's upgrade-tape command
-    {0x3C, StandardReadBuffer},
-    {0x4D, StandardLogSense},
+    {0x3C, StandardReadBuffer}, {0x4D, StandardLogSense},
 };
 
 }  // namespace

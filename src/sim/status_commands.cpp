@@ -62,6 +62,4 @@ void ReceiveDiagnostic(SimDevice&, const SimRequest& r, SimReply& reply) {
 }
 
 // PREVENT ALLOW MEDIUM REMOVAL: 1E 00 00 00 prevent control
-void PreventAllowRemoval(SimDevice& d, const SimRequest& r, SimReply&) {
-  d.prevent_removal = r.cdb[4] & 0x01;
-}
+void PreventAllowRemoval(SimDevice& d, const SimRequest& r, SimReply&) { d.prevent_removal = r.cdb[4] & 0x01; }

@@ -87,9 +87,7 @@ void CutAtPosition(SimDevice& d) {
 }
 
 // End of data met while reading or spacing forward.
-void BlankCheck(SimDevice& d, SimReply& reply, int64_t left) {
-  d.Fail(reply, 0x08, 0x00, 0x05, Residue(left));
-}
+void BlankCheck(SimDevice& d, SimReply& reply, int64_t left) { d.Fail(reply, 0x08, 0x00, 0x05, Residue(left)); }
 
 void FilemarkMet(SimDevice& d, SimReply& reply, int64_t left) {
   SenseDetail s = Residue(left);
@@ -118,8 +116,8 @@ void AppendBlock(SimDevice& d, std::vector<uint8_t> bytes) {
 }
 
 uint32_t FilemarksBefore(const SimDevice& d, size_t position) {
-  return static_cast<uint32_t>(std::count_if(d.tape.begin(), d.tape.begin() + position,
-                                             [](const TapeEntry& e) { return e.filemark; }));
+  return static_cast<uint32_t>(
+      std::count_if(d.tape.begin(), d.tape.begin() + position, [](const TapeEntry& e) { return e.filemark; }));
 }
 
 }  // namespace
@@ -342,8 +340,7 @@ void ReadPosition(SimDevice& d, const SimRequest& r, SimReply& reply) {
   const uint8_t form = r.cdb[1] & 0x1F;
   if (form != 0 && form != 1 && form != 6 && form != 8) return InvalidField(d, reply, 1);
   if (!NeedTape(d, reply)) return;
-  const uint8_t flags = (d.position == 0 ? 0x80 : 0x00) |
-                        (PastEarlyWarning(d) ? 0x40 : 0x00);
+  const uint8_t flags = (d.position == 0 ? 0x80 : 0x00) | (PastEarlyWarning(d) ? 0x40 : 0x00);
   std::vector<uint8_t>& p = reply.data;
   if (form == 6) {  // long form
     p.assign(32, 0);

@@ -9,10 +9,10 @@ struct SimFormat {
   uint8_t density;
   int lto_generation;  // 0: not an LTO format
   uint32_t bits_per_mm;
-  uint16_t width;       // tenths of a millimetre
+  uint16_t width;  // tenths of a millimetre
   uint16_t tracks;
-  uint32_t capacity;    // native, in 10^6 bytes
-  double rate;          // native, in 10^6 bytes per second
+  uint32_t capacity;  // native, in 10^6 bytes
+  double rate;        // native, in 10^6 bytes per second
   const char* organization;
   const char* name;
   const char* description;

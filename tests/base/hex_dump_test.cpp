@@ -13,7 +13,7 @@ namespace {
 TEST(HexDump, EachLayoutOnAFullAndAShortLine) {
   std::vector<uint8_t> data(20);
   std::iota(data.begin(), data.end(), uint8_t{0x2E});  // ". / 0 1 ... A"
-  data[1] = 0x7E;                                       // printable in one layout only
+  data[1] = 0x7E;                                      // printable in one layout only
   struct Case {
     const char* name;
     HexDumpStyle style;
@@ -33,7 +33,10 @@ TEST(HexDump, EachLayoutOnAFullAndAShortLine) {
        20,
        {"00000002  30 31 32 33  34 35 36 37  38 39 3A 3B  3C 3D 3E 3F    0123456789:;<=>?",
         "00000012  40 41                                                 @A"}},
-      {"parse mode", {nullptr, "%02X ", 0, 0, 0, 0}, 0, 99,
+      {"parse mode",
+       {nullptr, "%02X ", 0, 0, 0, 0},
+       0,
+       99,
        {"2E 7E 30 31 32 33 34 35 36 37 38 39 3A 3B 3C 3D ", "3E 3F 40 41 "}},
   };
   for (const Case& c : cases) {

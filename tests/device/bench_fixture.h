@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "sim/sim.h"
 
 // Bytes as "1B 00 01 " for readable comparisons.

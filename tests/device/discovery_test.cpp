@@ -81,9 +81,27 @@ TEST_F(Discovery, NodesThatDoNotAnswerAreNotListed) {
     SimFault fault;
     bool unreadable;
   } cases[] = {
-      {"host status", [] { SimFault f; f.host_status = 0x01; return f; }(), false},
-      {"ioctl fails", [] { SimFault f; f.ioctl_errno = EIO; return f; }(), false},
-      {"no address", [] { SimFault f; f.request = SCSI_IOCTL_GET_IDLUN; f.ioctl_errno = EINVAL; return f; }(),
+      {"host status",
+       [] {
+         SimFault f;
+         f.host_status = 0x01;
+         return f;
+       }(),
+       false},
+      {"ioctl fails",
+       [] {
+         SimFault f;
+         f.ioctl_errno = EIO;
+         return f;
+       }(),
+       false},
+      {"no address",
+       [] {
+         SimFault f;
+         f.request = SCSI_IOCTL_GET_IDLUN;
+         f.ioctl_errno = EINVAL;
+         return f;
+       }(),
        false},
       {"permission", SimFault{}, true},
   };
@@ -131,12 +149,12 @@ TEST_F(Discovery, FiltersKeepOrDropByDeviceType) {
     int sequential, changer, all;
     long count;
   } cases[] = {
-      {1, 1, 1, 4},    // everything that answers
-      {1, 1, 0, 3},    // the unknown disk needs a family or the all filter
-      {-1, 1, 0, 1},   // tapes dropped: the loader stays
-      {1, -1, 0, 2},   // changers dropped
-      {0, 0, 0, 3},    // recognised families stay without the type filters
-      {1, 1, -1, 0},   // everything dropped
+      {1, 1, 1, 4},   // everything that answers
+      {1, 1, 0, 3},   // the unknown disk needs a family or the all filter
+      {-1, 1, 0, 1},  // tapes dropped: the loader stays
+      {1, -1, 0, 2},  // changers dropped
+      {0, 0, 0, 3},   // recognised families stay without the type filters
+      {1, 1, -1, 0},  // everything dropped
   };
   for (const Case& c : cases)
     EXPECT_EQ(SCSI.ScanDevices(1, c.sequential, c.changer, c.all, nullptr), c.count)
@@ -188,14 +206,13 @@ TEST_F(Discovery, NoSelectionGettersReturnTheirEmptyValues) {
   AddOwnDevices();
   ASSERT_EQ(Scan(), 3);
   SCSI.SetDeviceIndex(-1);
-  for (long v : {SCSI.GetPort(), SCSI.GetBus(), SCSI.GetTarget(), SCSI.GetLun(), SCSI.GetAdapterIdx(),
-                 SCSI.GetStatus(), SCSI.GetHAStatus(), SCSI.GetDriverStatus(), SCSI.GetSenseKey(),
-                 SCSI.GetAsc(), SCSI.GetAscQ(), SCSI.GetResidual(), SCSI.GetSenseSize(), SCSI.GetRevMajor(),
-                 SCSI.GetInquirySize()})
+  for (long v : {SCSI.GetPort(), SCSI.GetBus(), SCSI.GetTarget(), SCSI.GetLun(), SCSI.GetAdapterIdx(), SCSI.GetStatus(),
+                 SCSI.GetHAStatus(), SCSI.GetDriverStatus(), SCSI.GetSenseKey(), SCSI.GetAsc(), SCSI.GetAscQ(),
+                 SCSI.GetResidual(), SCSI.GetSenseSize(), SCSI.GetRevMajor(), SCSI.GetInquirySize()})
     EXPECT_EQ(v, -1);
   EXPECT_EQ(SCSI.GetCommandCount(), -1);
-  for (long v : {SCSI.IsClaimed(), SCSI.IsSequential(), SCSI.IsChanger(), SCSI.GetCheckCondition(),
-                 SCSI.GetIliFlag(), SCSI.GetMfgId()})
+  for (long v : {SCSI.IsClaimed(), SCSI.IsSequential(), SCSI.IsChanger(), SCSI.GetCheckCondition(), SCSI.GetIliFlag(),
+                 SCSI.GetMfgId()})
     EXPECT_EQ(v, 0);
   EXPECT_EQ(SCSI.GetByteCount(), 0);
   EXPECT_EQ(SCSI.GetCheckLtocFSC(), 65535);

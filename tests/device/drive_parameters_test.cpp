@@ -93,14 +93,15 @@ TEST_F(DriveParameters, SerialNumberIsSetAndReadBack) {
 
 TEST_F(DriveParameters, ClearSegmentsChecksEachStep) {
   struct Case {
-    const char* bench;     // extra bench line
+    const char* bench;  // extra bench line
     SimFault fault;
     long result;
     const char* message;
   } cases[] = {
       {"", {}, 1, "ClearSegments() - SCSI-CLR SEGMENTS TEST PASSED"},
       {"", Rejects(0x15, 1), 0, "ClearSegments() - SCSI-CLR SEGMENTS (1) TEST FAILED"},
-      {"", [] {
+      {"",
+       [] {
          SimFault second = Rejects(0x15, 1);
          second.skip = 1;
          return second;
@@ -108,7 +109,9 @@ TEST_F(DriveParameters, ClearSegmentsChecksEachStep) {
        0, "ClearSegments() - SCSI-CLR SEGMENTS (2) TEST FAILED"},
       {"", Rejects(0x4D, 1), 0, "ClearSegments() - SCSI-CLR SEGMENTS (Log Check) TEST FAILED"},
       {"logpage /dev/sg0 0x07 000101135041434B455420232031204556454E543A2000",
-       {}, 0, "ClearSegments() - SCSI-CLR SEGMENTS (Log Verify) TEST FAILED"},
+       {},
+       0,
+       "ClearSegments() - SCSI-CLR SEGMENTS (Log Verify) TEST FAILED"},
   };
   for (const Case& c : cases) {
     ListOne("ULTRIUM-HH6");

@@ -14,8 +14,8 @@ TEST_F(ElementStatus, AllocationPerTypeAndFamily) {
     int type;
     int allocation;  // 0: nothing is sent
   } cases[] = {
-      {"LTO LOADER", 1, 48},  {"LTO LOADER", 2, 1936},  {"LTO LOADER", 3, 48},  {"LTO LOADER", 4, 176},
-      {"THRIFTSTACK", 1, 52}, {"THRIFTSTACK", 2, 2176}, {"THRIFTSTACK", 3, 0},  {"THRIFTSTACK", 4, 196},
+      {"LTO LOADER", 1, 48},  {"LTO LOADER", 2, 1936},  {"LTO LOADER", 3, 48}, {"LTO LOADER", 4, 176},
+      {"THRIFTSTACK", 1, 52}, {"THRIFTSTACK", 2, 2176}, {"THRIFTSTACK", 3, 0}, {"THRIFTSTACK", 4, 196},
   };
   for (const Case& c : cases) {
     ListOne(c.product, SimDeviceType::kChanger);
@@ -27,10 +27,18 @@ TEST_F(ElementStatus, AllocationPerTypeAndFamily) {
       continue;
     }
     ASSERT_EQ(sim_->Commands().size(), 1u);
-    const std::vector<uint8_t> cdb = {0xB8, static_cast<uint8_t>(c.type), 0, 0, 0, 7, 0,
+    const std::vector<uint8_t> cdb = {0xB8,
+                                      static_cast<uint8_t>(c.type),
+                                      0,
+                                      0,
+                                      0,
+                                      7,
+                                      0,
                                       static_cast<uint8_t>(c.allocation >> 16),
                                       static_cast<uint8_t>(c.allocation >> 8),
-                                      static_cast<uint8_t>(c.allocation), 0, 0};
+                                      static_cast<uint8_t>(c.allocation),
+                                      0,
+                                      0};
     EXPECT_EQ(Hex(Last().cdb), Hex(cdb)) << c.product << " " << c.type;
     EXPECT_EQ(Last().transfer_length, static_cast<uint32_t>(c.allocation));
     EXPECT_EQ(Last().timeout_ms, 300000u);

@@ -15,7 +15,8 @@ namespace {
 std::string Text(const char* s) { return s == nullptr ? "" : s; }
 
 bool EndsWith(const std::vector<uint8_t>& whole, const std::vector<uint8_t>& tail) {
-  return whole.size() >= tail.size() && std::equal(tail.begin(), tail.end(), whole.end() - static_cast<long>(tail.size()));
+  return whole.size() >= tail.size() &&
+         std::equal(tail.begin(), tail.end(), whole.end() - static_cast<long>(tail.size()));
 }
 
 class FirmwareDownload : public FirmwareBench {};
@@ -39,21 +40,20 @@ TEST_F(FirmwareDownload, EachFamilyCutsAddressesAndCommitsItsImage) {
       {"HALCYON", "ULTRIUM 3", SimDeviceType::kTape, 0, 32769,
        "04/00@0+16384 04/00@16384+16384 04/00@32768+1 05/00@0+0"},
       // Half-height Ultrium: every piece final, no commit.
-      {"HALCYON", "ULTRIUM-HH6", SimDeviceType::kTape, 0, 140000,
-       "04/04@0+65536 04/04@65536+65536 04/04@131072+8928"},
+      {"HALCYON", "ULTRIUM-HH6", SimDeviceType::kTape, 0, 140000, "04/04@0+65536 04/04@65536+65536 04/04@131072+8928"},
       // The rest kept for the commit: an exact multiple keeps a whole piece.
       {"HALCYON", "ZEP4000", SimDeviceType::kTape, 0, 32768,
        "04/00@0+8192 04/00@8192+8192 04/00@16384+8192 05/00@24576+8192"},
       {"HALCYON", "ZEP4000", SimDeviceType::kTape, 0, 32769,
        "04/00@0+8192 04/00@8192+8192 04/00@16384+8192 04/00@24576+8192 05/00@32768+1"},
-      {"HALCYON", "TZ87", SimDeviceType::kTape, 0, 20000, "04/00@0+8192 04/00@8192+8192 04/00@16384+3616 05/00@20000+0"},
+      {"HALCYON", "TZ87", SimDeviceType::kTape, 0, 20000,
+       "04/00@0+8192 04/00@8192+8192 04/00@16384+3616 05/00@20000+0"},
       {"HALCYON", "KORU600", SimDeviceType::kTape, 0, 20000, "04/00@0+8192 04/00@8192+8192 05/00@16384+3616"},
       {"HALCYON", "KORU220", SimDeviceType::kTape, 0, 20000, "04/00@0+8192 04/00@8192+8192 04/00@16384+3616 05/00@0+0"},
       {"HALCYON", "WN16", SimDeviceType::kTape, 0, 20000, "04/00@0+8192 04/00@8192+8192 05/00@16384+3616"},
       // DAT: one line starts at 1 MiB, one sends at offset 0 without a
       // commit, one uses buffer 1 and ends with an empty piece.
-      {"HALCYON", "DDS3", SimDeviceType::kTape, 0, 20000,
-       "04/00@1048576+16384 04/00@1064960+3616 05/00@1064960+0"},
+      {"HALCYON", "DDS3", SimDeviceType::kTape, 0, 20000, "04/00@1048576+16384 04/00@1064960+3616 05/00@1064960+0"},
       {"HALCYON", "DAT160", SimDeviceType::kTape, 0, 140000, "04/00@0+65536 04/00@0+65536 04/00@0+8928"},
       {"HALCYON", "DAT320", SimDeviceType::kTape, 0, 40000, "04/01@0+32768 04/01@32768+7232 04/01@40000+0"},
       {"HALCYON", "TR5", SimDeviceType::kTape, 0, 9000, "04/00@0+8192 04/00@8192+808 05/00@0+0"},
@@ -99,8 +99,9 @@ TEST_F(FirmwareDownload, LoaderCompositeImageGoesAsTwoCommittedParts) {
       {512, 126720 - 100, 126720, "Error reading image file for SCSI/loader (%s) 100 bytes."},
       {126720 - 65000, 65792, 126720, "Error reading image file for loader (%s) 65000 bytes."},
       {512, 0x7FFFFFFF, 126720, "Error reading image file for SCSI/loader (%s) 0 bytes."},
-      {512, 65792, 126719, "ThriftStack/PowerVault Image size error - Only Composite images are supported -  126719 "
-                           "Bytes   126720 Required"},
+      {512, 65792, 126719,
+       "ThriftStack/PowerVault Image size error - Only Composite images are supported -  126719 "
+       "Bytes   126720 Required"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -175,7 +176,8 @@ TEST_F(FirmwareDownload, ChangerImagesCarryAHeader) {
   image[20] = 0;
   const std::string path = WriteFile(image);
   EXPECT_EQ(SCSI.FupDrive(path.c_str()), 52);
-  EXPECT_EQ(Text(SCSI.GetMessageBuffer()), "FupDrive() - Image file (" + path + ") does not include the Halcyon Header.");
+  EXPECT_EQ(Text(SCSI.GetMessageBuffer()),
+            "FupDrive() - Image file (" + path + ") does not include the Halcyon Header.");
   EXPECT_EQ(WriteBuffers(), "");
 }
 
@@ -411,8 +413,8 @@ TEST_F(FirmwareSteps, OnlyTheDriveChosenGetsTheImage) {
   reserialed.skip = 1, reserialed.corrupt_offset = 13;
   struct Case {
     const char* what;
-    bool swap;                     // another drive answers at the node now
-    const DriveIdentity* chosen;   // null: the drive the record holds
+    bool swap;                    // another drive answers at the node now
+    const DriveIdentity* chosen;  // null: the drive the record holds
     SimFault fault;
     bool touched;  // the readiness check ran (rewind and unload)
     const char* message;

@@ -35,8 +35,8 @@ class FirmwareBench : public Bench {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("vexil_fw_" + std::to_string(::getpid()) + "_" + std::to_string(files_.size())))
                                  .string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     files_.push_back(path);
     return path;
   }

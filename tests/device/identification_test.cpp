@@ -13,51 +13,31 @@ TEST(FamilyRules, ProductTextGivesTheFamily) {
     const char* revision;
     int code;
   } cases[] = {
-      {"HALCYON ZEP1            ", nullptr, 1},
-      {"HALCYON GRANDZEP1       ", nullptr, 10},
-      {"HALCYON WN80LOADER      ", nullptr, 43},
-      {"HALCYON PV-120          ", nullptr, 41},
-      {"HALCYON WN640           ", nullptr, 2},
-      {"HALCYON TZ87XT          ", nullptr, 6},
-      {"HALCYON TZ87            ", nullptr, 5},
-      {"HALCYON BRAMBLE         ", nullptr, 44},
-      {"HALCYON KORU            ", nullptr, 10},
-      {"HALCYON ULTRIUM         ", nullptr, 14},
-      {"HALCYON ULTRIUM 1       ", nullptr, 15},
-      {"HALCYON ULTRIUM-06      ", nullptr, 15},
-      {"HALCYON ULTRIUM 2       ", nullptr, 16},
-      {"HALCYON ULTRIUM 3       ", "D21F", 18},
-      {"HALCYON ULTRIUM 3       ", "Q21T", 18},
-      {"HALCYON ULTRIUM 3       ", "A21F", 17},
-      {"HALCYON ULTRIUM 3       ", "D2", 17},
-      {"HALCYON ULTRIUM 3       ", nullptr, 17},
-      {"HALCYON ULTRIUM-HH4     ", "W21F", 21},
-      {"HALCYON ULTRIUM 4       ", "U21T", 20},
-      {"HALCYON ULTRIUM 4       ", "U21X", 19},
-      {"HALCYON ULTRIUM-HH5     ", nullptr, 23},
-      {"HALCYON ULTRIUM 5       ", nullptr, 22},
-      {"HALCYON ULTRIUM-HH6     ", nullptr, 25},
-      {"HALCYON ULTRIUM 6       ", nullptr, 24},
-      {"HALCYON ULTRIUM 7       ", nullptr, 26},
+      {"HALCYON ZEP1            ", nullptr, 1},  {"HALCYON GRANDZEP1       ", nullptr, 10},
+      {"HALCYON WN80LOADER      ", nullptr, 43}, {"HALCYON PV-120          ", nullptr, 41},
+      {"HALCYON WN640           ", nullptr, 2},  {"HALCYON TZ87XT          ", nullptr, 6},
+      {"HALCYON TZ87            ", nullptr, 5},  {"HALCYON BRAMBLE         ", nullptr, 44},
+      {"HALCYON KORU            ", nullptr, 10}, {"HALCYON ULTRIUM         ", nullptr, 14},
+      {"HALCYON ULTRIUM 1       ", nullptr, 15}, {"HALCYON ULTRIUM-06      ", nullptr, 15},
+      {"HALCYON ULTRIUM 2       ", nullptr, 16}, {"HALCYON ULTRIUM 3       ", "D21F", 18},
+      {"HALCYON ULTRIUM 3       ", "Q21T", 18},  {"HALCYON ULTRIUM 3       ", "A21F", 17},
+      {"HALCYON ULTRIUM 3       ", "D2", 17},    {"HALCYON ULTRIUM 3       ", nullptr, 17},
+      {"HALCYON ULTRIUM-HH4     ", "W21F", 21},  {"HALCYON ULTRIUM 4       ", "U21T", 20},
+      {"HALCYON ULTRIUM 4       ", "U21X", 19},  {"HALCYON ULTRIUM-HH5     ", nullptr, 23},
+      {"HALCYON ULTRIUM 5       ", nullptr, 22}, {"HALCYON ULTRIUM-HH6     ", nullptr, 25},
+      {"HALCYON ULTRIUM 6       ", nullptr, 24}, {"HALCYON ULTRIUM 7       ", nullptr, 26},
       {"HP2     ULTRIUM 5       ", nullptr, 16},  // the vendor's digit decides first
-      {"HALCYON RAVEN 3         ", nullptr, 17},
-      {"HALCYON TRAVAN          ", nullptr, 35},
-      {"HALCYON DDS-3           ", nullptr, 28},
-      {"HALCYON MARTEN2         ", nullptr, 28},
-      {"HALCYON MARTEN6         ", nullptr, 29},
-      {"HALCYON MARTEN          ", nullptr, 0},
-      {"HALCYON DAT72           ", nullptr, 30},
-      {"HALCYON DAT160          ", nullptr, 31},
-      {"HALCYON DAT320          ", nullptr, 32},
-      {"HALCYON DDS/DAT         ", nullptr, 27},
-      {"HALCYON MGCH            ", nullptr, 36},
-      {"HALCYON SB LOADER       ", nullptr, 37},
-      {"HALCYON THRIFTSTACK     ", nullptr, 39},
-      {"HALCYON LTO LOADER      ", nullptr, 42},
-      {"ACME    ROCKET DRIVE    ", nullptr, 0},
-      {"", nullptr, 0},
+      {"HALCYON RAVEN 3         ", nullptr, 17}, {"HALCYON TRAVAN          ", nullptr, 35},
+      {"HALCYON DDS-3           ", nullptr, 28}, {"HALCYON MARTEN2         ", nullptr, 28},
+      {"HALCYON MARTEN6         ", nullptr, 29}, {"HALCYON MARTEN          ", nullptr, 0},
+      {"HALCYON DAT72           ", nullptr, 30}, {"HALCYON DAT160          ", nullptr, 31},
+      {"HALCYON DAT320          ", nullptr, 32}, {"HALCYON DDS/DAT         ", nullptr, 27},
+      {"HALCYON MGCH            ", nullptr, 36}, {"HALCYON SB LOADER       ", nullptr, 37},
+      {"HALCYON THRIFTSTACK     ", nullptr, 39}, {"HALCYON LTO LOADER      ", nullptr, 42},
+      {"ACME    ROCKET DRIVE    ", nullptr, 0},  {"", nullptr, 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(siDeviceType(c.text, c.revision), c.code) << c.text << "/" << (c.revision ? c.revision : "-");
+  for (const Case& c : cases)
+    EXPECT_EQ(siDeviceType(c.text, c.revision), c.code) << c.text << "/" << (c.revision ? c.revision : "-");
   EXPECT_EQ(siDeviceType(nullptr, nullptr), 0);
 }
 
@@ -67,13 +47,13 @@ TEST(FamilyRules, PredicatesAndTexts) {
     const char* text;
     bool lto, dat, loader, halcyon;
   } cases[] = {
-      {0, "OTHER", false, false, false, false},     {1, "ZEP1", false, false, false, true},
-      {14, "ULTRIUM", true, false, false, true},    {18, "ULTRIUM GEN3", true, false, false, true},
+      {0, "OTHER", false, false, false, false},       {1, "ZEP1", false, false, false, true},
+      {14, "ULTRIUM", true, false, false, true},      {18, "ULTRIUM GEN3", true, false, false, true},
       {26, "ULTRIUM GEN7", true, false, false, true}, {27, "DDS/DAT", false, false, false, true},
-      {28, "DDS3", false, false, false, true},      {29, "DDS4", false, true, false, true},
-      {32, "DAT320", false, true, false, true},     {36, "MAGNACHANGE", false, false, true, true},
-      {42, "LTO LOADER", false, false, true, true}, {43, "WN80LOADER", false, false, true, false},
-      {44, "OTHER", false, false, false, false},    {99, "OTHER", false, false, false, false},
+      {28, "DDS3", false, false, false, true},        {29, "DDS4", false, true, false, true},
+      {32, "DAT320", false, true, false, true},       {36, "MAGNACHANGE", false, false, true, true},
+      {42, "LTO LOADER", false, false, true, true},   {43, "WN80LOADER", false, false, true, false},
+      {44, "OTHER", false, false, false, false},      {99, "OTHER", false, false, false, false},
   };
   for (const Case& c : cases) {
     EXPECT_STREQ(siDeviceTypeString(c.code), c.text) << c.code;
@@ -96,8 +76,8 @@ TEST(FamilyRules, Manufacturers) {
     int id;
     const char* name;
   } cases[] = {
-      {"HALCYON ULTRIUM 5       ", 1, "HALCYON"}, {"SEAGATE STT20000        ", 3, "SEAGATE"},
-      {"IBM     ULT3580         ", 4, "IBM"},     {"HP      ULTRIUM 3       ", 5, "HP"},
+      {"HALCYON ULTRIUM 5       ", 1, "HALCYON"},  {"SEAGATE STT20000        ", 3, "SEAGATE"},
+      {"IBM     ULT3580         ", 4, "IBM"},      {"HP      ULTRIUM 3       ", 5, "HP"},
       {"XX      RAVEN           ", 2, "MORROWAY"}, {"MORROWAYTAPE           ", 2, "MORROWAY"},
       {"ACME    THING           ", 0, "UNKNOWN"},
   };
@@ -124,13 +104,19 @@ TEST_F(Identification, SerialNumberIsCutByFamilyAndCleaned) {
     const char* serial;
     const char* stored;
   } cases[] = {
-      {"ULTRIUM 5", "AB1234567890", "AB12345678"},          // LTO-5: 10 characters
+      {"ULTRIUM 5", "AB1234567890", "AB12345678"},  // LTO-5: 10 characters
       {"ULTRIUM-HH6", "HU1234567A", "HU1234567A"},
-      {"DAT160", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMN"},      // others: 14
-      {"DAT160", "  AB CD  ", "ABCD"},                       // blanks dropped
-      {"DAT160", "AB\x01" "CD", "AB?CD"},                    // unprintable shown as '?'
-      {"DAT160", "ABCDEFGHIJ\xC1XYZ", "ABCDEFGHIJ"},        // top bit from byte 14 ends it
-      {"DAT160", "ABC\xC1" "DEF", "ABC?DEF"},               // ... before byte 14 it is a '?'
+      {"DAT160", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMN"},  // others: 14
+      {"DAT160", "  AB CD  ", "ABCD"},                   // blanks dropped
+      {"DAT160",
+       "AB\x01"
+       "CD",
+       "AB?CD"},                                      // unprintable shown as '?'
+      {"DAT160", "ABCDEFGHIJ\xC1XYZ", "ABCDEFGHIJ"},  // top bit from byte 14 ends it
+      {"DAT160",
+       "ABC\xC1"
+       "DEF",
+       "ABC?DEF"},  // ... before byte 14 it is a '?'
   };
   for (const Case& c : cases) {
     SimDeviceConfig config = Device("/dev/sg0", SimDeviceType::kTape, c.product);
@@ -235,10 +221,34 @@ TEST_F(Identification, GarbageAnswersNeverBreakTheRecord) {
     const char* what;
     SimFault fault;
   } cases[] = {
-      {"noise", [] { SimFault f; f.opcode = 0x12; f.garbage = true; return f; }()},
-      {"empty", [] { SimFault f; f.opcode = 0x12; f.data_length = 0; return f; }()},
-      {"short", [] { SimFault f; f.opcode = 0x12; f.data_length = 5; return f; }()},
-      {"mode noise", [] { SimFault f; f.opcode = 0x5A; f.garbage = true; return f; }()},
+      {"noise",
+       [] {
+         SimFault f;
+         f.opcode = 0x12;
+         f.garbage = true;
+         return f;
+       }()},
+      {"empty",
+       [] {
+         SimFault f;
+         f.opcode = 0x12;
+         f.data_length = 0;
+         return f;
+       }()},
+      {"short",
+       [] {
+         SimFault f;
+         f.opcode = 0x12;
+         f.data_length = 5;
+         return f;
+       }()},
+      {"mode noise",
+       [] {
+         SimFault f;
+         f.opcode = 0x5A;
+         f.garbage = true;
+         return f;
+       }()},
   };
   sim_->AddDefaultBench();
   for (const Case& c : cases) {

@@ -61,8 +61,8 @@ TEST_F(LogPages, AlertTextsComeFromTheTable) {
     const char* name;
     const char* type;
   } cases[] = {
-      {1, "Read Warning ", "WARNING"}, {20, "Clean Now ", "CRITICAL"}, {10, "No Removal ", "INFORMATIONAL"},
-      {43, "Loader Door ", "CRITICAL"}, {47, "NOT SUPPORTED ", " "},   {54, "No Start Of Data ", "CRITICAL"},
+      {1, "Read Warning ", "WARNING"},  {20, "Clean Now ", "CRITICAL"}, {10, "No Removal ", "INFORMATIONAL"},
+      {43, "Loader Door ", "CRITICAL"}, {47, "NOT SUPPORTED ", " "},    {54, "No Start Of Data ", "CRITICAL"},
       {64, "NOT SUPPORTED ", " "},
   };
   for (const Case& c : cases) {
@@ -86,8 +86,8 @@ TEST_F(LogPages, PageCutShortIsIncompleteWithWhatArrived) {
     int arrives;  // -1: all of it
     long result, size, declared;
   } cases[] = {
-      {-1, 1, kWhole, kWhole}, {10, kIncompleteData, 10, kWhole}, {4, kIncompleteData, 4, kWhole},
-      {2, kIncompleteData, 2, 0},  {0, kIncompleteData, 0, 0},
+      {-1, 1, kWhole, kWhole},    {10, kIncompleteData, 10, kWhole}, {4, kIncompleteData, 4, kWhole},
+      {2, kIncompleteData, 2, 0}, {0, kIncompleteData, 0, 0},
   };
   for (const Case& c : cases) {
     SimFault cut;

@@ -12,8 +12,8 @@
 #include <memory>
 #include <new>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 
 namespace {
 
@@ -39,7 +39,9 @@ class QuietSystem final : public System {
   }
   int Fcntl(int, int, long) override { return 0; }
   int Close(int) override { return 0; }
-  struct timeval Now() override { return {1000, 0}; }
+  struct timeval Now() override {
+    return {1000, 0};
+  }
   void Wait(long, long) override {}
   int SetUid(uid_t) override { return 0; }
   uid_t GetUid() override { return 0; }

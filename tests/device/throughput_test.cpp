@@ -124,8 +124,9 @@ TEST_F(Throughput, PatternsFromFileAndGenerator) {
   EXPECT_EQ(SCSI.ReadPatternFile("short.pat", 1000, buffer.data()), 1);
   EXPECT_EQ(buffer[999], 'x');
   EXPECT_EQ(SCSI.ReadPatternFile("short.pat", 4096, buffer.data()), -4);
-  EXPECT_NE(std::string(SCSI.GetMessageBuffer()).find("size(1000) does not contain the requested number of bytes, "
-                                                      "request size(4096)"),
+  EXPECT_NE(std::string(SCSI.GetMessageBuffer())
+                .find("size(1000) does not contain the requested number of bytes, "
+                      "request size(4096)"),
             std::string::npos)
       << SCSI.GetMessageBuffer();
   EXPECT_EQ(SCSI.ReadPatternFile("absent.pat", 10, buffer.data()), -4);

@@ -120,11 +120,11 @@ TEST_F(Transport, TimeoutIsJudgedOnWholeSecondsAndRetriedOnlyForShortTimeouts) {
     long result;
     int sends;
   } cases[] = {
-      {5, 4, 36, 1},     // answered in time
-      {5, 5, -1, 3},     // reaching the timeout counts: retried twice
-      {5, 6, -1, 3},     //
-      {120, 130, -1, 1}, // long timeouts are never retried
-      {1, 0, 36, 1},     // within the same second: 1 ms
+      {5, 4, 36, 1},      // answered in time
+      {5, 5, -1, 3},      // reaching the timeout counts: retried twice
+      {5, 6, -1, 3},      //
+      {120, 130, -1, 1},  // long timeouts are never retried
+      {1, 0, 36, 1},      // within the same second: 1 ms
   };
   for (const Case& c : cases) {
     sim_->ClearFaults();
@@ -224,10 +224,10 @@ TEST_F(Transport, HostAndDriverStatusErrorsAreTransportErrorsNeverRetried) {
     int host, driver;
     long result;
   } cases[] = {
-      {0x01, 0, -5},     // no connect
-      {0x07, 0, -5},     // host error
-      {0, 0x06, -5},     // driver timeout
-      {0, 0x08, 1},      // driver sense alone is no transport error
+      {0x01, 0, -5},  // no connect
+      {0x07, 0, -5},  // host error
+      {0, 0x06, -5},  // driver timeout
+      {0, 0x08, 1},   // driver sense alone is no transport error
   };
   SCSI.SetTimeout(5);  // retries would be allowed
   for (const Case& c : cases) {

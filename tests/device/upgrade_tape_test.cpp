@@ -66,10 +66,8 @@ TEST_F(UpgradeTape, EachFamilyWritesTheImageItsWay) {
   } cases[] = {
       // Ultrium 5: an Ultrium 4 cartridge is written as it is, an Ultrium 5
       // one is formatted first; then creation mode and 32 KiB blocks.
-      {"ULTRIUM 5", "gen=4", "J5A1", 100000, 0,
-       "12 12 01 1A 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
-      {"ULTRIUM 5", "gen=5", "J5A1", 100000, 0,
-       "12 12 01 1A 2B 04 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
+      {"ULTRIUM 5", "gen=4", "J5A1", 100000, 0, "12 12 01 1A 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
+      {"ULTRIUM 5", "gen=5", "J5A1", 100000, 0, "12 12 01 1A 2B 04 1D:A1 0A:32768 0A:32768 0A:32768 0A:1696 01 1B"},
       // The second Ultrium 3 line: no density check.
       {"ULTRIUM 3", "", "D12F", 40000, 0, "12 12 01 1D:A1 0A:32768 0A:7232 01 1B"},
       // DAT 320: density and compression set, then a filemark and the

@@ -30,8 +30,7 @@ TEST(DeviceSelection, ListedNodeIsSelectedByFileOrEnvironment) {
     }
     const ProcessResult r = RunVexil(dir.path(), args, env);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("Selected device = [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6"), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.out.find("Selected device = [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Drive family = LTO6_MDLC\n\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("script ran"), std::string::npos) << r.out;
   }
@@ -79,8 +78,7 @@ TEST(DeviceSelection, AbsentNodeGivesTheRequestedDeviceDiagnostics) {
 TEST(DeviceSelection, NoNodeAtAllGivesTheScanDiagnostics) {
   ScratchDir dir;
   dir.Write("empty.bench", "# no devices on this bench\n");
-  const ProcessResult r =
-      RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/empty.bench"}});
+  const ProcessResult r = RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/empty.bench"}});
   EXPECT_EQ(r.status, 254) << r.out;
   const std::string expected =
       "No SCSI devices found which are accessible to Vexil!\n"
@@ -150,8 +148,7 @@ TEST(TraceCollection, WritesTheTraceFileWithProgress) {
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-b"}, kSim);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   const std::string file = "FAData/TraceBuffer_HU1234567A.svm";
-  EXPECT_NE(r.out.find("Starting the trace collection. Output will be written to " + file + "\n"),
-            std::string::npos)
+  EXPECT_NE(r.out.find("Starting the trace collection. Output will be written to " + file + "\n"), std::string::npos)
       << r.out;
   const size_t total_at = r.out.find("Total data size = ");
   ASSERT_NE(total_at, std::string::npos) << r.out;
@@ -174,7 +171,8 @@ TEST(TraceCollection, FailureOrAShortTraceExits250) {
     ScratchDir dir;
     dir.Write("FAData/.keep", "");
     dir.Write("drives.bench", std::string("bench default\n") + c.fault);
-    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-b"}, {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
+    const ProcessResult r =
+        RunVexil(dir.path(), {"-f", "/dev/sg0", "-b"}, {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
     EXPECT_EQ(r.status, 250) << c.fault << r.out << r.err;
     EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
   }

@@ -89,22 +89,29 @@ TEST(DeviceStatements, BufferOperations) {
 
 TEST(DeviceStatements, TapeReadWriteAndCompare) {
   const Case cases[] = {
-      {"pattern written, rewound and read back", kTransferDeclarations + kWriteRewindCompare,
+      {"pattern written, rewound and read back",
+       kTransferDeclarations + kWriteRewindCompare,
        {"wrote=3 status=0 at=0 addr=0 read=00 wrote=00"}},
-      {"a block that reads back corrupted", kTransferDeclarations + kWriteRewindCompare,
-       {"wrote=3 status=255 at=1 addr=5 read=FA wrote=05"}, "fault /dev/sg0 op=0x08 skip=1 count=1 corrupt=5\n"},
+      {"a block that reads back corrupted",
+       kTransferDeclarations + kWriteRewindCompare,
+       {"wrote=3 status=255 at=1 addr=5 read=FA wrote=05"},
+       "fault /dev/sg0 op=0x08 skip=1 count=1 corrupt=5\n"},
       // A loop stops at its first failure; the status fields describe it.
-      {"a write error stops the writes", kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
+      {"a write error stops the writes",
+       kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
        {"wrote=1 status=255 at=1 addr=-1", "Sense: CC: 08  ASC: 00  ASCQ: 05"},
        "fault /dev/sg0 op=0x0A skip=1 count=1 check=3/0C/00\n"},
-      {"a read error in the middle of the compare", kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
+      {"a read error in the middle of the compare",
+       kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
        {"wrote=3 status=255 at=1 addr=-1 read=00 wrote=00", "Sense: CC: 03  ASC: 11  ASCQ: 00"},
        "fault /dev/sg0 op=0x08 skip=1 count=1 check=3/11/00\n"},
-      {"a block that reads back short", kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
+      {"a block that reads back short",
+       kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
        {"wrote=3 status=255 at=2 addr=100 read=00 wrote=64",
         "Sense: CC: FF  ASC: 10  ASCQ: 00  = Short transfer: less data than the command announced"},
        "fault /dev/sg0 op=0x08 skip=2 count=1 data=100\n"},
-      {"a read lost in the transport", kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
+      {"a read lost in the transport",
+       kTransferDeclarations + kWriteRewindCompare + "PRINTSENSEKEYS\n",
        {"wrote=3 status=255 at=0", "Sense: CC: FF  ASC: 01  ASCQ: 00  = Transport failure: the command timed out"},
        "fault /dev/sg0 op=0x08 count=1 delay=700\n"},
       {"a CDB follows its buffer through DIMENSION",
@@ -131,10 +138,9 @@ TEST(DeviceStatements, SenseTestsAndReports) {
        decl + "SCSI RW\nPRINTSENSEKEYS\nGETSENSE K A Q\nPRINT 'K=%X A=%X Q=%X' K A Q\n"
               "IFSENSE NRDY JUMP NR\nFAIL 'not taken'\nNR:\nGETSENSETEXT 3 0x11 0 T\nPRINT '%s' T\n"
               "SCSI RW\nIFNOSENSE JUMP CLEAR\nFAIL 'sense stayed'\nCLEAR:\nGETSENSE K A Q\nPRINT 'after K=%X' K\n",
-       {"\tSense: CC: 02  ASC: 04  ASCQ: 01  = Not ready - cause not reportable",
-        "\tVS Sense: E0700000", "\t  Catagory: Command Task Error",
-        "\t  Details: Tape not loaded and ready. - 100% State of drive", "K=02 A=04 Q=01", "Medium error",
-        "after K=CC"},
+       {"\tSense: CC: 02  ASC: 04  ASCQ: 01  = Not ready - cause not reportable", "\tVS Sense: E0700000",
+        "\t  Catagory: Command Task Error", "\t  Details: Tape not loaded and ready. - 100% State of drive",
+        "K=02 A=04 Q=01", "Medium error", "after K=CC"},
        "fault /dev/sg0 op=0x01 count=1 check=2/04/01 vs=E0700000\n"},
       {"sense the script names no text for, in the console's words, and an unknown event code",
        decl + "SCSI RW\nPRINTSENSEKEYS\nGETILISTATUS I\nPRINT 'I=%d' I\n",
@@ -176,7 +182,8 @@ TEST(DeviceStatements, DriveQueriesAndAta) {
        "BUFFER AB [12]\nATACMD ID { TOHOST, AB, 512, 0, 1, 2, 3, 4, 5, 0xA0, 0xEC }\nDIMENSION AB 524\nATA ID\n"
        "PRINTBUFFER AB 0 8\n",
        {"00000000  00 01 02 03  04 40 50 00"},
-       "device /dev/sg7 type=disk hctl=1:0:0:0 product=BRAMBLE\n", "/dev/sg7"},
+       "device /dev/sg7 type=disk hctl=1:0:0:0 product=BRAMBLE\n",
+       "/dev/sg7"},
   };
   for (const Case& c : cases) Expect(c);
 }
@@ -191,7 +198,8 @@ TEST(DeviceStatements, ErrorsNameTheLineAndNeverTouchPastABuffer) {
       {"BUFFER B [8]\nPEEKL B[5] L\nLONG L = 0\n", "Error: K_PEEKL_INDEX_OUT_OF_RANGE"},
       {"BUFFER B [8]\nSETBUFFER B 5 1\n", "Error : SET_BUFFER_INDEX_BRACING_ERROR_SPECIFIED"},
       {"BUFFER B [8]\nLONG I = 8\nPOKE B[I] 1\n", "Error : Run Time : POKE_INDEX_OUT_OF_RANGE"},
-      {"BUFFER B [8]\nLONG I = 65536\nI *= 65535\nI += 65535\nXORBUFFER B[I] 1\n", "Error : Run Time : XOR_BUFFER_INDEX_OUT_OF_RANGE"},
+      {"BUFFER B [8]\nLONG I = 65536\nI *= 65535\nI += 65535\nXORBUFFER B[I] 1\n",
+       "Error : Run Time : XOR_BUFFER_INDEX_OUT_OF_RANGE"},
       {"BUFFER S [25]\nBUFFER D [30]\nCOPYBUFFERPART S D 10 20\n",
        "Error: K_COPYBUFFERPART_BUFFER_SIZE_MISMATCH_DETECTED"},
       {"BUFFER S [25]\nBUFFER D [30]\nLONG O = 65536\nO *= 65535\nO += 65520\nCOPYBUFFERPART S D O 0x20\n",
@@ -200,7 +208,8 @@ TEST(DeviceStatements, ErrorsNameTheLineAndNeverTouchPastABuffer) {
       {"BUFFER B [512]\nIF B[600] == 0 JUMP X\nX:\nEXIT 0\n", "K_IF_ARG1_BUFFER_INDEX_RANGE_ERRROR"},
       {"CDB X { 6, NONE, 0, 0, 0, LEN, 0, 0, 0 }\n", "Error : CDB_INVALID_SCSI_VALUE_TYPE_SPECIFIER"},
       {"BUFFER B [8]\nBUFFER B [8]\n", "Error : BUFF_HANDLER_DUPLICATE_NAME_DETECTED"},
-      {"BUFFER F [259]\nONERROR X\nONCANCEL X\nFUP F\nX:\nEXIT 0\n", "Error : FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260"},
+      {"BUFFER F [259]\nONERROR X\nONCANCEL X\nFUP F\nX:\nEXIT 0\n",
+       "Error : FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260"},
       {"BUFFER T [16]\nGETSENSETEXT 1 2 3 T\n", "K_GETSENSETEXT_DESTINATION_BUFFER_TOO_SMALL"},
       {"SCSI NOPE\n", "Error : SCSI_UNKNOWN_CDB_SPECIFIED"},
   };

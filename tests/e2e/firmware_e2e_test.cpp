@@ -18,8 +18,7 @@ constexpr int kFirmwareFailed = 252;
 // An Ultrium 3 drive on /dev/sg5 that comes back on /dev/sg6 after its
 // update, plus the lines of one case.
 std::string BenchWith(const std::string& extra) {
-  return "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM 3\" rev=J5A1 serial=HU5 reappear=/dev/sg6\n" +
-         extra;
+  return "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM 3\" rev=J5A1 serial=HU5 reappear=/dev/sg6\n" + extra;
 }
 
 // 40,000 bytes: three pieces and a commit.
@@ -31,7 +30,7 @@ std::string ImageBytes(size_t size) {
 }
 
 ProcessResult RunOnBench(const ScratchDir& dir, const std::vector<std::string>& args, const std::string& bench,
-                  const std::string& input = "") {
+                         const std::string& input = "") {
   dir.Write("fw.bench", bench);
   dir.Write("fw.bin", ImageBytes(40000));
   std::vector<std::string> all = {"-f", "/dev/sg5"};
@@ -66,30 +65,41 @@ TEST(FirmwareUpdate, EachFailedStepIsExplainedAndEndsWithAFailureStatus) {
     std::string bench;
     std::vector<std::string> lines;
   } cases[] = {
-      {"no such image", {"-u", "missing.bin"}, BenchWith(""),
-       {"Fup drive command failed: Unknown error! (status = -100)",
-        "FupDrive() - Image file (missing.bin) not found.", "Result 52: Error reading Firmware File.",
-        "Unable to perform FUP operation."}},
-      {"second piece rejected", {"-u", "fw.bin"}, BenchWith("fault /dev/sg5 op=0x3B skip=1 count=1 check=3/0C/00\n"),
+      {"no such image",
+       {"-u", "missing.bin"},
+       BenchWith(""),
+       {"Fup drive command failed: Unknown error! (status = -100)", "FupDrive() - Image file (missing.bin) not found.",
+        "Result 52: Error reading Firmware File.", "Unable to perform FUP operation."}},
+      {"second piece rejected",
+       {"-u", "fw.bin"},
+       BenchWith("fault /dev/sg5 op=0x3B skip=1 count=1 check=3/0C/00\n"),
        {"FupDrive() - Error writing image file to drive (fw.bin) 16384 of 40000 bytes written.",
         "Result 53: Error during Firmware Update write buffer command.", "Unable to perform FUP operation."}},
-      {"drive gone at the commit", {"-u", "fw.bin"}, BenchWith("fault /dev/sg5 op=0x3B skip=3 errno=19\n"),
+      {"drive gone at the commit",
+       {"-u", "fw.bin"},
+       BenchWith("fault /dev/sg5 op=0x3B skip=3 errno=19\n"),
        {"FupDrive() - Error committing image file to drive (fw.bin) 40000 of 40000 bytes written.",
         "Result 54: Error during Firmware Update FINAL write buffer command."}},
-      {"first piece never answered", {"-u", "fw.bin"}, BenchWith("fault /dev/sg5 op=0x3B count=1 delay=60\n"),
+      {"first piece never answered",
+       {"-u", "fw.bin"},
+       BenchWith("fault /dev/sg5 op=0x3B count=1 delay=60\n"),
        {"FupDrive() - Error writing image file to drive (fw.bin) 0 of 40000 bytes written.",
         "Result 53: Error during Firmware Update write buffer command."}},
-      {"restarting, but with the old firmware", {"-u", "fw.bin"},
+      {"restarting, but with the old firmware",
+       {"-u", "fw.bin"},
        BenchWith("fault /dev/sg5 op=0x3B skip=3 count=1 check=2/3E/00\n"),
        {"Firmware revision J5A1 -> J5A1",
         "FupDrive() - The drive came back with its old firmware revision J5A1, not N3W1 as the image names.",
         "Result 67: Firmware Update not confirmed - the drive did not come back with the new firmware revision.",
         "Unable to perform FUP operation."}},
-      {"cartridge state unreadable", {"-u", "fw.bin"}, BenchWith("fault /dev/sg5 op=0x5A check=5/24/00\n"),
+      {"cartridge state unreadable",
+       {"-u", "fw.bin"},
+       BenchWith("fault /dev/sg5 op=0x5A check=5/24/00\n"),
        {"FupDrive() - Error: Device not in correct state for FUP: the cartridge state could not be read (MODE "
         "SENSE failed).",
         "Result 51: Device is not in proper state to perform Firmware Update."}},
-      {"drive never comes back", {"-u", "fw.bin"},
+      {"drive never comes back",
+       {"-u", "fw.bin"},
        "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM 3\" serial=HU5 reset=86400\n",
        {"Redetecting device", "FupDrive() - Drive did not come ready after FUP",
         "Result 55: Error after Firmware Update - relocate device after update.", "Unable to perform FUP operation.",
@@ -141,9 +151,9 @@ TEST(WizardUpdate, ADriveLostInTheUpdateLeavesNoDeviceAndNothingReachesAnother) 
 }
 
 TEST(WizardUpdate, ADriveBackUnderAnotherNodeIsTheOneTheConsoleTalksTo) {
-  const WizardRun run = UpdateInTheWizard(
-      "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM 3\" serial=HU5 reappear=/dev/sg6\n",
-      "1\nU\nfw.bin\nC\n2\n7\nX\n");
+  const WizardRun run =
+      UpdateInTheWizard("device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM 3\" serial=HU5 reappear=/dev/sg6\n",
+                        "1\nU\nfw.bin\nC\n2\n7\nX\n");
   ExpectInOrder(run.out, {"Firmware revision J5A1 -> N3W1", "FUP operation complete.",
                           "Selected device = [HU5] [/dev/sg6] [HALCYON ULTRIUM 3", "Sending 'Inquiry' command...",
                           "'Inquiry' command completed"});
@@ -182,10 +192,16 @@ TEST(UpgradeTapeFlow, AsksBeforeOverwritingTheCartridge) {
     int status;
     std::vector<std::string> lines;
   } cases[] = {
-      {"yes", {"-t", "fw.bin"}, "yes\n", 0,
+      {"yes",
+       {"-t", "fw.bin"},
+       "yes\n",
+       0,
        {"overwrites the cartridge", "Creating FUP tape...", "FUP tape creation complete."}},
       {"no", {"-t", "fw.bin"}, "no\n", kFirmwareFailed, {"overwrites the cartridge", "No FUP tape was created."}},
-      {"-n declines without reading", {"-t", "fw.bin", "-n"}, "", kFirmwareFailed,
+      {"-n declines without reading",
+       {"-t", "fw.bin", "-n"},
+       "",
+       kFirmwareFailed,
        {"overwrites the cartridge in the drive and its data is lost.\nDo you wish to continue? (Yes/No)No",
         "No FUP tape was created."}},
   };
@@ -204,9 +220,8 @@ TEST(UpgradeTapeFlow, AsksBeforeOverwritingTheCartridge) {
 TEST(UpgradeTapeFlow, HalfHeightDriveCopiesItsOwnFirmwareAfterTwoQuestions) {
   ScratchDir dir;
   dir.Write("fw.bench", "bench default\n");
-  const ProcessResult r =
-      RunVexil(dir.path(), {"-f", "/dev/sg0", "-t", "not-read.bin", "-y"}, {{"VEXIL_SIM", dir.path() + "/fw.bench"}},
-               "y\ny\n");
+  const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-t", "not-read.bin", "-y"},
+                                   {{"VEXIL_SIM", dir.path() + "/fw.bench"}}, "y\ny\n");
   EXPECT_EQ(r.status, 0) << r.out;
   ExpectInOrder(r.out, {"This model drive writes the current firmware image to tape.\nDo you wish to continue?",
                         "overwrites the cartridge", "Creating FUP tape...", "FUP tape creation complete."});
@@ -214,8 +229,8 @@ TEST(UpgradeTapeFlow, HalfHeightDriveCopiesItsOwnFirmwareAfterTwoQuestions) {
 
 TEST(UpgradeTapeFlow, UnsupportedDriveSaysSoAndFails) {
   ScratchDir dir;
-  const ProcessResult r =
-      RunOnBench(dir, {"-t", "fw.bin"}, "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM-HH4\" serial=HU5\n", "y\n");
+  const ProcessResult r = RunOnBench(
+      dir, {"-t", "fw.bin"}, "device /dev/sg5 type=tape hctl=1:0:3:0 product=\"ULTRIUM-HH4\" serial=HU5\n", "y\n");
   EXPECT_EQ(r.status, kFirmwareFailed) << r.out;
   ExpectInOrder(r.out, {"Creation of FUP tapes is not supported on this device", "Fup tape command failed",
                         "Result 56: Unknown error during Firmware Update.", "Unable to create FUP tape."});

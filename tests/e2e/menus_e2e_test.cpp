@@ -32,8 +32,8 @@ void ExpectInOrder(const std::string& text, const std::vector<std::string>& part
 }
 
 std::string Script(const char* kind, const char* description, const char* family = "ALL") {
-  return std::string(kind) + "\nFAMILY " + family + "\nDESCRIPTION " + description +
-         "\nSTART:\n    PASS \"" + description + " ran\"\n    EXIT 0\n";
+  return std::string(kind) + "\nFAMILY " + family + "\nDESCRIPTION " + description + "\nSTART:\n    PASS \"" +
+         description + " ran\"\n    EXIT 0\n";
 }
 
 // A folder with two tasks and two tests, deliberately out of order.
@@ -53,10 +53,10 @@ TEST(DeviceMenu, AsksAgainUntilANumberOfTheListAndSelectsIt) {
   const std::string too_long = std::string(300, '0') + "1";
   const ProcessResult r = RunVexil(dir.path(), {}, kSim, "0\nx\n-1\n9\n99999999999\n" + too_long + "\n2\nX\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  ExpectInOrder(r.out, {"Vexil Wizard - Devices detected:\n", "\t1) [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6",
-                        "\t2) [HD16012345] [/dev/sg2] [HALCYON DAT160", kDeviceQuestion,
-                        "Selected device = [HD16012345] [/dev/sg2] [HALCYON DAT160", "Drive family = DAT\n",
-                        kScriptQuestion});
+  ExpectInOrder(r.out,
+                {"Vexil Wizard - Devices detected:\n", "\t1) [HU1234567A] [/dev/sg0] [HALCYON ULTRIUM-HH6",
+                 "\t2) [HD16012345] [/dev/sg2] [HALCYON DAT160", kDeviceQuestion,
+                 "Selected device = [HD16012345] [/dev/sg2] [HALCYON DAT160", "Drive family = DAT\n", kScriptQuestion});
   EXPECT_EQ(Count(r.out, kDeviceQuestion), 7u) << r.out;
   EXPECT_NE(r.out.find("The answer is too long (at most 254 characters)."), std::string::npos) << r.out;
   // The DAT drive gets the script of its family.
@@ -86,9 +86,8 @@ TEST(ScriptMenu, RunsTheChosenScriptAndComesBack) {
   WriteScripts(dir);
   const ProcessResult r = RunVexil(dir.path(), {}, kSim, "1\n3\n\n2\n\nq\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  ExpectInOrder(r.out, {"Script entered\t\t->Beta_test.SCS<-", "Press 'Enter' when ready to continue",
-                        "First test ran", kScriptQuestion, "Script entered\t\t->zz_task.scs<-", "Last task ran",
-                        kScriptQuestion});
+  ExpectInOrder(r.out, {"Script entered\t\t->Beta_test.SCS<-", "Press 'Enter' when ready to continue", "First test ran",
+                        kScriptQuestion, "Script entered\t\t->zz_task.scs<-", "Last task ran", kScriptQuestion});
   ASSERT_FALSE(dir.SessionLogs().empty());
   const std::string log = dir.Read("Logs/" + dir.SessionLogs()[0]);
   EXPECT_NE(log.find("./Scripts//"), std::string::npos) << log;
@@ -109,8 +108,8 @@ TEST(ScriptMenu, NamesAlikeInTheirFirst64CharactersRunTheirOwnFile) {
 TEST(ScriptMenu, LettersNumbersAndOutOfRangeAnswers) {
   struct Case {
     const char* input;
-    const char* expected;    // printed once the answer is taken
-    size_t device_menus;     // times the device menu was shown
+    const char* expected;  // printed once the answer is taken
+    size_t device_menus;   // times the device menu was shown
   };
   const Case cases[] = {
       // -1 is command mode, like C; 7 is its Exit.
@@ -139,13 +138,10 @@ TEST(Wizard, EndOfInputAtAnyQuestionEndsTheConsoleNormally) {
     const char* last_question;
   };
   const Case cases[] = {
-      {"", kDeviceQuestion},
-      {"1\n", kScriptQuestion},
+      {"", kDeviceQuestion},       {"1\n", kScriptQuestion},
       {"1\nC\n", kScriptQuestion},  // command mode returns, then the script menu ends
-      {"1\nH\n", kScriptQuestion},
-      {"1\nD\n", kDeviceQuestion},
-      {"1\nP\n", kScriptQuestion},
-      {"1\n1\n", nullptr},  // at the Enter prompt the script still runs
+      {"1\nH\n", kScriptQuestion}, {"1\nD\n", kDeviceQuestion},
+      {"1\nP\n", kScriptQuestion}, {"1\n1\n", nullptr},  // at the Enter prompt the script still runs
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -201,8 +197,9 @@ TEST(Wizard, MissingScriptsFolderIsNamed) {
   std::filesystem::remove_all(dir.path() + "/Scripts");
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim);
   EXPECT_EQ(r.status, 255) << r.out << r.err;
-  ExpectInOrder(r.out, {"Unable to open scripts directory!\n\t" + dir.path() + "/Scripts/ (No such file or directory)\n",
-                        "No compatible script files found\n"});
+  ExpectInOrder(r.out,
+                {"Unable to open scripts directory!\n\t" + dir.path() + "/Scripts/ (No such file or directory)\n",
+                 "No compatible script files found\n"});
   EXPECT_EQ(r.out.find("No scripts found!"), std::string::npos) << r.out;
 }
 
@@ -223,8 +220,8 @@ TEST(CommandMode, MenuCommandsAndTheWayOut) {
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   ExpectInOrder(r.out, {"Commands:\n\t1) Test Unit Ready\n", "\t6) Get TapeAlerts\n\t7) Exit\n", kCommandQuestion,
                         "\nSending 'Test Unit Ready' command...\n", "Status: Drive is ready\n",
-                        "\n'Test Unit Ready' command completed\n", "\nSending 'Inquiry' command...\n",
-                        "HALCYON ", "ULTRIUM-HH6", "HU1234567A", "\n'Inquiry' command completed\n"});
+                        "\n'Test Unit Ready' command completed\n", "\nSending 'Inquiry' command...\n", "HALCYON ",
+                        "ULTRIUM-HH6", "HU1234567A", "\n'Inquiry' command completed\n"});
   // 1, 0, abc, 8, 2 and 7 each saw the menu; after Exit nothing more is read.
   EXPECT_EQ(Count(r.out, kCommandQuestion), 6u) << r.out;
   EXPECT_EQ(Count(r.out, "Sending 'Test Unit Ready'"), 1u) << r.out;
@@ -245,30 +242,36 @@ TEST(CommandMode, TapeCommandsAndTheTapeAlertReport) {
        {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
         "\n'Load' command completed\n", "\nSending 'Rewind' command...\n", "\n'Rewind' command completed\n",
         "\nRetrieving TapeAlerts...\n", "No TapeAlerts are set.\n"},
-       "Status: SenseKey", 0},
+       "Status: SenseKey",
+       0},
       // Alerts are findings of a command that worked.
       {"bench default\ntapealert /dev/sg0 20\n",
        {"\nRetrieving TapeAlerts...\n", "\n*** Tape Alert: Clean Now\n***\tSeverity: Critical\n"},
-       "No TapeAlerts are set.", 0},
+       "No TapeAlerts are set.",
+       0},
       // A drive that rejects the page: the failure and its sense, never "no alerts".
       {"bench default\nfault /dev/sg0 op=0x4d check=5/24/00 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Something happened in call to SCSI_DLL::FetchLog()...\n",
         "Status: SenseKey=05 ASC=24 ASCQ=00\nSense: ILLEGAL REQUEST, INVALID FIELD IN CDB.\n"},
-       "No TapeAlerts are set.", 2},
+       "No TapeAlerts are set.",
+       2},
       // A page cut short: what arrived is shown, the rest is unknown, never "no alerts".
       {"bench default\ntapealert /dev/sg0 1,20\nfault /dev/sg0 op=0x4d data=29 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 29 of 324 bytes arrived.\n",
         "\n*** Tape Alert: Read Warning\n", "TapeAlert report incomplete: flags past the 29 bytes that arrived"},
-       "No TapeAlerts are set.", 2},
+       "No TapeAlerts are set.",
+       2},
       {"bench default\nfault /dev/sg0 op=0x4d data=100 count=always\n",
        {"\nRetrieving TapeAlerts...\n", "Log page 2Eh is incomplete: 100 of 324 bytes arrived.\n",
         "TapeAlert report incomplete"},
-       "No TapeAlerts are set.", 2},
+       "No TapeAlerts are set.",
+       2},
       {"bench default\nfault /dev/sg0 op=0x1b skip=1 check=2/3A/00 count=1\n",
        {"\nSending 'Unload' command...\n", "\n'Unload' command completed\n", "\nSending 'Load' command...\n",
-        "Status: SenseKey=02 ASC=3A ASCQ=00\nSense: NOT READY, MEDIUM NOT PRESENT.\n",
-        "\n'Load' command failed\n", "\n'Rewind' command failed\n", "No TapeAlerts are set.\n"},  // still unloaded
-       "'Load' command completed", 2},
+        "Status: SenseKey=02 ASC=3A ASCQ=00\nSense: NOT READY, MEDIUM NOT PRESENT.\n", "\n'Load' command failed\n",
+        "\n'Rewind' command failed\n", "No TapeAlerts are set.\n"},  // still unloaded
+       "'Load' command completed",
+       2},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -299,8 +302,7 @@ TEST(CommandMode, RemovableDiskGetsFourEntries) {
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg3", "-c"},
                                    {{"VEXIL_SIM", dir.path() + "/disk.bench"}, {"VEXIL_HDD", "true"}}, "3\n4\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_NE(r.out.find("Commands:\n\t1) Test Unit Ready\n\t2) Inquiry\n\t3) Unload\n\t4) Exit\n\n"),
-            std::string::npos)
+  EXPECT_NE(r.out.find("Commands:\n\t1) Test Unit Ready\n\t2) Inquiry\n\t3) Unload\n\t4) Exit\n\n"), std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("\nSending 'Unload' command...\n"), std::string::npos) << r.out;  // entry 3
 }
@@ -321,12 +323,12 @@ TEST(ParseMode, SessionFromAFile) {
             "cdb 6 none 0 0 0 0 0 0\n");
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"}, kSim);
   EXPECT_EQ(r.status, 2) << r.out << r.err;  // lines were refused
-  ExpectInOrder(r.out, {"\n>> CDB (6):\n00 00 00 00 00 00 \nCDB direction = NONE\nCDB xfer len = 0\n",
-                        "\n>> CDB (6):\n12 00 00 00 24 00 \nCDB direction = IN\nCDB xfer len = 36\n",
-                        "\n>> Data buffer length truncated (3)\nData buffer (2):\n01 02 \n",
-                        "\n>> SCSI timeout changed from 300 to 600\n", "\n>> Timeout value was not valid\n",
-                        "\n>> Timeout must be from 1 to 4294967 seconds\n", "\n>> \nInvalid command!\n",
-                        "\n>> \nGoodbye"});
+  ExpectInOrder(r.out,
+                {"\n>> CDB (6):\n00 00 00 00 00 00 \nCDB direction = NONE\nCDB xfer len = 0\n",
+                 "\n>> CDB (6):\n12 00 00 00 24 00 \nCDB direction = IN\nCDB xfer len = 36\n",
+                 "\n>> Data buffer length truncated (3)\nData buffer (2):\n01 02 \n",
+                 "\n>> SCSI timeout changed from 300 to 600\n", "\n>> Timeout value was not valid\n",
+                 "\n>> Timeout must be from 1 to 4294967 seconds\n", "\n>> \nInvalid command!\n", "\n>> \nGoodbye"});
   EXPECT_EQ(Count(r.out, "CDB ("), 2u) << r.out;
   // Parse mode traces every command and its data.
   EXPECT_NE(r.err.find("0x12 0x00 0x00 0x00 0x24 0x00"), std::string::npos) << r.err;
@@ -349,28 +351,39 @@ TEST(ParseMode, StatusSaysWhetherEveryCommandWasCarriedOut) {
        "  # a comment line\n  cdb 6 NONE 0 0 0 0 0 0   # TEST UNIT READY\n\tdata 4 1 2 # two of four\n3 4\n"
        "timeout 600 # seconds\ncdb 6 IN 24 12 0 0 0 # the rest on the next line\n  # (a comment inside the list)\n"
        "24 0\nquit\n",
-       "", 0,
+       "",
+       0,
        {"CDB direction = NONE", "Data buffer (4):\n01 02 03 04 \n", "SCSI timeout changed from 300 to 600",
         "CDB (6):\n12 00 00 00 24 00 \n", "Goodbye"},
        "Invalid"},
-      {"a command the drive rejects", "cdb 6 NONE 0 0 0 0 0 0\ncdb 6 NONE 0 0 0 0 0 0\n",
-       "fault /dev/sg0 op=0x00 check=2/04/01 count=always\n", 2,
+      {"a command the drive rejects",
+       "cdb 6 NONE 0 0 0 0 0 0\ncdb 6 NONE 0 0 0 0 0 0\n",
+       "fault /dev/sg0 op=0x00 check=2/04/01 count=always\n",
+       2,
        {"Status: SenseKey=02 ASC=04 ASCQ=01\nSense: NOT READY, LOGICAL UNIT IS IN PROCESS OF BECOMING READY.\n",
         "CDB direction = NONE"},
        nullptr},
-      {"a line that is refused", "hello\ncdb 6 NONE 0 0 0 0 0 0\n", "", 2, {"\nInvalid command!\n", "CDB (6)"},
+      {"a line that is refused",
+       "hello\ncdb 6 NONE 0 0 0 0 0 0\n",
+       "",
+       2,
+       {"\nInvalid command!\n", "CDB (6)"},
        nullptr},
       {"the input ends inside a CDB", "cdb 6 NONE 0 0 0\n", "", 2, {}, "CDB (6)"},
-      {"a word that only begins with mod", "model\ncdb 6 NONE 0 0 0 0 0 0\n", "", 2,
-       {"\nInvalid command!\n", "CDB (6)"}, nullptr},
+      {"a word that only begins with mod",
+       "model\ncdb 6 NONE 0 0 0 0 0 0\n",
+       "",
+       2,
+       {"\nInvalid command!\n", "CDB (6)"},
+       nullptr},
       {"mod ends the session", "mod\ncdb 6 NONE 0 0 0 0 0 0\n", "", 0, {}, "CDB (6)"},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
     dir.Write("commands.txt", c.commands);
     dir.Write("drives.bench", "bench default\n" + c.bench);
-    const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"},
-                                     {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
+    const ProcessResult r =
+        RunVexil(dir.path(), {"-f", "/dev/sg0", "-p", "commands.txt"}, {{"VEXIL_SIM", dir.path() + "/drives.bench"}});
     EXPECT_EQ(r.status, c.status) << c.name << r.out << r.err;
     ExpectInOrder(r.out, c.in_order);
     if (c.absent != nullptr) {
@@ -420,8 +433,8 @@ TEST(ParseMode, FileWithoutFChoosesTheDriveAtTheTerminal) {
 
 // End of input at the device menu of a mode that needs a drive is "no device".
 TEST(DeviceMenu, EndOfInputForAModeIsNoDevice) {
-  const std::vector<std::vector<std::string>> modes = {
-      {"-s", "x.scs"}, {"-c"}, {"-p"}, {"-b"}, {"-u", "fw.bin"}, {"-t", "fw.bin"}};
+  const std::vector<std::vector<std::string>> modes = {{"-s", "x.scs"}, {"-c"},           {"-p"},
+                                                       {"-b"},          {"-u", "fw.bin"}, {"-t", "fw.bin"}};
   for (const auto& args : modes) {
     ScratchDir dir;
     WriteScripts(dir);

@@ -89,9 +89,9 @@ TEST(CommandLine, SyntaxErrorsShowTheLineAndTheUsage) {
     int usages;
   };
   const Case cases[] = {
-      {{"-f"}, 253, true, 1},                  // a value is missing
+      {{"-f"}, 253, true, 1},  // a value is missing
       {{"-c", "-s"}, 253, true, 1},
-      {{"-x"}, 253, true, 1},                  // unknown option
+      {{"-x"}, 253, true, 1},  // unknown option
       {{"-f", "/dev/sg0", "-X"}, 253, true, 1},
       {{"-x", "-help"}, 253, true, 1},         // -help comes too late
       {{"-help", "-x"}, 0, false, 1},          // never looked at

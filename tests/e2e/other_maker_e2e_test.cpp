@@ -163,8 +163,7 @@ TEST(OtherMaker, CatalogueOffersTheGenericFamilies) {
        "\nTasks:\n1) Console_Check.scs\n\nTests:\n2) Clock_Check.scs\n3) Loader_Move_Inventory.scs\n\nOther:\n"},
   };
   for (const Case& c : cases) {
-    const ProcessResult r =
-        RunVexil(dir.path(), {"-f", c.node}, {{"VEXIL_SIM", "1"}, {"VEXIL_MC", "true"}}, "X\n");
+    const ProcessResult r = RunVexil(dir.path(), {"-f", c.node}, {{"VEXIL_SIM", "1"}, {"VEXIL_MC", "true"}}, "X\n");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     const size_t family = r.out.find(c.family);
     EXPECT_NE(family, std::string::npos) << c.node << r.out;

@@ -78,7 +78,8 @@ TEST(OutputE2e, ScreenLogAndBothWithAnswersFromStandardInput) {
 
   const std::vector<std::string> log = SessionLog(dir);
   ASSERT_FALSE(log.empty());
-  EXPECT_TRUE(std::regex_match(log[0], std::regex(R"(\[Vexil\]-\[NORMAL\]-\[\d\d:\d\d:\d\d\]: Logfile opened successfully\.)")))
+  EXPECT_TRUE(
+      std::regex_match(log[0], std::regex(R"(\[Vexil\]-\[NORMAL\]-\[\d\d:\d\d:\d\d\]: Logfile opened successfully\.)")))
       << log[0];
   // The script's own lines are written as they are, in order, after the front end's.
   const std::vector<std::string> expected = {"log only FF", "both  here", "plain log line", "n=42"};

@@ -35,7 +35,7 @@ TEST(ScriptRun, ExitStatusDecidesTheFailMessageAndTheConsoleStatus) {
       {"PASS \"all good\"\n", false},  // runs to the end of the list
       {"PASS \"all good\"\nEXIT 0\nFAIL \"never\"\n", false},
       {"PASS \"all good\"\nCALL SUB\nFAIL \"never\"\nSUB:\nEXIT 3\n", true},  // EXIT in a routine ends the run
-      {"PASS \"all good\"\nEXIT 256\n", true},  // any non-zero status, not its low byte
+      {"PASS \"all good\"\nEXIT 256\n", true},                                // any non-zero status, not its low byte
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -132,17 +132,27 @@ TEST(SessionLog, NamePatternAndFirstLines) {
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   const std::vector<std::string> logs = dir.SessionLogs();
   ASSERT_EQ(logs.size(), 1u);
-  EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(\d\d_\d\d_\d{4}_\d{6}_HU1234567A_Vexil\.txt)")))
-      << logs[0];
+  EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(\d\d_\d\d_\d{4}_\d{6}_HU1234567A_Vexil\.txt)"))) << logs[0];
 
   const std::string text = dir.Read("Logs/" + logs[0]);
   const std::string t = R"(\[\d\d:\d\d:\d\d\]: )";
-  const std::regex first_lines("\\[Vexil\\]-\\[NORMAL\\]-" + t + "Logfile opened successfully\\.\n"
-                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Version 6\\.7\\.0\\.0\n\n\n"
-                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Device Entered:\n"
-                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "/dev/sg0\n"
-                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Scriptfile Entered:\n"
-                               "\\[Vexil\\]-\\[NORMAL\\]-" + t + "Scripts/log\\.scs\n"
+  const std::regex first_lines("\\[Vexil\\]-\\[NORMAL\\]-" + t +
+                               "Logfile opened successfully\\.\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" +
+                               t +
+                               "Version 6\\.7\\.0\\.0\n\n\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" +
+                               t +
+                               "Device Entered:\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" +
+                               t +
+                               "/dev/sg0\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" +
+                               t +
+                               "Scriptfile Entered:\n"
+                               "\\[Vexil\\]-\\[NORMAL\\]-" +
+                               t +
+                               "Scripts/log\\.scs\n"
                                "Written by the script\n");
   EXPECT_TRUE(std::regex_match(text, first_lines)) << text;
 }
@@ -216,8 +226,7 @@ TEST(BundledScripts, RunToTheirPassOnTheVirtualDrives) {
   for (const char* drive : {"/dev/sg0", "/dev/sg2"}) {
     for (const char* name : {"Console_Check.scs", "Clock_Check.scs"}) {
       ScratchDir dir;
-      dir.Write(std::string("Scripts/") + name,
-                ScratchDir().Read(std::string(VEXIL_SOURCE_DIR) + "/Scripts/" + name));
+      dir.Write(std::string("Scripts/") + name, ScratchDir().Read(std::string(VEXIL_SOURCE_DIR) + "/Scripts/" + name));
       const ProcessResult r = RunVexil(dir.path(), {"-f", drive, "-s", name, "-y"}, kSim);
       EXPECT_EQ(r.status, 0) << name << r.out << r.err;
       EXPECT_NE(r.out.find("check passed"), std::string::npos) << name << r.out;

@@ -10,8 +10,8 @@
 struct ProcessResult {
   std::string out;
   std::string err;
-  int status = -1;       // exit status, or -1 when killed by a signal
-  int signal = 0;        // the signal that ended it, if any
+  int status = -1;  // exit status, or -1 when killed by a signal
+  int signal = 0;   // the signal that ended it, if any
   bool timed_out = false;
 };
 
@@ -42,8 +42,7 @@ class VexilProcess {
 
 // One whole run: start, feed stdin, wait for the end.
 ProcessResult RunVexil(const std::string& folder, const std::vector<std::string>& args,
-                       const std::map<std::string, std::string>& env = {},
-                       const std::string& input = "");
+                       const std::map<std::string, std::string>& env = {}, const std::string& input = "");
 
 // A scratch working folder with Scripts/ and Logs/, removed at the end.
 class ScratchDir {

@@ -111,8 +111,7 @@ bool VexilProcess::Pump(int timeout_ms) {
 bool VexilProcess::WaitForOutput(const std::string& text, int timeout_ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   while (result_.out.find(text) == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0 || !Pump(static_cast<int>(std::min<long>(left.count(), 100)))) {
       return result_.out.find(text) != std::string::npos;
     }

@@ -25,10 +25,10 @@ TEST(ParseNumbers, HexBytesAndDecimalNumbers) {
     bool dec;
   };
   const Case cases[] = {
-      {"0", true, true},       {"ff", true, false},   {"Ff", true, false},  {"24", true, true},
-      {"0010", true, true},    {"000", true, true},   {"100", false, true}, {"0x10", false, false},
-      {"1g", false, false},    {"", false, true},     {"-1", false, false}, {"00000a", true, false},
-      {"600", false, true},    {"12 ", false, false},
+      {"0", true, true},    {"ff", true, false},   {"Ff", true, false},  {"24", true, true},
+      {"0010", true, true}, {"000", true, true},   {"100", false, true}, {"0x10", false, false},
+      {"1g", false, false}, {"", false, true},     {"-1", false, false}, {"00000a", true, false},
+      {"600", false, true}, {"12 ", false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ScsiWrapper::isValidHexByte(c.text), c.hex) << '"' << c.text << '"';
@@ -295,8 +295,8 @@ TEST_F(CommandMenu, TapeAlertPageCutShortShowsWhatArrivedAndFails) {
     const char* shown;
   } cases[] = {
       {4 + 5 * 5, "\n*** Tape Alert: Read Warning\n***\tSeverity: Warning\n\n"},
-      {4 + 5 - 1, ""},      // flag 1's value did not arrive
-      {3, nullptr},          // not even the page header
+      {4 + 5 - 1, ""},  // flag 1's value did not arrive
+      {3, nullptr},     // not even the page header
   };
   for (const Case& c : cases) {
     SimFault cut;
@@ -308,10 +308,11 @@ TEST_F(CommandMenu, TapeAlertPageCutShortShowsWhatArrivedAndFails) {
     EXPECT_FALSE(wrapper_.GetTapeAlerts()) << c.arrives;
     const std::string out = GetCapturedStdout();
     const std::string arrived = std::to_string(c.arrives);
-    const std::string trailer = "TapeAlert report incomplete: flags past the " + arrived + " bytes that arrived are unknown.";
+    const std::string trailer =
+        "TapeAlert report incomplete: flags past the " + arrived + " bytes that arrived are unknown.";
     if (c.shown == nullptr) {
-      EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " bytes arrived, too few for its header.\n" + trailer +
-                         "\n");
+      EXPECT_EQ(
+          out, "Log page 2Eh is incomplete: " + arrived + " bytes arrived, too few for its header.\n" + trailer + "\n");
       continue;
     }
     EXPECT_EQ(out, "Log page 2Eh is incomplete: " + arrived + " of 324 bytes arrived.\n" + c.shown + trailer + "\n");
@@ -364,8 +365,9 @@ TEST_F(CommandMenu, TapeAlertPageTheDriveRejectsIsAFailureWithItsSense) {
   CaptureStdout();
   EXPECT_FALSE(wrapper_.GetTapeAlerts());
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(out, "Something happened in call to SCSI_DLL::FetchLog()...\nStatus: SenseKey=05 ASC=24 ASCQ=00\n"
-                 "Sense: ILLEGAL REQUEST, INVALID FIELD IN CDB.\n\n");
+  EXPECT_EQ(out,
+            "Something happened in call to SCSI_DLL::FetchLog()...\nStatus: SenseKey=05 ASC=24 ASCQ=00\n"
+            "Sense: ILLEGAL REQUEST, INVALID FIELD IN CDB.\n\n");
   EXPECT_FALSE(wrapper_.AlertFound());
 }
 

@@ -14,8 +14,8 @@ namespace {
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-SimDeviceConfig Device(const char* node, SimDeviceType type, const char* vendor, const char* product,
-                       int target, char personality = '0') {
+SimDeviceConfig Device(const char* node, SimDeviceType type, const char* vendor, const char* product, int target,
+                       char personality = '0') {
   SimDeviceConfig c;
   c.node = node;
   c.type = type;
@@ -33,12 +33,12 @@ class DeviceList : public SimBenchTest {
   void AddMixedBench() {
     using enum SimDeviceType;
     for (const SimDeviceConfig& c : {
-             Device("/dev/sg0", kTape, "HALCYON", "ULTRIUM-HH6", 0),          // 226
-             Device("/dev/sg1", kChanger, "HALCYON", "LTO LOADER", 1),        // 254
-             Device("/dev/sg2", kDisk, "HALCYON", "BRAMBLE", 2),              // 21
-             Device("/dev/sg3", kDisk, "SEAGATE", "ST3300657SS", 3),          // 22
-             Device("/dev/sg4", kTape, "HALCYON", "ULTRIUM 3", 4, '8'),       // 193
-             Device("/dev/sg5", kTape, "HALCYON", "ULTRIUM 3", 5, '6'),       // 98
+             Device("/dev/sg0", kTape, "HALCYON", "ULTRIUM-HH6", 0),     // 226
+             Device("/dev/sg1", kChanger, "HALCYON", "LTO LOADER", 1),   // 254
+             Device("/dev/sg2", kDisk, "HALCYON", "BRAMBLE", 2),         // 21
+             Device("/dev/sg3", kDisk, "SEAGATE", "ST3300657SS", 3),     // 22
+             Device("/dev/sg4", kTape, "HALCYON", "ULTRIUM 3", 4, '8'),  // 193
+             Device("/dev/sg5", kTape, "HALCYON", "ULTRIUM 3", 5, '6'),  // 98
          }) {
       std::string error;
       ASSERT_TRUE(Sim().AddDevice(c, &error)) << error;
@@ -68,7 +68,11 @@ TEST_F(DeviceList, FiltersByEnvironmentAndEdition) {
       {"default", nullptr, nullptr, false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
       {"changers", nullptr, "true", false, false, {"/dev/sg0", "/dev/sg1", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
       {"disks", "true", nullptr, false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4", "/dev/sg5"}},
-      {"mc judged by its own value", "true", "yes", false, false,
+      {"mc judged by its own value",
+       "true",
+       "yes",
+       false,
+       false,
        {"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4", "/dev/sg5"}},
       {"values are exact", "TRUE", "1", false, false, {"/dev/sg0", "/dev/sg2", "/dev/sg4", "/dev/sg5"}},
       {"dell edition", nullptr, nullptr, true, false, {"/dev/sg4"}},
@@ -77,8 +81,14 @@ TEST_F(DeviceList, FiltersByEnvironmentAndEdition) {
   };
   AddMixedBench();
   for (const Case& c : cases) {
-    if (c.hdd) ::setenv("VEXIL_HDD", c.hdd, 1); else ::unsetenv("VEXIL_HDD");
-    if (c.mc) ::setenv("VEXIL_MC", c.mc, 1); else ::unsetenv("VEXIL_MC");
+    if (c.hdd)
+      ::setenv("VEXIL_HDD", c.hdd, 1);
+    else
+      ::unsetenv("VEXIL_HDD");
+    if (c.mc)
+      ::setenv("VEXIL_MC", c.mc, 1);
+    else
+      ::unsetenv("VEXIL_MC");
     ScsiWrapper wrapper;
     wrapper.SetDellEdition(c.dell);
     wrapper.SetEngMode(c.eng);
@@ -106,7 +116,10 @@ TEST_F(DeviceList, AnotherMakersTapeDriveIsListedLikeAnyDrive) {
     std::vector<std::string> expected;
   };
   for (const Case& c : {Case{nullptr, {"/dev/sg0"}}, Case{"true", {"/dev/sg0", "/dev/sg1"}}}) {
-    if (c.mc) ::setenv("VEXIL_MC", c.mc, 1); else ::unsetenv("VEXIL_MC");
+    if (c.mc)
+      ::setenv("VEXIL_MC", c.mc, 1);
+    else
+      ::unsetenv("VEXIL_MC");
     ScsiWrapper wrapper;
     CaptureStdout();
     const int32_t count = wrapper.InitScsiDll(nullptr);

@@ -14,9 +14,9 @@ struct Case {
   std::string product;  // raw inquiry bytes 16-31, padded with blanks
   uint8_t expected = 0;
   const char* revision = "0000";
-  uint8_t nibble = 0;              // family nibble, inquiry byte 36
-  uint8_t personality = '0';       // inquiry byte 41
-  uint8_t afterPersonality = 0;    // inquiry byte 42
+  uint8_t nibble = 0;            // family nibble, inquiry byte 36
+  uint8_t personality = '0';     // inquiry byte 41
+  uint8_t afterPersonality = 0;  // inquiry byte 42
 };
 
 std::array<uint8_t, kDriveTypeInquiryLength> Inquiry(const Case& c) {
@@ -39,7 +39,10 @@ const Case kCases[] = {
     {"lower case", 1, "ultrium 1", 96},
     {"trailing NULs", 1, std::string("ULTRIUM-HH6\0\0\0\0\0", 16), 226},
     {"trailing punctuation", 1, "ULTRIUM-HH7.-", 227},
-    {"control character is a blank", 1, "ULTRIUM\x01" "5", 100},
+    {"control character is a blank", 1,
+     "ULTRIUM\x01"
+     "5",
+     100},
     {"hyphenated ids are whole", 1, "ULTRIUM 1-SCSI", 177},
     // Peripheral types.
     {"bramble disk", 0, "BRAMBLE", 21},

@@ -54,8 +54,7 @@ TEST_F(LtoTrace, WritesTheDrivesTraceBufferToAFile) {
   ASSERT_EQ(written.size(), total);
   EXPECT_TRUE(std::equal(written.begin(), written.end(), trace.begin()));
 
-  EXPECT_EQ(out.find("Starting the trace collection. Output will be written to " + file.string() + "\n"), 0u)
-      << out;
+  EXPECT_EQ(out.find("Starting the trace collection. Output will be written to " + file.string() + "\n"), 0u) << out;
   EXPECT_NE(out.find("Total data size = " + std::to_string(total) + " bytes\n"), std::string::npos);
   EXPECT_TRUE(out.ends_with("100.00 % complete\n")) << out;
   // One progress line per chunk of at most 64 KiB.
@@ -152,9 +151,10 @@ TEST_F(LtoTrace, AnIncompleteCollectionFailsAndKeepsTheEarlierFile) {
 // A serial number is cleaned before it becomes part of the file name.
 TEST_F(LtoTrace, ASerialWithASlashGivesAFileInTheFolder) {
   std::string error;
-  ASSERT_TRUE(Sim().ParseBench("device /dev/sg5 type=tape hctl=1:0:3:0 vendor=HALCYON product=\"ULTRIUM-HH6\" "
-                               "serial=AB/12C medium=1",
-                               &error))
+  ASSERT_TRUE(
+      Sim().ParseBench("device /dev/sg5 type=tape hctl=1:0:3:0 vendor=HALCYON product=\"ULTRIUM-HH6\" "
+                       "serial=AB/12C medium=1",
+                       &error))
       << error;
   ScsiWrapper wrapper;
   CaptureStdout();

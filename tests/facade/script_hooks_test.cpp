@@ -268,8 +268,8 @@ TEST_F(ScriptHooks, TransportFailuresCarryTheConsolesTripleAndTheDrivesSenseCome
       {"host error", [](SimFault& f) { f.host_status = 7; }, kConsoleSenseKey, kAscHostError, 7},
       {"driver error", [](SimFault& f) { f.driver_status = 6; }, kConsoleSenseKey, kAscHostError, 0},
       {"refused by the driver", [](SimFault& f) { f.ioctl_errno = 22; }, kConsoleSenseKey, kAscRefused, 0},
-      {"check condition with a host status", [](SimFault& f) { f.check = true, f.key = 4, f.asc = 0x44, f.host_status = 7; },
-       0x04, 0x44, 7},
+      {"check condition with a host status",
+       [](SimFault& f) { f.check = true, f.key = 4, f.asc = 0x44, f.host_status = 7; }, 0x04, 0x44, 7},
   };
   const CDB_LINK rewind = Cdb({0x01, 0, 0, 0, 0, 0}, kNoData, nullptr);
   for (const Case& c : cases) {

@@ -134,7 +134,8 @@ TEST_F(LastCommand, CheckConditionKeepsTheSenseAndSuccessShowsNoSense) {
 
   CaptureStdout();
   EXPECT_FALSE(wrapper_.SendCmd(2, tur, 6, nullptr, 0));
-  EXPECT_EQ(GetCapturedStdout(), "Status: SenseKey=03 ASC=11 ASCQ=02\nSense: MEDIUM ERROR, ERROR TOO LONG TO CORRECT.\n\n");
+  EXPECT_EQ(GetCapturedStdout(),
+            "Status: SenseKey=03 ASC=11 ASCQ=02\nSense: MEDIUM ERROR, ERROR TOO LONG TO CORRECT.\n\n");
   const LAST_COMMAND& rec = wrapper_.GetLastCommand();
   EXPECT_EQ(rec.result, -2);
   EXPECT_EQ(rec.senseKey, 0x03);

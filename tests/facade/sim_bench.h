@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "sim/sim.h"
 
 class SimBenchTest : public ::testing::Test {

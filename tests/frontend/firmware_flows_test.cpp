@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/globals.h"
 #include "sim/sim.h"

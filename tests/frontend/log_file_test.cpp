@@ -33,9 +33,8 @@ TEST(LogTag, ByKindAndLevel) {
     const char* tag;
   };
   const Case cases[] = {
-      {1, 0, "ENGIN"},   {1, 1, "NORMAL"},  {2, 2, "CAUTION"}, {3, 3, "WARNING"},
-      {1, 4, "SEVERE"},  {1, 7, "UNKNOWN"}, {1, -1, "UNKNOWN"},
-      {0, 4, "NORMAL"},  {0, 0, "NORMAL"},  {4, 4, "NORMAL"},  {-1, 2, "NORMAL"},
+      {1, 0, "ENGIN"},    {1, 1, "NORMAL"}, {2, 2, "CAUTION"}, {3, 3, "WARNING"}, {1, 4, "SEVERE"},  {1, 7, "UNKNOWN"},
+      {1, -1, "UNKNOWN"}, {0, 4, "NORMAL"}, {0, 0, "NORMAL"},  {4, 4, "NORMAL"},  {-1, 2, "NORMAL"},
   };
   for (const Case& c : cases) {
     EXPECT_STREQ(LogTag(c.kind, c.level), c.tag) << c.kind << "/" << c.level;

@@ -37,7 +37,7 @@ TEST(ParseCommandLine, OutcomeOfEachLine) {
       {{"-p", "-b"}, ParseOutcome::kConflict, ""},
       {{"-p", "-u", "fw.bin"}, ParseOutcome::kConflict, ""},
       {{"-b", "-t", "fw.bin"}, ParseOutcome::kConflict, ""},
-      {{"-c", "-b", "-help"}, ParseOutcome::kHelp, ""},  // -help is met before conflicts are judged
+      {{"-c", "-b", "-help"}, ParseOutcome::kHelp, ""},           // -help is met before conflicts are judged
       {{"-s", "x.scs", "-u", "fw.bin"}, ParseOutcome::kRun, ""},  // -s is simply ignored later
       {{"-c", "-y", "-v"}, ParseOutcome::kRun, ""},
   };
@@ -86,12 +86,8 @@ TEST(ParseCommandLine, AnswerAndTraceSwitches) {
     bool debug, verbose;
   };
   const std::vector<Case> cases = {
-      {{}, 0, false, false},
-      {{"-y"}, 1, false, false},
-      {{"-n"}, -1, false, false},
-      {{"-y", "-n"}, -1, false, false},
-      {{"-v"}, 0, true, false},
-      {{"-vv"}, 0, true, true},
+      {{}, 0, false, false},    {{"-y"}, 1, false, false}, {{"-n"}, -1, false, false}, {{"-y", "-n"}, -1, false, false},
+      {{"-v"}, 0, true, false}, {{"-vv"}, 0, true, true},
   };
   for (const Case& c : cases) {
     const CommandLine line = Parse(c.words);

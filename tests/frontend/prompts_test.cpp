@@ -28,10 +28,9 @@ TEST(PromptYesNo, FirstLetterDecidesAndOtherAnswersAskAgain) {
     bool answer;
   };
   const Case cases[] = {
-      {"yes\n", true},   {"Y\n", true},     {"no\n", false},  {"nope\n", false},
-      {"maybe\nyes\n", true},  // asked again
+      {"yes\n", true},       {"Y\n", true}, {"no\n", false}, {"nope\n", false}, {"maybe\nyes\n", true},  // asked again
       {"abcy\nno\n", false},  // the rest of a long word (y) is no answer
-      {"", false},             // end of input
+      {"", false},            // end of input
   };
   for (const Case& c : cases) EXPECT_EQ(AskWith(c.input), c.answer) << c.input;
 }

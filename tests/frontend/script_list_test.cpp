@@ -15,14 +15,41 @@ TEST(GetFamilyForDrive, CodesToFamilyBits) {
     uint32_t mask;
   };
   const Case cases[] = {
-      {1, 1u << 0},    {8, 1u << 0},    {34, 1u << 0},   {24, 1u << 1},   {37, 1u << 1},
-      {21, 1u << 4},   {22, 1u << 4},   {10, 1u << 5},   {12, 1u << 6},   {4, 1u << 7},
-      {13, 1u << 8},   {177, 1u << 9},  {182, 1u << 9},  {195, 1u << 10}, {163, 1u << 11},
-      {96, 1u << 13},  {99, 1u << 13},  {194, 1u << 14}, {3, 1u << 15},   {100, 1u << 16},
-      {184, 1u << 16}, {188, 1u << 16}, {208, 1u << 17}, {211, 1u << 17}, {101, 1u << 18},
-      {224, 1u << 19}, {225, 1u << 20}, {226, 1u << 21}, {227, 1u << 21},
+      {1, 1u << 0},
+      {8, 1u << 0},
+      {34, 1u << 0},
+      {24, 1u << 1},
+      {37, 1u << 1},
+      {21, 1u << 4},
+      {22, 1u << 4},
+      {10, 1u << 5},
+      {12, 1u << 6},
+      {4, 1u << 7},
+      {13, 1u << 8},
+      {177, 1u << 9},
+      {182, 1u << 9},
+      {195, 1u << 10},
+      {163, 1u << 11},
+      {96, 1u << 13},
+      {99, 1u << 13},
+      {194, 1u << 14},
+      {3, 1u << 15},
+      {100, 1u << 16},
+      {184, 1u << 16},
+      {188, 1u << 16},
+      {208, 1u << 17},
+      {211, 1u << 17},
+      {101, 1u << 18},
+      {224, 1u << 19},
+      {225, 1u << 20},
+      {226, 1u << 21},
+      {227, 1u << 21},
       // No family: ZEP-S5, unrecognised, interface ids outside the table.
-      {0, 0},          {14, 0},         {183, 0},        {186, 0},        {255, 0},
+      {0, 0},
+      {14, 0},
+      {183, 0},
+      {186, 0},
+      {255, 0},
       {254, 1u << 22},  // medium changers
       {253, 1u << 23},  // tape drives of no model line
   };
@@ -132,33 +159,26 @@ TEST_F(ScriptHeadTest, ScriptMatchesDriveByFamily) {
     bool match;
   };
   const Case cases[] = {
-      {"lto.scs", 177, true},        // HP_LTO
-      {"lto.scs", 161, true},        // IBM_LTO
-      {"lto.scs", 97, true},         // MOR_LTO
-      {"lto.scs", 100, false},       // LTO5 is a family of its own
-      {"lto.scs", 226, false},
-      {"nofamily.scs", 1, true},     // ZEP
-      {"nofamily.scs", 23, true},    // DAT
-      {"nofamily.scs", 4, true},     // ZEPV4
-      {"nofamily.scs", 13, false},   // ZEPS4 is bit 8
-      {"nofamily.scs", 226, false},  // no Ultrium drive
-      {"all.scs", 226, true},
-      {"all.scs", 14, false},        // a drive without a family matches nothing
-      {"all.scs", 255, false},
-      {"all.scs", 254, true},        // a changer has the LOADER family
-      {"all.scs", 253, true},        // another maker's tape drive the SSC family
-      {"standard.scs", 253, true},
-      {"standard.scs", 97, true},
-      {"standard.scs", 254, false},
-      {"standard.scs", 226, false},
-      {"loader.scs", 254, true},
-      {"loader.scs", 253, false},    // a tape drive is never offered autoloader scripts
+      {"lto.scs", 177, true},                                   // HP_LTO
+      {"lto.scs", 161, true},                                   // IBM_LTO
+      {"lto.scs", 97, true},                                    // MOR_LTO
+      {"lto.scs", 100, false},                                  // LTO5 is a family of its own
+      {"lto.scs", 226, false},      {"nofamily.scs", 1, true},  // ZEP
+      {"nofamily.scs", 23, true},                               // DAT
+      {"nofamily.scs", 4, true},                                // ZEPV4
+      {"nofamily.scs", 13, false},                              // ZEPS4 is bit 8
+      {"nofamily.scs", 226, false},                             // no Ultrium drive
+      {"all.scs", 226, true},       {"all.scs", 14, false},     // a drive without a family matches nothing
+      {"all.scs", 255, false},      {"all.scs", 254, true},     // a changer has the LOADER family
+      {"all.scs", 253, true},                                   // another maker's tape drive the SSC family
+      {"standard.scs", 253, true},  {"standard.scs", 97, true},
+      {"standard.scs", 254, false}, {"standard.scs", 226, false},
+      {"loader.scs", 254, true},    {"loader.scs", 253, false},  // a tape drive is never offered autoloader scripts
       {"missing.scs", 226, false},
   };
   for (const Case& c : cases) {
     Skerry_Scriptlist list;
-    EXPECT_EQ(list.CheckScriptAndDriveFamily(c.script, c.drive), c.match)
-        << c.script << " on " << int(c.drive);
+    EXPECT_EQ(list.CheckScriptAndDriveFamily(c.script, c.drive), c.match) << c.script << " on " << int(c.drive);
   }
 }
 

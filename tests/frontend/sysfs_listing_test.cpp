@@ -14,8 +14,8 @@ namespace {
 class SysfsListingTest : public ScratchFolder {
  protected:
   // Mimics /sys/class/scsi_generic/<sg>/device -> .../<h:c:t:l>
-  void AddNode(const std::string& sg, const std::string& address, const std::string& type,
-               const std::string& vendor, const std::string& model, const std::string& rev) {
+  void AddNode(const std::string& sg, const std::string& address, const std::string& type, const std::string& vendor,
+               const std::string& model, const std::string& rev) {
     const std::string device = "devices/" + address;
     std::filesystem::create_directories(root_ + "/" + device);
     std::filesystem::create_directories(root_ + "/class/" + sg);
@@ -46,11 +46,11 @@ TEST_F(SysfsListingTest, OneLinePerNodeInNumberOrder) {
   int count = 0;
   const std::string listing = List(&count);
   EXPECT_EQ(count, 3);
-  EXPECT_EQ(listing,
-            "\nSCSI generic devices listed in " + root_ + "/class:\n"
-            "/dev/sg0    [0:0:0:0] type 1 (tape)  HALCYON  ULTRIUM-HH6  J5A1\n"
-            "/dev/sg2    [0:0:1:0] type 1 (tape)  HALCYON  DAT160  WU8A\n"
-            "/dev/sg10   [2:0:3:0] type 8 (changer)  HALCYON  LTO LOADER  0100\n");
+  EXPECT_EQ(listing, "\nSCSI generic devices listed in " + root_ +
+                         "/class:\n"
+                         "/dev/sg0    [0:0:0:0] type 1 (tape)  HALCYON  ULTRIUM-HH6  J5A1\n"
+                         "/dev/sg2    [0:0:1:0] type 1 (tape)  HALCYON  DAT160  WU8A\n"
+                         "/dev/sg10   [2:0:3:0] type 8 (changer)  HALCYON  LTO LOADER  0100\n");
 }
 
 TEST_F(SysfsListingTest, MissingAttributesAndNoNodes) {

@@ -14,10 +14,9 @@ TEST(TapeNode, NamesOfTheTapeDriver) {
     const char* device;
     bool tape;
   } cases[] = {
-      {"/dev/st0", true},    {"/dev/nst0", true},  {"/dev/nst12a", true}, {"/dev/st3l", true},
-      {"/dev/st3m", true},   {"nst1", true},       {"/dev/sg0", false},   {"/dev/st", false},
-      {"/dev/nstx", false},  {"/dev/st0b", false}, {"/dev/sda", false},   {"/dev/nst0aa", false},
-      {"/dev/sst0", false},  {"", false},
+      {"/dev/st0", true},  {"/dev/nst0", true},    {"/dev/nst12a", true}, {"/dev/st3l", true},  {"/dev/st3m", true},
+      {"nst1", true},      {"/dev/sg0", false},    {"/dev/st", false},    {"/dev/nstx", false}, {"/dev/st0b", false},
+      {"/dev/sda", false}, {"/dev/nst0aa", false}, {"/dev/sst0", false},  {"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsTapeNode(c.device), c.tape) << c.device;
   EXPECT_FALSE(IsTapeNode(nullptr));

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "device/scsi_int.h"
 #include "base/system.h"
+#include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
 #include "fuzz_workspace.h"
 #include "script/core/kscript.h"
@@ -21,19 +21,42 @@ namespace {
 
 const char* const kBuffers[] = {"B0", "B1", "BIG", "TINY"};
 const char* const kCdbs[] = {"RD", "WR", "TUR", "INQ", "RW", "X"};
-const char* const kNumbers[] = {"0", "1", "3", "7", "8", "255", "256", "0x0100", "65535", "0xFFFFFFFF",
-                                "4095", "4096", "1.5", "I", "L", "W", "V", "D"};
+const char* const kNumbers[] = {"0",          "1",    "3",    "7",   "8", "255", "256", "0x0100", "65535",
+                                "0xFFFFFFFF", "4095", "4096", "1.5", "I", "L",   "W",   "V",      "D"};
 // Repeat counts stay small: a loop of millions of commands only costs time.
 const char* const kCounts[] = {"0", "1", "2", "3"};
 const char* const kStatements[] = {
-    "SCSI %c",        "WRITE %c %k L",           "READNOCOMPARE %c %k L", "READCOMPARE %c %k V V L L V",
-    "ATA ID",         "MODCDB %c %n %n",         "MODCDB %c %n < %n > %n", "PRINTCDB %c",
-    "SETBUFFER %b[%n] %n", "POKE %b[%n] %n",     "PEEKW %b[%n] W",        "PEEKL %b[%n] L",
-    "PEEKD %b[%n] D", "XORBUFFER %b[%n] %n",     "FILLBUFFER %b INCR",    "FILLBUFFER %b RAND %n",
-    "COPYBUFFERPART %b %b %n %n", "COMPAREBUFFER %b %b V L V V %n", "PATTERN9 %b L",
-    "WNENCRYPTBUFFER %b L", "PRINTBUFFER %b %n %n", "DIMENSION %b %n", "GETSENSE V V V",
-    "PRINTSENSEKEYS", "GETSENSETEXT V V V %b", "IFSENSE ANY JUMP L1", "IFNOSENSE L1", "GETRESIDUAL L",
-    "*SK %n",         "I = %n",                  "GETINQINFO",
+    "SCSI %c",
+    "WRITE %c %k L",
+    "READNOCOMPARE %c %k L",
+    "READCOMPARE %c %k V V L L V",
+    "ATA ID",
+    "MODCDB %c %n %n",
+    "MODCDB %c %n < %n > %n",
+    "PRINTCDB %c",
+    "SETBUFFER %b[%n] %n",
+    "POKE %b[%n] %n",
+    "PEEKW %b[%n] W",
+    "PEEKL %b[%n] L",
+    "PEEKD %b[%n] D",
+    "XORBUFFER %b[%n] %n",
+    "FILLBUFFER %b INCR",
+    "FILLBUFFER %b RAND %n",
+    "COPYBUFFERPART %b %b %n %n",
+    "COMPAREBUFFER %b %b V L V V %n",
+    "PATTERN9 %b L",
+    "WNENCRYPTBUFFER %b L",
+    "PRINTBUFFER %b %n %n",
+    "DIMENSION %b %n",
+    "GETSENSE V V V",
+    "PRINTSENSEKEYS",
+    "GETSENSETEXT V V V %b",
+    "IFSENSE ANY JUMP L1",
+    "IFNOSENSE L1",
+    "GETRESIDUAL L",
+    "*SK %n",
+    "I = %n",
+    "GETINQINFO",
 };
 
 template <size_t N>
@@ -49,10 +72,18 @@ std::string Fill(FuzzedDataProvider& in, const char* form) {
       continue;
     }
     switch (*++p) {
-      case 'b': out += Pick(in, kBuffers); break;
-      case 'c': out += Pick(in, kCdbs); break;
-      case 'k': out += Pick(in, kCounts); break;
-      default: out += Pick(in, kNumbers); break;
+      case 'b':
+        out += Pick(in, kBuffers);
+        break;
+      case 'c':
+        out += Pick(in, kCdbs);
+        break;
+      case 'k':
+        out += Pick(in, kCounts);
+        break;
+      default:
+        out += Pick(in, kNumbers);
+        break;
     }
   }
   return out;
@@ -96,11 +127,21 @@ void Mutate(FuzzedDataProvider& in, SimSystem& sim) {
         f.vendor_code_set = in.ConsumeBool();
         f.vendor_code = in.ConsumeIntegral<uint32_t>();
         break;
-      case 1: f.data_length = in.ConsumeIntegralInRange<int>(0, 5000); break;
-      case 2: f.garbage = true; break;
-      case 3: f.corrupt_offset = in.ConsumeIntegralInRange<int>(0, 5000); break;
-      case 4: f.host_status = in.ConsumeIntegralInRange<int>(1, 0xFF); break;
-      default: f.withhold_sense = f.check = true; break;
+      case 1:
+        f.data_length = in.ConsumeIntegralInRange<int>(0, 5000);
+        break;
+      case 2:
+        f.garbage = true;
+        break;
+      case 3:
+        f.corrupt_offset = in.ConsumeIntegralInRange<int>(0, 5000);
+        break;
+      case 4:
+        f.host_status = in.ConsumeIntegralInRange<int>(1, 0xFF);
+        break;
+      default:
+        f.withhold_sense = f.check = true;
+        break;
     }
     sim.InjectFault("/dev/sg0", f);
   }

@@ -33,8 +33,6 @@ inline void WriteFile(const char* name, const void* data, size_t size) {
   std::fclose(f);
 }
 
-inline void WriteFile(const char* name, const std::string& text) {
-  WriteFile(name, text.data(), text.size());
-}
+inline void WriteFile(const char* name, const std::string& text) { WriteFile(name, text.data(), text.size()); }
 
 }  // namespace fuzz

@@ -27,8 +27,7 @@ void FuzzNumbers(const std::string& text) {
   int cls = KText::DetermineNumberType(text);
   int32_t aton = KText::Aton(text);
   int64_t atoln = KText::AtoLn(text);
-  Check(cls == K_NUM_NONE || cls == K_NUM_BYTE || cls == K_NUM_WORD || cls == K_NUM_LONG ||
-        cls == K_NUM_DOUBLE);
+  Check(cls == K_NUM_NONE || cls == K_NUM_BYTE || cls == K_NUM_WORD || cls == K_NUM_LONG || cls == K_NUM_DOUBLE);
   if (cls == K_NUM_BYTE) Check(aton >= 0 && aton <= 0xFF);
   if (cls == K_NUM_WORD) Check(aton >= 0 && aton <= 0xFFFF);
   if (cls != K_NUM_BYTE && cls != K_NUM_WORD) Check(aton == -1);

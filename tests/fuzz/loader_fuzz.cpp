@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::vector<std::string_view> parts;
   size_t from = 0;
-  for (size_t end; parts.size() < 2 && (end = input.find("@@@\n", from)) != std::string_view::npos;
-       from = end + 4)
+  for (size_t end; parts.size() < 2 && (end = input.find("@@@\n", from)) != std::string_view::npos; from = end + 4)
     parts.push_back(input.substr(from, end - from));
   parts.push_back(input.substr(from));
   parts.resize(3);

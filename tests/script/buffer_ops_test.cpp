@@ -22,8 +22,11 @@ class BufferOps : public EngineTest {
   Outcome RunLine(const std::string& line, const std::string& index = "7") {
     const std::string script =
         "DESCRIPTION d\nBUFFER B [8]\nBUFFER C [8]\nBUFFER O [7]\n"
-        "LONG I = " + index + "\nBYTE V = 1\nWORD W = 0\nLONG L = 0\nDOUBLE D = 0.0\nBYTE S = 0\n"
-        "START:\n" + line + "\nEXIT 0\n";
+        "LONG I = " +
+        index +
+        "\nBYTE V = 1\nWORD W = 0\nLONG L = 0\nDOUBLE D = 0.0\nBYTE S = 0\n"
+        "START:\n" +
+        line + "\nEXIT 0\n";
     std::string out;
     const int result = LoadAndRun(script, &out);
     return {result, engine.GetErrorCode()};
@@ -121,7 +124,7 @@ TEST_F(BufferOps, LengthsOfTheOtherStatements) {
       {"PRINTBUFFER B 2 2", 10, PRINTBUFFER_START_END_RANGE_ERROR},
       {"PRINTBUFFER B 8", 10, PRINTBUFFER_START_RANGE_ERROR},
       {"DIMENSION B 4\nPRINTBUFFER B 6", 1, PRINTBUFFER_START_RANGE_ERROR},  // the run sees the new size
-      {"PATTERN9 O L", 0, 0},  // a last partial word is clipped
+      {"PATTERN9 O L", 0, 0},                                                // a last partial word is clipped
       {"PATTERN9 O 5", 10, K_PATTERN9_INVALID_RETSEED_VARIABLE_SPECIFIED},
       {"PATTERN9 O W", 10, K_PATTERN9_INVALID_RETSEED_VARIABLE_TYPE_SPECIFIED},
       {"WNENCRYPTBUFFER O L", 0, 0},

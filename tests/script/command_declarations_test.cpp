@@ -154,7 +154,8 @@ class ModCdb : public ::testing::Test {
     std::vector<std::string> words;
     KText text;
     if (text.ParseLine(std::string_view(args), words) != 0) return K_MODCDB_PARSING_ERROR;
-    return CompileModCdb(words, [this](std::string_view n) { return n == "RD" ? &rd_ : nullptr; }, vars_, form);
+    return CompileModCdb(
+        words, [this](std::string_view n) { return n == "RD" ? &rd_ : nullptr; }, vars_, form);
   }
   CDB_LINK rd_;
   CVariableLL vars_;

@@ -6,10 +6,10 @@
 #include <map>
 #include <string>
 
+#include "script/core/error_fx.h"
 #include "script/core/expression.h"
 #include "script/core/variables.h"
 #include "script/core/variables_array.h"
-#include "script/core/error_fx.h"
 
 namespace {
 
@@ -17,11 +17,20 @@ namespace {
 // every width.
 void DeclareFixture(CVariableLL& vars) {
   const char* lines[][2] = {
-      {"0", "BYTE b = 0"},          {"1", "WORD w = 0"},           {"2", "LONG l = 0"},
-      {"3", "DOUBLE d = 0.0"},      {"0", "BYTE b9 = 9"},          {"1", "WORD w1234 = 0x1234"},
-      {"2", "LONG l10002 = 0x00010002"}, {"2", "LONG l10000 = 0x00010000"},
-      {"2", "LONG lmax = 0xFFFFFFFF"},   {"3", "DOUBLE d300 = 300.7"}, {"3", "DOUBLE dm1 = 1.0"},
-      {"3", "DOUBLE d29 = 2.9"},    {"3", "DOUBLE dhalf = 0.5"},   {"3", "DOUBLE dmilli = 0.001"},
+      {"0", "BYTE b = 0"},
+      {"1", "WORD w = 0"},
+      {"2", "LONG l = 0"},
+      {"3", "DOUBLE d = 0.0"},
+      {"0", "BYTE b9 = 9"},
+      {"1", "WORD w1234 = 0x1234"},
+      {"2", "LONG l10002 = 0x00010002"},
+      {"2", "LONG l10000 = 0x00010000"},
+      {"2", "LONG lmax = 0xFFFFFFFF"},
+      {"3", "DOUBLE d300 = 300.7"},
+      {"3", "DOUBLE dm1 = 1.0"},
+      {"3", "DOUBLE d29 = 2.9"},
+      {"3", "DOUBLE dhalf = 0.5"},
+      {"3", "DOUBLE dmilli = 0.001"},
       {"3", "DOUBLE dnan = 0.0"},
   };
   for (auto& l : lines) ASSERT_EQ(vars.Declare(l[0][0] - '0', K_KIND_PLAIN, l[1]), 0) << l[1];
@@ -55,7 +64,7 @@ const ArithmeticCase kArithmetic[] = {
     {"b", 0, "b = 300", true, 44},      // low 8 bits
     {"b", 0, "b = 70000", true, 0xFF},  // class 4 converts to all ones
     {"b", 0, "b = w1234", true, 0x34},
-    {"b", 0, "b = d300", true, 44},     // truncated, then cut
+    {"b", 0, "b = d300", true, 44},  // truncated, then cut
     {"b", 0, "b = dm1", true, 0xFF},
     {"b", 3, "b += d29", true, 5},
     {"b", 7, "b = b9", true, 9},

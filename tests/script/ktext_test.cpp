@@ -165,27 +165,59 @@ const WordCase kWordCases[] = {
 
 void Apply(Op op, char* t) {
   switch (op) {
-    case Op::WipeLeft: KText::WipeLeft(t); break;
-    case Op::WipeRight: KText::WipeRight(t); break;
-    case Op::CleanLine: KText::CleanLine(t); break;
-    case Op::Fetch1st: KText::Fetch1stWord(t); break;
-    case Op::Clear1st: KText::Clear1stWord(t); break;
-    case Op::ClearLast: KText::ClearLastWord(t); break;
-    case Op::Shrink: KText::Shrink(t); break;
-    case Op::Upper: KText::UpperCase(t); break;
+    case Op::WipeLeft:
+      KText::WipeLeft(t);
+      break;
+    case Op::WipeRight:
+      KText::WipeRight(t);
+      break;
+    case Op::CleanLine:
+      KText::CleanLine(t);
+      break;
+    case Op::Fetch1st:
+      KText::Fetch1stWord(t);
+      break;
+    case Op::Clear1st:
+      KText::Clear1stWord(t);
+      break;
+    case Op::ClearLast:
+      KText::ClearLastWord(t);
+      break;
+    case Op::Shrink:
+      KText::Shrink(t);
+      break;
+    case Op::Upper:
+      KText::UpperCase(t);
+      break;
   }
 }
 
 void Apply(Op op, std::string& t) {
   switch (op) {
-    case Op::WipeLeft: KText::WipeLeft(t); break;
-    case Op::WipeRight: KText::WipeRight(t); break;
-    case Op::CleanLine: KText::CleanLine(t); break;
-    case Op::Fetch1st: KText::Fetch1stWord(t); break;
-    case Op::Clear1st: KText::Clear1stWord(t); break;
-    case Op::ClearLast: KText::ClearLastWord(t); break;
-    case Op::Shrink: KText::Shrink(t); break;
-    case Op::Upper: KText::UpperCase(t); break;
+    case Op::WipeLeft:
+      KText::WipeLeft(t);
+      break;
+    case Op::WipeRight:
+      KText::WipeRight(t);
+      break;
+    case Op::CleanLine:
+      KText::CleanLine(t);
+      break;
+    case Op::Fetch1st:
+      KText::Fetch1stWord(t);
+      break;
+    case Op::Clear1st:
+      KText::Clear1stWord(t);
+      break;
+    case Op::ClearLast:
+      KText::ClearLastWord(t);
+      break;
+    case Op::Shrink:
+      KText::Shrink(t);
+      break;
+    case Op::Upper:
+      KText::UpperCase(t);
+      break;
   }
 }
 
@@ -263,9 +295,8 @@ TEST(KTextSearch, StringCAndOccurance) {
     int start;
     int expected;
   } cases[] = {
-      {"abcabc", "bc", 0, 1}, {"abcabc", "bc", 2, 4}, {"abcabc", "bc", 5, -1},
-      {"abc", "", 0, -1},     {"abc", "abcd", 0, -1}, {"abc", "a", 3, -1},
-      {"abc", "a", -1, -1},   {"abc", "zz", 0, -1},
+      {"abcabc", "bc", 0, 1}, {"abcabc", "bc", 2, 4}, {"abcabc", "bc", 5, -1}, {"abc", "", 0, -1},
+      {"abc", "abcd", 0, -1}, {"abc", "a", 3, -1},    {"abc", "a", -1, -1},    {"abc", "zz", 0, -1},
   };
   for (const Case& c : cases)
     EXPECT_EQ(KText::StringC(c.text, c.query, c.start), c.expected)
@@ -290,13 +321,11 @@ TEST(KTextSearch, SubstringsRespectTextAndDestinationBounds) {
     int rc;
     const char* out;
   } cases[] = {
-      {Left, "abcdef", 0, 3, 16, 0, "abc"},  {Left, "abc", 0, 3, 16, 0, "abc"},
-      {Left, "ab", 0, 3, 16, -1, ""},        {Left, "abcdef", 0, 4, 4, -2, ""},
-      {Left, "abc", 0, 0, 16, 0, ""},        {Mid, "abcdef", 2, 3, 16, 0, "bcd"},
-      {Mid, "abcdef", 4, 3, 16, 0, "def"},   {Mid, "abcdef", 5, 3, 16, -1, ""},
-      {Mid, "abcdef", 0, 1, 16, -1, ""},     {Mid, "abcdef", 1, 5, 5, -2, ""},
-      {Right, "abcdef", 0, 2, 16, 0, "ef"},  {Right, "ab", 0, 3, 16, -1, ""},
-      {Right, "abcdef", 0, 4, 4, -2, ""},    {Right, "abc", 0, -1, 16, -1, ""},
+      {Left, "abcdef", 0, 3, 16, 0, "abc"}, {Left, "abc", 0, 3, 16, 0, "abc"},    {Left, "ab", 0, 3, 16, -1, ""},
+      {Left, "abcdef", 0, 4, 4, -2, ""},    {Left, "abc", 0, 0, 16, 0, ""},       {Mid, "abcdef", 2, 3, 16, 0, "bcd"},
+      {Mid, "abcdef", 4, 3, 16, 0, "def"},  {Mid, "abcdef", 5, 3, 16, -1, ""},    {Mid, "abcdef", 0, 1, 16, -1, ""},
+      {Mid, "abcdef", 1, 5, 5, -2, ""},     {Right, "abcdef", 0, 2, 16, 0, "ef"}, {Right, "ab", 0, 3, 16, -1, ""},
+      {Right, "abcdef", 0, 4, 4, -2, ""},   {Right, "abc", 0, -1, 16, -1, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.kind) + " of " + c.src + " n " + std::to_string(c.n));
@@ -332,14 +361,11 @@ TEST(KTextSearch, RipReplace) {
     int rc;
     const char* out;
   } cases[] = {
-      {"ab", "X", "ab ab", 32, 0, "X X"},
-      {"ab", "b", "aab", 32, 0, "b"},                 // replaced until none is left
-      {"a", "bb", "aaa", 32, 0, "bbbbbb"},
-      {"abc", "x", "ab", 32, -1, "ab"},               // find longer than text
-      {"a", "ba", "aaa", 32, -1, "aaa"},              // replace holds find
-      {"", "x", "aaa", 32, -1, "aaa"},
-      {"a", "bbbb", "aaaa", 10, -2, "aaaa"},          // would not fit: unchanged
-      {"a", "bbbb", "aa", 9, 0, "bbbbbbbb"},          // exactly fits
+      {"ab", "X", "ab ab", 32, 0, "X X"},    {"ab", "b", "aab", 32, 0, "b"},         // replaced until none is left
+      {"a", "bb", "aaa", 32, 0, "bbbbbb"},   {"abc", "x", "ab", 32, -1, "ab"},       // find longer than text
+      {"a", "ba", "aaa", 32, -1, "aaa"},                                             // replace holds find
+      {"", "x", "aaa", 32, -1, "aaa"},       {"a", "bbbb", "aaaa", 10, -2, "aaaa"},  // would not fit: unchanged
+      {"a", "bbbb", "aa", 9, 0, "bbbbbbbb"},                                         // exactly fits
   };
   for (const Case& c : cases) {
     std::vector<char> buf(c.size + 1, '#');

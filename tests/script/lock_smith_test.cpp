@@ -25,9 +25,7 @@ std::string ReadFile(const fs::path& p) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const fs::path& p, const std::string& content) {
-  std::ofstream(p, std::ios::binary) << content;
-}
+void WriteFile(const fs::path& p, const std::string& content) { std::ofstream(p, std::ios::binary) << content; }
 
 class TempDir {
  public:
@@ -106,10 +104,10 @@ TEST(KLockSmith, DetectionOfPlainUnknownAndMissingStreams) {
     int determined;
     int unlock;
   } cases[] = {
-      {Bytes("PRINT \"hello\"\n"), 0, 1},         // plain: unlock changes nothing
-      {{'a', 0x80, 'b', 0xFF, 'c'}, 4, 2},        // mixed high and low bytes
-      {{'a', 0x00, 'b'}, 4, 2},                   // NUL inside otherwise plain text
-      {{}, 0, 1},                                 // empty
+      {Bytes("PRINT \"hello\"\n"), 0, 1},   // plain: unlock changes nothing
+      {{'a', 0x80, 'b', 0xFF, 'c'}, 4, 2},  // mixed high and low bytes
+      {{'a', 0x00, 'b'}, 4, 2},             // NUL inside otherwise plain text
+      {{}, 0, 1},                           // empty
   };
   for (Case& c : cases) {
     const std::vector<uint8_t> before = c.bytes;
@@ -232,10 +230,14 @@ TEST(KLockSmith, FailedStepsLeaveTheFileIntact) {
 
   // Unknown scrambling is refused.
   fs::path mixed = dir.path() / "mixed.xcs";
-  WriteFile(mixed, std::string("a\x80" "b\xff", 4));
+  WriteFile(mixed, std::string("a\x80"
+                               "b\xff",
+                               4));
   EXPECT_EQ(ls.LockFile(mixed), -4);
   EXPECT_EQ(ls.UnlockFile(mixed), 2);
-  EXPECT_EQ(ReadFile(mixed), std::string("a\x80" "b\xff", 4));
+  EXPECT_EQ(ReadFile(mixed), std::string("a\x80"
+                                         "b\xff",
+                                         4));
 
   // The temporary file can't be written whole: the original stays as it was.
   struct rlimit old {};

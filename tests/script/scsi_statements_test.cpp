@@ -17,8 +17,8 @@ class ScsiStatements : public EngineTest {
         "CDB RD { 6, TOHOST, B, SCSI_READ, 0, 0, 0, 16, 0 }\n"
         "CDB BIG { 6, TOHOST, B, SCSI_READ, 0, 0, 0, 17, 0 }\nCDB FIX { 6, TOHOST, B, SCSI_READ, 1, 0, 0, 17, 0 }\n"
         "ATACMD ID { TOHOST, B, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC }\n"
-        "LONG L = 0\nWORD W = 0\nBYTE V = 0\nDOUBLE D = 0.0\nONERROR EH\nONCANCEL EH\nSTART:\n" + line +
-        "\nEXIT 0\nEH:\nEXIT 9\n";
+        "LONG L = 0\nWORD W = 0\nBYTE V = 0\nDOUBLE D = 0.0\nONERROR EH\nONCANCEL EH\nSTART:\n" +
+        line + "\nEXIT 0\nEH:\nEXIT 9\n";
     std::string out;
     const int result = LoadAndRun(script, &out);
     return result == 0 ? 0 : engine.GetErrorCode();
@@ -91,16 +91,16 @@ TEST_F(ScsiStatements, WordsAreCheckedBeforeAnythingIsSent) {
 class ScriptTimeout : public OutputTest {};
 
 TEST_F(ScriptTimeout, LastsForTheRunThatSetIt) {
-    std::string out;
-    ASSERT_EQ(LoadAndRun("SETSCSITIMEOUT 7\nGETSCSITIMEOUT l\nPRINT 'timeout %d' l\nl = 0\nSETSCSITIMEOUT l\n"
-                         "GETSCSITIMEOUT l\nPRINT ' then %d' l\nSETSCSITIMEOUT 9",
-                         "", &out),
-              0)
-        << out;
-    EXPECT_NE(out.find("timeout 7\n then 600"), std::string::npos) << out;
-    EXPECT_EQ(wrapper.GetScriptTimeout(), 9u);
-    ASSERT_EQ(LoadAndRun("GETSCSITIMEOUT l\nPRINT 'next run %d' l", "", &out), 0) << out;
-    EXPECT_NE(out.find("next run 600"), std::string::npos) << out;
+  std::string out;
+  ASSERT_EQ(LoadAndRun("SETSCSITIMEOUT 7\nGETSCSITIMEOUT l\nPRINT 'timeout %d' l\nl = 0\nSETSCSITIMEOUT l\n"
+                       "GETSCSITIMEOUT l\nPRINT ' then %d' l\nSETSCSITIMEOUT 9",
+                       "", &out),
+            0)
+      << out;
+  EXPECT_NE(out.find("timeout 7\n then 600"), std::string::npos) << out;
+  EXPECT_EQ(wrapper.GetScriptTimeout(), 9u);
+  ASSERT_EQ(LoadAndRun("GETSCSITIMEOUT l\nPRINT 'next run %d' l", "", &out), 0) << out;
+  EXPECT_NE(out.find("next run 600"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ TEST(SenseKeys, DeclarationsAndTheirLookup) {
   EXPECT_EQ(SenseLine(&list, 2, 4, 1), "\tSense: CC: 02  ASC: 04  ASCQ: 01  = Not ready");
   // Without a text of the script's own: the words of a standard sense; no
   // sense and codes no standard lists stay Unknown.
-  EXPECT_EQ(SenseLine(&list, 5, 0x24, 0), "\tSense: CC: 05  ASC: 24  ASCQ: 00  = ILLEGAL REQUEST, INVALID FIELD IN CDB.");
+  EXPECT_EQ(SenseLine(&list, 5, 0x24, 0),
+            "\tSense: CC: 05  ASC: 24  ASCQ: 00  = ILLEGAL REQUEST, INVALID FIELD IN CDB.");
   EXPECT_EQ(SenseLine(&list, 2, 0x31, 0), "\tSense: CC: 02  ASC: 31  ASCQ: 00  = NOT READY, MEDIUM FORMAT CORRUPTED.");
   EXPECT_EQ(SenseLine(&list, 6, 0x29, 0),
             "\tSense: CC: 06  ASC: 29  ASCQ: 00  = UNIT ATTENTION, POWER ON, RESET, OR BUS DEVICE RESET OCCURRED.");
@@ -125,7 +126,8 @@ TEST_F(SenseTests, SenseTextsAndGetters) {
 
 TEST_F(SenseTests, NoSenseCarriesOverIntoTheNextRun) {
   std::string out;
-  ASSERT_EQ(LoadAndRun("DESCRIPTION d\nBYTE K = 0\nSTART:\nIFNOSENSE JUMP CLEAN\nEXIT 1\nCLEAN:\n*SK 3\nEXIT 0\n", &out), 0)
+  ASSERT_EQ(
+      LoadAndRun("DESCRIPTION d\nBYTE K = 0\nSTART:\nIFNOSENSE JUMP CLEAN\nEXIT 1\nCLEAN:\n*SK 3\nEXIT 0\n", &out), 0)
       << out;
   EXPECT_EQ(engine.GetExitStatus(), 0);
   ASSERT_EQ(Run(&out), 0);

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include "script/core/error_fx.h"
 #include "script/core/expression.h"
 #include "script/core/variables.h"
-#include "script/core/error_fx.h"
 #include "script/engine_fixture.h"
 
 namespace {
@@ -15,8 +15,8 @@ namespace {
 struct DeclarationCase {
   const char* line;
   int32_t type;
-  int expected;     // result code
-  double value;     // value when declared
+  int expected;  // result code
+  double value;  // value when declared
 };
 
 TEST(VariableDeclaration, ValueClassesAndErrorsPerWidth) {
@@ -194,9 +194,8 @@ TEST(VariableText, IsItANumberAcceptsOnlyDigitsHexLettersPointAndH) {
     const char* text;
     bool number;
   } cases[] = {
-      {"", true},     {"12", true},   {"12h", true},   {"FFH", true},   {"abc", true},
-      {"1.5", true},  {"0x12", false}, {"-5", false},  {"+5", false},   {"1 2", false},
-      {"G", false},   {"x", false},   {"12,", false},
+      {"", true},    {"12", true},  {"12h", true},  {"FFH", true}, {"abc", true}, {"1.5", true},  {"0x12", false},
+      {"-5", false}, {"+5", false}, {"1 2", false}, {"G", false},  {"x", false},  {"12,", false},
   };
   for (const auto& c : cases) EXPECT_EQ(CVariableLL::IsItANumber(c.text), c.number) << c.text;
 }
@@ -210,9 +209,8 @@ TEST(VariableText, ProcessVariableResults) {
     const char* statement;
     int expected;
   } cases[] = {
-      {"nosuch = 1", -1},  {"b", -3},          {"b == 1", -3},    {"b =1", -3},
-      {"b =", -2},         {"b = nosuch", -2}, {"b /= 0", -1},    {"b %= 0", -1},
-      {"d |= 1", -1},      {"b |= d", -1},     {"b += 0x12", 0},  {"b = d", 0},
+      {"nosuch = 1", -1}, {"b", -3},      {"b == 1", -3}, {"b =1", -3},   {"b =", -2},      {"b = nosuch", -2},
+      {"b /= 0", -1},     {"b %= 0", -1}, {"d |= 1", -1}, {"b |= d", -1}, {"b += 0x12", 0}, {"b = d", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(vars.ProcessVariable(c.statement), c.expected) << c.statement;
   EXPECT_EQ(vars.FindVariable("b")->bValue, 1);  // the last assignment copied d
@@ -316,8 +314,8 @@ TEST_F(VariableScriptTest, RunTimeFailuresStopTheRun) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.statement);
-    const std::string script = std::string("DESCRIPTION t\nBYTE b = 7\nBYTE zero = 0\nDOUBLE d = 1.0\n") +
-                               "START:\n" + c.statement + "\nb = 9\n";
+    const std::string script = std::string("DESCRIPTION t\nBYTE b = 7\nBYTE zero = 0\nDOUBLE d = 1.0\n") + "START:\n" +
+                               c.statement + "\nb = 9\n";
     EXPECT_EQ(LoadAndRun(script), 1);
     EXPECT_EQ(engine.GetErrorCode(), c.code);
     EXPECT_EQ(Value("b"), 7u);  // stopped before the next statement
@@ -331,14 +329,15 @@ TEST_F(VariableScriptTest, BadAssignmentsAreReportedAtLoad) {
   } cases[] = {
       {"b == 1", "VARI_MISSING_OPERATOR"},
       {"b = nosuch", "VARI_UNABLE_TO_PROCESS_VARIABLE"},
-      {"b+=1", "UNRECOGNIZABLE_LINE"},  // without blanks the first word is no variable
+      {"b+=1", "UNRECOGNIZABLE_LINE"},               // without blanks the first word is no variable
       {"K = 1", "VARI_UNABLE_TO_PROCESS_VARIABLE"},  // a #DEFINE constant
       {"DIMENSION nosuch 16", "K_DIMENSION_INVALID_BUFFER_DETECTED"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.statement);
     std::string out;
-    EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION t\nBYTE b = 7\n#DEFINE K 1\nSTART:\n") + c.statement + "\n", &out), 10);
+    EXPECT_EQ(LoadAndRun(std::string("DESCRIPTION t\nBYTE b = 7\n#DEFINE K 1\nSTART:\n") + c.statement + "\n", &out),
+              10);
     EXPECT_NE(out.find(c.report), std::string::npos) << out;
   }
 }
@@ -357,9 +356,9 @@ TEST_F(VariableScriptTest, BadDeclarationsAreReportedWithTheirCodes) {
                        "b2 = 2\n",
                        &out),
             10);
-  for (const char* name : {"K_OP_BYTE_INVALID_ASSIGNMENT", "K_OP_LONG_INVALID_ASSIGNMENT",
-                           "K_OP_FLOAT_INVALID_ASSIGNMENT", "K_OP_WORD_INVALID_OPERATOR",
-                           "WORD_DUPLICATE_NAME_DETECTED", "-8000"})
+  for (const char* name :
+       {"K_OP_BYTE_INVALID_ASSIGNMENT", "K_OP_LONG_INVALID_ASSIGNMENT", "K_OP_FLOAT_INVALID_ASSIGNMENT",
+        "K_OP_WORD_INVALID_OPERATOR", "WORD_DUPLICATE_NAME_DETECTED", "-8000"})
     EXPECT_NE(out.find(name), std::string::npos) << name << "\n" << out;
 }
 

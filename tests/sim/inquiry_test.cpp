@@ -31,7 +31,7 @@ TEST(SimInquiry, DefaultBenchIdentifiesItsThreeDevices) {
     ASSERT_TRUE(r.Good()) << c.node;
     ASSERT_EQ(r.data.size(), 72u);  // cut to the allocation length
     EXPECT_EQ(r.data[0] & 0x1F, c.type);
-    EXPECT_EQ(r.data[4] + 5, 96);   // additional length of the full answer
+    EXPECT_EQ(r.data[4] + 5, 96);  // additional length of the full answer
     EXPECT_EQ(Text(r.data, 8, 8), c.vendor);
     EXPECT_EQ(Text(r.data, 16, 16), c.product);
     EXPECT_EQ(Text(r.data, 32, 4), c.revision);
@@ -71,7 +71,7 @@ TEST(SimInquiry, BuildPageCarriesVersionAndVariantForLtoAndFortyCharactersOtherw
   EXPECT_NE(text.find("VERSION=5.1"), std::string::npos) << text;
   EXPECT_NE(text.find("VARIANT=30"), std::string::npos) << text;  // personality byte '0'
   SgResult std_inq = SendIn(*sim, lto, {0x12, 0, 0, 0, 72, 0}, 72);
-  EXPECT_EQ(std_inq.data[37], 5);   // revision major, as in the build page
+  EXPECT_EQ(std_inq.data[37], 5);  // revision major, as in the build page
   EXPECT_EQ(std_inq.data[38], 1);
   EXPECT_EQ(std_inq.data[41], '0');
 
@@ -91,8 +91,7 @@ TEST(SimInquiry, SupportedPagesListEveryPageThatAnswers) {
   EXPECT_EQ(list.data[3] + 4u, list.data.size());
   for (size_t i = 4; i < list.data.size(); ++i) {
     const uint8_t page = list.data[i];
-    SgResult r = SendCdb(*sim, fd, {0x12, 0x01, page, 0x00, 0xFF, 0x00}, SG_DXFER_FROM_DEV,
-                         std::vector<uint8_t>(255));
+    SgResult r = SendCdb(*sim, fd, {0x12, 0x01, page, 0x00, 0xFF, 0x00}, SG_DXFER_FROM_DEV, std::vector<uint8_t>(255));
     ASSERT_TRUE(r.Good()) << std::hex << int(page);
     EXPECT_EQ(r.data[1], page);
     EXPECT_EQ(size_t(r.data[2] << 8 | r.data[3]), r.data.size() - 4) << std::hex << int(page);

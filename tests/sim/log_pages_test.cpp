@@ -145,8 +145,9 @@ TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
 // With clear=read, reading page 2Eh clears the flags set so far; a lasting
 // condition sets its flag again. LOG SELECT with PCR clears them too.
 TEST(SimLogPages, TapeAlertsClearedWhenReadOnlyWhenTheBenchSaysSo) {
-  auto sim = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n"
-                   "tapealert /dev/sg0 3 clear=read\ncleaning /dev/sg0 now\n");
+  auto sim = Bench(
+      "device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n"
+      "tapealert /dev/sg0 3 clear=read\ncleaning /dev/sg0 now\n");
   const int fd = OpenNode(*sim, "/dev/sg0");
   SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
   SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512));

@@ -16,12 +16,19 @@ namespace {
 const std::initializer_list<uint8_t> kTur = {0x00, 0, 0, 0, 0, 0};
 
 std::vector<uint8_t> WriteBufferCdb(uint8_t mode, uint8_t id, uint32_t offset, uint32_t length) {
-  return {0x3B, mode, id, uint8_t(offset >> 16), uint8_t(offset >> 8), uint8_t(offset),
-          uint8_t(length >> 16), uint8_t(length >> 8), uint8_t(length), 0};
+  return {0x3B,
+          mode,
+          id,
+          uint8_t(offset >> 16),
+          uint8_t(offset >> 8),
+          uint8_t(offset),
+          uint8_t(length >> 16),
+          uint8_t(length >> 8),
+          uint8_t(length),
+          0};
 }
 
-SgResult Piece(SimSystem& sim, int fd, uint8_t mode, uint8_t id, uint32_t offset,
-               const std::vector<uint8_t>& bytes) {
+SgResult Piece(SimSystem& sim, int fd, uint8_t mode, uint8_t id, uint32_t offset, const std::vector<uint8_t>& bytes) {
   return SendCdb(sim, fd, WriteBufferCdb(mode, id, offset, static_cast<uint32_t>(bytes.size())),
                  bytes.empty() ? SG_DXFER_NONE : SG_DXFER_TO_DEV, bytes);
 }
@@ -94,8 +101,7 @@ TEST(SimFirmware, CommitRestartsTheDriveWhichComesBackAfterItsResetTime) {
   const std::vector<uint8_t> image = Image(40000, "J6B0");
   // Pieces of 16 KiB with offsets, then an empty commit.
   for (uint32_t offset = 0; offset < image.size(); offset += 16384) {
-    std::vector<uint8_t> piece(image.begin() + offset,
-                               image.begin() + std::min<size_t>(image.size(), offset + 16384));
+    std::vector<uint8_t> piece(image.begin() + offset, image.begin() + std::min<size_t>(image.size(), offset + 16384));
     ASSERT_TRUE(Piece(*sim, fd, 0x04, 0x00, offset, piece).Good());
     EXPECT_TRUE(sim->IsPresent("/dev/sg0"));  // no restart before the commit
   }
@@ -151,12 +157,12 @@ TEST(SimFirmware, DriveMayComeBackUnderAnotherNode) {
 TEST(SimFirmware, ImmediatePiecesActivateOnAShortPieceOrAfterTheHostFallsQuiet) {
   struct Case {
     size_t size;
-    long quiet;   // seconds waited after the last piece
+    long quiet;  // seconds waited after the last piece
     bool restarted;
   } cases[] = {
-      {150000, 0, true},    // 65536 + 65536 + 18928: the short one ends it
-      {131072, 0, false},   // two full pieces: the drive waits for more
-      {131072, 5, true},    // ... and activates once the host has been quiet
+      {150000, 0, true},   // 65536 + 65536 + 18928: the short one ends it
+      {131072, 0, false},  // two full pieces: the drive waits for more
+      {131072, 5, true},   // ... and activates once the host has been quiet
   };
   for (const Case& c : cases) {
     auto sim = QuietBench();

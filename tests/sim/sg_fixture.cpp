@@ -16,8 +16,8 @@ int SgResult::Kcq() const {
   return (sense[2] & 0x0F) << 16 | sense[12] << 8 | sense[13];
 }
 
-SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int direction,
-                 std::vector<uint8_t> buffer, unsigned char mx_sb_len) {
+SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int direction, std::vector<uint8_t> buffer,
+                 unsigned char mx_sb_len) {
   SgResult r;
   std::vector<uint8_t> cmd = cdb;
   uint8_t sense[255] = {};
@@ -48,8 +48,8 @@ SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int di
 
 SgResult SendIn(SimSystem& sim, int fd, std::initializer_list<uint8_t> cdb, unsigned in_length,
                 unsigned char mx_sb_len) {
-  return SendCdb(sim, fd, cdb, in_length ? SG_DXFER_FROM_DEV : SG_DXFER_NONE,
-                 std::vector<uint8_t>(in_length, 0), mx_sb_len);
+  return SendCdb(sim, fd, cdb, in_length ? SG_DXFER_FROM_DEV : SG_DXFER_NONE, std::vector<uint8_t>(in_length, 0),
+                 mx_sb_len);
 }
 
 SgResult SendOut(SimSystem& sim, int fd, std::initializer_list<uint8_t> cdb, const std::vector<uint8_t>& out) {

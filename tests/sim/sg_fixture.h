@@ -12,8 +12,8 @@
 #include "sim/sim.h"
 
 struct SgResult {
-  int rc = 0;       // ioctl result
-  int error = 0;    // errno when rc is -1
+  int rc = 0;     // ioctl result
+  int error = 0;  // errno when rc is -1
   sg_io_hdr_t hdr{};
   std::vector<uint8_t> data;   // data-in bytes actually moved
   std::vector<uint8_t> sense;  // sb_len_wr bytes
@@ -28,8 +28,8 @@ struct SgResult {
 SgResult SendIn(SimSystem& sim, int fd, std::initializer_list<uint8_t> cdb, unsigned in_length,
                 unsigned char mx_sb_len = 255);
 SgResult SendOut(SimSystem& sim, int fd, std::initializer_list<uint8_t> cdb, const std::vector<uint8_t>& out);
-SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int direction,
-                 std::vector<uint8_t> buffer, unsigned char mx_sb_len = 255);
+SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int direction, std::vector<uint8_t> buffer,
+                 unsigned char mx_sb_len = 255);
 
 // A default bench with every device's power-on attention already taken.
 std::unique_ptr<SimSystem> QuietBench();

@@ -68,7 +68,10 @@ TEST(SimShell, ModuleChecksSucceedAndOtherCommandsAreNotRun) {
     const char* command;
     int exit_code;
   } cases[] = {
-      {"/sbin/lsmod | grep -q sg", 0}, {"/sbin/modprobe sg", 0}, {"rm -rf /", 127}, {"echo hi", 127},
+      {"/sbin/lsmod | grep -q sg", 0},
+      {"/sbin/modprobe sg", 0},
+      {"rm -rf /", 127},
+      {"echo hi", 127},
   };
   for (const Case& c : cases) {
     int status = -1;

@@ -34,8 +34,7 @@ TEST(SimStandardDevices, OtherMakersDrivesRefuseThisMakersOwnPagesAndCommands) {
       {"data buffer", {0x3C, 0x02, 0, 0, 0, 0, 0, 0, 64, 0}, SG_DXFER_FROM_DEV, In(64), 0},
       {"trace buffer", {0x3C, 0x04, 0x07, 0, 0, 0, 0, 0, 64, 0}, SG_DXFER_FROM_DEV, In(64), 0x052400},
       {"upgrade-tape command", {0x20, 0, 0, 0, 0, 0}, SG_DXFER_NONE, {}, 0x052000},
-      {"vendor diagnostic page", {0x1D, 0x10, 0, 0, 8, 0}, SG_DXFER_TO_DEV, {0x80, 0, 0, 4, 1, 'u', 0, 0},
-       0x052600},
+      {"vendor diagnostic page", {0x1D, 0x10, 0, 0, 8, 0}, SG_DXFER_TO_DEV, {0x80, 0, 0, 4, 1, 'u', 0, 0}, 0x052600},
       {"self test", {0x1D, 0x04, 0, 0, 0, 0}, SG_DXFER_NONE, {}, 0},
   };
   for (const Request& r : requests) {

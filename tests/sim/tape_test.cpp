@@ -94,14 +94,14 @@ TEST_F(Tape, SpaceStopsAtFilemarksEndOfDataAndTheBeginning) {
     int32_t info;  // residual count when not good
     uint32_t position;
   } steps[] = {
-      {0, 2, 0, 0, 2},                // two blocks
-      {0, 5, 0x000001, 4, 4},         // a filemark after one block: 4 not spaced
-      {1, 1, 0, 0, 5},                // over the second filemark
-      {1, 1, 0x080005, 1, 6},         // no more filemarks: end of data
-      {0, -1, 0, 0, 5},               // back over the last block
-      {1, -2, 0, 0, 3},               // back over both filemarks: before the first
-      {0, -10, 0x000004, 7, 0},       // three blocks back, then the beginning
-      {3, 0, 0, 0, 6},                // end of data
+      {0, 2, 0, 0, 2},           // two blocks
+      {0, 5, 0x000001, 4, 4},    // a filemark after one block: 4 not spaced
+      {1, 1, 0, 0, 5},           // over the second filemark
+      {1, 1, 0x080005, 1, 6},    // no more filemarks: end of data
+      {0, -1, 0, 0, 5},          // back over the last block
+      {1, -2, 0, 0, 3},          // back over both filemarks: before the first
+      {0, -10, 0x000004, 7, 0},  // three blocks back, then the beginning
+      {3, 0, 0, 0, 6},           // end of data
   };
   for (const Step& s : steps) {
     SgResult r = Space(s.code, s.count);
@@ -156,8 +156,8 @@ TEST_F(Tape, DataPhaseThatDoesNotFitTheCdbIsATransportError) {
     std::vector<uint8_t> cdb;
     int direction;
     size_t buffer;
-    int host;      // host status
-    size_t moved;  // dxfer_len - resid
+    int host;           // host status
+    size_t moved;       // dxfer_len - resid
     uint32_t position;  // afterwards
   } cases[] = {
       {"read of a 1000-byte block into 600 bytes", {0x08, 0, 0, 0x03, 0xE8, 0}, SG_DXFER_FROM_DEV, 600, 0x07, 600, 1},
@@ -217,10 +217,11 @@ TEST(SimTapeTiming, TransfersTakeTheNativeRateOfTheCartridge) {
 TEST(SimTapeDensities, ReportDensitySupportListsTheFormats) {
   SimSystem sim;
   std::string why;
-  ASSERT_TRUE(sim.ParseBench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 gen=5\n"
-                             "device /dev/sg1 product=ULTRIUM-HH6 hctl=0:0:1:0 medium=0\n"
-                             "device /dev/sg2 product=DAT160 hctl=0:0:2:0\n",
-                             &why))
+  ASSERT_TRUE(
+      sim.ParseBench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 gen=5\n"
+                     "device /dev/sg1 product=ULTRIUM-HH6 hctl=0:0:1:0 medium=0\n"
+                     "device /dev/sg2 product=DAT160 hctl=0:0:2:0\n",
+                     &why))
       << why;
   struct Descriptor {
     uint8_t density, flags;
@@ -319,15 +320,14 @@ TEST(SimChanger, ElementStatusAndMovesFollowTheDrive) {
   EXPECT_EQ(slots.data[18] & 0x01, 0);  // the first slot's cartridge is in the drive
 
   // Drive to first slot: the drive empties; back again: it loads.
-  ASSERT_TRUE(SendIn(*sim, loader, {0xA5, 0, 0, 0, 0x00, 0x01, uint8_t(first >> 8), uint8_t(first), 0, 0, 0, 0}, 0)
-                  .Good());
+  ASSERT_TRUE(
+      SendIn(*sim, loader, {0xA5, 0, 0, 0, 0x00, 0x01, uint8_t(first >> 8), uint8_t(first), 0, 0, 0, 0}, 0).Good());
   EXPECT_FALSE(drive_full());
   EXPECT_FALSE(sim->MediumLoaded("/dev/sg0"));
-  EXPECT_EQ(SendIn(*sim, loader, {0xA5, 0, 0, 0, 0x00, 0x01, uint8_t(first >> 8), uint8_t(first), 0, 0, 0, 0}, 0)
-                .Kcq(),
+  EXPECT_EQ(SendIn(*sim, loader, {0xA5, 0, 0, 0, 0x00, 0x01, uint8_t(first >> 8), uint8_t(first), 0, 0, 0, 0}, 0).Kcq(),
             0x053B0E);  // source empty
-  ASSERT_TRUE(SendIn(*sim, loader, {0xA5, 0, 0, 0, uint8_t(first >> 8), uint8_t(first), 0x00, 0x01, 0, 0, 0, 0}, 0)
-                  .Good());
+  ASSERT_TRUE(
+      SendIn(*sim, loader, {0xA5, 0, 0, 0, uint8_t(first >> 8), uint8_t(first), 0x00, 0x01, 0, 0, 0, 0}, 0).Good());
   EXPECT_TRUE(sim->MediumLoaded("/dev/sg0"));
   int drive = OpenNode(*sim, "/dev/sg0");
   EXPECT_EQ(SendIn(*sim, drive, {0x00, 0, 0, 0, 0, 0}, 0).Kcq(), 0x062800);  // new cartridge
@@ -340,9 +340,8 @@ TEST(SimChanger, SourceElementIsWhereTheCartridgeCameFrom) {
   auto sim = QuietBench();
   int loader = OpenNode(*sim, "/dev/sg1");
   auto move = [&](uint16_t from, uint16_t to) {
-    EXPECT_TRUE(SendIn(*sim, loader, {0xA5, 0, 0, 0, uint8_t(from >> 8), uint8_t(from), uint8_t(to >> 8), uint8_t(to),
-                                      0, 0, 0, 0},
-                       0)
+    EXPECT_TRUE(SendIn(*sim, loader,
+                       {0xA5, 0, 0, 0, uint8_t(from >> 8), uint8_t(from), uint8_t(to >> 8), uint8_t(to), 0, 0, 0, 0}, 0)
                     .Good())
         << from << " to " << to;
   };
@@ -351,8 +350,8 @@ TEST(SimChanger, SourceElementIsWhereTheCartridgeCameFrom) {
   // when SVALID is set): -1 when it is empty or has none.
   auto source = [&](uint16_t address) {
     const uint8_t type = address == kDrive ? 4 : address == kMail ? 3 : 2;
-    SgResult r = SendIn(*sim, loader, {0xB8, type, uint8_t(address >> 8), uint8_t(address), 0, 1, 0, 0, 0, 32, 0, 0},
-                        32);
+    SgResult r =
+        SendIn(*sim, loader, {0xB8, type, uint8_t(address >> 8), uint8_t(address), 0, 1, 0, 0, 0, 32, 0, 0}, 32);
     EXPECT_TRUE(r.Good());
     if (r.data.size() < 32) return -2;
     EXPECT_EQ(r.data[16] << 8 | r.data[17], address);

@@ -74,7 +74,7 @@ TEST(SimTrainingBench, FormatMediumEmptiesTheCartridge) {
   const int fd = Quiet(*sim, "/dev/sg0");
   ASSERT_TRUE(SendOut(*sim, fd, {0x04, 0, 0, 0, 0, 0}, {}).Good());
   EXPECT_EQ(SendIn(*sim, fd, {0x08, 0, 0, 0x02, 0x00, 0}, 512).Kcq(), 0x080005);  // blank
-  EXPECT_EQ(SendOut(*sim, fd, {0x04, 0, 0x01, 0, 0, 0}, {}).Kcq(), 0x052400);       // no partitions
+  EXPECT_EQ(SendOut(*sim, fd, {0x04, 0, 0x01, 0, 0, 0}, {}).Kcq(), 0x052400);     // no partitions
 }
 
 TEST(SimTrainingBench, SlotsEventsAndLogPages) {

@@ -88,17 +88,18 @@ bool ParseCommand(const char* step, int& direction, long& length, std::vector<ui
 void Send(int index, const char* step, int direction, long length, const std::vector<uint8_t>& cdb) {
   std::vector<uint8_t> data(static_cast<size_t>(length > 0 ? length : 1), 0);
   const auto start = std::chrono::steady_clock::now();
-  const long result = SCSI.SendCdb(direction, cdb.data(), static_cast<int>(cdb.size()), "FaultProbe()",
-                                   data.data(), length);
+  const long result =
+      SCSI.SendCdb(direction, cdb.data(), static_cast<int>(cdb.size()), "FaultProbe()", data.data(), length);
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   char sense[256] = "";
   if (result == -2) ScsiInt::FormatSenseMessage(sense, sizeof sense, SCSI.GetSenseBuffer());
-  std::printf("PROBE #%d %s result=%ld key=%02lX asc=%02lX ascq=%02lX timedout=%d host=%02lX driver=%02lX status=%02lX "
-              "ms=%lld | sense=%s | deverror=%s | errors=%s\n",
-              index, step, result, SCSI.GetSenseKey(), SCSI.GetAsc(), SCSI.GetAscQ(), SCSI.TimedOut() ? 1 : 0,
-              SCSI.GetHAStatus(), SCSI.GetDriverStatus(), SCSI.GetStatus(), static_cast<long long>(ms), sense,
-              OneLine(SCSI.GetDevErrorBuffer()).c_str(), OneLine(SCSI.GetErrorBuffer()).c_str());
+  std::printf(
+      "PROBE #%d %s result=%ld key=%02lX asc=%02lX ascq=%02lX timedout=%d host=%02lX driver=%02lX status=%02lX "
+      "ms=%lld | sense=%s | deverror=%s | errors=%s\n",
+      index, step, result, SCSI.GetSenseKey(), SCSI.GetAsc(), SCSI.GetAscQ(), SCSI.TimedOut() ? 1 : 0,
+      SCSI.GetHAStatus(), SCSI.GetDriverStatus(), SCSI.GetStatus(), static_cast<long long>(ms), sense,
+      OneLine(SCSI.GetDevErrorBuffer()).c_str(), OneLine(SCSI.GetErrorBuffer()).c_str());
   std::fflush(stdout);
 }
 

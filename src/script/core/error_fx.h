@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct ErrorFxRow {
-    int32_t code;
-    const char* text;  // nullptr ends the table
+  int32_t code;
+  const char* text;  // nullptr ends the table
 };
 
 // The catalogue proper, in its historical order (codes -910..-913 appear twice;

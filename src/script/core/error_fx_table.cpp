@@ -55,10 +55,10 @@ constexpr int32_t kNamedCodes[] = {
 };
 
 constexpr bool NamesHaveDistinctCodes() {
-    for (size_t i = 0; i < std::size(kNamedCodes); ++i)
-        for (size_t j = i + 1; j < std::size(kNamedCodes); ++j)
-            if (kNamedCodes[i] == kNamedCodes[j]) return false;
-    return true;
+  for (size_t i = 0; i < std::size(kNamedCodes); ++i)
+    for (size_t j = i + 1; j < std::size(kNamedCodes); ++j)
+      if (kNamedCodes[i] == kNamedCodes[j]) return false;
+  return true;
 }
 static_assert(NamesHaveDistinctCodes(), "two names of error_fx.def share a code: write the second as ERROR_FX_ALIAS");
 

@@ -35,24 +35,35 @@ bool TruncateToUnsigned(double x, uint32_t& out) {
 }
 
 bool IsIntegerOnly(int32_t op) {
-  return op == K_ASSIGN_OR || op == K_ASSIGN_AND || op == K_ASSIGN_XOR || op == K_ASSIGN_MOD ||
-         op == K_ASSIGN_SHL || op == K_ASSIGN_SHR;
+  return op == K_ASSIGN_OR || op == K_ASSIGN_AND || op == K_ASSIGN_XOR || op == K_ASSIGN_MOD || op == K_ASSIGN_SHL ||
+         op == K_ASSIGN_SHR;
 }
 
 int ApplyToDouble(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
   const double sv = s.isDouble ? s.d : static_cast<double>(s.u);
   double r = 0.0;
   switch (op) {
-    case K_ASSIGN_EQUATE: r = sv; break;
-    case K_ASSIGN_PLUS: r = d.dValue + sv; break;
-    case K_ASSIGN_MINUS: r = d.dValue - sv; break;
-    case K_ASSIGN_TIMES: r = d.dValue * sv; break;
-    case K_ASSIGN_DIVIDE: r = d.dValue / sv; break;
+    case K_ASSIGN_EQUATE:
+      r = sv;
+      break;
+    case K_ASSIGN_PLUS:
+      r = d.dValue + sv;
+      break;
+    case K_ASSIGN_MINUS:
+      r = d.dValue - sv;
+      break;
+    case K_ASSIGN_TIMES:
+      r = d.dValue * sv;
+      break;
+    case K_ASSIGN_DIVIDE:
+      r = d.dValue / sv;
+      break;
     case K_ASSIGN_LOG10:
       if (!(sv > 0.0)) return -1;
       r = std::log10(sv);
       break;
-    default: return -1;  // bitwise, shift, remainder, unknown
+    default:
+      return -1;  // bitwise, shift, remainder, unknown
   }
   if (!testMode) {
     d.dValue = r;
@@ -66,10 +77,18 @@ int ApplyToDouble(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
 // zero and for ops that are not integer operators.
 inline bool IntegerOp(int32_t op, uint32_t cur, uint32_t sv, uint32_t& r) {
   switch (op) {
-    case K_ASSIGN_EQUATE: r = sv; return true;
-    case K_ASSIGN_PLUS: r = cur + sv; return true;
-    case K_ASSIGN_MINUS: r = cur - sv; return true;
-    case K_ASSIGN_TIMES: r = cur * sv; return true;
+    case K_ASSIGN_EQUATE:
+      r = sv;
+      return true;
+    case K_ASSIGN_PLUS:
+      r = cur + sv;
+      return true;
+    case K_ASSIGN_MINUS:
+      r = cur - sv;
+      return true;
+    case K_ASSIGN_TIMES:
+      r = cur * sv;
+      return true;
     case K_ASSIGN_DIVIDE:
       if (sv == 0) return false;
       r = cur / sv;
@@ -78,12 +97,23 @@ inline bool IntegerOp(int32_t op, uint32_t cur, uint32_t sv, uint32_t& r) {
       if (sv == 0) return false;
       r = cur % sv;
       return true;
-    case K_ASSIGN_OR: r = cur | sv; return true;
-    case K_ASSIGN_AND: r = cur & sv; return true;
-    case K_ASSIGN_XOR: r = cur ^ sv; return true;
-    case K_ASSIGN_SHL: r = sv >= 32 ? 0 : cur << sv; return true;
-    case K_ASSIGN_SHR: r = sv >= 32 ? 0 : cur >> sv; return true;
-    default: return false;
+    case K_ASSIGN_OR:
+      r = cur | sv;
+      return true;
+    case K_ASSIGN_AND:
+      r = cur & sv;
+      return true;
+    case K_ASSIGN_XOR:
+      r = cur ^ sv;
+      return true;
+    case K_ASSIGN_SHL:
+      r = sv >= 32 ? 0 : cur << sv;
+      return true;
+    case K_ASSIGN_SHR:
+      r = sv >= 32 ? 0 : cur >> sv;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -110,16 +140,22 @@ int ApplyToInteger(VARI_LL& d, int32_t op, const KValue& s, bool testMode) {
 
 template <int Type>
 inline uint32_t Field(const VARI_LL& v) {
-  if constexpr (Type == K_VAR_BYTE) return v.bValue;
-  else if constexpr (Type == K_VAR_WORD) return v.wValue;
-  else return v.lValue;
+  if constexpr (Type == K_VAR_BYTE)
+    return v.bValue;
+  else if constexpr (Type == K_VAR_WORD)
+    return v.wValue;
+  else
+    return v.lValue;
 }
 
 template <int Type>
 inline void Store(VARI_LL& v, uint32_t x) {
-  if constexpr (Type == K_VAR_BYTE) v.bValue = static_cast<uint8_t>(x);
-  else if constexpr (Type == K_VAR_WORD) v.wValue = static_cast<uint16_t>(x);
-  else v.lValue = x;
+  if constexpr (Type == K_VAR_BYTE)
+    v.bValue = static_cast<uint8_t>(x);
+  else if constexpr (Type == K_VAR_WORD)
+    v.wValue = static_cast<uint16_t>(x);
+  else
+    v.lValue = x;
   v.altered = 1;
 }
 
@@ -127,8 +163,10 @@ inline void Store(VARI_LL& v, uint32_t x) {
 template <int Dest, int Op, int Source>
 int RunInteger(const KCompiledAssign& a, bool testMode) {
   uint32_t sv;
-  if constexpr (Source == 0) sv = a.constant.u;
-  else sv = Field<Source - 1>(*a.source);
+  if constexpr (Source == 0)
+    sv = a.constant.u;
+  else
+    sv = Field<Source - 1>(*a.source);
   uint32_t r;
   if (!IntegerOp(Op, Field<Dest>(*a.dest), sv & kWidthMask[Dest], r)) return VARIABLE_PROCESSING_ERROR;
   if (!testMode) Store<Dest>(*a.dest, r & kWidthMask[Dest]);
@@ -146,12 +184,10 @@ constexpr OpRow RunnerRow(std::index_sequence<I...>) {
 template <int Dest>
 constexpr std::array<OpRow, 4> RunnersFor() {
   constexpr auto ops = std::make_index_sequence<kIntegerOps>{};
-  return {RunnerRow<Dest, 0>(ops), RunnerRow<Dest, 1>(ops), RunnerRow<Dest, 2>(ops),
-          RunnerRow<Dest, 3>(ops)};
+  return {RunnerRow<Dest, 0>(ops), RunnerRow<Dest, 1>(ops), RunnerRow<Dest, 2>(ops), RunnerRow<Dest, 3>(ops)};
 }
 
-constexpr std::array<std::array<OpRow, 4>, 3> kIntegerRunners = {RunnersFor<K_VAR_BYTE>(),
-                                                                 RunnersFor<K_VAR_WORD>(),
+constexpr std::array<std::array<OpRow, 4>, 3> kIntegerRunners = {RunnersFor<K_VAR_BYTE>(), RunnersFor<K_VAR_WORD>(),
                                                                  RunnersFor<K_VAR_LONG>()};
 
 int RunNothing(const KCompiledAssign&, bool) { return 0; }
@@ -213,8 +249,7 @@ bool ConvertNumberFor(int32_t destType, std::string_view text, KValue& out) {
 namespace {
 
 // name operator operand
-int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
-                KCompiledAssign& out) {
+int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptNames* names, KCompiledAssign& out) {
   std::string_view rest = statement;
   VARI_LL* d = vars.FindVariable(TakeWord(rest));
   if (d == nullptr) return VARI_UNABLE_TO_PROCESS_VARIABLE;
@@ -232,8 +267,10 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
   const int numberClass = KText::DetermineNumberType(operand);
   if (numberClass != K_NUM_NONE) {
     ConvertNumberFor(d->type, operand, out.constant);
-    const int sizeIndex = numberClass == K_NUM_BYTE ? 0 : numberClass == K_NUM_WORD ? 1
-                          : numberClass == K_NUM_LONG ? 2 : 3;
+    const int sizeIndex = numberClass == K_NUM_BYTE   ? 0
+                          : numberClass == K_NUM_WORD ? 1
+                          : numberClass == K_NUM_LONG ? 2
+                                                      : 3;
     out.typeCode |= static_cast<uint16_t>((K_OPND_CONST_BYTE + sizeIndex) << 4);
     // The run uses the value converted here, so "0x12" runs as it loaded.
     out.opCode = op;
@@ -275,8 +312,7 @@ int CompileForm(std::string_view statement, CVariableLL& vars, const KScriptName
 
 }  // namespace
 
-int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
-                      KCompiledAssign& out) {
+int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names, KCompiledAssign& out) {
   out = KCompiledAssign{};
   const int code = CompileForm(statement, vars, names, out);
   if (code == 0) out.runner = ChooseRunner(out);
@@ -301,8 +337,7 @@ int ExecuteAssignGeneral(const KCompiledAssign& a, bool testMode) {
 
 namespace {
 
-int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
-                        KOperand& out) {
+int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KScriptNames* names, KOperand& out) {
   const size_t open = text.find('[');
   const size_t close = text.rfind(']');
   if (open == std::string_view::npos || close == std::string_view::npos || close < open) return -1;
@@ -328,8 +363,7 @@ int CompileArrayElement(std::string_view text, const CVariableLL& vars, const KS
 
 }  // namespace
 
-int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
-                   KOperand& out) {
+int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names, KOperand& out) {
   text = text::Trim(text);
   if (text.empty()) return -1;
   out = KOperand{};
@@ -343,7 +377,8 @@ int CompileOperand(std::string_view text, const CVariableLL& vars, const KScript
     case K_NUM_DOUBLE:
       KText::AtoDouble(text, out.constant);
       return 0;
-    default: break;
+    default:
+      break;
   }
   if (const VARI_LL* v = vars.FindVariable(text)) {
     out.kind = KOperandKind::Variable;

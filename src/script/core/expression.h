@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "script/core/variables.h"
 #include "script/core/error_fx.h"
+#include "script/core/variables.h"
 #include "script/core/variables_array.h"
 
 // Operation codes of a compiled assignment.
@@ -39,7 +39,7 @@ enum KAssignOp : int32_t {
 // Operand kinds, as kept in bits 4-7 of the type code.
 enum KOperandCode : uint16_t {
   K_OPND_LOGPAGE = 0,
-  K_OPND_VAR_BYTE = 1,  // 1..4: variable of type 0..3
+  K_OPND_VAR_BYTE = 1,    // 1..4: variable of type 0..3
   K_OPND_CONST_BYTE = 5,  // 5..8: constant of byte, word, long, double size
 };
 
@@ -115,8 +115,7 @@ struct KCompiledAssign {
 // operand neither number, variable nor declared log page, or the first word
 // is not a variable or is a #DEFINE constant. An empty rest compiles to
 // K_ASSIGN_NONE.
-int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names,
-                      KCompiledAssign& out);
+int CompileAssignment(std::string_view statement, CVariableLL& vars, const KScriptNames* names, KCompiledAssign& out);
 
 // Run a compiled assignment whose operand is a number or a variable.
 // 0 done; VARIABLE_PROCESSING_ERROR (-136) when the operation is refused
@@ -151,15 +150,18 @@ struct KOperand {
 // -1 none of the forms (the caller reports its own unknown-argument code);
 // K_IF_ARG1_BUFFER_MISSING_INDEX_FIELD (-940) empty index;
 // K_IF_ARG1_BUFFER_INVALID_INDEX_FIELD (-941) double or unknown index.
-int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names,
-                   KOperand& out);
+int CompileOperand(std::string_view text, const CVariableLL& vars, const KScriptNames* names, KOperand& out);
 
 // Value of a compiled operand as a 64-bit float. 0 done;
 // K_IF_ARG1_BUFFER_INDEX_RANGE_ERRROR (-942) index not below the buffer size.
 inline int ReadOperand(const KOperand& o, double& value) {
   switch (o.kind) {
-    case KOperandKind::Constant: value = o.constant; return 0;
-    case KOperandKind::Variable: value = o.variable->AsDouble(); return 0;
+    case KOperandKind::Constant:
+      value = o.constant;
+      return 0;
+    case KOperandKind::Variable:
+      value = o.variable->AsDouble();
+      return 0;
     case KOperandKind::ArrayElement: {
       const uint32_t i = o.indexVariable ? o.indexVariable->Unsigned() : o.index;
       if (i >= o.array->size || !o.array->data) return K_IF_ARG1_BUFFER_INDEX_RANGE_ERRROR;

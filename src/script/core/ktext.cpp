@@ -216,9 +216,7 @@ int KText::DiskLine(char* buffer, size_t size, FILE* stream) {
 // ---- search ----
 
 int KText::StringC(std::string_view text, std::string_view query, int start) {
-  if (query.empty() || start < 0 || static_cast<size_t>(start) >= text.size() ||
-      query.size() > text.size())
-    return -1;
+  if (query.empty() || start < 0 || static_cast<size_t>(start) >= text.size() || query.size() > text.size()) return -1;
   size_t pos = text.find(query, static_cast<size_t>(start));
   return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
 }
@@ -228,9 +226,7 @@ int KText::StringAbsC(std::string_view a, std::string_view b) { return a == b ? 
 int KText::Occurance(std::string_view text, std::string_view query) {
   if (query.empty()) return 0;
   int count = 0;
-  for (size_t pos = text.find(query); pos != std::string_view::npos;
-       pos = text.find(query, pos + 1))
-    ++count;
+  for (size_t pos = text.find(query); pos != std::string_view::npos; pos = text.find(query, pos + 1)) ++count;
   return count;
 }
 
@@ -313,10 +309,8 @@ int KText::RipReplace(char find, char replace, std::string& text) {
   return count;
 }
 
-int KText::RipReplace(std::string_view find, std::string_view replace, std::string& text,
-                      size_t limit) {
-  if (find.empty() || find.size() > text.size() || replace.find(find) != std::string_view::npos)
-    return -1;
+int KText::RipReplace(std::string_view find, std::string_view replace, std::string& text, size_t limit) {
+  if (find.empty() || find.size() > text.size() || replace.find(find) != std::string_view::npos) return -1;
   // Replacing can create new occurrences across the seams, hence the passes;
   // since replace never holds find, a pass that finds nothing ends the work.
   // Shrinking or growing replacements end by themselves (the limit bounds the
@@ -345,8 +339,7 @@ int KText::RipReplace(std::string_view find, std::string_view replace, std::stri
   return -3;
 }
 
-int KText::RipReplace(std::string_view find, std::string_view replace, char* text,
-                      size_t textSize) {
+int KText::RipReplace(std::string_view find, std::string_view replace, char* text, size_t textSize) {
   if (text == nullptr || textSize == 0) return -1;
   std::string work(text, strnlen(text, textSize - 1));
   int rc = RipReplace(find, replace, work, textSize - 1);

@@ -124,8 +124,7 @@ class KText {
   // or when replace contains find; -2 (text unchanged) when the result would
   // not fit in textSize - 1 characters (or in limit characters for the string
   // form); -3 (text unchanged) when the replacing does not come to an end.
-  static int RipReplace(std::string_view find, std::string_view replace, char* text,
-                        size_t textSize);
+  static int RipReplace(std::string_view find, std::string_view replace, char* text, size_t textSize);
   static int RipReplace(std::string_view find, std::string_view replace, std::string& text,
                         size_t limit = std::string::npos);
   // Split at "\" into parts (empty parts dropped); returns the count.
@@ -170,8 +169,7 @@ class KText {
   // Byte order of the buffer reversed.
   static void MirrorBuffer(uint8_t* buffer, size_t length);
   // "a,b,c,d." into four 16-bit numbers; 1 on success, 0 when a part is missing.
-  static int ParseVersionString(std::string_view text, uint16_t& a, uint16_t& b, uint16_t& c,
-                                uint16_t& d);
+  static int ParseVersionString(std::string_view text, uint16_t& a, uint16_t& b, uint16_t& c, uint16_t& d);
 
   // ---- line splitting ----
 
@@ -185,8 +183,7 @@ class KText {
   // quotes and its blanks. Returns 0 and the count, or -1 null line, -2 empty
   // line (no word), -3 no work area, -5 no vector, -6 capacity below 1, -7 more
   // words than the capacity.
-  int ParseLine(const char* line, char* work, size_t workSize, char** argv, int capacity,
-                int& count);
+  int ParseLine(const char* line, char* work, size_t workSize, char** argv, int capacity, int& count);
   // Same split into owned strings; same results (never -3, -5, -6, -7).
   int ParseLine(std::string_view line, std::vector<std::string>& words);
 

@@ -53,8 +53,7 @@ NumberText Classify(std::string_view t) {
   if (t.size() >= 2 && t[0] == '0' && (t[1] == 'X' || t[1] == 'x')) {
     std::string_view digits = t.substr(2);
     size_t n = digits.size();
-    if ((n == 2 || n == 4 || n == 8) && ReadHex(digits, out.value))
-      out.numberClass = ClassOfHexDigits(n);
+    if ((n == 2 || n == 4 || n == 8) && ReadHex(digits, out.value)) out.numberClass = ClassOfHexDigits(n);
     return out;
   }
   if (t.back() == 'H' || t.back() == 'h') {
@@ -124,8 +123,7 @@ int64_t KText::AtoLn(std::string_view text) {
   std::string_view t = Trimmed(text);
   if (t.size() > 15) return -1;
   NumberText n = Classify(t);
-  if (n.numberClass != K_NUM_BYTE && n.numberClass != K_NUM_WORD && n.numberClass != K_NUM_LONG)
-    return -1;
+  if (n.numberClass != K_NUM_BYTE && n.numberClass != K_NUM_WORD && n.numberClass != K_NUM_LONG) return -1;
   return static_cast<int64_t>(n.value & 0xFFFFFFFFull);
 }
 
@@ -190,8 +188,7 @@ void KText::MirrorBuffer(uint8_t* buffer, size_t length) {
   for (size_t i = 0; i < length / 2; ++i) std::swap(buffer[i], buffer[length - 1 - i]);
 }
 
-int KText::ParseVersionString(std::string_view text, uint16_t& a, uint16_t& b, uint16_t& c,
-                              uint16_t& d) {
+int KText::ParseVersionString(std::string_view text, uint16_t& a, uint16_t& b, uint16_t& c, uint16_t& d) {
   uint16_t* parts[4] = {&a, &b, &c, &d};
   const char ends[4] = {',', ',', ',', '.'};
   size_t pos = 0;

@@ -87,8 +87,7 @@ int KText::Stretch(std::string_view line, char* out, size_t outSize) {
   return w.overflow ? -1 : static_cast<int>(w.len);
 }
 
-int KText::ParseLine(const char* line, char* work, size_t workSize, char** argv, int capacity,
-                     int& count) {
+int KText::ParseLine(const char* line, char* work, size_t workSize, char** argv, int capacity, int& count) {
   count = 0;
   if (line == nullptr) return -1;
   if (work == nullptr || workSize == 0) return -3;
@@ -126,8 +125,7 @@ int KText::ParseLine(std::string_view line, std::vector<std::string>& words) {
   if (copy.find('\0') != std::string::npos) copy.resize(copy.find('\0'));
   std::vector<char*> argv(line.size() + 1);
   int count = 0;
-  int rc = ParseLine(copy.c_str(), work.data(), work.size(), argv.data(),
-                     static_cast<int>(argv.size()), count);
+  int rc = ParseLine(copy.c_str(), work.data(), work.size(), argv.data(), static_cast<int>(argv.size()), count);
   if (rc != 0) return rc;
   for (int i = 0; i < count; ++i) words.emplace_back(argv[i]);
   return 0;

@@ -88,19 +88,27 @@ std::vector<uint8_t> UnlockDroppingReturns(const std::vector<uint8_t>& in, int m
 
 uint8_t KLockSmith::LockByte(uint8_t b, int method, size_t position) {
   switch (method) {
-    case 1: return static_cast<uint8_t>(b | 0x80);
-    case 2: return static_cast<uint8_t>(~SwapHalves(b));
-    case 3: return RotateRight(static_cast<uint8_t>(b | 0x80), static_cast<unsigned>(position % 8));
-    default: return b;
+    case 1:
+      return static_cast<uint8_t>(b | 0x80);
+    case 2:
+      return static_cast<uint8_t>(~SwapHalves(b));
+    case 3:
+      return RotateRight(static_cast<uint8_t>(b | 0x80), static_cast<unsigned>(position % 8));
+    default:
+      return b;
   }
 }
 
 uint8_t KLockSmith::UnlockByte(uint8_t b, int method, size_t position) {
   switch (method) {
-    case 1: return static_cast<uint8_t>(b & 0x7F);
-    case 2: return SwapHalves(static_cast<uint8_t>(~b));
-    case 3: return static_cast<uint8_t>(RotateLeft(b, static_cast<unsigned>(position % 8)) & 0x7F);
-    default: return b;
+    case 1:
+      return static_cast<uint8_t>(b & 0x7F);
+    case 2:
+      return SwapHalves(static_cast<uint8_t>(~b));
+    case 3:
+      return static_cast<uint8_t>(RotateLeft(b, static_cast<unsigned>(position % 8)) & 0x7F);
+    default:
+      return b;
   }
 }
 
@@ -179,9 +187,12 @@ int KLockSmith::LockFile(const std::string& source, const std::string& destinati
 
   bool toDestination = !destination.empty();
   switch (ReplaceFile(toDestination ? destination : source, locked)) {
-    case WriteResult::kDone: return 0;
-    case WriteResult::kNoTemporary: return toDestination ? -3 : -2;
-    case WriteResult::kFailed: return toDestination ? -3 : -2;
+    case WriteResult::kDone:
+      return 0;
+    case WriteResult::kNoTemporary:
+      return toDestination ? -3 : -2;
+    case WriteResult::kFailed:
+      return toDestination ? -3 : -2;
   }
   return -2;
 }
@@ -195,14 +206,12 @@ int KLockSmith::UnlockFile(const std::string& fileName) {
   return ReplaceFile(fileName, UnlockDroppingReturns(content, method)) == WriteResult::kDone ? 0 : -2;
 }
 
-int KLockSmith::ForceUnlockFile(const std::string& source, int method,
-                                const std::string& destination) {
+int KLockSmith::ForceUnlockFile(const std::string& source, int method, const std::string& destination) {
   std::vector<uint8_t> content;
   if (!ReadWholeFile(source, content)) return -1;
   if (method < 1 || method > 3) return -2;
   if (destination.empty()) return -3;
-  return ReplaceFile(destination, UnlockDroppingReturns(content, method)) == WriteResult::kDone ? 0
-                                                                                                : -3;
+  return ReplaceFile(destination, UnlockDroppingReturns(content, method)) == WriteResult::kDone ? 0 : -3;
 }
 
 int KLockSmith::CleanBeforeLock(uint8_t* buffer, size_t length, bool replace, char replacement) {

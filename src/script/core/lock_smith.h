@@ -69,8 +69,7 @@ class KLockSmith {
   // is true. Buffer form: returns the new length (or -1 for no buffer).
   // File form (in place): 0 done; -1 file can't be read; -2 temporary file
   // can't be created (or written).
-  int CleanBeforeLock(uint8_t* buffer, size_t length, bool replace = false,
-                      char replacement = ' ');
+  int CleanBeforeLock(uint8_t* buffer, size_t length, bool replace = false, char replacement = ' ');
   int CleanBeforeLock(const std::string& fileName, bool replace = false, char replacement = ' ');
 
   // Single-byte transformations (k = position % 8).

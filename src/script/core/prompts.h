@@ -33,27 +33,27 @@ bool ContainsNoCase(std::string_view text, std::string_view what);
 
 // Backslash sequences of a prompt text: each rule replaces "\" + letter.
 struct EscapeRule {
-    char letter;  // 0 ends the rules
-    const char* replacement;
+  char letter;  // 0 ends the rules
+  const char* replacement;
 };
-extern const EscapeRule QuestionEscapes[];  // ASK, INSTRUCT: \n line feed, \r carriage return
+extern const EscapeRule QuestionEscapes[];    // ASK, INSTRUCT: \n line feed, \r carriage return
 extern const EscapeRule TextPromptEscapes[];  // ASKFORTEXT: \n CR LF, \t tab
 std::string ExpandEscapes(std::string_view text, const EscapeRule* rules);
 
 // The file-name prompts: keyword, prompt, suffix appended to the answer.
 struct FilePromptRow {
-    const char* keyword;  // nullptr ends the table
-    const char* prompt;
-    const char* suffix;   // "" for none
+  const char* keyword;  // nullptr ends the table
+  const char* prompt;
+  const char* suffix;  // "" for none
 };
 extern const FilePromptRow FilePrompts[];
 const FilePromptRow* FindFilePrompt(std::string_view upperKeyword);
 
 // ASKFORNUMBER by variable type: the type label and the longest answers.
 struct NumberPromptRow {
-    const char* label;
-    uint8_t hexDigits;
-    uint8_t decDigits;
-    double largest;  // largest value the variable holds (DEC answers above it are refused)
+  const char* label;
+  uint8_t hexDigits;
+  uint8_t decDigits;
+  double largest;  // largest value the variable holds (DEC answers above it are refused)
 };
 extern const NumberPromptRow NumberPrompts[4];  // by K_VAR_BYTE .. K_VAR_DOUBLE

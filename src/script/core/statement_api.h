@@ -54,11 +54,11 @@
 #include "script/core/statement_ids.h"
 
 enum StatementFlags : uint8_t {
-    kRunsOnText = 0,        // the run copies the statement text (keyword removed) into ctx.Line() first
-    kCompiled = 1,          // the handler runs from what validation compiled into its record
-    kTakesJumpTarget = 2,   // the last word of the line is a label: linking binds stmt.target
-    kKeepsSpacing = 4,      // the stored text keeps its runs of blanks (others are collapsed)
-    kCheckedOnly = 8,       // checked in validation; the run does nothing
+  kRunsOnText = 0,       // the run copies the statement text (keyword removed) into ctx.Line() first
+  kCompiled = 1,         // the handler runs from what validation compiled into its record
+  kTakesJumpTarget = 2,  // the last word of the line is a label: linking binds stmt.target
+  kKeepsSpacing = 4,     // the stored text keeps its runs of blanks (others are collapsed)
+  kCheckedOnly = 8,      // checked in validation; the run does nothing
 };
 
 class StatementContext;
@@ -69,80 +69,81 @@ int MemberDeclaration(StatementContext& ctx, int32_t arg);
 
 // What a handler may use of the engine.
 class StatementContext {
-public:
-    explicit StatementContext(KScript& engine) : engine_(engine) {}
+ public:
+  explicit StatementContext(KScript& engine) : engine_(engine) {}
 
-    char* Line() { return engine_.m_Line; }
-    bool IsRunMode() const { return engine_.IsRunMode(); }
-    int Fail(int32_t code) { return engine_.Fail(code); }
+  char* Line() { return engine_.m_Line; }
+  bool IsRunMode() const { return engine_.IsRunMode(); }
+  int Fail(int32_t code) { return engine_.Fail(code); }
 
-    KByteArray* FindArray(std::string_view name) const { return engine_.FindArray(name); }
-    VARI_LL* FindVariable(const char* name) { return engine_.FindVariable(name); }
-    CVariableLL& Variables() { return engine_.m_Variables; }
-    DeclarationStore& Declarations() { return engine_.m_Declarations; }
+  KByteArray* FindArray(std::string_view name) const { return engine_.FindArray(name); }
+  VARI_LL* FindVariable(const char* name) { return engine_.FindVariable(name); }
+  CVariableLL& Variables() { return engine_.m_Variables; }
+  DeclarationStore& Declarations() { return engine_.m_Declarations; }
 
-    // The engine as the name resolver of the expression and PRINT helpers.
-    const KScriptNames& Names() const { return engine_; }
+  // The engine as the name resolver of the expression and PRINT helpers.
+  const KScriptNames& Names() const { return engine_; }
 
-    // Labels: the statement a label leads to (bound after linking), or nullptr.
-    bool HasLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
-    TEXT_LINK* Label(const std::string& name) const { return engine_.m_Symbols.GetTextPointer(name); }
-    // The script's ONERROR and ONCANCEL targets, or nullptr.
-    TEXT_LINK* ErrorHandler() const { return Label(engine_.m_ErrorHandlerLabel); }
-    TEXT_LINK* CancelHandler() const { return Label(engine_.m_CancelHandlerLabel); }
-    // Moves the run to a statement; the handler then returns 0.
-    void JumpTo(TEXT_LINK* target) { engine_.JumpTo(target); }
-    // CALL from stmt to a target: 0, or 1 with the code set (no target, stack full).
-    int Call(TEXT_LINK& stmt, TEXT_LINK* target) { return engine_.DoCall(stmt, target); }
+  // Labels: the statement a label leads to (bound after linking), or nullptr.
+  bool HasLabel(const std::string& name) const { return engine_.m_Symbols.SearchForMatch(name); }
+  TEXT_LINK* Label(const std::string& name) const { return engine_.m_Symbols.GetTextPointer(name); }
+  // The script's ONERROR and ONCANCEL targets, or nullptr.
+  TEXT_LINK* ErrorHandler() const { return Label(engine_.m_ErrorHandlerLabel); }
+  TEXT_LINK* CancelHandler() const { return Label(engine_.m_CancelHandlerLabel); }
+  // Moves the run to a statement; the handler then returns 0.
+  void JumpTo(TEXT_LINK* target) { engine_.JumpTo(target); }
+  // CALL from stmt to a target: 0, or 1 with the code set (no target, stack full).
+  int Call(TEXT_LINK& stmt, TEXT_LINK* target) { return engine_.DoCall(stmt, target); }
 
-    // Run state kept by the engine.
-    SenseTriggers& Triggers() { return engine_.m_Triggers; }
-    void NoteFirmwareUpdate() { engine_.m_FupUsed = true; }  // FUP needs ONERROR and ONCANCEL
-    KText& Text() { return engine_; }  // text tools and the text tables
+  // Run state kept by the engine.
+  SenseTriggers& Triggers() { return engine_.m_Triggers; }
+  void NoteFirmwareUpdate() { engine_.m_FupUsed = true; }  // FUP needs ONERROR and ONCANCEL
+  KText& Text() { return engine_; }                        // text tools and the text tables
 
-    // Output: a line on the screen, in the session log, or both (output.cpp).
-    void Screen(std::string_view text);
-    // 0, or ctx.Fail(...) when the run has no session log.
-    int Log(std::string_view text);
-    // The screen, and the session log when there is one.
-    void Both(std::string_view text);
-    FILE* LogFile() const { return engine_.m_LogFile; }
-    void Trail(const char* text) { engine_.Trail(text); }
+  // Output: a line on the screen, in the session log, or both (output.cpp).
+  void Screen(std::string_view text);
+  // 0, or ctx.Fail(...) when the run has no session log.
+  int Log(std::string_view text);
+  // The screen, and the session log when there is one.
+  void Both(std::string_view text);
+  FILE* LogFile() const { return engine_.m_LogFile; }
+  void Trail(const char* text) { engine_.Trail(text); }
 
-    // The drive, through the facade; nullptr when the engine runs without one.
-    ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
+  // The drive, through the facade; nullptr when the engine runs without one.
+  ScsiWrapper* Facade() const { return engine_.m_pScsiWrapper; }
 
-    // Where the line being declared or checked comes from.
-    int32_t SourceFile() const { return engine_.m_FileId; }
-    int32_t SourceLine() const { return engine_.m_LineNumber; }
-    int32_t IncludeLevel() const { return engine_.m_FileStack.StackCount(); }
-    // RETURN of the sense tests: 0, or 1 with the code set.
-    int Return() { return engine_.DoReturn(); }
-    // FUP: the script updates firmware, so it needs its ONERROR and ONCANCEL handlers.
-    void SetFirmwareUpdateUsed() { engine_.m_FupUsed = true; }
-    // Jump to the script's ONERROR or ONCANCEL label: 0, or 1 with the code set.
-    enum Handler { kOnError, kOnCancel };
-    int JumpToHandler(Handler which) {
-        const std::string& label = which == kOnError ? engine_.m_ErrorHandlerLabel : engine_.m_CancelHandlerLabel;
-        TEXT_LINK* target = engine_.m_Symbols.GetTextPointer(label);
-        if (target == nullptr) return Fail(which == kOnError ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
-        engine_.JumpTo(target);
-        return 0;
-    }
-    // Phase 1, declarations that span lines: the label defined last (nullptr when none),
-    // and the next line of the same file (the line counters move on; false at its end).
-    const SYMBOL_LINK* LastLabel() const {
-        const auto& labels = engine_.m_Symbols.Links();
-        return labels.empty() ? nullptr : &labels.back();
-    }
-    bool NextScriptLine(std::string& line) { return engine_.NextScriptLine(line); }
+  // Where the line being declared or checked comes from.
+  int32_t SourceFile() const { return engine_.m_FileId; }
+  int32_t SourceLine() const { return engine_.m_LineNumber; }
+  int32_t IncludeLevel() const { return engine_.m_FileStack.StackCount(); }
+  // RETURN of the sense tests: 0, or 1 with the code set.
+  int Return() { return engine_.DoReturn(); }
+  // FUP: the script updates firmware, so it needs its ONERROR and ONCANCEL handlers.
+  void SetFirmwareUpdateUsed() { engine_.m_FupUsed = true; }
+  // Jump to the script's ONERROR or ONCANCEL label: 0, or 1 with the code set.
+  enum Handler { kOnError, kOnCancel };
+  int JumpToHandler(Handler which) {
+    const std::string& label = which == kOnError ? engine_.m_ErrorHandlerLabel : engine_.m_CancelHandlerLabel;
+    TEXT_LINK* target = engine_.m_Symbols.GetTextPointer(label);
+    if (target == nullptr)
+      return Fail(which == kOnError ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+    engine_.JumpTo(target);
+    return 0;
+  }
+  // Phase 1, declarations that span lines: the label defined last (nullptr when none),
+  // and the next line of the same file (the line counters move on; false at its end).
+  const SYMBOL_LINK* LastLabel() const {
+    const auto& labels = engine_.m_Symbols.Links();
+    return labels.empty() ? nullptr : &labels.back();
+  }
+  bool NextScriptLine(std::string& line) { return engine_.NextScriptLine(line); }
 
-private:
-    template <int (KScript::*Handler)(TEXT_LINK&)>
-    friend int Member(StatementContext& ctx, TEXT_LINK& stmt);
-    template <int (KScript::*Handler)(int)>
-    friend int MemberDeclaration(StatementContext& ctx, int32_t arg);
-    KScript& engine_;
+ private:
+  template <int (KScript::*Handler)(TEXT_LINK&)>
+  friend int Member(StatementContext& ctx, TEXT_LINK& stmt);
+  template <int (KScript::*Handler)(int)>
+  friend int MemberDeclaration(StatementContext& ctx, int32_t arg);
+  KScript& engine_;
 };
 
 // One statement handler; see the note at the top of this file.
@@ -153,24 +154,24 @@ using DeclarationFn = int (*)(StatementContext& ctx, int32_t arg);
 // The engine's own handlers are members of KScript; these give them the free form.
 template <int (KScript::*Handler)(TEXT_LINK&)>
 int Member(StatementContext& ctx, TEXT_LINK& stmt) {
-    return (ctx.engine_.*Handler)(stmt);
+  return (ctx.engine_.*Handler)(stmt);
 }
 template <int (KScript::*Handler)(int)>
 int MemberDeclaration(StatementContext& ctx, int32_t arg) {
-    return (ctx.engine_.*Handler)(arg);
+  return (ctx.engine_.*Handler)(arg);
 }
 
 struct StatementRow {
-    const char* keyword;  // upper case; nullptr for an id no keyword uses
-    int32_t id;
-    StatementFn handler;  // nullptr: not built (yet): the keyword is an unknown command
-    uint8_t flags;
+  const char* keyword;  // upper case; nullptr for an id no keyword uses
+  int32_t id;
+  StatementFn handler;  // nullptr: not built (yet): the keyword is an unknown command
+  uint8_t flags;
 };
 
 // Other spellings of a keyword ("LOGSK", "PRINTSK"); the list ends with a nullptr row.
 struct KeywordAlias {
-    const char* keyword;
-    int32_t id;
+  const char* keyword;
+  int32_t id;
 };
 
 // The row of a keyword (exact after upper-casing by the caller), or nullptr.
@@ -179,18 +180,18 @@ const StatementRow* FindStatement(std::string_view upperKeyword);
 int32_t FindStatementId(std::string_view upperKeyword);
 
 enum DeclarationFlags : uint8_t {
-    kDeclLine = 0,          // the handler gets the line without its comment
-    kDeclUntouched = 1,     // the handler gets the line as read, before comment removal
-    kDeclFatal = 2,         // a failure ends phase 1 at once
-    kDeclAppendPlain = 4,   // on success the line, without its first word, is also a statement
-    kDeclIsStatement = 8,   // on success the whole line is stored as a statement
+  kDeclLine = 0,         // the handler gets the line without its comment
+  kDeclUntouched = 1,    // the handler gets the line as read, before comment removal
+  kDeclFatal = 2,        // a failure ends phase 1 at once
+  kDeclAppendPlain = 4,  // on success the line, without its first word, is also a statement
+  kDeclIsStatement = 8,  // on success the whole line is stored as a statement
 };
 
 struct DeclarationRow {
-    const char* word;        // nullptr ends the table
-    DeclarationFn handler;   // nullptr: the declaration is not built (yet)
-    int32_t arg;
-    uint8_t flags;
+  const char* word;       // nullptr ends the table
+  DeclarationFn handler;  // nullptr: the declaration is not built (yet)
+  int32_t arg;
+  uint8_t flags;
 };
 
 // The statements an engine knows, which the statements layer above the
@@ -198,9 +199,9 @@ struct DeclarationRow {
 // the other spellings and the declarations (each list ends with a nullptr
 // word). A program installs them once, before any script is loaded.
 struct StatementSet {
-    std::span<const StatementRow> rows;
-    const KeywordAlias* aliases = nullptr;
-    const DeclarationRow* declarations = nullptr;
+  std::span<const StatementRow> rows;
+  const KeywordAlias* aliases = nullptr;
+  const DeclarationRow* declarations = nullptr;
 };
 void InstallStatements(const StatementSet& set);
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "base/text_util.h"
-#include "script/core/expression.h"
 #include "script/core/error_fx.h"
+#include "script/core/expression.h"
 #include "script/core/variables_words.h"
 
 namespace {
@@ -20,20 +20,16 @@ struct DeclarationCodes {
   int32_t noMemory;
 };
 constexpr DeclarationCodes kDeclarationCodes[4] = {
-    {K_OP_BYTE_INVALID_OPERATOR, K_OP_BYTE_INVALID_ASSIGNMENT, BYTE_DUPLICATE_NAME_DETECTED,
-     BYTE_NEW_LINK_ERROR},
-    {K_OP_WORD_INVALID_OPERATOR, K_OP_WORD_INVALID_ASSIGNMENT, WORD_DUPLICATE_NAME_DETECTED,
-     WORD_NEW_LINK_ERROR},
-    {K_OP_LONG_INVALID_OPERATOR, K_OP_LONG_INVALID_ASSIGNMENT, LONG_DUPLICATE_NAME_DETECTED,
-     LONG_NEW_LINK_ERROR},
-    {K_OP_DOUBLE_INVALID_OPERATOR, K_OP_FLOAT_INVALID_ASSIGNMENT, DBL_DUPLICATE_NAME_DETECTED,
-     DBL_NEW_LINK_ERROR},
+    {K_OP_BYTE_INVALID_OPERATOR, K_OP_BYTE_INVALID_ASSIGNMENT, BYTE_DUPLICATE_NAME_DETECTED, BYTE_NEW_LINK_ERROR},
+    {K_OP_WORD_INVALID_OPERATOR, K_OP_WORD_INVALID_ASSIGNMENT, WORD_DUPLICATE_NAME_DETECTED, WORD_NEW_LINK_ERROR},
+    {K_OP_LONG_INVALID_OPERATOR, K_OP_LONG_INVALID_ASSIGNMENT, LONG_DUPLICATE_NAME_DETECTED, LONG_NEW_LINK_ERROR},
+    {K_OP_DOUBLE_INVALID_OPERATOR, K_OP_FLOAT_INVALID_ASSIGNMENT, DBL_DUPLICATE_NAME_DETECTED, DBL_NEW_LINK_ERROR},
 };
 
 // Number classes a declaration of each width accepts, as a mask of class bits
 // (1, 2, 4, 8); a number of any other class is refused.
-constexpr int kAcceptedClasses[4] = {K_NUM_BYTE, K_NUM_BYTE | K_NUM_WORD,
-                                     K_NUM_BYTE | K_NUM_WORD | K_NUM_LONG, K_NUM_DOUBLE};
+constexpr int kAcceptedClasses[4] = {K_NUM_BYTE, K_NUM_BYTE | K_NUM_WORD, K_NUM_BYTE | K_NUM_WORD | K_NUM_LONG,
+                                     K_NUM_DOUBLE};
 
 }  // namespace
 
@@ -41,17 +37,23 @@ constexpr int kAcceptedClasses[4] = {K_NUM_BYTE, K_NUM_BYTE | K_NUM_WORD,
 
 void VARI_LL::SetUnsigned(uint32_t value) {
   switch (type) {
-    case K_VAR_BYTE: bValue = static_cast<uint8_t>(value); break;
-    case K_VAR_WORD: wValue = static_cast<uint16_t>(value); break;
-    case K_VAR_LONG: lValue = value; break;
-    default: dValue = static_cast<double>(value); break;
+    case K_VAR_BYTE:
+      bValue = static_cast<uint8_t>(value);
+      break;
+    case K_VAR_WORD:
+      wValue = static_cast<uint16_t>(value);
+      break;
+    case K_VAR_LONG:
+      lValue = value;
+      break;
+    default:
+      dValue = static_cast<double>(value);
+      break;
   }
   altered = 1;
 }
 
-bool VARI_LL::SetDouble(double value) {
-  return ApplyAssign(*this, K_ASSIGN_EQUATE, KValue::Dbl(value), false) == 0;
-}
+bool VARI_LL::SetDouble(double value) { return ApplyAssign(*this, K_ASSIGN_EQUATE, KValue::Dbl(value), false) == 0; }
 
 // ---- list ----
 
@@ -138,9 +140,7 @@ void CVariableLL::KillLinks() {
   nameBytes_ = 0;
 }
 
-int32_t CVariableLL::CountOfType(int32_t type) const {
-  return type >= 0 && type < 4 ? perType_[type] : 0;
-}
+int32_t CVariableLL::CountOfType(int32_t type) const { return type >= 0 && type < 4 ? perType_[type] : 0; }
 
 void CVariableLL::ClearAltered(VARI_LL* v) {
   if (v != nullptr) {
@@ -212,10 +212,17 @@ int CVariableLL::Define(std::string_view line) {
     written.assign(digits).push_back('h');
   } else {
     switch (DetermineNumberType(value)) {
-      case K_NUM_BYTE: type = K_VAR_BYTE; break;
-      case K_NUM_WORD: type = K_VAR_WORD; break;
-      case K_NUM_LONG: type = K_VAR_LONG; break;
-      default: return K_DEFINE_ERROR;
+      case K_NUM_BYTE:
+        type = K_VAR_BYTE;
+        break;
+      case K_NUM_WORD:
+        type = K_VAR_WORD;
+        break;
+      case K_NUM_LONG:
+        type = K_VAR_LONG;
+        break;
+      default:
+        return K_DEFINE_ERROR;
     }
     written.assign(value);
   }
@@ -231,8 +238,8 @@ int CVariableLL::Define(std::string_view line) {
 
 bool CVariableLL::IsItANumber(std::string_view text) {
   for (char c : text) {
-    const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f') ||
-                    c == '.' || c == 'h' || c == 'H';
+    const bool ok =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f') || c == '.' || c == 'h' || c == 'H';
     if (!ok) return false;
   }
   return true;

@@ -56,10 +56,14 @@ struct VARI_LL {
   // Integer value of a byte, word or long variable (0 for a double).
   uint32_t Unsigned() const {
     switch (type) {
-      case K_VAR_BYTE: return bValue;
-      case K_VAR_WORD: return wValue;
-      case K_VAR_LONG: return lValue;
-      default: return 0;
+      case K_VAR_BYTE:
+        return bValue;
+      case K_VAR_WORD:
+        return wValue;
+      case K_VAR_LONG:
+        return lValue;
+      default:
+        return 0;
     }
   }
   // Value as a 64-bit float: integers as unsigned values, doubles as they are.

@@ -3,9 +3,9 @@
 
 #include <new>
 
+#include "script/core/error_fx.h"
 #include "script/core/ktext.h"
 #include "script/core/variables.h"
-#include "script/core/error_fx.h"
 #include "script/core/variables_words.h"
 
 namespace {
@@ -27,8 +27,7 @@ bool KByteArray::Allocate(uint32_t newSize) {
 }
 
 // DIMENSION buffer size
-int CompileDimension(std::string_view args, const CVariableLL& vars, const KScriptNames& names,
-                     KDimensionForm& out) {
+int CompileDimension(std::string_view args, const CVariableLL& vars, const KScriptNames& names, KDimensionForm& out) {
   out = KDimensionForm{};
   std::string_view rest = args;
   std::string_view name = TakeWord(rest);

@@ -48,7 +48,9 @@ class KScriptNames {
   virtual int32_t LogPageCode(std::string_view /*tag*/) const { return -1; }
   // Value of parameter `parm` of the loaded page `tag` (a condition operand
   // "TAG->PARM"): 0, or an error code.
-  virtual int LogPageOperand(std::string_view /*tag*/, std::string_view /*parm*/, double& /*value*/) const { return -1; }
+  virtual int LogPageOperand(std::string_view /*tag*/, std::string_view /*parm*/, double& /*value*/) const {
+    return -1;
+  }
 };
 
 // "DIMENSION buffer size", compiled.
@@ -61,8 +63,7 @@ struct KDimensionForm {
 // Check the statement's arguments (the text after the keyword). 0 done;
 // -495 unknown buffer; -496 number 0; -497 a number that is not of class 1, 2
 // or 4 (or a word that is neither number nor variable); -498 double variable.
-int CompileDimension(std::string_view args, const CVariableLL& vars, const KScriptNames& names,
-                     KDimensionForm& out);
+int CompileDimension(std::string_view args, const CVariableLL& vars, const KScriptNames& names, KDimensionForm& out);
 
 // Called with the old and the new storage so that records pointing at the old
 // bytes can be pointed at the new ones.

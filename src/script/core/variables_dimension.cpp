@@ -2,9 +2,9 @@
 // Runs from its compiled form (its row is kCompiled).
 #include <memory>
 
+#include "script/core/error_fx.h"
 #include "script/core/kscript.h"
 #include "script/core/variables_array.h"
-#include "script/core/error_fx.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ struct DimensionData : StatementData {
 int KScript::_Dimension(TEXT_LINK& stmt) {
   if (!IsRunMode()) {
     auto data = std::make_unique<DimensionData>();
-    if (const int code = CompileDimension(m_Line, m_Variables, *this, data->form); code != 0)
-      return Fail(code);
+    if (const int code = CompileDimension(m_Line, m_Variables, *this, data->form); code != 0) return Fail(code);
     stmt.data = std::move(data);
     return 0;
   }

@@ -31,64 +31,136 @@ struct ElementRow {
   ElementOp op;
   uint32_t width;       // bytes read or written at the index
   int32_t operandType;  // the operand variable's width
-  int32_t bracing, invalidBuffer, missingIndexAndOperand, indexRange, indexUnrecognizable, indexNotLong,
-      missingOperand, operandUnrecognizable, operandType_, runIndexRange, pokeNumber;
+  int32_t bracing, invalidBuffer, missingIndexAndOperand, indexRange, indexUnrecognizable, indexNotLong, missingOperand,
+      operandUnrecognizable, operandType_, runIndexRange, pokeNumber;
 };
 
-constexpr ElementRow kPeekRow = {ElementOp::kPeek, 1, K_VAR_BYTE, PEEK_INDEX_BRACING_ERROR_SPECIFIED,
-                                 PEEK_INVALID_BUFFER_SPECIFIED, PEEK_MISSING_INDEX_AND_DESTINATION_FIELDS,
-                                 PEEK_INDEX_OUT_OF_RANGE, PEEK_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                 PEEK_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, PEEK_MISSING_DESTINATION_FIELD,
-                                 PEEK_DEST_FIELD_MUST_BE_A_BYTE_VARIABLE, PEEK_DEST_FIELD_MUST_BE_A_BYTE_VARIABLE,
-                                 KRT_PEEK_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kPeekWRow = {ElementOp::kPeek, 2, K_VAR_WORD, K_PEEKW_INDEX_BRACING_ERROR_SPECIFIED,
-                                  K_PEEKW_INVALID_BUFFER_SPECIFIED, K_PEEKW_MISSING_INDEX_AND_DESTINATION_FIELDS,
-                                  K_PEEKW_INDEX_OUT_OF_RANGE, K_PEEKW_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                  K_PEEKW_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, K_PEEKW_MISSING_DESTINATION_FIELD,
-                                  K_PEEKW_DEST_FIELD_MUST_BE_A_WORD_VARIABLE, K_PEEKW_DEST_FIELD_MUST_BE_A_WORD_VARIABLE,
-                                  KRT_PEEKW_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kPeekLRow = {ElementOp::kPeek, 4, K_VAR_LONG, K_PEEKL_INDEX_BRACING_ERROR_SPECIFIED,
-                                  K_PEEKL_INVALID_BUFFER_SPECIFIED, K_PEEKL_MISSING_INDEX_AND_DESTINATION_FIELDS,
-                                  K_PEEKL_INDEX_OUT_OF_RANGE, K_PEEKL_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                  K_PEEKL_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, K_PEEKL_MISSING_DESTINATION_FIELD,
-                                  K_PEEKL_DEST_FIELD_MUST_BE_A_LONG_VARIABLE, K_PEEKL_DEST_FIELD_MUST_BE_A_LONG_VARIABLE,
-                                  KRT_PEEKL_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kPeekDRow = {ElementOp::kPeek, 8, K_VAR_DOUBLE, K_PEEKD_INDEX_BRACING_ERROR_SPECIFIED,
-                                  K_PEEKD_INVALID_BUFFER_SPECIFIED, K_PEEKD_MISSING_INDEX_AND_DESTINATION_FIELDS,
-                                  K_PEEKD_INDEX_OUT_OF_RANGE, K_PEEKD_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                  K_PEEKD_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, K_PEEKD_MISSING_DESTINATION_FIELD,
-                                  K_PEEKD_DEST_FIELD_MUST_BE_A_DOUBLE_VARIABLE, K_PEEKD_DEST_FIELD_MUST_BE_A_DOUBLE_VARIABLE,
-                                  KRT_PEEKD_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kPokeRow = {ElementOp::kPoke, 1, K_VAR_BYTE, POKE_INDEX_BRACING_ERROR_SPECIFIED,
-                                 POKE_INVALID_BUFFER_SPECIFIED, POKE_MISSING_INDEX_AND_SOURCE_FIELDS,
-                                 POKE_INDEX_OUT_OF_RANGE, POKE_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                 POKE_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, POKE_MISSING_SOURCE_FIELD,
-                                 POKE_SOURCE_FIELD_MUST_BE_A_BYTE_VARIABLE, POKE_SOURCE_FIELD_MUST_BE_A_BYTE_VARIABLE,
-                                 KRT_POKE_INDEX_OUT_OF_RANGE, POKE_SOURCE_FIELD_MUST_BE_A_BYTE_TYPE_NUMBER};
-constexpr ElementRow kSetRow = {ElementOp::kSet, 1, K_VAR_BYTE, SET_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
-                                SET_BUFFER_INVALID_BUFFER_SPECIFIED, SET_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
-                                SET_BUFFER_INDEX_OUT_OF_RANGE, SET_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                SET_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, SET_BUFFER_MISSING_VALUE_FIELD,
-                                SET_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE, SET_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
-                                SET_BUFFER_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kOrRow = {ElementOp::kOr, 1, K_VAR_BYTE, OR_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
-                               OR_BUFFER_INVALID_BUFFER_SPECIFIED, OR_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
-                               OR_BUFFER_INDEX_OUT_OF_RANGE, OR_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                               OR_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, OR_BUFFER_MISSING_VALUE_FIELD,
-                               OR_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE, OR_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
-                               OR_BUFFER_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kAndRow = {ElementOp::kAnd, 1, K_VAR_BYTE, AND_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
-                                AND_BUFFER_INVALID_BUFFER_SPECIFIED, AND_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
-                                AND_BUFFER_INDEX_OUT_OF_RANGE, AND_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                AND_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, AND_BUFFER_MISSING_VALUE_FIELD,
-                                AND_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE, AND_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
-                                KRT_AND_BUFFER_INDEX_OUT_OF_RANGE, 0};
-constexpr ElementRow kXorRow = {ElementOp::kXor, 1, K_VAR_BYTE, XOR_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
-                                XOR_BUFFER_INVALID_BUFFER_SPECIFIED, XOR_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
-                                XOR_BUFFER_INDEX_OUT_OF_RANGE, XOR_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
-                                XOR_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG, XOR_BUFFER_MISSING_VALUE_FIELD,
-                                XOR_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE, XOR_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
-                                KRT_XOR_BUFFER_INDEX_OUT_OF_RANGE, 0};
+constexpr ElementRow kPeekRow = {ElementOp::kPeek,
+                                 1,
+                                 K_VAR_BYTE,
+                                 PEEK_INDEX_BRACING_ERROR_SPECIFIED,
+                                 PEEK_INVALID_BUFFER_SPECIFIED,
+                                 PEEK_MISSING_INDEX_AND_DESTINATION_FIELDS,
+                                 PEEK_INDEX_OUT_OF_RANGE,
+                                 PEEK_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                 PEEK_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                 PEEK_MISSING_DESTINATION_FIELD,
+                                 PEEK_DEST_FIELD_MUST_BE_A_BYTE_VARIABLE,
+                                 PEEK_DEST_FIELD_MUST_BE_A_BYTE_VARIABLE,
+                                 KRT_PEEK_INDEX_OUT_OF_RANGE,
+                                 0};
+constexpr ElementRow kPeekWRow = {ElementOp::kPeek,
+                                  2,
+                                  K_VAR_WORD,
+                                  K_PEEKW_INDEX_BRACING_ERROR_SPECIFIED,
+                                  K_PEEKW_INVALID_BUFFER_SPECIFIED,
+                                  K_PEEKW_MISSING_INDEX_AND_DESTINATION_FIELDS,
+                                  K_PEEKW_INDEX_OUT_OF_RANGE,
+                                  K_PEEKW_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                  K_PEEKW_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                  K_PEEKW_MISSING_DESTINATION_FIELD,
+                                  K_PEEKW_DEST_FIELD_MUST_BE_A_WORD_VARIABLE,
+                                  K_PEEKW_DEST_FIELD_MUST_BE_A_WORD_VARIABLE,
+                                  KRT_PEEKW_INDEX_OUT_OF_RANGE,
+                                  0};
+constexpr ElementRow kPeekLRow = {ElementOp::kPeek,
+                                  4,
+                                  K_VAR_LONG,
+                                  K_PEEKL_INDEX_BRACING_ERROR_SPECIFIED,
+                                  K_PEEKL_INVALID_BUFFER_SPECIFIED,
+                                  K_PEEKL_MISSING_INDEX_AND_DESTINATION_FIELDS,
+                                  K_PEEKL_INDEX_OUT_OF_RANGE,
+                                  K_PEEKL_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                  K_PEEKL_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                  K_PEEKL_MISSING_DESTINATION_FIELD,
+                                  K_PEEKL_DEST_FIELD_MUST_BE_A_LONG_VARIABLE,
+                                  K_PEEKL_DEST_FIELD_MUST_BE_A_LONG_VARIABLE,
+                                  KRT_PEEKL_INDEX_OUT_OF_RANGE,
+                                  0};
+constexpr ElementRow kPeekDRow = {ElementOp::kPeek,
+                                  8,
+                                  K_VAR_DOUBLE,
+                                  K_PEEKD_INDEX_BRACING_ERROR_SPECIFIED,
+                                  K_PEEKD_INVALID_BUFFER_SPECIFIED,
+                                  K_PEEKD_MISSING_INDEX_AND_DESTINATION_FIELDS,
+                                  K_PEEKD_INDEX_OUT_OF_RANGE,
+                                  K_PEEKD_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                  K_PEEKD_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                  K_PEEKD_MISSING_DESTINATION_FIELD,
+                                  K_PEEKD_DEST_FIELD_MUST_BE_A_DOUBLE_VARIABLE,
+                                  K_PEEKD_DEST_FIELD_MUST_BE_A_DOUBLE_VARIABLE,
+                                  KRT_PEEKD_INDEX_OUT_OF_RANGE,
+                                  0};
+constexpr ElementRow kPokeRow = {ElementOp::kPoke,
+                                 1,
+                                 K_VAR_BYTE,
+                                 POKE_INDEX_BRACING_ERROR_SPECIFIED,
+                                 POKE_INVALID_BUFFER_SPECIFIED,
+                                 POKE_MISSING_INDEX_AND_SOURCE_FIELDS,
+                                 POKE_INDEX_OUT_OF_RANGE,
+                                 POKE_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                 POKE_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                 POKE_MISSING_SOURCE_FIELD,
+                                 POKE_SOURCE_FIELD_MUST_BE_A_BYTE_VARIABLE,
+                                 POKE_SOURCE_FIELD_MUST_BE_A_BYTE_VARIABLE,
+                                 KRT_POKE_INDEX_OUT_OF_RANGE,
+                                 POKE_SOURCE_FIELD_MUST_BE_A_BYTE_TYPE_NUMBER};
+constexpr ElementRow kSetRow = {ElementOp::kSet,
+                                1,
+                                K_VAR_BYTE,
+                                SET_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
+                                SET_BUFFER_INVALID_BUFFER_SPECIFIED,
+                                SET_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
+                                SET_BUFFER_INDEX_OUT_OF_RANGE,
+                                SET_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                SET_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                SET_BUFFER_MISSING_VALUE_FIELD,
+                                SET_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE,
+                                SET_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
+                                SET_BUFFER_INDEX_OUT_OF_RANGE,
+                                0};
+constexpr ElementRow kOrRow = {ElementOp::kOr,
+                               1,
+                               K_VAR_BYTE,
+                               OR_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
+                               OR_BUFFER_INVALID_BUFFER_SPECIFIED,
+                               OR_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
+                               OR_BUFFER_INDEX_OUT_OF_RANGE,
+                               OR_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                               OR_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                               OR_BUFFER_MISSING_VALUE_FIELD,
+                               OR_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE,
+                               OR_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
+                               OR_BUFFER_INDEX_OUT_OF_RANGE,
+                               0};
+constexpr ElementRow kAndRow = {ElementOp::kAnd,
+                                1,
+                                K_VAR_BYTE,
+                                AND_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
+                                AND_BUFFER_INVALID_BUFFER_SPECIFIED,
+                                AND_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
+                                AND_BUFFER_INDEX_OUT_OF_RANGE,
+                                AND_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                AND_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                AND_BUFFER_MISSING_VALUE_FIELD,
+                                AND_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE,
+                                AND_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
+                                KRT_AND_BUFFER_INDEX_OUT_OF_RANGE,
+                                0};
+constexpr ElementRow kXorRow = {ElementOp::kXor,
+                                1,
+                                K_VAR_BYTE,
+                                XOR_BUFFER_INDEX_BRACING_ERROR_SPECIFIED,
+                                XOR_BUFFER_INVALID_BUFFER_SPECIFIED,
+                                XOR_BUFFER_MISSING_INDEX_AND_VALUE_FIELDS,
+                                XOR_BUFFER_INDEX_OUT_OF_RANGE,
+                                XOR_BUFFER_INDEX_SPECIFIER_UNRECOGNIZABLE,
+                                XOR_BUFFER_INDEX_VARIABLE_SPECIFIER_NOT_A_LONG,
+                                XOR_BUFFER_MISSING_VALUE_FIELD,
+                                XOR_BUFFER_VALUE_SPECIFIER_UNRECOGNIZABLE,
+                                XOR_BUFFER_VALUE_VARIABLE_SPECIFIER_NOT_A_BYTE,
+                                KRT_XOR_BUFFER_INDEX_OUT_OF_RANGE,
+                                0};
 
 struct ElementData : StatementData {
   KByteArray* buffer = nullptr;
@@ -113,7 +185,8 @@ int32_t CompileElement(StatementContext& ctx, const ElementRow& row, ElementData
     if (!bb::Fits(out.buffer->size, out.index.constant, row.width)) return row.indexRange;
   } else {
     VARI_LL* v = nullptr;
-    const sa::VarCheck check = indexClass == K_NUM_NONE ? sa::FindTyped(ctx, w[1], {K_VAR_LONG}, v) : sa::VarCheck::kUnknown;
+    const sa::VarCheck check =
+        indexClass == K_NUM_NONE ? sa::FindTyped(ctx, w[1], {K_VAR_LONG}, v) : sa::VarCheck::kUnknown;
     if (check == sa::VarCheck::kUnknown) return row.indexUnrecognizable;
     if (check == sa::VarCheck::kWrongType) return row.indexNotLong;
     out.index.variable = v;
@@ -123,9 +196,12 @@ int32_t CompileElement(StatementContext& ctx, const ElementRow& row, ElementData
   const int operandClass = KText::DetermineNumberType(std::string_view(operand));
   if (row.op == ElementOp::kPeek) {
     const sa::VarCheck check = sa::FindTyped(ctx, operand, {row.operandType}, out.destination);
-    return check == sa::VarCheck::kOk ? 0 : check == sa::VarCheck::kUnknown ? row.operandUnrecognizable : row.operandType_;
+    return check == sa::VarCheck::kOk        ? 0
+           : check == sa::VarCheck::kUnknown ? row.operandUnrecognizable
+                                             : row.operandType_;
   }
-  const bool number = operandClass == K_NUM_BYTE || (row.op != ElementOp::kPoke && (operandClass == K_NUM_WORD || operandClass == K_NUM_LONG));
+  const bool number = operandClass == K_NUM_BYTE ||
+                      (row.op != ElementOp::kPoke && (operandClass == K_NUM_WORD || operandClass == K_NUM_LONG));
   if (number) {
     out.operand.constant = static_cast<uint32_t>(KText::AtoLn(std::string_view(operand))) & 0xFF;
     return 0;
@@ -152,7 +228,8 @@ int RunElement(StatementContext& ctx, TEXT_LINK& stmt, const ElementRow& row) {
   if (data == nullptr) return ctx.Fail(row.invalidBuffer);
   KByteArray& buffer = *data->buffer;
   const uint32_t index = data->index.Get();
-  if (!bb::Fits(buffer.size, index, row.width)) return ctx.Fail(data->index.variable ? row.runIndexRange : row.indexRange);
+  if (!bb::Fits(buffer.size, index, row.width))
+    return ctx.Fail(data->index.variable ? row.runIndexRange : row.indexRange);
   uint8_t& byte = buffer.data[index];
   const auto value = static_cast<uint8_t>(data->operand.Get());
   switch (row.op) {
@@ -166,10 +243,18 @@ int RunElement(StatementContext& ctx, TEXT_LINK& stmt, const ElementRow& row) {
       return 0;
     }
     case ElementOp::kPoke:
-    case ElementOp::kSet: byte = value; break;
-    case ElementOp::kOr: byte |= value; break;
-    case ElementOp::kAnd: byte &= value; break;
-    case ElementOp::kXor: byte ^= value; break;
+    case ElementOp::kSet:
+      byte = value;
+      break;
+    case ElementOp::kOr:
+      byte |= value;
+      break;
+    case ElementOp::kAnd:
+      byte &= value;
+      break;
+    case ElementOp::kXor:
+      byte ^= value;
+      break;
   }
   buffer.altered = 1;
   return 0;
@@ -239,8 +324,8 @@ int32_t CheckPort(StatementContext& ctx, const PortCodes& c, VARI_LL*& dataVaria
   }
   const int dataClass = KText::DetermineNumberType(std::string_view(w[1]));
   if (c.dataMayBeNumber && (dataClass == K_NUM_BYTE || dataClass == K_NUM_WORD || dataClass == K_NUM_LONG)) return 0;
-  const sa::VarCheck check = dataClass == K_NUM_NONE ? sa::FindTyped(ctx, w[1], {K_VAR_BYTE}, dataVariable)
-                                                     : sa::VarCheck::kUnknown;
+  const sa::VarCheck check =
+      dataClass == K_NUM_NONE ? sa::FindTyped(ctx, w[1], {K_VAR_BYTE}, dataVariable) : sa::VarCheck::kUnknown;
   if (check == sa::VarCheck::kUnknown) return c.data;
   if (check == sa::VarCheck::kWrongType) return c.dataType;
   return 0;
@@ -274,9 +359,15 @@ int _FillBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
     if (data == nullptr) return ctx.Fail(FILL_BUFFER_INVALID_BUFFER_SPECIFIED);
     const std::span<uint8_t> bytes = Bytes(*data->buffer);
     switch (data->kind) {
-      case FillData::kIncrementing: bb::FillIncrementing(bytes); break;
-      case FillData::kRandom: bb::FillRandom(bytes, static_cast<uint8_t>(data->value.Get())); break;
-      default: std::fill(bytes.begin(), bytes.end(), static_cast<uint8_t>(data->value.Get())); break;
+      case FillData::kIncrementing:
+        bb::FillIncrementing(bytes);
+        break;
+      case FillData::kRandom:
+        bb::FillRandom(bytes, static_cast<uint8_t>(data->value.Get()));
+        break;
+      default:
+        std::fill(bytes.begin(), bytes.end(), static_cast<uint8_t>(data->value.Get()));
+        break;
     }
     data->buffer->altered = 1;
     return 0;
@@ -392,10 +483,12 @@ int _CompareBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
     const int cls = KText::DetermineNumberType(std::string_view(length));
     if (cls == K_NUM_BYTE || cls == K_NUM_WORD || cls == K_NUM_LONG) {
       data->length.constant = static_cast<uint32_t>(KText::AtoLn(std::string_view(length)));
-      if (data->length.constant < 1 || data->length.constant > 0xFFFFFF) return ctx.Fail(K_COMPARE_BUFFER_SWATH_RANGE_ERROR);
+      if (data->length.constant < 1 || data->length.constant > 0xFFFFFF)
+        return ctx.Fail(K_COMPARE_BUFFER_SWATH_RANGE_ERROR);
     } else {
       VARI_LL* v = nullptr;
-      const sa::VarCheck check = cls == K_NUM_NONE ? sa::FindTyped(ctx, length, {K_VAR_LONG}, v) : sa::VarCheck::kUnknown;
+      const sa::VarCheck check =
+          cls == K_NUM_NONE ? sa::FindTyped(ctx, length, {K_VAR_LONG}, v) : sa::VarCheck::kUnknown;
       if (check == sa::VarCheck::kUnknown) return ctx.Fail(K_COMPARE_BUFFER_SWATH_SPECIFICATION_ERROR);
       if (check == sa::VarCheck::kWrongType) return ctx.Fail(K_COMPARE_BUFFER_INVALID_SWATH_LONG_TYPE_SPECIFIED);
       data->length.variable = v;

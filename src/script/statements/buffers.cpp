@@ -2,8 +2,8 @@
 #include "script/statements/buffers.h"
 
 #include "script/core/error_fx.h"
-#include "script/statements/statement_args.h"
 #include "script/statements/command_declarations.h"
+#include "script/statements/statement_args.h"
 
 int CBufferLL::Add(std::string_view name, uint32_t size, int32_t fileId, int32_t line) {
   if (Find(name) != nullptr) return BUFF_HANDLER_DUPLICATE_NAME_DETECTED;
@@ -34,7 +34,8 @@ uint64_t CBufferLL::DataBytes() const {
 int _BufferDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   std::string name;
   uint32_t size = 0;
-  if (const int code = ParseBufferDeclaration(statement_args::AfterKeyword(ctx.Line()), name, size); code != 0) return ctx.Fail(code);
+  if (const int code = ParseBufferDeclaration(statement_args::AfterKeyword(ctx.Line()), name, size); code != 0)
+    return ctx.Fail(code);
   CBufferLL& buffers = ctx.Declarations().Get<CBufferLL>();
   if (const int code = buffers.Add(name, size, ctx.SourceFile(), ctx.SourceLine()); code != 0) return ctx.Fail(code);
   return 0;

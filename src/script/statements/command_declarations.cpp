@@ -82,7 +82,8 @@ int ParseBufferDeclaration(std::string_view rest, std::string& name, uint32_t& s
   KText::Clear1stWord(text);
   const size_t open = text.find('[');
   const size_t close = text.find(']');
-  if (name.empty() || open == std::string::npos || close == std::string::npos) return BUFF_HANDLER_INVALID_SIZE_SPECIFIER;
+  if (name.empty() || open == std::string::npos || close == std::string::npos)
+    return BUFF_HANDLER_INVALID_SIZE_SPECIFIER;
   text[open] = ' ';
   text[close] = ' ';
   KText::CleanLine(text);
@@ -100,9 +101,11 @@ int ParseCdbDeclaration(std::string_view rest, const BufferLookup& buffers, CDB_
   if (w.size() < 2) return CDB_INVALID_CDB_LENGTH_SPECIFIED;
   c.name = w[0];
   const std::string& length = w[1];
-  const bool decimal = std::all_of(length.begin(), length.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); });
+  const bool decimal =
+      std::all_of(length.begin(), length.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); });
   c.cdbLength = decimal && length.size() <= 2 ? std::stoi(length) : 0;
-  if (c.cdbLength != 6 && c.cdbLength != 10 && c.cdbLength != 12 && c.cdbLength != 16) return CDB_INVALID_CDB_LENGTH_SPECIFIED;
+  if (c.cdbLength != 6 && c.cdbLength != 10 && c.cdbLength != 12 && c.cdbLength != 16)
+    return CDB_INVALID_CDB_LENGTH_SPECIFIED;
   const DirectionWord* direction = w.size() > 2 ? FindDirection(w[2]) : nullptr;
   if (direction == nullptr) return CDB_INVALID_DIRECTION_SPECIFIED;
   c.direction = direction->cdbDirection;
@@ -196,10 +199,17 @@ int CompileModCdb(const std::vector<std::string>& words, const std::function<CDB
   }
   const std::string& value = words[valueWord];
   switch (KText::DetermineNumberType(value)) {
-    case K_NUM_BYTE: f.kindMask = 0xFF; break;
-    case K_NUM_WORD: f.kindMask = 0xFFFF; break;
-    case K_NUM_LONG: f.kindMask = 0xFFFFFFFF; break;
-    case K_NUM_DOUBLE: return K_MODCDB_INVALID_VALUE_NUMBER_TYPE_SPECIFIED;
+    case K_NUM_BYTE:
+      f.kindMask = 0xFF;
+      break;
+    case K_NUM_WORD:
+      f.kindMask = 0xFFFF;
+      break;
+    case K_NUM_LONG:
+      f.kindMask = 0xFFFFFFFF;
+      break;
+    case K_NUM_DOUBLE:
+      return K_MODCDB_INVALID_VALUE_NUMBER_TYPE_SPECIFIED;
     default: {
       const VARI_LL* v = variables.FindVariable(value);
       if (v == nullptr) return K_MODCDB_INVALID_VALUE_TYPE_SPECIFIED;

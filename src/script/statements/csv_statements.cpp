@@ -13,9 +13,9 @@ namespace {
 
 // Codes of one index argument of GETCSVARG (a byte number or a byte variable).
 struct IndexCodes {
-    int32_t range;  // a number of another class
-    int32_t parse;  // neither number nor variable
-    int32_t vtype;  // a variable of another type
+  int32_t range;  // a number of another class
+  int32_t parse;  // neither number nor variable
+  int32_t vtype;  // a variable of another type
 };
 constexpr IndexCodes kKeyIndex = {K_GETCSVARG_KEY_INDEX_RANGE_ERROR, K_GETCSVARG_KEY_INDEX_PARSE_ERROR,
                                   K_GETCSVARG_KEY_INDEX_VTYPE_ERROR};
@@ -23,83 +23,86 @@ constexpr IndexCodes kArgIndex = {K_GETCSVARG_ARG_INDEX_RANGE_ERROR, K_GETCSVARG
                                   K_GETCSVARG_ARG_INDEX_VTYPE_ERROR};
 
 int32_t ReadIndex(StatementContext& ctx, const std::string& word, const IndexCodes& codes, IntArg& out) {
-    switch (ReadInt(ctx, word, kByteNumber, kByteVar, out)) {
-        case IntResult::Ok: return 0;
-        case IntResult::WrongNumber: return codes.range;
-        case IntResult::WrongVariable: return codes.vtype;
-        default: return codes.parse;
-    }
+  switch (ReadInt(ctx, word, kByteNumber, kByteVar, out)) {
+    case IntResult::Ok:
+      return 0;
+    case IntResult::WrongNumber:
+      return codes.range;
+    case IntResult::WrongVariable:
+      return codes.vtype;
+    default:
+      return codes.parse;
+  }
 }
 
 // The status byte variable of LOADCSVFILE and GETCSVARG: 0, or the code.
-int32_t ReadStatus(StatementContext& ctx, const std::string& word, int32_t unknown, int32_t wrongType,
-                   VARI_LL*& out) {
-    bool wrong = false;
-    out = ReadVariable(ctx, word, kByteVar, wrong);
-    return out != nullptr ? 0 : wrong ? wrongType : unknown;
+int32_t ReadStatus(StatementContext& ctx, const std::string& word, int32_t unknown, int32_t wrongType, VARI_LL*& out) {
+  bool wrong = false;
+  out = ReadVariable(ctx, word, kByteVar, wrong);
+  return out != nullptr ? 0 : wrong ? wrongType : unknown;
 }
 
 }  // namespace
 
 // CSVFILE name
 int _CsvFileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
-    const std::string name = DeclaredName(ctx.Line());
-    if (name.empty()) return ctx.Fail(K_CSVFILE_ADD_TO_LIST_ERROR);
-    if (!ctx.Declarations().Get<CCsvFileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
-        return ctx.Fail(K_CSVFILE_DUPLICATE_CSVFILE_TAG_SPECIFIED);
-    return 0;
+  const std::string name = DeclaredName(ctx.Line());
+  if (name.empty()) return ctx.Fail(K_CSVFILE_ADD_TO_LIST_ERROR);
+  if (!ctx.Declarations().Get<CCsvFileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
+    return ctx.Fail(K_CSVFILE_DUPLICATE_CSVFILE_TAG_SPECIFIED);
+  return 0;
 }
 
 // LOADCSVFILE csv pathbuffer statusvar
 int _LoadCsvFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    const std::vector<std::string> words = Words(ctx.Line());
-    if (words.size() != 3) return ctx.Fail(K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-    CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-    if (csv == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
-    const KByteArray* path = ctx.FindArray(words[1]);
-    if (path == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_FILENAME_BUFFER_SPECIFIED);
-    VARI_LL* status = nullptr;
-    if (const int32_t code = ReadStatus(ctx, words[2], K_LOADCSVFILE_INVALID_STATUS_VARIABLE_SPECIFIED,
-                                        K_LOADCSVFILE_INVALID_STATUS_BYTE_SPECIFIED, status))
-        return ctx.Fail(code);
-    if (!ctx.IsRunMode()) return 0;
-    status->SetUnsigned(csv->control.Load(std::string(TextOf(*path))));
-    return 0;
+  const std::vector<std::string> words = Words(ctx.Line());
+  if (words.size() != 3) return ctx.Fail(K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
+  CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+  if (csv == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
+  const KByteArray* path = ctx.FindArray(words[1]);
+  if (path == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_FILENAME_BUFFER_SPECIFIED);
+  VARI_LL* status = nullptr;
+  if (const int32_t code = ReadStatus(ctx, words[2], K_LOADCSVFILE_INVALID_STATUS_VARIABLE_SPECIFIED,
+                                      K_LOADCSVFILE_INVALID_STATUS_BYTE_SPECIFIED, status))
+    return ctx.Fail(code);
+  if (!ctx.IsRunMode()) return 0;
+  status->SetUnsigned(csv->control.Load(std::string(TextOf(*path))));
+  return 0;
 }
 
 // UNLOADCSVFILE csv
 int _UnloadCsvFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    const std::vector<std::string> words = Words(ctx.Line());
-    if (words.size() != 1) return ctx.Fail(K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-    CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-    if (csv == nullptr) return ctx.Fail(K_UNLOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
-    if (ctx.IsRunMode()) csv->control.Unload();
-    return 0;
+  const std::vector<std::string> words = Words(ctx.Line());
+  if (words.size() != 1) return ctx.Fail(K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
+  CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+  if (csv == nullptr) return ctx.Fail(K_UNLOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
+  if (ctx.IsRunMode()) csv->control.Unload();
+  return 0;
 }
 
 // GETCSVARG csv keybuffer keyindex argindex resultbuffer statusvar
 int _GetCsvArg(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    const std::vector<std::string> words = Words(ctx.Line());
-    if (words.size() != 6) return ctx.Fail(K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-    const CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-    if (csv == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_CSVFILE_SPECIFIED);
-    const KByteArray* key = ctx.FindArray(words[1]);
-    if (key == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_KEY_BUFFER_SPECIFIED);
-    IntArg keyIndex;
-    IntArg argIndex;
-    if (const int32_t code = ReadIndex(ctx, words[2], kKeyIndex, keyIndex)) return ctx.Fail(code);
-    if (const int32_t code = ReadIndex(ctx, words[3], kArgIndex, argIndex)) return ctx.Fail(code);
-    KByteArray* result = ctx.FindArray(words[4]);
-    if (result == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_RETURN_BUFFER_SPECIFIED);
-    VARI_LL* status = nullptr;
-    if (const int32_t code =
-            ReadStatus(ctx, words[5], K_GETCSVARG_INVALID_STATUS_ERROR, K_GETCSVARG_STATUS_VTYPE_ERROR, status))
-        return ctx.Fail(code);
-    if (!ctx.IsRunMode()) return 0;
+  const std::vector<std::string> words = Words(ctx.Line());
+  if (words.size() != 6) return ctx.Fail(K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
+  const CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+  if (csv == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_CSVFILE_SPECIFIED);
+  const KByteArray* key = ctx.FindArray(words[1]);
+  if (key == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_KEY_BUFFER_SPECIFIED);
+  IntArg keyIndex;
+  IntArg argIndex;
+  if (const int32_t code = ReadIndex(ctx, words[2], kKeyIndex, keyIndex)) return ctx.Fail(code);
+  if (const int32_t code = ReadIndex(ctx, words[3], kArgIndex, argIndex)) return ctx.Fail(code);
+  KByteArray* result = ctx.FindArray(words[4]);
+  if (result == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_RETURN_BUFFER_SPECIFIED);
+  VARI_LL* status = nullptr;
+  if (const int32_t code =
+          ReadStatus(ctx, words[5], K_GETCSVARG_INVALID_STATUS_ERROR, K_GETCSVARG_STATUS_VTYPE_ERROR, status))
+    return ctx.Fail(code);
+  if (!ctx.IsRunMode()) return 0;
 
-    std::string_view value;
-    const uint8_t found = csv->control.Lookup(TextOf(*key), keyIndex.Value(), argIndex.Value(), value);
-    if (found == kCsvOk) PutText(*result, value);  // cut to the buffer's size
-    status->SetUnsigned(found);
-    return 0;
+  std::string_view value;
+  const uint8_t found = csv->control.Lookup(TextOf(*key), keyIndex.Value(), argIndex.Value(), value);
+  if (found == kCsvOk) PutText(*result, value);  // cut to the buffer's size
+  status->SetUnsigned(found);
+  return 0;
 }

@@ -30,9 +30,9 @@ std::string DeclaredName(std::string_view line);
 enum class IntResult : uint8_t { Ok, Unknown, WrongNumber, WrongVariable };
 // A number or an integer variable.
 struct IntArg {
-    const VARI_LL* variable = nullptr;
-    uint32_t number = 0;
-    uint32_t Value() const { return variable != nullptr ? variable->Unsigned() : number; }
+  const VARI_LL* variable = nullptr;
+  uint32_t number = 0;
+  uint32_t Value() const { return variable != nullptr ? variable->Unsigned() : number; }
 };
 IntResult ReadInt(StatementContext& ctx, const std::string& word, uint8_t numberClasses, uint8_t variableTypes,
                   IntArg& out);

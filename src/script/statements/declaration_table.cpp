@@ -1,15 +1,16 @@
 // Declaration lines of phase 1: first word -> handler. How to add one: see the note at
 // the top of script/core/statement_api.h.
 #include "script/core/statement_api.h"
-#include "script/statements/statement_table.h"
 #include "script/statements/buffers.h"
 #include "script/statements/data_statements.h"
 #include "script/statements/declared_commands.h"
 #include "script/statements/log_pages.h"
 #include "script/statements/sense_statements.h"
+#include "script/statements/statement_table.h"
 
 const DeclarationRow DeclarationTable[] = {
-    {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN), kDeclAppendPlain},
+    {"DOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_PLAIN),
+     kDeclAppendPlain},
     {"SDOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_S), kDeclLine},
     {"XDOUBLE", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_DOUBLE, K_KIND_X), kDeclLine},
     {"LONG", MemberDeclaration<&KScript::VariableHandler>, VariableDeclArg(K_VAR_LONG, K_KIND_PLAIN), kDeclAppendPlain},

@@ -2,8 +2,8 @@
 #include "script/statements/declared_commands.h"
 
 #include "script/core/error_fx.h"
-#include "script/statements/statement_args.h"
 #include "script/statements/command_declarations.h"
+#include "script/statements/statement_args.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ DeclaredCommand<ATA_LINK>* FindAta(StatementContext& ctx, std::string_view name)
 // CDB name { length, direction, buffer, opcode, bytes... [, DATA v v v v | , CHECK v v v] }
 int _CdbDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   CDB_LINK cdb;
-  if (const int code = ParseCdbDeclaration(statement_args::AfterKeyword(ctx.Line()), Buffers(ctx), cdb); code != 0) return ctx.Fail(code);
+  if (const int code = ParseCdbDeclaration(statement_args::AfterKeyword(ctx.Line()), Buffers(ctx), cdb); code != 0)
+    return ctx.Fail(code);
   cdb.fileId = ctx.SourceFile();
   cdb.line = ctx.SourceLine();
   cdb.includeLevel = ctx.IncludeLevel();
@@ -43,7 +44,8 @@ int _CdbDeclaration(StatementContext& ctx, int32_t /*arg*/) {
 // ATACMD name { direction, buffer, extra, r0 ... r7 }
 int _AtaDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   ATA_LINK ata;
-  if (const int code = ParseAtaDeclaration(statement_args::AfterKeyword(ctx.Line()), Buffers(ctx), ata); code != 0) return ctx.Fail(code);
+  if (const int code = ParseAtaDeclaration(statement_args::AfterKeyword(ctx.Line()), Buffers(ctx), ata); code != 0)
+    return ctx.Fail(code);
   ata.fileId = ctx.SourceFile();
   ata.line = ctx.SourceLine();
   ata.includeLevel = ctx.IncludeLevel();

@@ -16,9 +16,9 @@ struct LP_LINK;
 // The engine's query state: the question, the hit list of the last search
 // and the reference power-on hours set by SETPOH.
 struct EventQueryState : DeclarationList {
-    KTRAP_Controll trap;
-    CSearchEngine search;
-    uint32_t currentPoh = 0;
+  KTRAP_Controll trap;
+  CSearchEngine search;
+  uint32_t currentPoh = 0;
 };
 
 // "page->SUB args": the sub-statement named by upperCommand on a page 7, in

@@ -20,21 +20,21 @@ namespace {
 constexpr size_t kMaxPath = 256;
 
 SCRIPT_FILE_LINK* FindFile(StatementContext& ctx, const std::string& name) {
-    return ctx.Declarations().Get<K_FileLL>().Find(name);
+  return ctx.Declarations().Get<K_FileLL>().Find(name);
 }
 
 // FREAD, FGETS and FWRITE: file buffer limit [resultvar], and their codes.
 struct TransferCodes {
-    size_t words;
-    int32_t count;
-    int32_t file;
-    int32_t buffer;
-    int32_t exceeds;
-    int32_t limit;
-    int32_t limitType;
-    int32_t result;      // resultvar unknown (0: no result variable)
-    int32_t resultType;  // resultvar a double
-    int32_t tooLarge;    // limit above what one call moves
+  size_t words;
+  int32_t count;
+  int32_t file;
+  int32_t buffer;
+  int32_t exceeds;
+  int32_t limit;
+  int32_t limitType;
+  int32_t result;      // resultvar unknown (0: no result variable)
+  int32_t resultType;  // resultvar a double
+  int32_t tooLarge;    // limit above what one call moves
 };
 constexpr TransferCodes kFRead = {4,
                                   K_FREAD_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
@@ -68,154 +68,171 @@ constexpr TransferCodes kFWrite = {3,
                                    K_FWRITE_LIMIT_ABOVE_65535_BYTES};
 
 struct Transfer {
-    SCRIPT_FILE_LINK* file = nullptr;
-    KByteArray* buffer = nullptr;
-    IntArg limit;
-    VARI_LL* result = nullptr;
-    // One call moves at most 65535 bytes; a larger limit is refused, not cut.
-    static constexpr uint32_t kMaxLimit = 0xFFFF;
-    uint32_t Limit() const { return limit.Value() & kMaxLimit; }
+  SCRIPT_FILE_LINK* file = nullptr;
+  KByteArray* buffer = nullptr;
+  IntArg limit;
+  VARI_LL* result = nullptr;
+  // One call moves at most 65535 bytes; a larger limit is refused, not cut.
+  static constexpr uint32_t kMaxLimit = 0xFFFF;
+  uint32_t Limit() const { return limit.Value() & kMaxLimit; }
 };
 
 // Checks the arguments in both modes, and the limit against the buffer's size as it
 // is now (a variable, or a buffer resized by DIMENSION, may change it): 0, or the code.
 int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer& out) {
-    const std::vector<std::string> words = Words(ctx.Line());
-    if (words.size() != codes.words) return codes.count;
-    out.file = FindFile(ctx, words[0]);
-    if (out.file == nullptr) return codes.file;
-    out.buffer = ctx.FindArray(words[1]);
-    if (out.buffer == nullptr) return codes.buffer;
-    switch (ReadInt(ctx, words[2], kIntegerNumbers, kIntegerVars, out.limit)) {
-        case IntResult::Ok: break;
-        case IntResult::WrongVariable: return codes.limitType;
-        default: return codes.limit;
-    }
-    // A number is checked when the statement is compiled, a variable when it runs.
-    const bool checkLimit = ctx.IsRunMode() || out.limit.variable == nullptr;
-    if (checkLimit && out.limit.Value() > Transfer::kMaxLimit) return codes.tooLarge;
-    if (checkLimit && (out.Limit() > out.buffer->size || out.buffer->data == nullptr)) return codes.exceeds;
-    if (codes.result == 0) return 0;
-    bool wrongType = false;
-    out.result = ReadVariable(ctx, words[3], kIntegerVars, wrongType);
-    if (out.result == nullptr) return wrongType ? codes.resultType : codes.result;
-    return 0;
+  const std::vector<std::string> words = Words(ctx.Line());
+  if (words.size() != codes.words) return codes.count;
+  out.file = FindFile(ctx, words[0]);
+  if (out.file == nullptr) return codes.file;
+  out.buffer = ctx.FindArray(words[1]);
+  if (out.buffer == nullptr) return codes.buffer;
+  switch (ReadInt(ctx, words[2], kIntegerNumbers, kIntegerVars, out.limit)) {
+    case IntResult::Ok:
+      break;
+    case IntResult::WrongVariable:
+      return codes.limitType;
+    default:
+      return codes.limit;
+  }
+  // A number is checked when the statement is compiled, a variable when it runs.
+  const bool checkLimit = ctx.IsRunMode() || out.limit.variable == nullptr;
+  if (checkLimit && out.limit.Value() > Transfer::kMaxLimit) return codes.tooLarge;
+  if (checkLimit && (out.Limit() > out.buffer->size || out.buffer->data == nullptr)) return codes.exceeds;
+  if (codes.result == 0) return 0;
+  bool wrongType = false;
+  out.result = ReadVariable(ctx, words[3], kIntegerVars, wrongType);
+  if (out.result == nullptr) return wrongType ? codes.resultType : codes.result;
+  return 0;
 }
 
 }  // namespace
 
 // FILE name
 int _FileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
-    const std::string name = DeclaredName(ctx.Line());
-    if (name.empty()) return ctx.Fail(K_FILE_ADD_TO_LIST_ERROR);
-    if (!ctx.Declarations().Get<K_FileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
-        return ctx.Fail(K_FILE_DUPLICATE_FILE_TAG_SPECIFIED);
-    return 0;
+  const std::string name = DeclaredName(ctx.Line());
+  if (name.empty()) return ctx.Fail(K_FILE_ADD_TO_LIST_ERROR);
+  if (!ctx.Declarations().Get<K_FileLL>().Add(name, ctx.SourceFile(), ctx.SourceLine()))
+    return ctx.Fail(K_FILE_DUPLICATE_FILE_TAG_SPECIFIED);
+  return 0;
 }
 
 // OPENFILE file path|pathbuffer [READ|WRITE] [TEXT|BINARY] [APPEND] longvar
 int _OpenFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    if (Words(ctx.Line()).empty()) return ctx.Fail(K_OPENFILE_INVALID_FILE_TAG_SPECIFIED);
-    script_file::OpenFileArgs args;
-    if (!script_file::ParseOpenFileArgs(ctx.Line(), args)) return ctx.Fail(K_OPENFILE_MODE_SPECIFICATION_ERROR);
-    SCRIPT_FILE_LINK* file = FindFile(ctx, args.file);
-    if (file == nullptr) return ctx.Fail(K_OPENFILE_SPECIFIED_FILE_NOT_DECLARED);
-    bool wrongType = false;
-    VARI_LL* size = ReadVariable(ctx, args.resultVariable, kLongVar, wrongType);
-    if (size == nullptr) return ctx.Fail(K_OPENFILE_INVALID_RESULT_ARG);
-    std::string path = args.path;
-    if (const KByteArray* buffer = ctx.FindArray(path)) {
-        path = std::string(TextOf(*buffer));
-        if (path.size() > kMaxPath) return ctx.Fail(K_OPENFILE_FILENAME_IN_BUFFER_TOO_LONG);
-    }
-    if (!ctx.IsRunMode()) return 0;
+  if (Words(ctx.Line()).empty()) return ctx.Fail(K_OPENFILE_INVALID_FILE_TAG_SPECIFIED);
+  script_file::OpenFileArgs args;
+  if (!script_file::ParseOpenFileArgs(ctx.Line(), args)) return ctx.Fail(K_OPENFILE_MODE_SPECIFICATION_ERROR);
+  SCRIPT_FILE_LINK* file = FindFile(ctx, args.file);
+  if (file == nullptr) return ctx.Fail(K_OPENFILE_SPECIFIED_FILE_NOT_DECLARED);
+  bool wrongType = false;
+  VARI_LL* size = ReadVariable(ctx, args.resultVariable, kLongVar, wrongType);
+  if (size == nullptr) return ctx.Fail(K_OPENFILE_INVALID_RESULT_ARG);
+  std::string path = args.path;
+  if (const KByteArray* buffer = ctx.FindArray(path)) {
+    path = std::string(TextOf(*buffer));
+    if (path.size() > kMaxPath) return ctx.Fail(K_OPENFILE_FILENAME_IN_BUFFER_TOO_LONG);
+  }
+  if (!ctx.IsRunMode()) return 0;
 
-    switch (file->Open(path, args.mode)) {
-        case Result::Ok: break;
-        case Result::AlreadyOpen: return ctx.Fail(K_OPENFILE_FILE_ALREADY_OPEN);
-        case Result::NotPresent: return ctx.Fail(K_OPENFILE_FILE_SPECIFIED_NOT_PRESENT);
-        default: return ctx.Fail(K_OPENFILE_FILE_OPEN_ERROR);
-    }
-    size->SetUnsigned(file->size);
-    return 0;
+  switch (file->Open(path, args.mode)) {
+    case Result::Ok:
+      break;
+    case Result::AlreadyOpen:
+      return ctx.Fail(K_OPENFILE_FILE_ALREADY_OPEN);
+    case Result::NotPresent:
+      return ctx.Fail(K_OPENFILE_FILE_SPECIFIED_NOT_PRESENT);
+    default:
+      return ctx.Fail(K_OPENFILE_FILE_OPEN_ERROR);
+  }
+  size->SetUnsigned(file->size);
+  return 0;
 }
 
 // CLOSEFILE file
 int _CloseFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    const std::vector<std::string> words = Words(ctx.Line());
-    SCRIPT_FILE_LINK* file = words.size() == 1 ? FindFile(ctx, words[0]) : nullptr;
-    if (file == nullptr) return ctx.Fail(K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED);
-    if (ctx.IsRunMode()) file->Close();
-    return 0;
+  const std::vector<std::string> words = Words(ctx.Line());
+  SCRIPT_FILE_LINK* file = words.size() == 1 ? FindFile(ctx, words[0]) : nullptr;
+  if (file == nullptr) return ctx.Fail(K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED);
+  if (ctx.IsRunMode()) file->Close();
+  return 0;
 }
 
 // FREAD file buffer limit resultvar
 int _FRead(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    Transfer t;
-    if (const int32_t code = ReadTransfer(ctx, kFRead, t)) return ctx.Fail(code);
-    if (!ctx.IsRunMode()) return 0;
-    size_t count = 0;
-    if (t.file->Read(t.buffer->data.get(), t.Limit(), count) != Result::Ok) return ctx.Fail(K_FREAD_READ_ERROR);
-    if (count > 0) t.buffer->altered = 1;
-    t.result->SetUnsigned(static_cast<uint32_t>(count));
-    return 0;
+  Transfer t;
+  if (const int32_t code = ReadTransfer(ctx, kFRead, t)) return ctx.Fail(code);
+  if (!ctx.IsRunMode()) return 0;
+  size_t count = 0;
+  if (t.file->Read(t.buffer->data.get(), t.Limit(), count) != Result::Ok) return ctx.Fail(K_FREAD_READ_ERROR);
+  if (count > 0) t.buffer->altered = 1;
+  t.result->SetUnsigned(static_cast<uint32_t>(count));
+  return 0;
 }
 
 // FGETS file buffer limit resultvar
 int _FGets(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    Transfer t;
-    if (const int32_t code = ReadTransfer(ctx, kFGets, t)) return ctx.Fail(code);
-    if (!ctx.IsRunMode()) return 0;
-    size_t length = 0;
-    switch (t.file->Gets(reinterpret_cast<char*>(t.buffer->data.get()), t.Limit(), length)) {
-        case Result::Ok: break;
-        case Result::NotOpen: return ctx.Fail(K_FGETS_FILE_NOT_OPEN);
-        case Result::IoError: return ctx.Fail(K_FGETS_INVALID_FILE_POINTER);
-        default: return ctx.Fail(K_FGETS_INVALID_FILE_MODE);
-    }
-    if (t.Limit() > 0) t.buffer->altered = 1;
-    t.result->SetUnsigned(static_cast<uint32_t>(length));
-    return 0;
+  Transfer t;
+  if (const int32_t code = ReadTransfer(ctx, kFGets, t)) return ctx.Fail(code);
+  if (!ctx.IsRunMode()) return 0;
+  size_t length = 0;
+  switch (t.file->Gets(reinterpret_cast<char*>(t.buffer->data.get()), t.Limit(), length)) {
+    case Result::Ok:
+      break;
+    case Result::NotOpen:
+      return ctx.Fail(K_FGETS_FILE_NOT_OPEN);
+    case Result::IoError:
+      return ctx.Fail(K_FGETS_INVALID_FILE_POINTER);
+    default:
+      return ctx.Fail(K_FGETS_INVALID_FILE_MODE);
+  }
+  if (t.Limit() > 0) t.buffer->altered = 1;
+  t.result->SetUnsigned(static_cast<uint32_t>(length));
+  return 0;
 }
 
 // FWRITE file buffer count
 int _FWrite(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    Transfer t;
-    if (const int32_t code = ReadTransfer(ctx, kFWrite, t)) return ctx.Fail(code);
-    if (!ctx.IsRunMode()) return 0;
-    if (t.file->Write(t.buffer->data.get(), t.Limit()) != Result::Ok) return ctx.Fail(K_FWRITE_WRITE_ERROR);
-    return 0;
+  Transfer t;
+  if (const int32_t code = ReadTransfer(ctx, kFWrite, t)) return ctx.Fail(code);
+  if (!ctx.IsRunMode()) return 0;
+  if (t.file->Write(t.buffer->data.get(), t.Limit()) != Result::Ok) return ctx.Fail(K_FWRITE_WRITE_ERROR);
+  return 0;
 }
 
 // FSEEK file offset SEEK_SET|SEEK_CUR|SEEK_END
 int _FSeek(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    struct Whence {
-        const char* word;
-        int whence;
-    };
-    static constexpr Whence kWhence[] = {{"SEEK_SET", SEEK_SET}, {"SEEK_CUR", SEEK_CUR}, {"SEEK_END", SEEK_END}};
-    const std::vector<std::string> words = Words(ctx.Line());
-    if (words.size() != 3) return ctx.Fail(K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-    SCRIPT_FILE_LINK* file = FindFile(ctx, words[0]);
-    if (file == nullptr) return ctx.Fail(K_FSEEK_INVALID_FILE_SPECIFIED);
-    IntArg offset;
-    switch (ReadInt(ctx, words[1], kIntegerNumbers, kIntegerVars, offset)) {
-        case IntResult::Ok: break;
-        case IntResult::WrongVariable: return ctx.Fail(K_FSEEK_ILLEGAL_WHERE_VARIABLE_TYPE_SPECIFIED);
-        default: return ctx.Fail(K_FSEEK_UNRECOGNIZABLE_WHERE_ARG);
-    }
-    std::string from = words[2];
-    KText::UpperCase(from);
-    const Whence* whence = nullptr;
-    for (const Whence& w : kWhence)
-        if (from == w.word) whence = &w;
-    if (whence == nullptr) return ctx.Fail(K_SEEK_ILLEGAL_FROM_PHRASE_SPECIFIED);
-    if (!ctx.IsRunMode()) return 0;
-    switch (file->Seek(static_cast<long>(offset.Value() & 0xFFFF), whence->whence)) {
-        case Result::Ok: return 0;
-        case Result::NotOpen: return ctx.Fail(K_FSEEK_FILE_NOT_OPENED);
-        default: return ctx.Fail(KRT_FSEEK_SEEK_ERROR);
-    }
+  struct Whence {
+    const char* word;
+    int whence;
+  };
+  static constexpr Whence kWhence[] = {{"SEEK_SET", SEEK_SET}, {"SEEK_CUR", SEEK_CUR}, {"SEEK_END", SEEK_END}};
+  const std::vector<std::string> words = Words(ctx.Line());
+  if (words.size() != 3) return ctx.Fail(K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
+  SCRIPT_FILE_LINK* file = FindFile(ctx, words[0]);
+  if (file == nullptr) return ctx.Fail(K_FSEEK_INVALID_FILE_SPECIFIED);
+  IntArg offset;
+  switch (ReadInt(ctx, words[1], kIntegerNumbers, kIntegerVars, offset)) {
+    case IntResult::Ok:
+      break;
+    case IntResult::WrongVariable:
+      return ctx.Fail(K_FSEEK_ILLEGAL_WHERE_VARIABLE_TYPE_SPECIFIED);
+    default:
+      return ctx.Fail(K_FSEEK_UNRECOGNIZABLE_WHERE_ARG);
+  }
+  std::string from = words[2];
+  KText::UpperCase(from);
+  const Whence* whence = nullptr;
+  for (const Whence& w : kWhence)
+    if (from == w.word) whence = &w;
+  if (whence == nullptr) return ctx.Fail(K_SEEK_ILLEGAL_FROM_PHRASE_SPECIFIED);
+  if (!ctx.IsRunMode()) return 0;
+  switch (file->Seek(static_cast<long>(offset.Value() & 0xFFFF), whence->whence)) {
+    case Result::Ok:
+      return 0;
+    case Result::NotOpen:
+      return ctx.Fail(K_FSEEK_FILE_NOT_OPENED);
+    default:
+      return ctx.Fail(KRT_FSEEK_SEEK_ERROR);
+  }
 }
 
 namespace {
@@ -223,40 +240,45 @@ namespace {
 // The path of ERASEFILE and COMPRESSFILE: a buffer's text, or the line itself
 // (double quotes dropped). fromBuffer tells which.
 std::string PathArgument(StatementContext& ctx, bool& fromBuffer) {
-    std::string line(ctx.Line());
-    for (char& c : line)
-        if (c == '"') c = ' ';
-    const std::string path(text::Trim(line));
-    const KByteArray* buffer = ctx.FindArray(path);
-    fromBuffer = buffer != nullptr;
-    return fromBuffer ? std::string(text::Trim(TextOf(*buffer))) : path;
+  std::string line(ctx.Line());
+  for (char& c : line)
+    if (c == '"') c = ' ';
+  const std::string path(text::Trim(line));
+  const KByteArray* buffer = ctx.FindArray(path);
+  fromBuffer = buffer != nullptr;
+  return fromBuffer ? std::string(text::Trim(TextOf(*buffer))) : path;
 }
 
 }  // namespace
 
 // ERASEFILE pathbuffer | path
 int _EraseFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    if (!ctx.IsRunMode()) return 0;
-    bool fromBuffer = false;
-    const std::string path = PathArgument(ctx, fromBuffer);
-    if (!path.empty()) unlink(path.c_str());  // a file that is not there is erased already
-    return 0;
+  if (!ctx.IsRunMode()) return 0;
+  bool fromBuffer = false;
+  const std::string path = PathArgument(ctx, fromBuffer);
+  if (!path.empty()) unlink(path.c_str());  // a file that is not there is erased already
+  return 0;
 }
 
 // COMPRESSFILE pathbuffer | path
 int _CompressFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-    bool fromBuffer = false;
-    const std::string path = PathArgument(ctx, fromBuffer);
-    // A buffer is filled by the run, so only a written path can be checked now.
-    if (!ctx.IsRunMode()) return path.empty() && !fromBuffer ? ctx.Fail(K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED) : 0;
-    switch (CompressFile(path)) {
-        case CompressResult::Ok: return 0;
-        case CompressResult::Unreadable:
-            return ctx.Fail(fromBuffer ? K_COMPRESSFILE_INVALID_FILENAME_IN_BUFFER
-                                       : K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED);
-        case CompressResult::NameClash: return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE);
-        case CompressResult::ArchiveExists: return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS);
-        case CompressResult::SourceNotRemoved: return ctx.Fail(KRT_COMPRESSFILE_SOURCE_NOT_REMOVED);
-        default: return ctx.Fail(KRT_COMPRESSFILE_COMPRESSION_FAILED);
-    }
+  bool fromBuffer = false;
+  const std::string path = PathArgument(ctx, fromBuffer);
+  // A buffer is filled by the run, so only a written path can be checked now.
+  if (!ctx.IsRunMode()) return path.empty() && !fromBuffer ? ctx.Fail(K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED) : 0;
+  switch (CompressFile(path)) {
+    case CompressResult::Ok:
+      return 0;
+    case CompressResult::Unreadable:
+      return ctx.Fail(fromBuffer ? K_COMPRESSFILE_INVALID_FILENAME_IN_BUFFER
+                                 : K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED);
+    case CompressResult::NameClash:
+      return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE);
+    case CompressResult::ArchiveExists:
+      return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS);
+    case CompressResult::SourceNotRemoved:
+      return ctx.Fail(KRT_COMPRESSFILE_SOURCE_NOT_REMOVED);
+    default:
+      return ctx.Fail(KRT_COMPRESSFILE_COMPRESSION_FAILED);
+  }
 }

@@ -14,8 +14,8 @@ struct FamilyText {
   const char* text;
 };
 constexpr FamilyText kFamilies[] = {
-    {0, "Not Specified"},     {1, "40.0 / 80.0 GB"},    {8, "40.0 / 80.0 GB"},     {5, "20.0 / 40.0 GB"},
-    {7, "35.0 / 70.0 GB"},    {10, "100.0 / 200.0 GB"}, {11, "160.0 / 320.0 GB"},  {12, "300.0 / 600.0 GB"},
+    {0, "Not Specified"},  {1, "40.0 / 80.0 GB"},    {8, "40.0 / 80.0 GB"},    {5, "20.0 / 40.0 GB"},
+    {7, "35.0 / 70.0 GB"}, {10, "100.0 / 200.0 GB"}, {11, "160.0 / 320.0 GB"}, {12, "300.0 / 600.0 GB"},
 };
 
 // A flag of byte 7: the text when set and when clear.
@@ -36,10 +36,10 @@ constexpr FlagLine kFlags[] = {
 };
 
 constexpr const char* kVersionFields[] = {
-    "Firmware Major Version",        "Firmware Minor Version",         "EEPROM Format Major Version",
-    "EEPROM Format Minor Version",   "Firmware Personality Version",   "Firmware SubPersonality Version",
-    "TapeDir Format Version",        "Controller Hardware Version",    "Drive EEPROM Version",
-    "Drive Hardware Version",        "Media Loader Firmware Version",  "Media Loader Hardware Version",
+    "Firmware Major Version",          "Firmware Minor Version",        "EEPROM Format Major Version",
+    "EEPROM Format Minor Version",     "Firmware Personality Version",  "Firmware SubPersonality Version",
+    "TapeDir Format Version",          "Controller Hardware Version",   "Drive EEPROM Version",
+    "Drive Hardware Version",          "Media Loader Firmware Version", "Media Loader Hardware Version",
     "Media Loader Mechanical Version",
 };
 
@@ -74,7 +74,8 @@ std::vector<std::string> InquiryReportLines(const uint8_t (&d)[kInquiryReportByt
   static constexpr const char* kReleased[] = {"Field Test / Engineering Code (Txxx)", "Released Code (Vxxx)"};
   const uint8_t released = d[36] & 0x0F;
   lines.push_back(Line("Released Firmware", released < 2 ? kReleased[released] : "Unknown"));
-  for (size_t i = 0; i < std::size(kVersionFields); ++i) lines.push_back(Line(kVersionFields[i], std::to_string(d[37 + i])));
+  for (size_t i = 0; i < std::size(kVersionFields); ++i)
+    lines.push_back(Line(kVersionFields[i], std::to_string(d[37 + i])));
   lines.push_back(Line("Loader Present", d[50] == 0 ? "No" : d[50] == 1 ? "Yes" : "Unknown"));
   lines.push_back(Line("Library Present", d[51] == 0 ? "No" : "Yes"));
   lines.push_back(Line("Module Revision", Field(d + 52, 4)));

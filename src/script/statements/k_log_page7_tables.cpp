@@ -27,7 +27,7 @@ const std::array<Pg7PacketType, 22> kPg7PacketTypes = {{
 }};
 
 const std::array<const char*, static_cast<size_t>(Pg7Counter::Count)> kPg7CounterLabels = {
-    "Sense",     "SCSI",      "Event",        "BugCheck",   "Cup",          "Diags",
-    "P.O.S.T.",  "Loader Error", "Drive Error", "Dir Rd Error", "Dir Wr Error", "Cal Error",
-    "Overtemp",  "Optimize",  "RWParamsLost", "CalFailure", "Cleaning",     "Other",
+    "Sense",    "SCSI",         "Event",        "BugCheck",     "Cup",          "Diags",
+    "P.O.S.T.", "Loader Error", "Drive Error",  "Dir Rd Error", "Dir Wr Error", "Cal Error",
+    "Overtemp", "Optimize",     "RWParamsLost", "CalFailure",   "Cleaning",     "Other",
 };

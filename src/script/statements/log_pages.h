@@ -12,36 +12,36 @@
 #include <string_view>
 #include <vector>
 
+#include "facade/k_pages.h"
 #include "script/core/declarations.h"
 #include "script/statements/k_log_page7.h"
-#include "facade/k_pages.h"
 
 class StatementContext;
 struct TEXT_LINK;
 
 // One LOGPAGE declaration.
 struct LP_LINK {
-    std::string name;
-    std::string buffer;  // the declared buffer whose bytes LOADPAGE decodes
-    int32_t pageId = 0;
-    std::unique_ptr<KPages> pages;      // every accepted code but 7
-    std::unique_ptr<KLogPage7> events;  // code 7
+  std::string name;
+  std::string buffer;  // the declared buffer whose bytes LOADPAGE decodes
+  int32_t pageId = 0;
+  std::unique_ptr<KPages> pages;      // every accepted code but 7
+  std::unique_ptr<KLogPage7> events;  // code 7
 };
 
 class CLogPageLL : public DeclarationList {
-public:
-    LP_LINK* Find(std::string_view name);
-    const LP_LINK* Find(std::string_view name) const;
-    LP_LINK& Add(LP_LINK page);
+ public:
+  LP_LINK* Find(std::string_view name);
+  const LP_LINK* Find(std::string_view name) const;
+  LP_LINK& Add(LP_LINK page);
 
-    int32_t LogPageCode(std::string_view tag) const override;
-    std::span<const uint8_t> LogPageBytesAt(std::string_view tag, uint32_t code) override;
-    int LogPageValue(const KCompiledAssign& form, KValue& value) override;
-    int LogPageOperand(std::string_view tag, std::string_view parm, double& value) override;
-    int EventLogCommand(StatementContext& ctx, TEXT_LINK& stmt, const char* upperCommand) override;
+  int32_t LogPageCode(std::string_view tag) const override;
+  std::span<const uint8_t> LogPageBytesAt(std::string_view tag, uint32_t code) override;
+  int LogPageValue(const KCompiledAssign& form, KValue& value) override;
+  int LogPageOperand(std::string_view tag, std::string_view parm, double& value) override;
+  int EventLogCommand(StatementContext& ctx, TEXT_LINK& stmt, const char* upperCommand) override;
 
-private:
-    std::deque<LP_LINK> pages_;  // declaration order; addresses stay put
+ private:
+  std::deque<LP_LINK> pages_;  // declaration order; addresses stay put
 };
 
 // The value of parameter `parm` of a loaded page as a number: by the

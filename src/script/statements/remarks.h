@@ -16,21 +16,21 @@
 #include "script/core/declarations.h"
 
 struct REMARK_LINK {
-    std::string symbol;
-    std::string text;
-    int32_t fileId = 0;
-    int32_t line = 0;
+  std::string symbol;
+  std::string text;
+  int32_t fileId = 0;
+  int32_t line = 0;
 };
 
 enum class RemarkResult : uint8_t {
-    Ok,
-    MissingLeftParen,
-    MissingParen,       // a following line that starts with neither "," nor ")"
-    MissingQuote,
-    UnexpectedEof,      // the script ended inside the remark
-    MissingRightParen,
-    SymbolNotExternal,  // no label before it, or not an external one
-    CreationError,
+  Ok,
+  MissingLeftParen,
+  MissingParen,  // a following line that starts with neither "," nor ")"
+  MissingQuote,
+  UnexpectedEof,  // the script ended inside the remark
+  MissingRightParen,
+  SymbolNotExternal,  // no label before it, or not an external one
+  CreationError,
 };
 
 // Next line of the script for the multi-line form; false at the end of the script.
@@ -41,15 +41,15 @@ using RemarkLineReader = std::function<bool(std::string& line)>;
 RemarkResult ParseRemark(std::string_view afterKeyword, const RemarkLineReader& next, std::string& text);
 
 class K_Remarks : public DeclarationList {
-public:
-    void Add(std::string symbol, std::string text, int32_t fileId, int32_t line);
-    // Text of the first remark of the symbol into buffer (size bytes with its NUL);
-    // false when there is none or it does not fit.
-    bool Find(std::string_view symbol, char* buffer, size_t size) const;
-    const REMARK_LINK* Find(std::string_view symbol) const;
-    size_t Count() const { return remarks_.size(); }
-    void Clear() { remarks_.clear(); }
+ public:
+  void Add(std::string symbol, std::string text, int32_t fileId, int32_t line);
+  // Text of the first remark of the symbol into buffer (size bytes with its NUL);
+  // false when there is none or it does not fit.
+  bool Find(std::string_view symbol, char* buffer, size_t size) const;
+  const REMARK_LINK* Find(std::string_view symbol) const;
+  size_t Count() const { return remarks_.size(); }
+  void Clear() { remarks_.clear(); }
 
-private:
-    std::vector<REMARK_LINK> remarks_;
+ private:
+  std::vector<REMARK_LINK> remarks_;
 };

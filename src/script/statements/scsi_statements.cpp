@@ -33,9 +33,12 @@ int32_t CheckVar(StatementContext& ctx, const std::vector<std::string>& w, size_
                  VARI_LL*& out) {
   if (at >= w.size()) return codes.unknown;
   switch (sa::FindTyped(ctx, w[at], {type}, out)) {
-    case sa::VarCheck::kOk: return 0;
-    case sa::VarCheck::kUnknown: return codes.unknown;
-    default: return codes.wrongType;
+    case sa::VarCheck::kOk:
+      return 0;
+    case sa::VarCheck::kUnknown:
+      return codes.unknown;
+    default:
+      return codes.wrongType;
   }
 }
 
@@ -72,9 +75,12 @@ int32_t CheckDeclaredTransfer(const DeclaredCommand<CDB_LINK>& command) {
 // A loop the facade would not send: the run-time error, or 0 when it ran.
 int32_t TransferError(ScriptTransferCheck check) {
   switch (check) {
-    case kTransferBufferTooSmall: return KRT_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE;
-    case kTransferNoBlockLength: return KRT_TRANSFER_BLOCK_LENGTH_UNKNOWN;
-    default: return 0;  // sent, or stopped at a failure the status fields describe
+    case kTransferBufferTooSmall:
+      return KRT_TRANSFER_LENGTH_EXCEEDS_BUFFER_SIZE;
+    case kTransferNoBlockLength:
+      return KRT_TRANSFER_BLOCK_LENGTH_UNKNOWN;
+    default:
+      return 0;  // sent, or stopped at a failure the status fields describe
   }
 }
 
@@ -149,8 +155,8 @@ int _ReadNoCompare(StatementContext& ctx, TEXT_LINK& stmt) {
     data->result[0]->SetUnsigned(0);
     if (ctx.Facade() == nullptr) return 0;
     uint32_t completed = 0;
-    const ScriptTransferCheck check = ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(),
-                                                                    nullptr, &completed);
+    const ScriptTransferCheck check =
+        ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(), nullptr, &completed);
     if (const int32_t code = TransferError(check)) return ctx.Fail(code);
     TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
     data->result[0]->SetUnsigned(completed);
@@ -167,9 +173,9 @@ int _ReadNoCompare(StatementContext& ctx, TEXT_LINK& stmt) {
   if (const int32_t code = CheckDeclaredTransfer(*data->command)) return ctx.Fail(code);
   if (w.size() < 2 || !ReadCount(ctx, w[1], data->count)) return ctx.Fail(READ_UNKNOWN_ITERATION_COUNT_SPECIFIED);
   if (w.size() < 3) return ctx.Fail(K_READ_MISSING_RETURN_LONG_VARIABLE_ARGUMENT);
-  if (const int32_t code = CheckVar(ctx, w, 2, K_VAR_LONG,
-                                    {K_READ_UNKNOWN_RETURN_LONG_VARIABLE_SPECIFIED, K_READ_UNKNOWN_RETURN_ARGUMENT_NOT_A_LONG},
-                                    data->result[0]))
+  if (const int32_t code = CheckVar(
+          ctx, w, 2, K_VAR_LONG,
+          {K_READ_UNKNOWN_RETURN_LONG_VARIABLE_SPECIFIED, K_READ_UNKNOWN_RETURN_ARGUMENT_NOT_A_LONG}, data->result[0]))
     return ctx.Fail(code);
   stmt.data = std::move(data);
   return 0;
@@ -182,8 +188,8 @@ int _ReadCompare(StatementContext& ctx, TEXT_LINK& stmt) {
     if (data == nullptr) return ctx.Fail(READ_COMPARE_UNKNOWN_CDB_SPECIFIED);
     SCRIPT_COMPARE compare;
     if (ctx.Facade() != nullptr) {
-      const ScriptTransferCheck check = ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(),
-                                                                      &compare);
+      const ScriptTransferCheck check =
+          ctx.Facade()->OnScriptReadCmd(&data->command->Bound(), data->count.Get(), &compare);
       if (const int32_t code = TransferError(check)) return ctx.Fail(code);
       TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
     }
@@ -224,8 +230,8 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
     data->result[0]->SetUnsigned(0);
     if (ctx.Facade() == nullptr) return 0;
     uint32_t completed = 0;
-    const ScriptTransferCheck check = ctx.Facade()->OnScriptWriteCmd(&data->command->Bound(), data->count.Get(),
-                                                                     &completed);
+    const ScriptTransferCheck check =
+        ctx.Facade()->OnScriptWriteCmd(&data->command->Bound(), data->count.Get(), &completed);
     if (const int32_t code = TransferError(check)) return ctx.Fail(code);
     TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
     data->result[0]->SetUnsigned(completed);
@@ -245,9 +251,9 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
     return ctx.Fail(other ? K_WRITE_INVALID_COUNT_VARIABLE_TYPE_SPECIFIED : WRITE_UNKNOWN_ITERATION_COUNT_SPECIFIED);
   }
   if (w.size() < 3) return ctx.Fail(K_WRITE_MISSING_RETURN_COUNT_VARIABLE);
-  if (const int32_t code = CheckVar(ctx, w, 2, K_VAR_LONG,
-                                    {K_WRITE_UNKNOWN_RETURN_VARIABLE_SPECIFIED, K_WRITE_INVALID_RETURN_VARIABLE_TYPE_SPECIFIED},
-                                    data->result[0]))
+  if (const int32_t code = CheckVar(
+          ctx, w, 2, K_VAR_LONG,
+          {K_WRITE_UNKNOWN_RETURN_VARIABLE_SPECIFIED, K_WRITE_INVALID_RETURN_VARIABLE_TYPE_SPECIFIED}, data->result[0]))
     return ctx.Fail(code);
   stmt.data = std::move(data);
   return 0;
@@ -256,8 +262,8 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
 // GETHASTATUS longvar
 int _GetHaStatus(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(ctx, K_VAR_LONG,
-                                          {GET_HA_STATUS_INVALID_VARIABLE_SPECIFIED, GET_HA_STATUS_INVALID_VARIABLE_TYPE}, v))
+  if (const int32_t code = GetterVariable(
+          ctx, K_VAR_LONG, {GET_HA_STATUS_INVALID_VARIABLE_SPECIFIED, GET_HA_STATUS_INVALID_VARIABLE_TYPE}, v))
     return ctx.Fail(code);
   if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
   const uint32_t status = ctx.Facade()->OnScriptGetHaStat();
@@ -279,8 +285,9 @@ int _GetByteCount(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
 // GETDRIVETYPE bytevar
 int _GetDriveType(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(
-          ctx, K_VAR_BYTE, {GET_DRIVETYPE_INVALID_VARIABLE_SPECIFIED, GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED}, v))
+  if (const int32_t code =
+          GetterVariable(ctx, K_VAR_BYTE,
+                         {GET_DRIVETYPE_INVALID_VARIABLE_SPECIFIED, GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED}, v))
     return ctx.Fail(code);
   if (ctx.IsRunMode() && ctx.Facade() != nullptr) v->SetUnsigned(ctx.Facade()->OnScriptGetDeviceType());
   return 0;
@@ -331,8 +338,8 @@ int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
 // GETSCSITIMEOUT longvar
 int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(ctx, K_VAR_LONG,
-                                          {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE}, v))
+  if (const int32_t code = GetterVariable(
+          ctx, K_VAR_LONG, {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE}, v))
     return ctx.Fail(code);
   if (ctx.IsRunMode())
     v->SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout() : ScsiWrapper::kDefaultScriptTimeout);
@@ -358,7 +365,8 @@ int _BusDeviceReset(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   const std::vector<std::string> w = sa::Words(ctx.Line());
   if (w.empty()) return ctx.Fail(K_BUSDEVICERESET_MISSING_RETURN_ARGUMENT);
   VARI_LL* v = nullptr;
-  if (sa::FindTyped(ctx, w[0], {K_VAR_WORD}, v) != sa::VarCheck::kOk) return ctx.Fail(K_BUSDEVICERESET_VARIABLE_NOT_A_WORD);
+  if (sa::FindTyped(ctx, w[0], {K_VAR_WORD}, v) != sa::VarCheck::kOk)
+    return ctx.Fail(K_BUSDEVICERESET_VARIABLE_NOT_A_WORD);
   return 0;
 }
 

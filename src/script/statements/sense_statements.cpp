@@ -76,9 +76,13 @@ int ParseAction(StatementContext& ctx, const std::vector<std::string>& w, size_t
 
 int RunAction(StatementContext& ctx, TEXT_LINK& stmt, const SenseAction& action) {
   switch (action.kind) {
-    case SenseAction::kReturn: return ctx.Return();
-    case SenseAction::kCall: return ctx.Call(stmt, stmt.target);
-    default: ctx.JumpTo(stmt.target); return 0;
+    case SenseAction::kReturn:
+      return ctx.Return();
+    case SenseAction::kCall:
+      return ctx.Call(stmt, stmt.target);
+    default:
+      ctx.JumpTo(stmt.target);
+      return 0;
   }
 }
 
@@ -127,7 +131,8 @@ const Getter kEom = {K_VAR_BYTE, K_GET_EOM_STATUS_INVALID_VARIABLE_SPECIFIED, K_
 const Getter kFm = {K_VAR_BYTE, K_GET_FM_STATUS_INVALID_VARIABLE_SPECIFIED, K_GET_FM_STATUS_INVALID_VARIABLE_TYPE,
                     [](const SenseTriggers& s) -> uint32_t { return s.fm; }};
 const Getter kSuppress = {K_VAR_BYTE, K_GET_SUPPRESS_STATUS_NO_VARIABLE_SPECIFIED,
-                          K_GET_SUPPRESS_STATUS_INVALID_VARIABLE_TYPE, [](const SenseTriggers&) -> uint32_t { return 0; }};
+                          K_GET_SUPPRESS_STATUS_INVALID_VARIABLE_TYPE,
+                          [](const SenseTriggers&) -> uint32_t { return 0; }};
 const Getter kVexilMode = {K_VAR_BYTE, K_GET_VEXIL_MODE_NO_VARIABLE_SPECIFIED, K_GET_VEXIL_MODE_INVALID_VARIABLE_TYPE,
                            [](const SenseTriggers&) -> uint32_t { return 0; }};
 const Getter kResidual = {K_VAR_LONG, K_GET_RESIDUAL_INVALID_VARIABLE_SPECIFIED, K_GET_RESIDUAL_INVALID_VARIABLE_TYPE,
@@ -181,7 +186,8 @@ int ParseSenseKeys(std::string_view rest, const CSenseKeyLL* known, SK_LINK& out
   KText::Store1stWord(text, word);
   if (!ReadSenseByte(word, k.ascq, k.ascqAny)) return SENSE_KEY_HANDLER_3RD_VALUE_ERROR;
   if (k.ascAny && !k.ascqAny) return SENSEKEY_HANDLER_3RD_SPEC_WITH_2ND_NOT;
-  if (known != nullptr && known->Lookup(k.key, k.asc, k.ascq) != nullptr) return SENSE_KEY_HANDLER_DUPLICATE_SENSE_KEY_DETECTED;
+  if (known != nullptr && known->Lookup(k.key, k.asc, k.ascq) != nullptr)
+    return SENSE_KEY_HANDLER_DUPLICATE_SENSE_KEY_DETECTED;
   KText::Clear1stWord(text);
   KText::CleanLine(text);
   if (text.empty()) return SENSE_KEY_HANDLER_MISSING_TEXT_FIELD;
@@ -205,7 +211,8 @@ std::string SenseLine(const CSenseKeyLL* texts, uint8_t key, uint8_t asc, uint8_
 int _SenseKeysDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   CSenseKeyLL& list = ctx.Declarations().Get<CSenseKeyLL>();
   SK_LINK link;
-  if (const int code = ParseSenseKeys(statement_args::AfterKeyword(ctx.Line()), &list, link); code != 0) return ctx.Fail(code);
+  if (const int code = ParseSenseKeys(statement_args::AfterKeyword(ctx.Line()), &list, link); code != 0)
+    return ctx.Fail(code);
   link.fileId = ctx.SourceFile();
   link.line = ctx.SourceLine();
   list.Add(std::move(link));
@@ -220,9 +227,15 @@ int _IfSense(StatementContext& ctx, TEXT_LINK& stmt) {
     const SenseTriggers& s = ctx.Triggers();
     bool holds = false;
     switch (data->kind) {
-      case SenseTest::kAny: holds = s.sk != kNone; break;
-      case SenseTest::kTransport: holds = IsTransportSense(s.sk, s.asc); break;
-      case SenseTest::kTriple: holds = data->test.Matches(s.sk, s.asc, s.ascq); break;
+      case SenseTest::kAny:
+        holds = s.sk != kNone;
+        break;
+      case SenseTest::kTransport:
+        holds = IsTransportSense(s.sk, s.asc);
+        break;
+      case SenseTest::kTriple:
+        holds = data->test.Matches(s.sk, s.asc, s.ascq);
+        break;
     }
     return holds ? RunAction(ctx, stmt, data->action) : 0;
   }
@@ -274,7 +287,8 @@ int _IfNoSense(StatementContext& ctx, TEXT_LINK& stmt) {
 
 // GETSENSE skvar ascvar ascqvar
 int _GetSense(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  static constexpr int32_t kMissing[] = {GETSENSE_MISSING_ARGS_1_2_3, GETSENSE_MISSING_ARGS_2_3, GETSENSE_MISSING_ARG_3};
+  static constexpr int32_t kMissing[] = {GETSENSE_MISSING_ARGS_1_2_3, GETSENSE_MISSING_ARGS_2_3,
+                                         GETSENSE_MISSING_ARG_3};
   static constexpr int32_t kUnknown[] = {GETSENSE_INVALID_V1_ARG, GETSENSE_INVALID_V2_ARG, GETSENSE_INVALID_V3_ARG};
   static constexpr int32_t kNotByte[] = {GETSENSE_V1_ARG_MUST_BE_A_BYTE, GETSENSE_V2_ARG_MUST_BE_A_BYTE,
                                          GETSENSE_V3_ARG_MUST_BE_A_BYTE};

@@ -28,7 +28,8 @@ std::vector<std::string> Words(std::string_view text) {
   return words;
 }
 
-VarCheck FindTyped(StatementContext& ctx, const std::string& word, std::initializer_list<int32_t> types, VARI_LL*& out) {
+VarCheck FindTyped(StatementContext& ctx, const std::string& word, std::initializer_list<int32_t> types,
+                   VARI_LL*& out) {
   out = ctx.FindVariable(word.c_str());
   if (out == nullptr) return VarCheck::kUnknown;
   for (int32_t t : types)
@@ -86,12 +87,16 @@ Destination TakeDestination(std::vector<std::string>& words) {
 
 void EmitLine(StatementContext& ctx, Destination where, std::string_view line) {
   switch (where) {
-    case kScreen: ctx.Screen(line); break;
+    case kScreen:
+      ctx.Screen(line);
+      break;
     case kLog:
       // Without a session log there is nowhere to write; the run goes on.
       if (ctx.LogFile() != nullptr) ctx.Log(line);
       break;
-    default: ctx.Both(line); break;
+    default:
+      ctx.Both(line);
+      break;
   }
 }
 

@@ -183,15 +183,14 @@ constexpr KeywordAlias KeywordAliases[] = {
 
 namespace {
 constexpr bool RowsMatchIds() {
-    for (int32_t i = 0; i <= kMaxStatementId; ++i)
-        if (StatementTable[i].id != i) return false;
-    return true;
+  for (int32_t i = 0; i <= kMaxStatementId; ++i)
+    if (StatementTable[i].id != i) return false;
+  return true;
 }
 constexpr bool AliasesNameRows() {
-    for (const KeywordAlias* alias = KeywordAliases; alias->keyword != nullptr; ++alias)
-        if (alias->id <= 0 || alias->id > kMaxStatementId || StatementTable[alias->id].keyword == nullptr)
-            return false;
-    return true;
+  for (const KeywordAlias* alias = KeywordAliases; alias->keyword != nullptr; ++alias)
+    if (alias->id <= 0 || alias->id > kMaxStatementId || StatementTable[alias->id].keyword == nullptr) return false;
+  return true;
 }
 }  // namespace
 static_assert(RowsMatchIds(), "each row of StatementTable sits at the index of its id");

@@ -10,63 +10,63 @@
 #include <unordered_map>
 #include <vector>
 
-#include "script/core/named_list.h"
 #include "script/core/declarations.h"
+#include "script/core/named_list.h"
 
 struct TABLE_ENTRY {
-    uint32_t catalog = 0;
-    uint32_t value = 0;  // the lookup key
-    std::string text;    // \n already turned into CR LF, \t into a tab
-    int32_t fileId = 0;
-    int32_t line = 0;
+  uint32_t catalog = 0;
+  uint32_t value = 0;  // the lookup key
+  std::string text;    // \n already turned into CR LF, \t into a tab
+  int32_t fileId = 0;
+  int32_t line = 0;
 };
 
 struct TABLE_LINK {
-    std::string name;
-    int32_t fileId = 0;
-    int32_t line = 0;
-    std::vector<TABLE_ENTRY> entries;  // declaration order
+  std::string name;
+  int32_t fileId = 0;
+  int32_t line = 0;
+  std::vector<TABLE_ENTRY> entries;  // declaration order
 
-    const TABLE_ENTRY* Find(uint32_t value) const;
+  const TABLE_ENTRY* Find(uint32_t value) const;
 
-private:
-    friend class K_TableLL;
-    std::unordered_map<uint32_t, size_t> byValue_;
+ private:
+  friend class K_TableLL;
+  std::unordered_map<uint32_t, size_t> byValue_;
 };
 
 // What a table operation can fail with; the statements turn these into their error codes.
 enum class TableResult : uint8_t {
-    Ok,
-    Duplicate,      // table name, or value within the table
-    NoName,         // TABLE without a name
-    ParseError,     // the line could not be split, or its punctuation is wrong
-    WrongArgCount,  // not 11 tokens
-    UnknownTable,
-    BadCatalog,     // catalog value not a byte, word or long number
-    BadValue,       // value not a byte, word or long number
+  Ok,
+  Duplicate,      // table name, or value within the table
+  NoName,         // TABLE without a name
+  ParseError,     // the line could not be split, or its punctuation is wrong
+  WrongArgCount,  // not 11 tokens
+  UnknownTable,
+  BadCatalog,  // catalog value not a byte, word or long number
+  BadValue,    // value not a byte, word or long number
 };
 
 // One TENTRY line taken apart.
 struct TableEntryLine {
-    std::string table;
-    uint32_t catalog = 0;
-    uint32_t value = 0;
-    std::string text;
+  std::string table;
+  uint32_t catalog = 0;
+  uint32_t value = 0;
+  std::string text;
 };
 
 class K_TableLL : public DeclarationList {
-public:
-    TableResult AddTable(std::string_view name, int32_t fileId, int32_t line);
-    TABLE_LINK* Find(std::string_view name);
-    const TABLE_LINK* Find(std::string_view name) const;
-    // Adds the entry of a whole TENTRY line (keyword included).
-    TableResult AddEntry(std::string_view tentryLine, int32_t fileId, int32_t line);
-    TableResult AddEntry(TABLE_LINK& table, TABLE_ENTRY entry);
-    size_t Count() const { return tables_.Count(); }
-    void Clear();
+ public:
+  TableResult AddTable(std::string_view name, int32_t fileId, int32_t line);
+  TABLE_LINK* Find(std::string_view name);
+  const TABLE_LINK* Find(std::string_view name) const;
+  // Adds the entry of a whole TENTRY line (keyword included).
+  TableResult AddEntry(std::string_view tentryLine, int32_t fileId, int32_t line);
+  TableResult AddEntry(TABLE_LINK& table, TABLE_ENTRY entry);
+  size_t Count() const { return tables_.Count(); }
+  void Clear();
 
-private:
-    NamedList<TABLE_LINK> tables_;
+ private:
+  NamedList<TABLE_LINK> tables_;
 };
 
 // "TENTRY(<table>, <catalog>, <value>, "<text>");" into its parts.
