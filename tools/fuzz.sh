@@ -16,7 +16,9 @@ targets=(ktext_fuzz loader_fuzz loader_gen_fuzz log_page_fuzz page_decoder_fuzz 
 cmake -S . -B "$dir" -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXIL_SANITIZE=ON -DVEXIL_FUZZ=ON -DVEXIL_TESTS=OFF \
   >/dev/null || exit 1
-cmake --build "$dir" -j2 --target "${targets[@]}" >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log"; exit 1; }
+cmake --build "$dir" -j2 --target "${targets[@]}" fuzz_dictionary >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log"; exit 1; }
+# The loader's dictionary comes from the statement table, never a hand list.
+"$dir/tests/fuzz/fuzz_dictionary" >"$dir/script.dict" || { echo "fuzz: no dictionary"; exit 1; }
 
 mkdir -p "$dir/crashes"
 share=$(( seconds / ${#targets[@]} ))
@@ -28,7 +30,7 @@ for t in "${targets[@]}"; do
   seeds=tests/fuzz/corpus/${t%_fuzz}
   [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null
   dict=()
-  [ "$t" = loader_fuzz ] && dict=(-dict="$PWD/tests/fuzz/script.dict")
+  [ "$t" = loader_fuzz ] && dict=(-dict="$dir/script.dict")
   echo "fuzz: $t for ${share}s"
   # Scripts print their trail on stdout: close it (-close_fd_mask=1).
   if ! "$dir/tests/fuzz/$t" -max_total_time="$share" -timeout=20 -rss_limit_mb=2048 -close_fd_mask=1 \
