@@ -119,7 +119,6 @@ int VexilMain(int argc, char** argv) {
   showdisclaimer();
 
   const CommandLine line = ParseCommandLine(argc, argv);
-  CopyCut(cmdstring, line.bad_argument.c_str());
   switch (line.outcome) {
     case ParseOutcome::kHelp:
       printhelp();

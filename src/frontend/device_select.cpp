@@ -71,7 +71,6 @@ bool process_f(const char* name) {
   if (name == nullptr) {
     if (!init_dll(nullptr)) return false;
     if (!select_device()) return false;
-    device_is_set = 1;
     return true;
   }
   if (!SetField(g_pFlags.DeviceFile, name)) {
@@ -94,6 +93,5 @@ bool process_f(const char* name) {
     PrintHiddenChangerHint();
     return false;
   }
-  device_is_set = 1;
   return true;
 }

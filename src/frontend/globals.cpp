@@ -16,13 +16,10 @@ FILE* pFilePtr = nullptr;
 std::unique_ptr<Skerry_Scriptlist> g_pScriptlist;
 
 int32_t devCount = 0;
-uint8_t device_is_set = 0;
-uint8_t script_is_set = 0;
 int32_t sfe = 0;
 
 char userinput1[kUserInputSize];
 char userinput2[kUserInputSize];
-char cmdstring[kCmdStringSize];
 
 bool g_EndNormally = false;
 bool g_SimulatedSystem = false;
@@ -44,11 +41,8 @@ void cleanup() {
 void ResetConsoleState() {
   std::memset(userinput1, 0, sizeof userinput1);
   std::memset(userinput2, 0, sizeof userinput2);
-  std::memset(cmdstring, 0, sizeof cmdstring);
   g_pFlags = WIZARD_FLAGS{};
   devCount = 0;
-  device_is_set = 0;
-  script_is_set = 0;
   sfe = 0;
   g_EndNormally = false;
 }

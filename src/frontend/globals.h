@@ -20,15 +20,11 @@ extern FILE* pFilePtr;                                    // its stream (owned b
 extern std::unique_ptr<Skerry_Scriptlist> g_pScriptlist;  // catalogue of the drive
 
 extern int32_t devCount;  // devices in the facade's list after the last init_dll
-extern uint8_t device_is_set;
-extern uint8_t script_is_set;
-extern int32_t sfe;  // selection failure code, index into SFE_MSG
+extern int32_t sfe;       // selection failure code, index into SFE_MSG
 
 constexpr size_t kUserInputSize = 255;
-constexpr size_t kCmdStringSize = 1024;
 extern char userinput1[kUserInputSize];  // last answer to the device menu
 extern char userinput2[kUserInputSize];  // last answer to the script menu
-extern char cmdstring[kCmdStringSize];   // the argument being examined
 
 // Set when the console is to end normally (status 0) after cleaning up: the
 // input ended at a menu, or a mode this build does not have was asked for.

@@ -31,7 +31,6 @@ bool process_s(const char* name) {
     // The wizard: the catalogue of ./Scripts/ and its menu.
     if (!build_script_list(nullptr, g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
     if (!select_script(kDefaultScriptFolder)) return false;
-    script_is_set = 1;
     return true;
   }
   if (name[0] == '-') {
@@ -62,7 +61,6 @@ bool process_s(const char* name) {
   if (S_ISDIR(status.st_mode)) {
     if (!build_script_list(path.c_str(), g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
     if (!select_script(path.c_str())) return false;
-    script_is_set = 1;
     return true;
   }
 
@@ -75,6 +73,5 @@ bool process_s(const char* name) {
   if (!g_pScriptlist->CheckScriptAndDriveFamily(path.c_str(), g_pFlags.DriveType)) {
     return Fail(kSfeIncompatible);
   }
-  script_is_set = 1;
   return true;
 }

@@ -48,14 +48,14 @@ TEST(ResetConsoleState, ClearsTheSelectionRecord) {
   g_pFlags.ScriptFile[0] = 'x';
   g_pFlags.DeviceIndex = 3;
   g_pFlags.Vendor = 1;
+  g_pFlags.Action = 3;
   sfe = 4;
-  device_is_set = 1;
   ResetConsoleState();
   EXPECT_EQ(g_pFlags.ScriptFile[0], '\0');
   EXPECT_EQ(g_pFlags.DeviceIndex, 0);
   EXPECT_EQ(g_pFlags.Vendor, 0);
+  EXPECT_EQ(g_pFlags.Action, 0);
   EXPECT_EQ(sfe, 0);
-  EXPECT_EQ(device_is_set, 0);
 }
 
 TEST(SetField, RefusesTextThatDoesNotFit) {
