@@ -34,9 +34,7 @@ int32_t ScsiWrapper::ListCommands() {
 }
 
 bool ScsiWrapper::SendTestUnitReady() {
-  ClearLastCommand();
-  const auto result = static_cast<int32_t>(SCSI.TestUnitReady());
-  StoreResult(result);
+  const int32_t result = RunAndStore([] { return SCSI.TestUnitReady(); });
   if (result == 1) {
     std::printf("Status: Drive is ready\n");
     return true;

@@ -15,6 +15,13 @@ constexpr const char* kCaller = "Vexil";
 
 void ScsiWrapper::ClearLastCommand() { last_ = LAST_COMMAND{}; }
 
+int32_t ScsiWrapper::RunAndStore(long (*send)()) {
+  ClearLastCommand();
+  const auto result = static_cast<int32_t>(send());
+  StoreResult(result);
+  return result;
+}
+
 bool ScsiWrapper::ResetWhenNoSense() {
   if (last_.senseKey != 0 || last_.asc != 0 || last_.ascq != 0) return true;
   const int32_t result = last_.result;

@@ -312,6 +312,9 @@ class ScsiWrapper {
   // (reset to "no sense" when the drive reported none). Returns the result.
   int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data, uint32_t length);
   void StoreResult(int32_t result) { last_.result = result; }
+  // A device-layer command of the menus with the record kept: cleared
+  // before, its result stored after. Returns the result.
+  int32_t RunAndStore(long (*send)());
   // Script commands: the record after one command of a hook (see above).
   void TakeScriptOutcome(int32_t result, int direction);
   // One command of a hook, its outcome taken.

@@ -45,24 +45,15 @@ int LevelOf(const char* severity) {
 }  // namespace
 
 bool ScsiWrapper::SendLoad() {
-  ClearLastCommand();
-  const auto result = static_cast<int32_t>(SCSI.Load());
-  StoreResult(result);
-  return CheckStatus(result, "Load");
+  return CheckStatus(RunAndStore([] { return SCSI.Load(); }), "Load");
 }
 
 bool ScsiWrapper::SendUnload() {
-  ClearLastCommand();
-  const auto result = static_cast<int32_t>(SCSI.Unload(kMotionTimeout));
-  StoreResult(result);
-  return CheckStatus(result, "Unload");
+  return CheckStatus(RunAndStore([] { return SCSI.Unload(kMotionTimeout); }), "Unload");
 }
 
 bool ScsiWrapper::SendRewind() {
-  ClearLastCommand();
-  const auto result = static_cast<int32_t>(SCSI.Rewind(kMotionTimeout));
-  StoreResult(result);
-  return CheckStatus(result, "Rewind");
+  return CheckStatus(RunAndStore([] { return SCSI.Rewind(kMotionTimeout); }), "Rewind");
 }
 
 bool ScsiWrapper::GetLogPage(uint8_t page) {
