@@ -98,6 +98,11 @@ TEST_F(LogPageStatementsTest, DeclarationAndPageErrors) {
        "RECORD_PAGE_LOGPAGE_NOT_LOADED"},
       {"page 12 is not printed", "LOGPAGE LP { 12, BUF }\nSTART:\nPRINTPAGE LP\n", kPage0D, 10,
        "PRINT_PAGE_UNHANDLED_PAGE_REQUEST"},
+      // Page 58 (3Ah) is recorded, not printed.
+      {"page 58 is not printed", "LOGPAGE LP { 58, BUF }\nSTART:\nPRINTPAGE LP\n", kPage0D, 10,
+       "PRINT_PAGE_UNHANDLED_PAGE_REQUEST"},
+      {"page 58 is recorded", "LOGPAGE LP { 58, BUF }\nSTART:\nRECORDPAGE LP\n", kPage0D, 1,
+       "RECORD_PAGE_LOGPAGE_NOT_LOADED"},
       {"unknown page", "START:\nLOADPAGE LP\n", kPage0D, 10, "LOAD_PAGE_INVALID_PAGE_SPECIFIED"},
       {"no page", "START:\nPRINTPAGE\n", kPage0D, 10, "PRINT_PAGE_NO_PAGE_SPECIFIED"},
       {"page 0 takes only =",

@@ -11,39 +11,50 @@
 
 namespace {
 
-// Page codes a LOGPAGE declaration accepts, and those PRINTPAGE and
-// RECORDPAGE handle (decimal); 47 is informational exceptions.
-constexpr int kDeclarable[] = {0, 2, 3, 7, 12, 13, 20, 22, 46, 47, 48, 49, 50, 51, 52, 57, 58, 60, 62};
-constexpr int kPrintable[] = {0, 2, 3, 7, 13, 46, 47, 48, 49, 50, 51, 52, 57, 60, 62};
-constexpr int kRecordable[] = {0, 2, 3, 7, 13, 46, 47, 48, 49, 50, 51, 52, 57, 58, 60, 62};
 constexpr int kEventLogPage = 7;
 
-template <size_t N>
-bool In(const int (&codes)[N], int code) {
-  return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
+// What a script may do with each log page: declare it (LOGPAGE, every row),
+// show it (PRINTPAGE, RECORDPAGE), and the error a failed "var = TAG->code"
+// fetch reports (0: the decoder's own). One row per page code; 47 (2Fh) is
+// informational exceptions.
+struct PageRow {
+  int code;
+  bool printable;
+  bool recordable;
+  int32_t fetchError;
+};
+constexpr PageRow kPageRows[] = {
+    {0x00, true, true, DO_VARIABLE_PG0_VALUE_FETCH_ERROR},
+    {0x02, true, true, VARIABLE_PG2_VALUE_FETCH_ERROR},
+    {0x03, true, true, VARIABLE_PG3_VALUE_FETCH_ERROR},
+    {0x07, true, true, 0},
+    {0x0C, false, false, K_DO_VARIABLE_PGC0_VALUE_FETCH_ERROR},
+    {0x0D, true, true, VARIABLE_PG0D_VALUE_FETCH_ERROR},
+    {0x14, false, false, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
+    {0x16, false, false, 0},
+    {0x2E, true, true, VARIABLE_PG2E_VALUE_FETCH_ERROR},
+    {0x2F, true, true, 0},
+    {0x30, true, true, K_DO_VARIABLE_PG30_VALUE_FETCH_ERROR},
+    {0x31, true, true, K_DO_VARIABLE_PG31_VALUE_FETCH_ERROR},
+    {0x32, true, true, VARIABLE_PG32_VALUE_FETCH_ERROR},
+    {0x33, true, true, K_DO_VARIABLE_PG33_VALUE_FETCH_ERROR},
+    {0x34, true, true, K_DO_VARIABLE_PG34_VALUE_FETCH_ERROR},
+    {0x39, true, true, K_DO_VARIABLE_PG39_VALUE_FETCH_ERROR},
+    {0x3A, false, true, K_DO_VARIABLE_PG3A_VALUE_FETCH_ERROR},
+    {0x3C, true, true, K_DO_VARIABLE_PG3C_VALUE_FETCH_ERROR},
+    {0x3E, true, true, VARIABLE_PG3E_VALUE_FETCH_ERROR},
+};
+
+const PageRow* PageRowOf(int code) {
+  for (const PageRow& row : kPageRows) {
+    if (row.code == code) return &row;
+  }
+  return nullptr;
 }
 
-// The error a failed "var = TAG->code" fetch reports, by page code.
-struct FetchError {
-  int page;
-  int32_t code;
-};
-constexpr FetchError kFetchErrors[] = {
-    {0x00, DO_VARIABLE_PG0_VALUE_FETCH_ERROR},    {0x02, VARIABLE_PG2_VALUE_FETCH_ERROR},
-    {0x03, VARIABLE_PG3_VALUE_FETCH_ERROR},       {0x0C, K_DO_VARIABLE_PGC0_VALUE_FETCH_ERROR},
-    {0x0D, VARIABLE_PG0D_VALUE_FETCH_ERROR},      {0x14, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
-    {0x2E, VARIABLE_PG2E_VALUE_FETCH_ERROR},      {0x30, K_DO_VARIABLE_PG30_VALUE_FETCH_ERROR},
-    {0x31, K_DO_VARIABLE_PG31_VALUE_FETCH_ERROR}, {0x32, VARIABLE_PG32_VALUE_FETCH_ERROR},
-    {0x33, K_DO_VARIABLE_PG33_VALUE_FETCH_ERROR}, {0x34, K_DO_VARIABLE_PG34_VALUE_FETCH_ERROR},
-    {0x39, K_DO_VARIABLE_PG39_VALUE_FETCH_ERROR}, {0x3A, K_DO_VARIABLE_PG3A_VALUE_FETCH_ERROR},
-    {0x3C, K_DO_VARIABLE_PG3C_VALUE_FETCH_ERROR}, {0x3E, VARIABLE_PG3E_VALUE_FETCH_ERROR},
-};
-
 int32_t FetchErrorOf(int page, int32_t decoderCode) {
-  for (const FetchError& e : kFetchErrors) {
-    if (e.page == page) return e.code;
-  }
-  return decoderCode;
+  const PageRow* row = PageRowOf(page);
+  return row != nullptr && row->fetchError != 0 ? row->fetchError : decoderCode;
 }
 
 // The blank-separated words of a line after its keyword.
@@ -210,7 +221,7 @@ int _LogPageDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   uint32_t id = 0;
   if (w.size() < 3 || !ParseNumber(w[2], id)) return ctx.Fail(LOGPAGE_HANDLER_UNKNOWN_PAGEID_SPECIFIED);
   if (w.size() < 4 || ctx.FindArray(w[3]) == nullptr) return ctx.Fail(LOGPAGE_HANDLER_INVALID_BUFFER_SPECIFIED);
-  if (id > 0xFF || !In(kDeclarable, static_cast<int>(id))) return ctx.Fail(LOGPAGE_HANDLER_ADD_PAGE_ERROR);
+  if (id > 0xFF || PageRowOf(static_cast<int>(id)) == nullptr) return ctx.Fail(LOGPAGE_HANDLER_ADD_PAGE_ERROR);
   LP_LINK page;
   page.name = std::string(w[1]);
   page.buffer = std::string(w[3]);
@@ -257,11 +268,11 @@ struct ShowPage {
   bool toLog;
 };
 
-template <size_t N>
-int Show(StatementContext& ctx, const ShowPage& s, const int (&handled)[N]) {
+int Show(StatementContext& ctx, const ShowPage& s, bool PageRow::*handled) {
   LP_LINK* page = nullptr;
   if (const int32_t rc = NamedPage(ctx, s.none, s.unknown, page); rc != 0) return ctx.Fail(rc);
-  if (!In(handled, page->pageId)) return ctx.Fail(s.unhandled);
+  const PageRow* row = PageRowOf(page->pageId);
+  if (row == nullptr || !(row->*handled)) return ctx.Fail(s.unhandled);
   if (!ctx.IsRunMode()) return 0;
   if (!Loaded(*page)) return ctx.Fail(s.notLoaded);
   return WriteLines(ctx, s.toLog ? OutputDest::Log : OutputDest::Screen, PageLines(*page, s.toLog));
@@ -273,14 +284,14 @@ int Show(StatementContext& ctx, const ShowPage& s, const int (&handled)[N]) {
 int _PrintPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   static constexpr ShowPage kPrint = {PRINT_PAGE_NO_PAGE_SPECIFIED, PRINT_PAGE_INVALID_PAGE_SPECIFIED,
                                       PRINT_PAGE_UNHANDLED_PAGE_REQUEST, KRT_PRINT_PAGE_LOGPAGE_NOT_LOADED, false};
-  return Show(ctx, kPrint, kPrintable);
+  return Show(ctx, kPrint, &PageRow::printable);
 }
 
 // RECORDPAGE page
 int _RecordPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   static constexpr ShowPage kRecord = {RECORD_PAGE_NO_PAGE_SPECIFIED, RECORD_PAGE_INVALID_PAGE_SPECIFIED,
                                        RECORD_PAGE_UNHANDLED_PAGE_REQUEST, KRT_RECORD_PAGE_LOGPAGE_NOT_LOADED, true};
-  return Show(ctx, kRecord, kRecordable);
+  return Show(ctx, kRecord, &PageRow::recordable);
 }
 
 // DUMPLOGPAGE anything
