@@ -163,36 +163,9 @@ const WordCase kWordCases[] = {
     {Op::Upper, "aBc_1\xe9", "ABC_1\xe9"},
 };
 
-void Apply(Op op, char* t) {
-  switch (op) {
-    case Op::WipeLeft:
-      KText::WipeLeft(t);
-      break;
-    case Op::WipeRight:
-      KText::WipeRight(t);
-      break;
-    case Op::CleanLine:
-      KText::CleanLine(t);
-      break;
-    case Op::Fetch1st:
-      KText::Fetch1stWord(t);
-      break;
-    case Op::Clear1st:
-      KText::Clear1stWord(t);
-      break;
-    case Op::ClearLast:
-      KText::ClearLastWord(t);
-      break;
-    case Op::Shrink:
-      KText::Shrink(t);
-      break;
-    case Op::Upper:
-      KText::UpperCase(t);
-      break;
-  }
-}
-
-void Apply(Op op, std::string& t) {
+// The same operation on either form of text the helpers take.
+template <class Text>
+void Apply(Op op, Text&& t) {
   switch (op) {
     case Op::WipeLeft:
       KText::WipeLeft(t);
