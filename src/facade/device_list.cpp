@@ -33,16 +33,18 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   SCSI.SetAdapterFilter("");
 
   if (Sys().Shell("/sbin/lsmod | grep -q sg") > 0 && Sys().Shell("/sbin/modprobe sg") > 0) {
-    std::printf("\nThe 'sg' kernel module is not loaded, and could not be loaded automatically by Vexil!\n");
-    std::printf("You must either load the 'sg' module as root, or run Vexil as root.\n");
+    std::fflush(stdout);  // an error of the console: standard error, in order on a terminal
+    std::fprintf(stderr, "\nThe 'sg' kernel module is not loaded, and could not be loaded automatically by Vexil!\n");
+    std::fprintf(stderr, "You must either load the 'sg' module as root, or run Vexil as root.\n");
   }
 
   const long scanned = SCSI.ScanDevices(1, 1, 1, 1, deviceFile);
   if (scanned == -1) {
+    std::fflush(stdout);
     if (deviceFile != nullptr) {
-      std::printf("\nRequested device file (%s) not found!\n", deviceFile);
+      std::fprintf(stderr, "\nRequested device file (%s) not found!\n", deviceFile);
     } else {
-      std::printf("\nNo device files found!\n");
+      std::fprintf(stderr, "\nNo device files found!\n");
     }
     return 0;
   }

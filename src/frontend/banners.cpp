@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/legal_notice.h"
 #include "frontend/log_file.h"
@@ -19,9 +20,8 @@ void LogSevere(const char* text) {
 }  // namespace
 
 void Skerry_Startup::Skerry_ShowVersion(const char* /*extra*/) {
-  std::puts(kRuleLine);
-  std::printf("%s %s\n%s\n", "Vexil version", version_, kSecondBannerLine);
-  std::printf("%s\n", kRuleLine);
+  FILE* out = BannerStream();
+  std::fprintf(out, "%s\n%s %s\n%s\n%s\n", kRuleLine, "Vexil version", version_, kSecondBannerLine, kRuleLine);
 }
 
 void Skerry_Startup::Skerry_LogVersion(const char* extra) {
@@ -32,22 +32,21 @@ void Skerry_Startup::Skerry_LogVersion(const char* extra) {
 }
 
 void Skerry_Startup::Skerry_ShowDisclaimer() {
-  std::puts(kRuleLine);
-  for (const char* line : kLegalNotice) std::puts(line);
-  std::printf("%s\n\n", kRuleLine);
+  FILE* out = BannerStream();
+  std::fprintf(out, "%s\n", kRuleLine);
+  for (const char* line : kLegalNotice) std::fprintf(out, "%s\n", line);
+  std::fprintf(out, "%s\n\n", kRuleLine);
 }
 
 void showversion() { Skerry_Startup().Skerry_ShowVersion(""); }
 void logversion() { Skerry_Startup().Skerry_LogVersion(""); }
 void showdisclaimer() { Skerry_Startup().Skerry_ShowDisclaimer(); }
 
-void print_wizard_error(const char* text) { std::puts(text != nullptr ? text : kLogFailure); }
+void print_wizard_error(const char* text) { std::fprintf(ErrorStream(), "%s\n", text != nullptr ? text : kLogFailure); }
 
 void print_wrapper_error(const char* text) {
   const char* shown = text != nullptr ? text : "";
-  std::printf("\n%s\n", kRuleLine);
-  std::printf("!!! Vexil Wizard ERROR - \n\t%s !!!\n", shown);
-  std::printf("%s\n\n", kRuleLine);
+  std::fprintf(ErrorStream(), "\n%s\n!!! Vexil Wizard ERROR - \n\t%s !!!\n%s\n\n", kRuleLine, shown, kRuleLine);
   if (g_pLogFile) {
     LogSevere("Error detected:");
     LogSevere(shown);
@@ -55,7 +54,5 @@ void print_wrapper_error(const char* text) {
 }
 
 void print_memory_banner() {
-  std::puts(kRuleLine);
-  std::puts("Vexil Wizard - You need more memory.");
-  std::puts(kRuleLine);
+  std::fprintf(ErrorStream(), "%s\nVexil Wizard - You need more memory.\n%s\n", kRuleLine, kRuleLine);
 }

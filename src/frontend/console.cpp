@@ -1,15 +1,18 @@
 #include "frontend/console.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
 
+#include "base/work_folders.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
 #include "frontend/command_mode.h"
+#include "frontend/console_streams.h"
 #include "frontend/device_select.h"
 #include "frontend/env_modes.h"
 #include "frontend/exit_statuses.h"
@@ -91,6 +94,19 @@ int Dispatch(const CommandLine& line, FILE* commands) {
   return script_loop(true);
 }
 
+// -init DIR: 0 when DIR is ready to run in, else the syntax status.
+int MakeWorkingFolder(const std::string& dir) {
+  const std::string library = folders::ScriptFolder();
+  const std::string failure = folders::MakeWorkingFolder(dir, library);
+  cleanup();
+  if (!failure.empty()) {
+    std::fprintf(ErrorStream(), "Vexil: cannot make the working folder %s: %s\n", dir.c_str(), failure.c_str());
+    return -3;
+  }
+  std::printf("Vexil: %s is a working folder (scripts from %s).\n", dir.c_str(), library.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int VexilMain(int argc, char** argv) {
@@ -99,7 +115,7 @@ int VexilMain(int argc, char** argv) {
   g_pScsiWrapper.reset();
   g_pScsiWrapper.reset(new (std::nothrow) ScsiWrapper);
   ReadEnvironmentModes();
-  g_pFlags.Vendor = IsFolder("Scripts/.dell") ? 1 : 0;
+  g_pFlags.Vendor = IsFolder((folders::ScriptFolder() + ".dell").c_str()) ? 1 : 0;
   if (g_pScsiWrapper) g_pScsiWrapper->SetDellEdition(g_pFlags.Vendor == 1);
   InstallSignalHandlers();
   m_ScriptObjPtr.reset(new (std::nothrow) KScript);
@@ -115,10 +131,13 @@ int VexilMain(int argc, char** argv) {
   const char* default_device = std::getenv("VEXIL_DEV");
   if (default_device != nullptr && default_device[0] == '\0') default_device = nullptr;  // set but empty
 
+  // The options are read first (silently) only to know where the banners
+  // go: an unattended run whose output is not a terminal keeps its report
+  // clean. They still come before anything the options do.
+  const CommandLine line = ParseCommandLine(argc, argv);
+  SetBannersToErrors(line.outcome != ParseOutcome::kVersion && line.auto_reply != 0 && ::isatty(STDOUT_FILENO) == 0);
   showversion();
   showdisclaimer();
-
-  const CommandLine line = ParseCommandLine(argc, argv);
   switch (line.outcome) {
     case ParseOutcome::kHelp:
       printhelp();
@@ -136,9 +155,9 @@ int VexilMain(int argc, char** argv) {
       return -3;
     case ParseOutcome::kTooLong:
       if (line.bad_argument.empty()) {
-        std::printf("Vexil: an argument is longer than %zu characters.\n", kMaxArgumentLength);
+        std::fprintf(ErrorStream(), "Vexil: an argument is longer than %zu characters.\n", kMaxArgumentLength);
       } else {
-        std::printf("Vexil: the value of %s is too long.\n", line.bad_argument.c_str());
+        std::fprintf(ErrorStream(), "Vexil: the value of %s is too long.\n", line.bad_argument.c_str());
       }
       printsyntax(0, nullptr);
       cleanup();
@@ -147,6 +166,7 @@ int VexilMain(int argc, char** argv) {
     case ParseOutcome::kConflict:
       break;
   }
+  if (line.init && line.outcome == ParseOutcome::kRun) return MakeWorkingFolder(line.init_dir);
   if (line.has_firmware) SetField(g_pFlags.FirmwareFile, line.firmware.c_str());
   // The commands of -p FILE are read from the file, while the device menu
   // keeps reading the terminal: no word of the file can choose a drive.
@@ -163,7 +183,7 @@ int VexilMain(int argc, char** argv) {
   HandToFacade(line);
   if (line.outcome == ParseOutcome::kConflict) {
     printsyntax(argc, argv);
-    printhelp();
+    printhelp(ErrorStream());
     cleanup();
     return -3;
   }

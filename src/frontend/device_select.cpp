@@ -6,6 +6,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/not_found_report.h"
 #include "frontend/script_list.h"
@@ -74,7 +75,8 @@ bool process_f(const char* name) {
     return true;
   }
   if (!SetField(g_pFlags.DeviceFile, name)) {
-    std::printf("Vexil: the device file name is too long (at most %zu characters).\n", sizeof g_pFlags.DeviceFile - 1);
+    std::fprintf(ErrorStream(), "Vexil: the device file name is too long (at most %zu characters).\n",
+                 sizeof g_pFlags.DeviceFile - 1);
     return false;
   }
   if (name[0] == '-') {
@@ -89,7 +91,7 @@ bool process_f(const char* name) {
   }
   if (!init_dll(name)) return false;
   if (!find_user_device()) {
-    std::puts("Device not found or not supported by Vexil!");
+    std::fputs("Device not found or not supported by Vexil!\n", ErrorStream());
     PrintHiddenChangerHint();
     return false;
   }

@@ -7,11 +7,11 @@
 
 #include "base/system.h"
 #include "base/text_util.h"
+#include "base/work_folders.h"
 #include "frontend/log_tags.h"
 
 namespace {
 
-constexpr char kLogFolder[] = "./Logs";
 constexpr size_t kNameLimit = 127;  // the name must fit the 128-byte text field
 constexpr char kNoSerial[] = "NoSerialNum";
 constexpr char kNameTail[] = "_Vexil.txt";
@@ -40,13 +40,14 @@ const char* LogTag(int kind, int level) {
 std::string LogFileName(time_t when, const char* serial, int copy) {
   const struct tm local = LocalTime(when);
   char stamp[64];
-  std::strftime(stamp, sizeof stamp, "./Logs/%m_%d_%Y_%H%M%S_", &local);
+  std::strftime(stamp, sizeof stamp, "/%m_%d_%Y_%H%M%S_", &local);
+  const std::string folder = folders::LogFolder();
   std::string safe = SafeSerial(serial);
   char number[16] = "";
   if (copy > 1) std::snprintf(number, sizeof number, "-%d", copy);
-  const size_t room = kNameLimit - std::strlen(stamp) - std::strlen(number) - (sizeof kNameTail - 1);
+  const size_t room = kNameLimit - folder.size() - std::strlen(stamp) - std::strlen(number) - (sizeof kNameTail - 1);
   if (safe.size() > room) safe.resize(room);
-  return stamp + safe + number + kNameTail;
+  return folder + stamp + safe + number + kNameTail;
 }
 
 Skerry_LogFile::Skerry_LogFile() { text_[0] = '\0'; }
@@ -59,7 +60,7 @@ FILE* Skerry_LogFile::Skerry_OpenLog(const char* serial) {
   local_time_ = LocalTime(time_);
   // A fresh working folder has no Logs/ yet: the first run makes it. A file
   // of that name stays, and the open below fails.
-  if (::mkdir(kLogFolder, 0755) != 0 && errno != EEXIST) return nullptr;
+  if (::mkdir(folders::LogFolder().c_str(), 0755) != 0 && errno != EEXIST) return nullptr;
   // Runs within one second share the time stamp: never truncate an earlier
   // run's log, take the next free number instead ("x" creates or fails).
   for (int copy = 1; copy <= kMaxCopies && stream_ == nullptr; ++copy) {

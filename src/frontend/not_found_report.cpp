@@ -1,12 +1,17 @@
 #include "frontend/not_found_report.h"
 
+#include <grp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/sysfs_listing.h"
 
@@ -34,17 +39,43 @@ constexpr const char* kScanCauses[] = {
 
 constexpr char kProcScsi[] = "/proc/scsi/scsi";
 
+// Whether the calling user is a member of `group` (primary or
+// supplementary).
+bool InGroup(gid_t group) {
+  if (::getegid() == group) return true;
+  std::vector<gid_t> groups(static_cast<size_t>(std::max(::getgroups(0, nullptr), 0)));
+  const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+  for (int i = 0; i < count; ++i) {
+    if (groups[static_cast<size_t>(i)] == group) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::string TapeGroupHint(bool root, bool group_exists, bool member) {
+  if (root || !group_exists || member) return "";
+  return "\tOn Debian the group 'tape' owns the sg nodes of tape drives and medium changers, and you are not\n"
+         "\tin it: 'sudo adduser $USER tape', then log in again (or run Vexil as root)\n";
+}
+
+void PrintTapeGroupHint() {
+  const group* tape = ::getgrnam("tape");
+  const std::string hint =
+      TapeGroupHint(Sys().GetUid() == 0, tape != nullptr, tape != nullptr && InGroup(tape->gr_gid));
+  std::fputs(hint.c_str(), ErrorStream());
+}
 
 void PrintHiddenChangerHint() {
   const int32_t hidden = g_pScsiWrapper ? g_pScsiWrapper->GetHiddenChangerCount() : 0;
   if (hidden > 0) {
-    std::printf("\tMedium changers are listed only with VEXIL_MC=true (%d found and not listed)\n\n",
-                static_cast<int>(hidden));
+    std::fprintf(ErrorStream(), "\tMedium changers are listed only with VEXIL_MC=true (%d found and not listed)\n\n",
+                 static_cast<int>(hidden));
   }
 }
 
 void PrintNotFoundReport(const char* device) {
+  const OutputToErrors report;
   print_wrapper_error(device != nullptr ? "The requested SCSI device could not be used!"
                                         : "No usable SCSI device was found!");
   if (device != nullptr) {
@@ -55,6 +86,7 @@ void PrintNotFoundReport(const char* device) {
   } else {
     for (const char* line : kScanCauses) std::puts(line);
   }
+  PrintTapeGroupHint();
   PrintHiddenChangerHint();
 
   std::puts("\nSCSI devices listed in /proc/scsi/scsi:\n");

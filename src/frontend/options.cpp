@@ -45,6 +45,12 @@ constexpr OptionRow kOptions[] = {
        if (v != nullptr) l.parse_file = v;
      },
      nullptr, UsageEdition::kAll},
+    {"-init", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) {
+       l.init = true;
+       l.init_dir = v;
+     },
+     nullptr, UsageEdition::kAll},
     {"-b", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.trace = true; }, nullptr, UsageEdition::kAll},
     {"-n", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.auto_reply = -1; }, nullptr, UsageEdition::kAll},
     {"-v", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.debug = true; }, nullptr, UsageEdition::kAll},

@@ -37,6 +37,8 @@ struct CommandLine {
   int auto_reply = 0;      // -y 1, -n -1, else 0
   bool debug = false;      // -v or -vv
   bool verbose = false;    // -vv
+  bool init = false;       // -init DIR: make DIR a working folder, then exit
+  std::string init_dir;
 };
 
 // Parses argv[1..argc-1]. Arguments are compared whole and case-sensitively;

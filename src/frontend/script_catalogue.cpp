@@ -12,8 +12,10 @@
 #include <memory>
 #include <new>
 
+#include "base/work_folders.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/script_list.h"
 
@@ -46,7 +48,7 @@ void ReportUnopenedFolder(const char* folder, int error) {
     char cwd[4096];
     if (::getcwd(cwd, sizeof cwd) != nullptr) where = std::string(cwd) + "/" + where;
   }
-  std::printf("\t%s (%s)\n", where.c_str(), std::strerror(error));
+  std::fprintf(ErrorStream(), "\t%s (%s)\n", where.c_str(), std::strerror(error));
 }
 
 }  // namespace
@@ -56,7 +58,8 @@ bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
   // The SAS-only scripts need a drive that answers as SAS (one MODE SENSE).
   g_pFlags.SasDrive = g_pScsiWrapper && g_pScsiWrapper->IsSAS() ? 1 : 0;
   const bool engineering = g_pFlags.EngMode != 0;
-  if (folder == nullptr) folder = kDefaultScriptFolder;
+  const std::string library = folders::ScriptFolder();
+  if (folder == nullptr) folder = library.c_str();
 
   struct stat status {};
   if (::stat(folder, &status) != 0) {

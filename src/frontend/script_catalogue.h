@@ -10,7 +10,6 @@
 extern int32_t scsCount;
 
 // The default script folder, as the catalogue names its paths.
-inline constexpr char kDefaultScriptFolder[] = "./Scripts/";
 
 // Replaces the catalogue by one built from `folder` ("./Scripts/" when null)
 // for the drive. With no script taken prints "No scripts found!", cleans up

@@ -7,6 +7,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/exit_statuses.h"
 #include "frontend/globals.h"
 #include "frontend/later_modes.h"
@@ -34,9 +35,7 @@ std::string SerialForLog() {
 void OpenRunLog() {
   pFilePtr = g_pLogFile->Skerry_OpenLog(SerialForLog().c_str());
   if (pFilePtr == nullptr) {
-    std::puts(kRuleLine);
-    std::puts("Vexil Wizard - Unable to open logfile.");
-    std::puts(kRuleLine);
+    std::fprintf(ErrorStream(), "%s\nVexil Wizard - Unable to open logfile.\n%s\n", kRuleLine, kRuleLine);
     g_pLogFile.reset();
     return;
   }

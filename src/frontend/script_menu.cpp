@@ -5,6 +5,7 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/menu_input.h"
 #include "frontend/script_catalogue.h"
@@ -64,7 +65,8 @@ bool select_script(const char* folder) {
       g_pFlags.Action = static_cast<int32_t>(WizardAction::kNone);
       const std::string path = std::string(folder) + "/" + *lists.Pick(value);
       if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
-        std::printf("Vexil: the script path is too long (at most %zu characters).\n", sizeof g_pFlags.ScriptFile - 1);
+        std::fprintf(ErrorStream(), "Vexil: the script path is too long (at most %zu characters).\n",
+                     sizeof g_pFlags.ScriptFile - 1);
         continue;
       }
     } else {

@@ -7,7 +7,9 @@
 #include <new>
 #include <string>
 
+#include "base/work_folders.h"
 #include "frontend/banners.h"
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/script_catalogue.h"
 #include "frontend/script_list.h"
@@ -30,7 +32,7 @@ bool process_s(const char* name) {
   if (name == nullptr) {
     // The wizard: the catalogue of ./Scripts/ and its menu.
     if (!build_script_list(nullptr, g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
-    if (!select_script(kDefaultScriptFolder)) return false;
+    if (!select_script(folders::ScriptFolder().c_str())) return false;
     return true;
   }
   if (name[0] == '-') {
@@ -41,7 +43,10 @@ bool process_s(const char* name) {
 
   std::string path = name;
   if (!Readable(path)) {
-    const std::string in_scripts = "Scripts/" + path;
+    // A name in the local library reads as typed there: "Scripts/name".
+    std::string library = folders::ScriptFolder();
+    if (library.rfind("./", 0) == 0) library.erase(0, 2);
+    const std::string in_scripts = library + path;
     if (!Readable(in_scripts)) {
       std::perror(name);
       return Fail(kSfeNotFound);
@@ -49,7 +54,8 @@ bool process_s(const char* name) {
     path = in_scripts;
   }
   if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
-    std::printf("Vexil: the script path is too long (at most %zu characters).\n", sizeof g_pFlags.ScriptFile - 1);
+    std::fprintf(ErrorStream(), "Vexil: the script path is too long (at most %zu characters).\n",
+                 sizeof g_pFlags.ScriptFile - 1);
     return Fail(kSfeInvalidArgument);
   }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/sysfs_listing.h"
 
@@ -43,12 +44,15 @@ std::string SgNodeOfTapeNode(const char* device, const char* root) {
 }
 
 void PrintTapeNodeHint(const char* device) {
-  std::printf("%s is a node of the tape driver; Vexil talks to a drive through its SCSI generic node (/dev/sgN).\n",
-              device);
+  FILE* out = ErrorStream();
+  std::fprintf(out,
+               "%s is a node of the tape driver; Vexil talks to a drive through its SCSI generic node (/dev/sgN).\n",
+               device);
   const std::string sg = g_SimulatedSystem ? std::string() : SgNodeOfTapeNode(device);
   if (!sg.empty()) {
-    std::printf("The SCSI generic node of this drive is %s: use -f %s\n", sg.c_str(), sg.c_str());
+    std::fprintf(out, "The SCSI generic node of this drive is %s: use -f %s\n", sg.c_str(), sg.c_str());
   } else {
-    std::printf("Its SCSI generic node could not be found; run Vexil without -f to choose the drive from the list.\n");
+    std::fprintf(out,
+                 "Its SCSI generic node could not be found; run Vexil without -f to choose the drive from the list.\n");
   }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frontend/console_streams.h"
 #include "frontend/globals.h"
 #include "frontend/options.h"
 #include "frontend/usage_text.h"
@@ -12,37 +13,38 @@ bool Shown(UsageEdition edition, bool dell) {
   return !((edition == UsageEdition::kDellOnly && !dell) || (edition == UsageEdition::kOthersOnly && dell));
 }
 
-void PrintLines(std::span<const UsageLine> lines, bool dell) {
+void PrintLines(FILE* out, std::span<const UsageLine> lines, bool dell) {
   for (const UsageLine& line : lines) {
     if (!Shown(line.edition, dell)) continue;
     if (line.brand) {
-      std::printf(line.text, dell ? "Dell" : "Halcyon");
-      std::putchar('\n');
+      std::fprintf(out, line.text, dell ? "Dell" : "Halcyon");
+      std::fputc('\n', out);
     } else {
-      std::puts(line.text);
+      std::fprintf(out, "%s\n", line.text);
     }
   }
 }
 
 }  // namespace
 
-void printhelp() {
+void printhelp(FILE* out) {
   const bool dell = g_pFlags.Vendor == 1;
-  PrintLines(kUsageHead, dell);
+  PrintLines(out, kUsageHead, dell);
   for (const OptionRow& option : OptionRows()) {
-    if (option.usage != nullptr && Shown(option.edition, dell)) std::puts(option.usage);
+    if (option.usage != nullptr && Shown(option.edition, dell)) std::fprintf(out, "%s\n", option.usage);
   }
-  PrintLines(kUsageTail, dell);
+  PrintLines(out, kUsageTail, dell);
 }
 
 void printsyntax(int count, const char* const* arguments) {
+  FILE* out = ErrorStream();
   if (count > 0 && arguments != nullptr) {
-    std::fputs("\n<", stdout);
+    std::fputs("\n<", out);
     for (int i = 0; i < count; ++i) {
-      std::printf("%s ", arguments[i] != nullptr ? arguments[i] : "");
+      std::fprintf(out, "%s ", arguments[i] != nullptr ? arguments[i] : "");
     }
-    std::puts(">");
+    std::fputs(">\n", out);
   }
-  std::fputs("Vexil: You must specify a valid option!\n", stdout);
-  printhelp();
+  std::fputs("Vexil: You must specify a valid option!\n", out);
+  printhelp(out);
 }

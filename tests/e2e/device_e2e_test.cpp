@@ -64,22 +64,24 @@ TEST(DeviceSelection, AbsentNodeGivesTheRequestedDeviceDiagnostics) {
   };
   std::vector<size_t> at = {0};
   for (const char* line : lines) {
-    const size_t found = r.out.find(line, at.back());
-    ASSERT_NE(found, std::string::npos) << line << "\n---\n" << r.out;
+    const size_t found = r.err.find(line, at.back());
+    ASSERT_NE(found, std::string::npos) << line << "\n---\n" << r.err;
     at.push_back(found);
   }
   // The virtual system answers the shell commands: its drives are listed.
-  const std::string proc_listing = r.out.substr(at[3], at[4] - at[3]);
+  const std::string proc_listing = r.err.substr(at[3], at[4] - at[3]);
   EXPECT_NE(proc_listing.find("Model: ULTRIUM-HH6"), std::string::npos) << proc_listing;
-  EXPECT_NE(r.out.find("/dev/sg0", at[4]), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("/dev/sg0", at[4]), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find("Selected device"), std::string::npos);
+  // The report of the failure is kept out of standard output.
+  EXPECT_EQ(r.out.find("Possible causes include"), std::string::npos) << r.out;
 }
 
 TEST(DeviceSelection, NoNodeAtAllGivesTheScanDiagnostics) {
   ScratchDir dir;
   dir.Write("empty.bench", "# no devices on this bench\n");
   const ProcessResult r = RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/empty.bench"}});
-  EXPECT_EQ(r.status, 254) << r.out;
+  EXPECT_EQ(r.status, 254) << r.err;
   const std::string expected =
       "No SCSI devices found which are accessible to Vexil!\n"
       "Possible causes include:\n"
@@ -88,12 +90,12 @@ TEST(DeviceSelection, NoNodeAtAllGivesTheScanDiagnostics) {
       "\t3) You do not have write/read access to the /dev/sg* device files for your target devices\n"
       "\t4) You have hot-plugged a parallel SCSI device but have not added it to the kernel device list\n\n"
       "\nSCSI devices listed in /proc/scsi/scsi:\n\n";
-  const size_t causes = r.out.find(expected);
-  ASSERT_NE(causes, std::string::npos) << r.out;
-  EXPECT_LT(r.out.find("!!! Vexil Wizard ERROR - "), causes);
-  EXPECT_NE(r.out.find("\nDevices found in /dev/sg*\n\n", causes), std::string::npos) << r.out;
+  const size_t causes = r.err.find(expected);
+  ASSERT_NE(causes, std::string::npos) << r.err;
+  EXPECT_LT(r.err.find("!!! Vexil Wizard ERROR - "), causes);
+  EXPECT_NE(r.err.find("\nDevices found in /dev/sg*\n\n", causes), std::string::npos) << r.err;
   // Simulated: the sysfs listing is for real kernels without /proc/scsi/scsi.
-  EXPECT_EQ(r.out.find("SCSI generic devices listed in"), std::string::npos);
+  EXPECT_EQ(r.err.find("SCSI generic devices listed in"), std::string::npos);
 }
 
 TEST(DeviceSelection, ChangerIsListedOnlyWhenAsked) {
@@ -101,23 +103,23 @@ TEST(DeviceSelection, ChangerIsListedOnlyWhenAsked) {
   dir.Write("Scripts/ok.scs", kScript);
   constexpr char kHint[] = "\tMedium changers are listed only with VEXIL_MC=true (1 found and not listed)\n";
   ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-s", "ok.scs", "-y"}, kSim);
-  EXPECT_EQ(r.status, 254) << r.out;
-  EXPECT_NE(r.out.find("The SCSI device you requested was not found"), std::string::npos);
-  EXPECT_NE(r.out.find(kHint), std::string::npos) << r.out;
+  EXPECT_EQ(r.status, 254) << r.err;
+  EXPECT_NE(r.err.find("The SCSI device you requested was not found"), std::string::npos);
+  EXPECT_NE(r.err.find(kHint), std::string::npos) << r.err;
 
   // A scan that finds only a changer says the same; one that lists nothing hidden does not.
   dir.Write("changer.bench", "device /dev/sg4 type=changer hctl=0:0:4:0 product=\"LTO LOADER\" slots=4\n");
   r = RunVexil(dir.path(), {"-s", "ok.scs"}, {{"VEXIL_SIM", dir.path() + "/changer.bench"}});
-  EXPECT_EQ(r.status, 254) << r.out;
-  EXPECT_NE(r.out.find("No SCSI devices found which are accessible to Vexil!"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find(kHint), std::string::npos) << r.out;
+  EXPECT_EQ(r.status, 254) << r.err;
+  EXPECT_NE(r.err.find("No SCSI devices found which are accessible to Vexil!"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(kHint), std::string::npos) << r.err;
   r = RunVexil(dir.path(), {"-f", "/dev/sg5", "-s", "ok.scs"}, kSim);
-  EXPECT_EQ(r.out.find("Medium changers are listed only"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("Medium changers are listed only"), std::string::npos) << r.err;
 
   std::map<std::string, std::string> env = kSim;
   env["VEXIL_MC"] = "true";
   r = RunVexil(dir.path(), {"-f", "/dev/sg1", "-s", "ok.scs", "-y"}, env);
-  EXPECT_EQ(r.status, 0) << r.out;  // selected; a FAMILY ALL script suits a changer too
+  EXPECT_EQ(r.status, 0) << r.err;  // selected; a FAMILY ALL script suits a changer too
   EXPECT_NE(r.out.find("Drive family = LOADER\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Script entered\t\t->ok.scs<-"), std::string::npos) << r.out;
 }
@@ -129,15 +131,15 @@ TEST(DeviceSelection, TapeDriverNodesAskForTheSgNode) {
     ScratchDir dir;
     dir.Write("Scripts/ok.scs", kScript);
     const ProcessResult r = RunVexil(dir.path(), {"-f", node, "-s", "ok.scs", "-y"}, kSim);
-    EXPECT_EQ(r.status, 254) << node << r.out;
-    EXPECT_NE(r.out.find(std::string(node) +
+    EXPECT_EQ(r.status, 254) << node << r.err;
+    EXPECT_NE(r.err.find(std::string(node) +
                          " is a node of the tape driver; Vexil talks to a drive through its SCSI generic node "
                          "(/dev/sgN).\n"),
               std::string::npos)
-        << r.out;
+        << r.err;
     // The virtual drives have no sysfs to name the node from.
-    EXPECT_NE(r.out.find("Its SCSI generic node could not be found; run Vexil without -f"), std::string::npos);
-    EXPECT_EQ(r.out.find("Possible causes include"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("Its SCSI generic node could not be found; run Vexil without -f"), std::string::npos);
+    EXPECT_EQ(r.err.find("Possible causes include"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
   }
 }

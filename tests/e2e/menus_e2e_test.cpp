@@ -188,7 +188,7 @@ TEST(Wizard, NoScriptForTheDriveEndsWithTheSelectionFailure) {
   dir.Write("Scripts/dat_test.scs", Script("[TEST]", "Only for DAT", "DAT"));
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim);
   EXPECT_EQ(r.status, 255) << r.out << r.err;
-  ExpectInOrder(r.out, {"No scripts found!", "No compatible script files found\n"});
+  ExpectInOrder(r.err, {"No scripts found!", "No compatible script files found\n"});
 }
 
 // Without ./Scripts/ the console says so, with the folder it looked in.
@@ -197,10 +197,10 @@ TEST(Wizard, MissingScriptsFolderIsNamed) {
   std::filesystem::remove_all(dir.path() + "/Scripts");
   const ProcessResult r = RunVexil(dir.path(), {"-f", "/dev/sg0"}, kSim);
   EXPECT_EQ(r.status, 255) << r.out << r.err;
-  ExpectInOrder(r.out,
+  ExpectInOrder(r.err,
                 {"Unable to open scripts directory!\n\t" + dir.path() + "/Scripts/ (No such file or directory)\n",
                  "No compatible script files found\n"});
-  EXPECT_EQ(r.out.find("No scripts found!"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("No scripts found!"), std::string::npos) << r.err;
 }
 
 TEST(Wizard, ScriptFolderNamedWithSRunsOneChoiceAndEnds) {

@@ -111,9 +111,12 @@ TEST(CommandLine, SyntaxErrorsShowTheLineAndTheUsage) {
     for (const std::string& a : c.args) line += a + " ";
     line += ">\nVexil: You must specify a valid option!\n";
     const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
-    EXPECT_EQ(r.status, c.status) << line << r.out;
-    EXPECT_EQ(r.out.find(line) != std::string::npos, c.shows_line) << line << r.out;
-    EXPECT_EQ(Count(r.out, kUsageStart), c.usages) << line << r.out;
+    EXPECT_EQ(r.status, c.status) << line << r.err;
+    EXPECT_EQ(r.err.find(line) != std::string::npos, c.shows_line) << line << r.err;
+    // The usage asked for is output; with an error it goes with the error.
+    const bool asked = c.status == 0;
+    EXPECT_EQ(Count(asked ? r.out : r.err, kUsageStart), c.usages) << line << r.out << r.err;
+    EXPECT_EQ(Count(asked ? r.err : r.out, kUsageStart), 0) << line << r.out << r.err;
     // Nothing was selected: no device scan happened.
     EXPECT_EQ(r.out.find("Selected device"), std::string::npos);
   }

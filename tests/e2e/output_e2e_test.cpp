@@ -119,7 +119,7 @@ TEST(OutputE2e, EndOfInputAtAPromptEndsTheRun) {
   EXPECT_FALSE(r.timed_out);
   EXPECT_NE(r.out.find("How many\n(_Byte:DEC)>\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("RunTime Error: End of input at a prompt"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Error executing script!"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Error executing script!"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find("n=0"), std::string::npos) << r.out;
 }
 

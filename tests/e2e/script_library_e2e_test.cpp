@@ -255,7 +255,7 @@ TEST(ScriptLibrary, LoaderMoveInventoryReadsTheWholeMagazineAndChecksEachMove) {
   // On the tape drive the script is not offered: no verdict at all.
   ScratchDir dir;
   const ProcessResult r = RunBundled("Loader_Move_Inventory.scs", {"/dev/sg0", nullptr, "", {}, false}, dir);
-  EXPECT_NE(r.out.find("Requested script file is not compatible"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Requested script file is not compatible"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(ScriptRun, ScriptThatDoesNotCompileEndsAt253WithItsReport) {
   EXPECT_EQ(r.status, 253) << r.out << r.err;
   const size_t report = r.out.find("Error In Scripts/broken.scs @ Line 5 :");
   EXPECT_NE(report, std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\nError loading script!\n", report), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Error loading script!\n"), std::string::npos) << r.err;
 }
 
 TEST(ScriptRun, SelectionFailuresEndAt255) {
@@ -86,7 +86,7 @@ TEST(ScriptRun, SelectionFailuresEndAt255) {
     dir.Write("Scripts/dat.scs", "FAMILY DAT\nDESCRIPTION only DAT drives\nS:\nEXIT 0\n");
     const ProcessResult r = RunScript(dir, c.name);
     EXPECT_EQ(r.status, 255) << r.out;
-    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
   }
   ScratchDir dir;
@@ -120,7 +120,7 @@ TEST(ScriptRun, ValuesThatLookLikeOptionsAreRefusedAtSelection) {
     ScratchDir dir;
     const ProcessResult r = RunVexil(dir.path(), c.args, kSim);
     EXPECT_EQ(r.status, c.status) << r.out;
-    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Script entered"), std::string::npos) << r.out;
   }
 }
@@ -163,7 +163,7 @@ TEST(SessionLog, AMissingLogsFolderIsMadeAndAFileInItsPlaceStillLetsTheScriptRun
   fresh.Write("Scripts/run.scs", Script("LOG written to the log\nPASS \"ran\"\n"));
   ProcessResult r = RunScript(fresh, "run.scs");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out.find("Unable to open logfile"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("Unable to open logfile"), std::string::npos) << r.err;
   ASSERT_EQ(fresh.SessionLogs().size(), 1u) << r.out;
   EXPECT_NE(fresh.Read("Logs/" + fresh.SessionLogs()[0]).find("written to the log"), std::string::npos);
 
@@ -174,9 +174,9 @@ TEST(SessionLog, AMissingLogsFolderIsMadeAndAFileInItsPlaceStillLetsTheScriptRun
   r = RunScript(blocked, "run.scs");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   const std::string rule(67, '=');
-  EXPECT_NE(r.out.find(rule + "\nVexil Wizard - Unable to open logfile.\n" + rule + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(rule + "\nVexil Wizard - Unable to open logfile.\n" + rule + "\n"), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("still ran"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("Unable to write to log file"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("Unable to write to log file"), std::string::npos) << r.err;
 }
 
 TEST(SessionLog, EachRunWritesItsOwnLog) {

@@ -183,14 +183,15 @@ TEST_F(DeviceList, ADriveWithoutDescriptionCanBeSelected) {
 
 TEST_F(DeviceList, MissingDeviceFilesAreReported) {
   ScsiWrapper wrapper;
-  CaptureStdout();
+  testing::internal::CaptureStderr();
   EXPECT_EQ(wrapper.InitScsiDll(nullptr), 0);
-  EXPECT_NE(GetCapturedStdout().find("\nNo device files found!"), std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("\nNo device files found!"), std::string::npos);
 
   Sim().AddDefaultBench();
-  CaptureStdout();
+  testing::internal::CaptureStderr();
   EXPECT_EQ(wrapper.InitScsiDll("/dev/sg9"), 0);
-  EXPECT_NE(GetCapturedStdout().find("\nRequested device file (/dev/sg9) not found!\n"), std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("\nRequested device file (/dev/sg9) not found!\n"),
+            std::string::npos);
   EXPECT_EQ(wrapper.GetDeviceFilename(0), nullptr);
 
   CaptureStdout();
@@ -224,9 +225,9 @@ TEST(DeviceListModule, MissingSgModuleIsReportedAndTheScanGoesOn) {
   ::unsetenv("VEXIL_HDD");
 
   ScsiWrapper wrapper;
-  CaptureStdout();
+  testing::internal::CaptureStderr();
   const int32_t count = wrapper.InitScsiDll(nullptr);
-  const std::string out = GetCapturedStdout();
+  const std::string out = testing::internal::GetCapturedStderr();
   EXPECT_EQ(sim.commands, (std::vector<std::string>{"/sbin/lsmod | grep -q sg", "/sbin/modprobe sg"}));
   EXPECT_NE(out.find("\nThe 'sg' kernel module is not loaded, and could not be loaded automatically by Vexil!\n"
                      "You must either load the 'sg' module as root, or run Vexil as root.\n"),

@@ -121,10 +121,10 @@ TEST_F(LogFileTest, VersionEntryAndErrorFrameGoToTheLog) {
   g_pLogFile = std::make_unique<Skerry_LogFile>();
   ASSERT_NE(g_pLogFile->Skerry_OpenLog(""), nullptr);
   const std::string name = g_pLogFile->FileName();
-  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   logversion();
   print_wrapper_error("No tape");
-  const std::string shown = testing::internal::GetCapturedStdout();
+  const std::string shown = testing::internal::GetCapturedStderr();  // an error, kept out of a report
   g_pLogFile.reset();
 
   EXPECT_EQ(ReadFile(name),
@@ -153,10 +153,10 @@ TEST(Banners, VersionAndNoticeShapes) {
   for (char c : body) lines += c == '\n';
   EXPECT_EQ(lines, 5) << body;
 
-  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   print_wizard_error(nullptr);
   print_wizard_error("Script file OK\n");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "*** Vexil Wizard - Unable to write to log file! ***\nScript file OK\n\n");
 }
 

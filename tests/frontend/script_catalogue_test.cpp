@@ -112,12 +112,12 @@ TEST_F(Catalogue, MoreThan128TasksAreAllListedInOrder) {
 
 TEST_F(Catalogue, NothingTakenIsAFailure) {
   Script("dat_only.scs", "FAMILY DAT\n");
-  CaptureStdout();
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(build_script_list(nullptr, kUltriumHH6));
-  EXPECT_NE(GetCapturedStdout().find("No scripts found!"), std::string::npos);
-  CaptureStdout();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("No scripts found!"), std::string::npos);
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(build_script_list("NoSuchFolder", kUltriumHH6));
-  GetCapturedStdout();
+  testing::internal::GetCapturedStderr();
 }
 
 }  // namespace

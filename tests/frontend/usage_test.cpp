@@ -50,18 +50,19 @@ TEST(Usage, TextOfEachEdition) {
                               ""));
 }
 
+// A syntax error is an error of the console: all of it on standard error.
 TEST(Usage, SyntaxLineThenTheUsage) {
   const char* args[] = {"vexil", "-f"};
   const std::string usage = Help(0);
-  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   printsyntax(2, args);
-  const std::string with_line = testing::internal::GetCapturedStdout();
+  const std::string with_line = testing::internal::GetCapturedStderr();
   // The text carries its own line end; the usage opens with a blank line.
   EXPECT_EQ(with_line, "\n<vexil -f >\nVexil: You must specify a valid option!\n" + usage);
 
-  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   printsyntax(0, nullptr);
-  const std::string without_line = testing::internal::GetCapturedStdout();
+  const std::string without_line = testing::internal::GetCapturedStderr();
   EXPECT_EQ(without_line, "Vexil: You must specify a valid option!\n" + usage);
 }
 

@@ -56,6 +56,15 @@ status=$?
 grep -q "Drive quick check passed" <<<"$out" || fail "the installed Drive_Quick_Check.scs does not pass: $out"
 grep -q "FAIL status" <<<"$out" && fail "the installed Drive_Quick_Check.scs fails: $out"
 
+# By name from the library VEXIL_SCRIPTS names (the staged one stands in
+# for /usr/share/vexil/Scripts), logging in the folder it runs in.
+out=$(cd "$empty" && VEXIL_SIM=1 VEXIL_SCRIPTS="$root/usr/share/vexil/Scripts" "$vexil" -f /dev/sg0 -s Drive_Quick_Check.scs -y 2>&1)
+status=$?
+[ $status -eq 0 ] || fail "Drive_Quick_Check.scs by name exits $status: $out"
+ls "$empty"/Logs/*_Vexil.txt >/dev/null 2>&1 || fail "no session log in the folder the console ran in"
+out=$(cd "$empty" && VEXIL_SCRIPTS="$root/usr/share/vexil/Scripts" "$vexil" -init work 2>&1)
+[ -f "$empty/work/Scripts/Drive_Quick_Check.scs" ] || fail "-init made no copy of the library: $out"
+
 for page in "$root"/usr/share/man/man*/*.gz; do
   out=$(zcat "$page" | groff -ww -z -man -Tutf8 2>&1)
   [ -z "$out" ] || fail "${page##*/} warns: $out"

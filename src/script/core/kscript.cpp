@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "base/work_folders.h"
 #include "facade/scsi_wrapper.h"
 #include "script/core/error_fx.h"
 #include "script/core/statement_api.h"
@@ -18,7 +19,7 @@ KScript::~KScript() = default;
 
 void KScript::SetUpMasterPath() {
   // The folder name ends in a double slash; file names are appended directly.
-  m_LogPath = "./Logs/";
+  m_LogPath = folders::LogFolder() + "/";
   m_LogPath += "/";
   m_MasterLogPath = m_LogPath;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/work_folders.h"
 #include "script/core/error_fx.h"
 #include "script/core/kscript.h"
 #include "script/core/prompts.h"
@@ -28,7 +29,7 @@ int KScript::_LoadBuffer(TEXT_LINK& /*stmt*/) {
   if (buffer == nullptr) return Fail(LOAD_BUFFER_INVALID_BUFFER_SPECIFIED);
   Clear1stWord(line);
   if (line.empty()) return Fail(LOAD_BUFFER_NO_FILE_SPECIFIED);
-  const std::string path = "./Scripts/" + line;
+  const std::string path = folders::ScriptFolder() + line;
   std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return Fail(LOAD_BUFFER_UNABLE_TO_OPEN_FILE_SPECIFIED);
   if (!IsRunMode() || buffer->data == nullptr) return 0;
