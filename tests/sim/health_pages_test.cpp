@@ -45,8 +45,8 @@ std::unique_ptr<SimSystem> Bench(const std::string& text) {
   return sim;
 }
 
-int Quiet(SimSystem& sim) {
-  const int fd = OpenNode(sim, "/dev/sg0");
+int Quiet(SimSystem& sim, const std::string& node = "/dev/sg0") {
+  const int fd = OpenNode(sim, node);
   SendIn(sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);  // the power-on attention
   return fd;
 }
@@ -158,6 +158,47 @@ TEST(SimHealthPages, ErrorCountersAndTemperatureFromTheBench) {
   const int fd = OpenNode(*dat, "/dev/sg2");
   SendIn(*dat, fd, {0x00, 0, 0, 0, 0, 0}, 0);
   for (uint8_t page : {0x02, 0x03}) EXPECT_EQ(Value(Parameters(LogSense(*dat, fd, page))[6]), 1u);
+}
+
+// The health benches of the library hold what Scripts/Benches/README.txt says.
+TEST(SimHealthPages, TheLibrarysHealthBenches) {
+  const std::string benches = std::string(VEXIL_SOURCE_DIR) + "/Scripts/Benches/";
+  std::string error;
+
+  auto alerts = MakeSimSystem(benches + "health_alerts.bench", &error);
+  ASSERT_TRUE(alerts) << error;
+  int fd = Quiet(*alerts);
+  for (uint8_t page : {0x2E, 0x2E, 0x12}) ASSERT_TRUE(LogSense(*alerts, fd, page).Good());
+  EXPECT_EQ(Parameters(LogSense(*alerts, fd, 0x12)).at(0), (std::vector<uint8_t>{0x20, 0, 0x10, 0, 0, 0, 0, 0}));
+
+  auto failing = MakeSimSystem(benches + "health_log_fail.bench", &error);
+  ASSERT_TRUE(failing) << error;
+  fd = Quiet(*failing);
+  const int other = Quiet(*failing, "/dev/sg3");
+  for (uint8_t page : {0x00, 0x02, 0x03, 0x0D, 0x12, 0x14, 0x2E}) {
+    EXPECT_EQ(LogSense(*failing, fd, page).Kcq(), 0x044400) << int(page);
+    EXPECT_EQ(LogSense(*failing, other, page).hdr.host_status, 7) << int(page);
+  }
+
+  auto hot = MakeSimSystem(benches + "health_hot.bench", &error);
+  ASSERT_TRUE(hot) << error;
+  fd = Quiet(*hot);
+  auto temperature = Parameters(LogSense(*hot, fd, 0x0D));
+  EXPECT_GT(Value(temperature[0]), Value(temperature[1]));
+  EXPECT_EQ(Value(Parameters(LogSense(*hot, fd, 0x02))[6]), 3u);
+  EXPECT_EQ(Value(Parameters(LogSense(*hot, fd, 0x14))[0x81]), 2u);
+  SgResult serial = SendIn(*hot, fd, {0x8C, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x01, 0, 0, 0, 37, 0, 0}, 37);
+  ASSERT_TRUE(serial.Good());
+  EXPECT_EQ(std::string(serial.data.begin() + 9, serial.data.begin() + 19), "CM00420042");
+
+  auto fleet = MakeSimSystem(benches + "health_fleet.bench", &error);
+  ASSERT_TRUE(fleet) << error;
+  for (int n = 0; n < 16; ++n) {
+    const std::string node = "/dev/sg" + std::to_string(n);
+    EXPECT_TRUE(fleet->MediumLoaded(node)) << node;
+    fd = Quiet(*fleet, node);
+    EXPECT_TRUE(LogSense(*fleet, fd, 0x12).Good()) << node;
+  }
 }
 
 }  // namespace
