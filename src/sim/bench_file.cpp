@@ -384,13 +384,14 @@ bool Count(const std::string& text, uint64_t* out) {
   return Number(text, 0, 0xFFFFFFFFL, &n) && (*out = static_cast<uint64_t>(n), true);
 }
 
-using StatisticsOption = bool (*)(SimDevice&, const std::string&);
-struct StatisticsKey {
+// One key=value option of a statement and what it does to its target.
+template <typename Target>
+struct OptionKey {
   const char* key;
-  StatisticsOption apply;
+  bool (*apply)(Target&, const std::string&);
 };
 
-constexpr StatisticsKey kStatisticsKeys[] = {
+constexpr OptionKey<SimDevice> kStatisticsKeys[] = {
     {"loads", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.loads); }},
     {"cleanings", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.cleanings); }},
     {"hours",
@@ -408,24 +409,12 @@ constexpr StatisticsKey kStatisticsKeys[] = {
     {"overheated", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.over_temperature); }},
 };
 
-using ErrorsOption = bool (*)(SimErrorCounts&, const std::string&);
-struct ErrorsKey {
-  const char* key;
-  ErrorsOption apply;
-};
-
-constexpr ErrorsKey kErrorsKeys[] = {
+constexpr OptionKey<SimErrorCounts> kErrorsKeys[] = {
     {"corrected", [](SimErrorCounts& e, const std::string& v) { return Count(v, &e.corrected); }},
     {"uncorrected", [](SimErrorCounts& e, const std::string& v) { return Count(v, &e.uncorrected); }},
 };
 
-using TemperatureOption = bool (*)(SimDevice&, const std::string&);
-struct TemperatureKey {
-  const char* key;
-  TemperatureOption apply;
-};
-
-constexpr TemperatureKey kTemperatureKeys[] = {
+constexpr OptionKey<SimDevice> kTemperatureKeys[] = {
     {"current",
      [](SimDevice& d, const std::string& v) {
        long n;
@@ -468,13 +457,7 @@ bool LastDrives(SimDevice& d, const std::string& text) {
   return true;
 }
 
-using MamOption = bool (*)(SimDevice&, const std::string&);
-struct MamKey {
-  const char* key;
-  MamOption apply;
-};
-
-constexpr MamKey kMamKeys[] = {
+constexpr OptionKey<SimDevice> kMamKeys[] = {
     {"manufacturer", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0400, 8, v); }},
     {"serial", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0401, 32, v); }},
     {"date",

@@ -85,28 +85,15 @@ std::string Padded(std::string text, size_t n, char pad = ' ') {
   return text;
 }
 
-std::unique_ptr<SimSystem> Bench(const std::string& text) {
-  auto sim = std::make_unique<SimSystem>();
-  std::string why;
-  EXPECT_TRUE(sim->ParseBench(text, &why)) << why;
-  return sim;
-}
-
-int Quiet(SimSystem& sim, const std::string& node = "/dev/sg0") {
-  const int fd = OpenNode(sim, node);
-  SendIn(sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);  // the power-on attention
-  return fd;
-}
-
 constexpr const char* kDrive = "device /dev/sg0 product=ULTRIUM-HH6 serial=HU1234567A\n";
 
 // A cartridge described by `mam`: every attribute in its standard format
 // and length, device and medium attributes read-only, host ones not.
 TEST(SimAttributes, ValuesOfACartridgeDescribedByTheBench) {
-  auto sim = Bench(std::string(kDrive) + "medium /dev/sg0 gen=6 capacity=1024\n" +
+  auto sim = ParsedBench(std::string(kDrive) + "medium /dev/sg0 gen=6 capacity=1024\n" +
                    "mam /dev/sg0 serial=CM0042 manufacturer=ACME date=20240115 loads=42 written=123456 read=2345"
                    " barcode=ABC123L6 label=\"weekly full\" drives=KESTREL:KS5A001234\n");
-  const int fd = Quiet(*sim);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
   auto all = ById(ReadAttribute(*sim, fd, 0x00));
   struct Want {
     int id;
@@ -173,8 +160,8 @@ TEST(SimAttributes, ValuesOfACartridgeDescribedByTheBench) {
 
 // The list, the first attribute identifier and a short allocation.
 TEST(SimAttributes, ListFirstAttributeAndShortAllocation) {
-  auto sim = Bench(kDrive);
-  const int fd = Quiet(*sim);
+  auto sim = ParsedBench(kDrive);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
   SgResult values = ReadAttribute(*sim, fd, 0x00);
   std::vector<int> ids;
   for (auto& [id, a] : Values(values)) ids.push_back(id);
@@ -209,8 +196,8 @@ TEST(SimAttributes, ListFirstAttributeAndShortAllocation) {
 // device and medium attributes are refused, and so is a bad length, and
 // then nothing of the list is written.
 TEST(SimAttributes, WriteAttributeHostOnly) {
-  auto sim = Bench(kDrive);
-  const int fd = Quiet(*sim);
+  auto sim = ParsedBench(kDrive);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
   const std::vector<uint8_t> vendor(8, 'V');
   const std::vector<uint8_t> label(160, 'L');
   ASSERT_TRUE(WriteAttribute(*sim, fd, {AttributeBytes(0x0800, 1, vendor), AttributeBytes(0x0803, 2, label)}).Good());
@@ -257,18 +244,18 @@ TEST(SimAttributes, WriteAttributeHostOnly) {
 // No cartridge, a drive without cartridge memory, and the fields the
 // drive does not take.
 TEST(SimAttributes, RefusedAsTheStandardSays) {
-  auto sim = Bench(std::string(kDrive) + "device /dev/sg1 medium=0\ndevice /dev/sg2 mam=0\n");
-  const int fd = Quiet(*sim);
-  const int empty = Quiet(*sim, "/dev/sg1");
-  const int none = Quiet(*sim, "/dev/sg2");
+  auto sim = ParsedBench(std::string(kDrive) + "device /dev/sg1 medium=0\ndevice /dev/sg2 mam=0\n");
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
+  const int empty = OpenQuiet(*sim, "/dev/sg1");
+  const int none = OpenQuiet(*sim, "/dev/sg2");
   EXPECT_EQ(ReadAttribute(*sim, empty, 0x00).Kcq(), 0x023A00);
   EXPECT_EQ(WriteAttribute(*sim, empty, {AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B'))}).Kcq(), 0x023A00);
   EXPECT_EQ(ReadAttribute(*sim, none, 0x00).Kcq(), 0x052000);
   EXPECT_EQ(ReadAttribute(*sim, fd, 0x04).Kcq(), 0x052400);  // a service action it does not know
   EXPECT_EQ(SendIn(*sim, fd, {0x8C, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0}, 4096).Kcq(), 0x052400);  // volume 1
   // More than the cartridge memory holds.
-  auto small = Bench(std::string(kDrive) + "mam /dev/sg0 size=1024\n");
-  const int s = Quiet(*small);
+  auto small = ParsedBench(std::string(kDrive) + "mam /dev/sg0 size=1024\n");
+  const int s = OpenQuiet(*small, "/dev/sg0");
   std::vector<std::vector<uint8_t>> big;
   for (uint16_t id = 0x1400; id < 0x1408; ++id) big.push_back(AttributeBytes(id, 0, std::vector<uint8_t>(120, 0)));
   EXPECT_EQ(WriteAttribute(*small, s, big).Kcq(), 0x055506);

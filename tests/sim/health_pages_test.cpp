@@ -38,17 +38,9 @@ uint64_t Value(const std::vector<uint8_t>& bytes) {
   return v;
 }
 
+// An LTO-6 drive on /dev/sg0 and what `text` adds.
 std::unique_ptr<SimSystem> Bench(const std::string& text) {
-  auto sim = std::make_unique<SimSystem>();
-  std::string why;
-  EXPECT_TRUE(sim->ParseBench("device /dev/sg0 product=ULTRIUM-HH6\n" + text, &why)) << why;
-  return sim;
-}
-
-int Quiet(SimSystem& sim, const std::string& node = "/dev/sg0") {
-  const int fd = OpenNode(sim, node);
-  SendIn(sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);  // the power-on attention
-  return fd;
+  return ParsedBench("device /dev/sg0 product=ULTRIUM-HH6\n" + text);
 }
 
 bool Listed(SimSystem& sim, int fd, uint8_t page) {
@@ -62,7 +54,7 @@ bool Listed(SimSystem& sim, int fd, uint8_t page) {
 // ones), and reading it clears none of them, even where 2Eh would.
 TEST(SimHealthPages, TapeAlertResponseHoldsThe64FlagsAndClearsNothing) {
   auto sim = Bench("tapealert /dev/sg0 1,3,20,64 clear=read\ncleaning /dev/sg0 periodic\n");
-  const int fd = Quiet(*sim);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
   EXPECT_TRUE(Listed(*sim, fd, 0x12));
   for (int read = 0; read < 2; ++read) {
     SgResult r = LogSense(*sim, fd, 0x12);
@@ -81,9 +73,8 @@ TEST(SimHealthPages, ADriveMayLackPages) {
   auto sim = Bench("");
   std::string why;
   ASSERT_TRUE(sim->ParseBench("device /dev/sg1 nolog=0x12,0x14\n", &why)) << why;
-  const int fd = Quiet(*sim);
-  const int old = OpenNode(*sim, "/dev/sg1");
-  SendIn(*sim, old, {0x00, 0, 0, 0, 0, 0}, 0);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
+  const int old = OpenQuiet(*sim, "/dev/sg1");
   for (uint8_t page : {0x12, 0x14}) {
     EXPECT_TRUE(Listed(*sim, fd, page)) << int(page);
     EXPECT_FALSE(Listed(*sim, old, page)) << int(page);
@@ -98,7 +89,7 @@ TEST(SimHealthPages, DeviceStatisticsCountOnFromTheBench) {
   auto sim = Bench(
       "statistics /dev/sg0 loads=100 cleanings=7 hours=5000 motion=1500 meters=9000000 prevented=1 overheated=4\n"
       "errors /dev/sg0 write uncorrected=3\nerrors /dev/sg0 read uncorrected=2\ncleaning /dev/sg0 now\n");
-  const int fd = Quiet(*sim);
+  const int fd = OpenQuiet(*sim, "/dev/sg0");
   auto params = Parameters(LogSense(*sim, fd, 0x14));
   const std::map<int, uint64_t> want = {{0x0000, 100}, {0x0001, 7}, {0x0002, 5000}, {0x0003, 1500}, {0x0004, 9000000},
                                         {0x000E, 3},   {0x000F, 2}, {0x0080, 1},    {0x0081, 4}};
@@ -120,7 +111,7 @@ TEST(SimHealthPages, DeviceStatisticsCountOnFromTheBench) {
   EXPECT_EQ(Value(params[0x0080]), 2u);
   // Without a bench line: motion hours are a third of the power-on hours.
   auto plain = Bench("");
-  const int p = Quiet(*plain);
+  const int p = OpenQuiet(*plain, "/dev/sg0");
   params = Parameters(LogSense(*plain, p, 0x14));
   EXPECT_EQ(Value(params[0x0002]), 1200u);
   EXPECT_EQ(Value(params[0x0003]), 400u);
@@ -148,15 +139,14 @@ TEST(SimHealthPages, ErrorCountersAndTemperatureFromTheBench) {
   };
   for (const Case& c : cases) {
     auto sim = Bench(c.bench);
-    const int fd = Quiet(*sim);
+    const int fd = OpenQuiet(*sim, "/dev/sg0");
     auto params = Parameters(LogSense(*sim, fd, c.page));
     ASSERT_EQ(params.size(), c.values.size()) << c.name;
     for (const auto& [code, value] : c.values) EXPECT_EQ(Value(params[code]), value) << c.name << " " << code;
   }
   // A DAT drive has an uncorrected error of each kind, as before.
   auto dat = Bench("device /dev/sg2 product=DAT160\n");
-  const int fd = OpenNode(*dat, "/dev/sg2");
-  SendIn(*dat, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+  const int fd = OpenQuiet(*dat, "/dev/sg2");
   for (uint8_t page : {0x02, 0x03}) EXPECT_EQ(Value(Parameters(LogSense(*dat, fd, page))[6]), 1u);
 }
 
@@ -167,14 +157,14 @@ TEST(SimHealthPages, TheLibrarysHealthBenches) {
 
   auto alerts = MakeSimSystem(benches + "health_alerts.bench", &error);
   ASSERT_TRUE(alerts) << error;
-  int fd = Quiet(*alerts);
+  int fd = OpenQuiet(*alerts, "/dev/sg0");
   for (uint8_t page : {0x2E, 0x2E, 0x12}) ASSERT_TRUE(LogSense(*alerts, fd, page).Good());
   EXPECT_EQ(Parameters(LogSense(*alerts, fd, 0x12)).at(0), (std::vector<uint8_t>{0x20, 0, 0x10, 0, 0, 0, 0, 0}));
 
   auto failing = MakeSimSystem(benches + "health_log_fail.bench", &error);
   ASSERT_TRUE(failing) << error;
-  fd = Quiet(*failing);
-  const int other = Quiet(*failing, "/dev/sg3");
+  fd = OpenQuiet(*failing, "/dev/sg0");
+  const int other = OpenQuiet(*failing, "/dev/sg3");
   for (uint8_t page : {0x00, 0x02, 0x03, 0x0D, 0x12, 0x14, 0x2E}) {
     EXPECT_EQ(LogSense(*failing, fd, page).Kcq(), 0x044400) << int(page);
     EXPECT_EQ(LogSense(*failing, other, page).hdr.host_status, 7) << int(page);
@@ -182,7 +172,7 @@ TEST(SimHealthPages, TheLibrarysHealthBenches) {
 
   auto hot = MakeSimSystem(benches + "health_hot.bench", &error);
   ASSERT_TRUE(hot) << error;
-  fd = Quiet(*hot);
+  fd = OpenQuiet(*hot, "/dev/sg0");
   auto temperature = Parameters(LogSense(*hot, fd, 0x0D));
   EXPECT_GT(Value(temperature[0]), Value(temperature[1]));
   EXPECT_EQ(Value(Parameters(LogSense(*hot, fd, 0x02))[6]), 3u);
@@ -196,7 +186,7 @@ TEST(SimHealthPages, TheLibrarysHealthBenches) {
   for (int n = 0; n < 16; ++n) {
     const std::string node = "/dev/sg" + std::to_string(n);
     EXPECT_TRUE(fleet->MediumLoaded(node)) << node;
-    fd = Quiet(*fleet, node);
+    fd = OpenQuiet(*fleet, node);
     EXPECT_TRUE(LogSense(*fleet, fd, 0x12).Good()) << node;
   }
 }
