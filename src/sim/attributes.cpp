@@ -45,8 +45,7 @@ constexpr AttributeRule kRules[] = {
     {0x0000, kBinary, 8, [](const SimDevice& d) { return (d.capacity - std::min(d.capacity, d.tape_bytes)) >> 20; }},
     {0x0001, kBinary, 8, [](const SimDevice& d) { return d.capacity >> 20; }},
     {0x0003, kBinary, 8, [](const SimDevice& d) { return d.mam.loads; }},
-    {0x0004, kBinary, 8,
-     [](const SimDevice& d) { return d.mam.capacity - std::min(d.mam.capacity, StoredBytes(d)); }},
+    {0x0004, kBinary, 8, [](const SimDevice& d) { return d.mam.capacity - std::min(d.mam.capacity, StoredBytes(d)); }},
     {0x0006, kBinary, 1, [](const SimDevice& d) { return uint64_t{MediumDensity(d)}; }},  // formatted density
     {0x020A, kAscii, 40, nullptr},  // device vendor and serial number at the last load
     {0x020B, kAscii, 40, nullptr},  // ... at the load before, and so on
@@ -65,18 +64,18 @@ constexpr AttributeRule kRules[] = {
     {0x0408, kBinary, 1,
      [](const SimDevice& d) { return uint64_t{d.cleaner == SimDevice::Cleaner::kNone ? 0x00u : 0x01u}; }},
     // Host attributes: standard formats and lengths, kept as written.
-    {0x0800, kAscii, 8, nullptr},    // application vendor
-    {0x0801, kAscii, 32, nullptr},   // application name
-    {0x0802, kAscii, 8, nullptr},    // application version
-    {0x0803, kText, 160, nullptr},   // user medium text label
-    {0x0804, kAscii, 12, nullptr},   // date and time last written
-    {0x0805, kBinary, 1, nullptr},   // text localization identifier
-    {0x0806, kAscii, 32, nullptr},   // barcode
-    {0x0807, kText, 80, nullptr},    // owning host textual name
-    {0x0808, kText, 160, nullptr},   // media pool
-    {0x0809, kAscii, 16, nullptr},   // partition user text label
-    {0x080A, kBinary, 1, nullptr},   // load/unload at partition
-    {0x080B, kAscii, 16, nullptr},   // application format version
+    {0x0800, kAscii, 8, nullptr},   // application vendor
+    {0x0801, kAscii, 32, nullptr},  // application name
+    {0x0802, kAscii, 8, nullptr},   // application version
+    {0x0803, kText, 160, nullptr},  // user medium text label
+    {0x0804, kAscii, 12, nullptr},  // date and time last written
+    {0x0805, kBinary, 1, nullptr},  // text localization identifier
+    {0x0806, kAscii, 32, nullptr},  // barcode
+    {0x0807, kText, 80, nullptr},   // owning host textual name
+    {0x0808, kText, 160, nullptr},  // media pool
+    {0x0809, kAscii, 16, nullptr},  // partition user text label
+    {0x080A, kBinary, 1, nullptr},  // load/unload at partition
+    {0x080B, kAscii, 16, nullptr},  // application format version
 };
 
 const AttributeRule* RuleOf(uint16_t id) {
@@ -237,7 +236,8 @@ void WriteAttribute(SimDevice& d, const SimRequest& r, SimReply& reply) {
     } else if (rule != nullptr && (rule->format != format || rule->length != size)) {
       return InvalidParameter(d, reply, rule->format != format ? at + 2 : at + 3);
     } else {
-      stored[id] = SimStoredAttribute{format, std::vector<uint8_t>(list.begin() + at + 5, list.begin() + at + 5 + size)};
+      stored[id] =
+          SimStoredAttribute{format, std::vector<uint8_t>(list.begin() + at + 5, list.begin() + at + 5 + size)};
     }
     previous = id;
     at += 5 + size;

@@ -23,8 +23,8 @@
 //              prevented=0 overheated=0
 //   errors /dev/sg0 write|read corrected=14 uncorrected=0
 //   temperature /dev/sg0 current=34 reference=60
-//   mam /dev/sg0 manufacturer=HALCYON serial=HM00000001 date=20240115 loads=17
-//       written=0 read=0 drives=HALCYON:HU1234567A,... barcode=HM0001L6 label="..." size=16384
+//   mam /dev/sg0 manufacturer=HALCYON serial=HM00000000 date=20240115 loads=17
+//       written=0 read=0 drives=HALCYON:HU1234567A,... barcode=HM0000L6 label="..." size=16384
 //   eventlog /dev/sg0 sample|size=1048576|<text file>
 //   clock real
 //   user 1000
@@ -137,7 +137,8 @@ constexpr DeviceKey kDeviceKeys[] = {
     {"nolog",
      [](SimDeviceConfig& c, const std::string& v) {
        std::vector<long> pages;
-       if (!Numbers(v, ',', 0, 0, 0x3F, &pages) || std::find(pages.begin(), pages.end(), 0) != pages.end()) return false;
+       if (!Numbers(v, ',', 0, 0, 0x3F, &pages) || std::find(pages.begin(), pages.end(), 0) != pages.end())
+         return false;
        c.missing_log_pages.assign(pages.begin(), pages.end());
        return true;
      }},
@@ -429,8 +430,7 @@ constexpr OptionKey<SimDevice> kTemperatureKeys[] = {
 
 // An ASCII attribute: printable characters, at most `length`.
 bool Printable(const std::string& text, size_t length) {
-  return text.size() <= length &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+  return text.size() <= length && std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
 }
 
 bool Attribute(SimDevice& d, uint16_t id, size_t length, const std::string& text) {
@@ -462,7 +462,8 @@ constexpr OptionKey<SimDevice> kMamKeys[] = {
     {"serial", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0401, 32, v); }},
     {"date",
      [](SimDevice& d, const std::string& v) {
-       const bool digits = v.size() == 8 && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+       const bool digits =
+           v.size() == 8 && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
        return digits && Attribute(d, 0x0406, 8, v);
      }},
     {"loads", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.loads); }},

@@ -67,7 +67,9 @@ std::vector<int> SetAlerts(const SimDevice& d) {
   return set_flags;
 }
 
-bool IsSet(const std::vector<int>& flags, int flag) { return std::find(flags.begin(), flags.end(), flag) != flags.end(); }
+bool IsSet(const std::vector<int>& flags, int flag) {
+  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
 
 // One parameter per flag, the flag in bit 0 of its value.
 void TapeAlert(const SimDevice& d, std::vector<uint8_t>& p) {

@@ -67,8 +67,8 @@ struct SenseDetail {
   bool filemark = false, eom = false, ili = false;
   bool info_valid = false;
   int32_t info = 0;
-  int field_pointer = -1;         // CDB byte in error (sense-key specific)
-  bool in_parameters = false;     // the field pointer names a parameter list byte
+  int field_pointer = -1;      // CDB byte in error (sense-key specific)
+  bool in_parameters = false;  // the field pointer names a parameter list byte
 };
 
 // Error counters of log pages 02h (write) and 03h (read).

@@ -29,9 +29,9 @@ SgResult WriteAttribute(SimSystem& sim, int fd, const std::vector<std::vector<ui
   for (const auto& a : attributes) list.insert(list.end(), a.begin(), a.end());
   const uint32_t n = uint32_t(list.size());
   list[3] = uint8_t(n - 4);
-  return SendOut(sim, fd,
-                 {0x8D, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0, 0},
-                 list);
+  return SendOut(
+      sim, fd, {0x8D, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0, 0},
+      list);
 }
 
 struct Attribute {
@@ -91,8 +91,8 @@ constexpr const char* kDrive = "device /dev/sg0 product=ULTRIUM-HH6 serial=HU123
 // and length, device and medium attributes read-only, host ones not.
 TEST(SimAttributes, ValuesOfACartridgeDescribedByTheBench) {
   auto sim = ParsedBench(std::string(kDrive) + "medium /dev/sg0 gen=6 capacity=1024\n" +
-                   "mam /dev/sg0 serial=CM0042 manufacturer=ACME date=20240115 loads=42 written=123456 read=2345"
-                   " barcode=ABC123L6 label=\"weekly full\" drives=KESTREL:KS5A001234\n");
+                         "mam /dev/sg0 serial=CM0042 manufacturer=ACME date=20240115 loads=42 written=123456 read=2345"
+                         " barcode=ABC123L6 label=\"weekly full\" drives=KESTREL:KS5A001234\n");
   const int fd = OpenQuiet(*sim, "/dev/sg0");
   auto all = ById(ReadAttribute(*sim, fd, 0x00));
   struct Want {
@@ -100,8 +100,8 @@ TEST(SimAttributes, ValuesOfACartridgeDescribedByTheBench) {
     bool read_only;
     uint8_t format;
     size_t length;
-    uint64_t binary;     // binary attributes
-    std::string text;    // ASCII and text ones
+    uint64_t binary;   // binary attributes
+    std::string text;  // ASCII and text ones
   } want[] = {
       {0x0000, true, 0, 8, 1024, ""},  // remaining capacity, MiB
       {0x0001, true, 0, 8, 1024, ""},  // maximum capacity
@@ -214,12 +214,14 @@ TEST(SimAttributes, WriteAttributeHostOnly) {
   } refusals[] = {
       {"load count", {AttributeBytes(0x0003, 0, std::vector<uint8_t>(8, 0))}, 0x052600},
       {"medium serial", {AttributeBytes(0x0401, 1, std::vector<uint8_t>(32, 'X'))}, 0x052600},
-      {"three host attributes", {AttributeBytes(0x0801, 1, std::vector<uint8_t>(32, 'N')),
-                               AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B')),
-                               AttributeBytes(0x0A00, 0, {1})}, 0x000000},
+      {"three host attributes",
+       {AttributeBytes(0x0801, 1, std::vector<uint8_t>(32, 'N')),
+        AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B')), AttributeBytes(0x0A00, 0, {1})},
+       0x000000},
       {"barcode of 31 bytes", {AttributeBytes(0x0806, 1, std::vector<uint8_t>(31, 'B'))}, 0x052600},
       {"barcode as binary", {AttributeBytes(0x0806, 0, std::vector<uint8_t>(32, 'B'))}, 0x052600},
-      {"descending", {AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B')), AttributeBytes(0x0800, 1, vendor)},
+      {"descending",
+       {AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B')), AttributeBytes(0x0800, 1, vendor)},
        0x052600},
   };
   for (const Refusal& r : refusals) {
@@ -252,7 +254,8 @@ TEST(SimAttributes, RefusedAsTheStandardSays) {
   EXPECT_EQ(WriteAttribute(*sim, empty, {AttributeBytes(0x0806, 1, std::vector<uint8_t>(32, 'B'))}).Kcq(), 0x023A00);
   EXPECT_EQ(ReadAttribute(*sim, none, 0x00).Kcq(), 0x052000);
   EXPECT_EQ(ReadAttribute(*sim, fd, 0x04).Kcq(), 0x052400);  // a service action it does not know
-  EXPECT_EQ(SendIn(*sim, fd, {0x8C, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0}, 4096).Kcq(), 0x052400);  // volume 1
+  EXPECT_EQ(SendIn(*sim, fd, {0x8C, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0}, 4096).Kcq(),
+            0x052400);  // volume 1
   // More than the cartridge memory holds.
   auto small = ParsedBench(std::string(kDrive) + "mam /dev/sg0 size=1024\n");
   const int s = OpenQuiet(*small, "/dev/sg0");

@@ -25,7 +25,8 @@ std::map<int, std::vector<uint8_t>> Parameters(const SgResult& r) {
   size_t at = 4;
   while (at + 4 <= end) {
     const size_t length = r.data[at + 3];
-    params[r.data[at] << 8 | r.data[at + 1]] = std::vector<uint8_t>(r.data.begin() + at + 4, r.data.begin() + at + 4 + length);
+    params[r.data[at] << 8 | r.data[at + 1]] =
+        std::vector<uint8_t>(r.data.begin() + at + 4, r.data.begin() + at + 4 + length);
     at += 4 + length;
   }
   EXPECT_EQ(at, end);
@@ -129,11 +130,17 @@ TEST(SimHealthPages, ErrorCountersAndTemperatureFromTheBench) {
       {"write counters", "", 0x02, {{0, 12}, {1, 2}, {2, 14}, {3, 14}, {4, 14}, {5, 0}, {6, 0}}},
       {"read counters", "", 0x03, {{0, 12}, {1, 2}, {2, 14}, {3, 14}, {4, 14}, {5, 0}, {6, 0}}},
       {"temperature", "", 0x0D, {{0, 34}, {1, 60}}},
-      {"uncorrected writes", "errors /dev/sg0 write corrected=40 uncorrected=3\n", 0x02,
+      {"uncorrected writes",
+       "errors /dev/sg0 write corrected=40 uncorrected=3\n",
+       0x02,
        {{0, 38}, {1, 2}, {2, 40}, {3, 40}, {4, 40}, {5, 0}, {6, 3}}},
-      {"reads untouched", "errors /dev/sg0 write corrected=40 uncorrected=3\n", 0x03,
+      {"reads untouched",
+       "errors /dev/sg0 write corrected=40 uncorrected=3\n",
+       0x03,
        {{0, 12}, {1, 2}, {2, 14}, {3, 14}, {4, 14}, {5, 0}, {6, 0}}},
-      {"one corrected read", "errors /dev/sg0 read corrected=1 uncorrected=9\n", 0x03,
+      {"one corrected read",
+       "errors /dev/sg0 read corrected=1 uncorrected=9\n",
+       0x03,
        {{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 0}, {6, 9}}},
       {"running hot", "temperature /dev/sg0 current=71 reference=55\n", 0x0D, {{0, 71}, {1, 55}}},
   };
