@@ -5,6 +5,7 @@
 //   device /dev/sg0 type=tape hctl=0:0:0:0 vendor=HALCYON product="ULTRIUM-HH6"
 //          rev=J5A1 serial=HU1234567A sas=1 medium=1 nibble=0 personality=0
 //          slots=8 newrev=J5A2 reappear=/dev/sg5 reset=30 droplast=0 standard=0
+//          mam=1 nolog=0x12,0x14
 //   absent /dev/sg3
 //   unreadable /dev/sg4
 //   fault /dev/sg0 op=0x00 check=2/04/01 count=3 nosense descriptor senselen=8
@@ -18,6 +19,12 @@
 //   event /dev/sg0 "Packet # 6 Event: 0042 Head wear"
 //   events /dev/sg0 clear
 //   logpage /dev/sg0 0x2E 000100010100020001
+//   statistics /dev/sg0 loads=321 cleanings=3 hours=1200 motion=400 meters=1250000
+//              prevented=0 overheated=0
+//   errors /dev/sg0 write|read corrected=14 uncorrected=0
+//   temperature /dev/sg0 current=34 reference=60
+//   mam /dev/sg0 manufacturer=HALCYON serial=HM00000000 date=20240115 loads=17
+//       written=0 read=0 drives=HALCYON:HU1234567A,... barcode=HM0000L6 label="..." size=16384
 //   eventlog /dev/sg0 sample|size=1048576|<text file>
 //   clock real
 //   user 1000
@@ -126,6 +133,15 @@ constexpr DeviceKey kDeviceKeys[] = {
      }},
     {"droplast", [](SimDeviceConfig& c, const std::string& v) { return Flag(v, &c.reset_drops_last_status); }},
     {"standard", [](SimDeviceConfig& c, const std::string& v) { return Flag(v, &c.standard_only); }},
+    {"mam", [](SimDeviceConfig& c, const std::string& v) { return Flag(v, &c.mam); }},
+    {"nolog",
+     [](SimDeviceConfig& c, const std::string& v) {
+       std::vector<long> pages;
+       if (!Numbers(v, ',', 0, 0, 0x3F, &pages) || std::find(pages.begin(), pages.end(), 0) != pages.end())
+         return false;
+       c.missing_log_pages.assign(pages.begin(), pages.end());
+       return true;
+     }},
 };
 
 struct IoctlName {
@@ -247,8 +263,9 @@ bool Words(const std::string& line, std::vector<std::string>* words) {
 }
 
 template <typename Target, typename Key, size_t N>
-bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::string>& words, std::string* why) {
-  for (size_t i = 2; i < words.size(); ++i) {
+bool ApplyOptions(Target& target, const Key (&keys)[N], const std::vector<std::string>& words, std::string* why,
+                  size_t first = 2) {
+  for (size_t i = first; i < words.size(); ++i) {
     const std::string& w = words[i];
     const size_t eq = w.find('=');
     const std::string key = w.substr(0, eq);
@@ -305,6 +322,7 @@ bool LoadMedium(SimDevice& d, const MediumSpec& m, std::string* why) {
   d.cleaner = m.cleaner;
   d.config.medium_loaded = false;
   LoadCartridge(d);
+  NewCartridgeMemory(d);  // a cartridge of its own, not the one before
   if (m.capacity_mib) d.capacity = static_cast<uint64_t>(m.capacity_mib) << 20;
   d.tape.clear();
   d.tape_bytes = 0;
@@ -359,6 +377,119 @@ bool Hex(const std::string& text, std::vector<uint8_t>* out) {
   return true;
 }
 
+// ---- health figures: device statistics, error counters, temperature, cartridge memory ----
+
+// A counter of a bench line, 0 to 2^32-1.
+bool Count(const std::string& text, uint64_t* out) {
+  long n;
+  return Number(text, 0, 0xFFFFFFFFL, &n) && (*out = static_cast<uint64_t>(n), true);
+}
+
+// One key=value option of a statement and what it does to its target.
+template <typename Target>
+struct OptionKey {
+  const char* key;
+  bool (*apply)(Target&, const std::string&);
+};
+
+constexpr OptionKey<SimDevice> kStatisticsKeys[] = {
+    {"loads", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.loads); }},
+    {"cleanings", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.cleanings); }},
+    {"hours",
+     [](SimDevice& d, const std::string& v) {
+       long n;
+       return Number(v, 0, 1000000, &n) && (d.power_on_base = static_cast<uint32_t>(n), true);
+     }},
+    {"motion",
+     [](SimDevice& d, const std::string& v) {
+       uint64_t n;
+       return Count(v, &n) && (d.lifetime.motion_hours = n, true);
+     }},
+    {"meters", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.meters); }},
+    {"prevented", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.removal_prevented); }},
+    {"overheated", [](SimDevice& d, const std::string& v) { return Count(v, &d.lifetime.over_temperature); }},
+};
+
+constexpr OptionKey<SimErrorCounts> kErrorsKeys[] = {
+    {"corrected", [](SimErrorCounts& e, const std::string& v) { return Count(v, &e.corrected); }},
+    {"uncorrected", [](SimErrorCounts& e, const std::string& v) { return Count(v, &e.uncorrected); }},
+};
+
+constexpr OptionKey<SimDevice> kTemperatureKeys[] = {
+    {"current",
+     [](SimDevice& d, const std::string& v) {
+       long n;
+       return Number(v, 0, 254, &n) && (d.temperature = int(n), true);
+     }},
+    {"reference",
+     [](SimDevice& d, const std::string& v) {
+       long n;
+       return Number(v, 0, 254, &n) && (d.reference_temperature = int(n), true);
+     }},
+};
+
+// An ASCII attribute: printable characters, at most `length`.
+bool Printable(const std::string& text, size_t length) {
+  return text.size() <= length && std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+bool Attribute(SimDevice& d, uint16_t id, size_t length, const std::string& text) {
+  if (!Printable(text, length)) return false;
+  StoreAttribute(d, id, text);
+  return true;
+}
+
+// The drives that loaded the cartridge last, most recent first:
+// VENDOR:SERIAL,... (at most four).
+bool LastDrives(SimDevice& d, const std::string& text) {
+  std::vector<std::string> drives;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');) drives.push_back(part);
+  if (drives.empty() || drives.size() > 4) return false;
+  for (size_t i = 0; i < drives.size(); ++i) {
+    const size_t colon = drives[i].find(':');
+    if (colon == std::string::npos || colon > 8) return false;
+    std::string vendor = drives[i].substr(0, colon);
+    vendor.resize(8, ' ');
+    if (!Attribute(d, static_cast<uint16_t>(0x020A + i), 40, vendor + drives[i].substr(colon + 1))) return false;
+  }
+  for (size_t i = drives.size(); i < 4; ++i) d.mam.stored.erase(static_cast<uint16_t>(0x020A + i));
+  return true;
+}
+
+constexpr OptionKey<SimDevice> kMamKeys[] = {
+    {"manufacturer", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0400, 8, v); }},
+    {"serial", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0401, 32, v); }},
+    {"date",
+     [](SimDevice& d, const std::string& v) {
+       const bool digits =
+           v.size() == 8 && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+       return digits && Attribute(d, 0x0406, 8, v);
+     }},
+    {"loads", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.loads); }},
+    {"written", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.written_mib); }},
+    {"read", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.read_mib); }},
+    {"drives", LastDrives},
+    {"barcode", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0806, 32, v); }},
+    {"label", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0803, 160, v); }},
+    {"size",
+     [](SimDevice& d, const std::string& v) {
+       long n;
+       return Number(v, 1024, 1 << 20, &n) && (d.mam.capacity = static_cast<uint64_t>(n), true);
+     }},
+};
+
+// errors NODE write|read [corrected=N] [uncorrected=N]
+bool ErrorsLine(SimDevice& d, const std::vector<std::string>& w, std::string* why) {
+  if (!d.IsTape()) return *why = "errors needs a tape drive", false;
+  if (w.size() < 3 || (w[2] != "write" && w[2] != "read"))
+    return *why = "bad errors line: say write or read after the node", false;
+  SimErrorCounts& counts = w[2] == "write" ? d.write_errors : d.read_errors;
+  return ApplyOptions(counts, kErrorsKeys, w, why, 3);
+}
+
+// ---- end of health figures ----
+
 // The statements that describe what a device holds rather than what it is.
 bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::string* why) {
   SimDevice* d = w.size() >= 2 ? sim.Device(w[1]) : nullptr;
@@ -368,6 +499,11 @@ bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::stri
     return ApplyOptions(m, kMediumKeys, w, why) && LoadMedium(*d, m, why);
   }
   if (w[0] == "slots") return FillSlots(*d, w, why);
+  if (w[0] == "errors") return ErrorsLine(*d, w, why);
+  if (!d->IsTape() && (w[0] == "statistics" || w[0] == "mam")) return *why = w[0] + " needs a tape drive", false;
+  if (w[0] == "statistics") return ApplyOptions(*d, kStatisticsKeys, w, why);
+  if (w[0] == "temperature") return ApplyOptions(*d, kTemperatureKeys, w, why);
+  if (w[0] == "mam") return ApplyOptions(*d, kMamKeys, w, why);
   if (w[0] == "event" && w.size() == 3) {
     d->events.push_back(w[2]);
     return true;
@@ -402,7 +538,7 @@ bool DeviceContents(SimSystem& sim, const std::vector<std::string>& w, std::stri
 
 bool IsContentsStatement(const std::string& word) {
   return word == "medium" || word == "slots" || word == "event" || word == "events" || word == "logpage" ||
-         word == "cleaning";
+         word == "cleaning" || word == "statistics" || word == "errors" || word == "temperature" || word == "mam";
 }
 
 // tapealert NODE [FLAGS] [clear=read|never]: the flags the bench sets, and

@@ -34,6 +34,8 @@ constexpr SimOpcode kTapeCommands[] = {
     {0x4D, LogSense},
     {0x55, ModeSelect10},
     {0x5A, ModeSense10},
+    {0x8C, ReadAttribute},
+    {0x8D, WriteAttribute},
     {0xA0, ReportLuns},
 };
 

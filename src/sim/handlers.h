@@ -81,6 +81,19 @@ void LoadCartridge(SimDevice&);
 // it cannot use), added to `flags`.
 void AddConditionAlerts(const SimDevice&, std::vector<int>& flags);
 
+// attributes.cpp: the cartridge memory (medium auxiliary memory).
+void ReadAttribute(SimDevice&, const SimRequest&, SimReply&);
+void WriteAttribute(SimDevice&, const SimRequest&, SimReply&);
+// A new cartridge's memory, as if it had just been loaded into this drive.
+void NewCartridgeMemory(SimDevice&);
+// The cartridge goes in (one more load, this drive the last to load it) or
+// comes out (what moved in this load goes into its lifetime figures).
+void CartridgeMemoryLoaded(SimDevice&);
+void CartridgeMemoryUnloaded(SimDevice&);
+// A text attribute as the bench gives it: ASCII padded with blanks, text
+// with zero bytes, to the standard length of the attribute.
+void StoreAttribute(SimDevice&, uint16_t id, const std::string& text);
+
 // density_support.cpp
 void ReportDensitySupport(SimDevice&, const SimRequest&, SimReply&);
 

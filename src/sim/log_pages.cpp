@@ -26,18 +26,20 @@ void Counter(std::vector<uint8_t>& page, uint16_t code, size_t width, uint64_t v
   Param(page, code, 0x40, v);
 }
 
-void ErrorCounters(const SimDevice& d, std::vector<uint8_t>& p, uint64_t bytes) {
-  Counter(p, 0x0000, 4, 12);
-  Counter(p, 0x0001, 4, 2);
-  Counter(p, 0x0002, 4, 14);
-  Counter(p, 0x0003, 4, 14);
-  Counter(p, 0x0004, 4, 14);
+// Of the errors corrected, a few (at most two) took the drive some time.
+void ErrorCounters(const SimErrorCounts& errors, std::vector<uint8_t>& p, uint64_t bytes) {
+  const uint64_t delayed = std::min<uint64_t>(errors.corrected, 2);
+  Counter(p, 0x0000, 4, errors.corrected - delayed);  // corrected without substantial delay
+  Counter(p, 0x0001, 4, delayed);                     // corrected with possible delays
+  Counter(p, 0x0002, 4, errors.corrected);            // total rewrites or rereads
+  Counter(p, 0x0003, 4, errors.corrected);            // total errors corrected
+  Counter(p, 0x0004, 4, errors.corrected);            // times the correction algorithm ran
   Counter(p, 0x0005, 8, bytes);
-  Counter(p, 0x0006, 4, d.IsDat() ? 1 : 0);
+  Counter(p, 0x0006, 4, errors.uncorrected);
 }
 
-void WriteErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d, p, d.bytes_written); }
-void ReadErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d, p, d.bytes_read); }
+void WriteErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d.write_errors, p, d.bytes_written); }
+void ReadErrors(const SimDevice& d, std::vector<uint8_t>& p) { ErrorCounters(d.read_errors, p, d.bytes_read); }
 
 void SequentialAccess(const SimDevice& d, std::vector<uint8_t>& p) {
   Counter(p, 0x0000, 8, d.bytes_written);
@@ -47,28 +49,69 @@ void SequentialAccess(const SimDevice& d, std::vector<uint8_t>& p) {
   Counter(p, 0x0100, 1, d.cleaning == SimDevice::Cleaning::kNow ? 1 : 0);  // cleaning required
 }
 
-void Temperature(const SimDevice&, std::vector<uint8_t>& p) {
-  const uint8_t now[] = {0x00, 34};
-  const uint8_t reference[] = {0x00, 60};
+uint8_t Celsius(int degrees) { return static_cast<uint8_t>(std::clamp(degrees, 0, 0xFF)); }
+
+void Temperature(const SimDevice& d, std::vector<uint8_t>& p) {
+  const uint8_t now[] = {0x00, Celsius(d.temperature)};
+  const uint8_t reference[] = {0x00, Celsius(d.reference_temperature)};
   Param(p, 0x0000, 0x03, now);
   Param(p, 0x0001, 0x03, reference);
 }
 
 // The flags the bench set, those the drive raised and those of its
 // lasting conditions.
-void TapeAlert(const SimDevice& d, std::vector<uint8_t>& p) {
+std::vector<int> SetAlerts(const SimDevice& d) {
   std::vector<int> set_flags = d.tape_alerts;
   set_flags.insert(set_flags.end(), d.raised_alerts.begin(), d.raised_alerts.end());
   AddConditionAlerts(d, set_flags);
+  return set_flags;
+}
+
+bool IsSet(const std::vector<int>& flags, int flag) {
+  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+// One parameter per flag, the flag in bit 0 of its value.
+void TapeAlert(const SimDevice& d, std::vector<uint8_t>& p) {
+  const std::vector<int> set_flags = SetAlerts(d);
   for (uint16_t flag = 1; flag <= 64; ++flag) {
-    const bool set = std::find(set_flags.begin(), set_flags.end(), flag) != set_flags.end();
-    const uint8_t value[] = {static_cast<uint8_t>(set ? 1 : 0)};
+    const uint8_t value[] = {static_cast<uint8_t>(IsSet(set_flags, flag) ? 1 : 0)};
     Param(p, flag, 0x03, value);
   }
 }
 
-void InformationalExceptions(const SimDevice&, std::vector<uint8_t>& p) {
-  const uint8_t value[] = {0x00, 0x00, 34};
+// TapeAlert response: the same flags as one binary list parameter of 8
+// bytes, flag 1 in the most significant bit of the first.
+void TapeAlertResponse(const SimDevice& d, std::vector<uint8_t>& p) {
+  const std::vector<int> set_flags = SetAlerts(d);
+  uint8_t bits[8] = {};
+  for (int flag = 1; flag <= 64; ++flag) {
+    if (IsSet(set_flags, flag)) bits[(flag - 1) / 8] |= static_cast<uint8_t>(0x80 >> ((flag - 1) % 8));
+  }
+  Param(p, 0x0000, 0x03, bits);
+}
+
+// Device statistics: data counters of 4 bytes (format and linking 00b).
+void DeviceStatistics(const SimDevice& d, std::vector<uint8_t>& p) {
+  const SimLifetime& life = d.lifetime;
+  const auto statistic = [&p](uint16_t code, uint64_t value) {
+    std::vector<uint8_t> v;
+    PutBe(v, 0, 4, std::min<uint64_t>(value, 0xFFFFFFFF));
+    Param(p, code, 0x00, v);
+  };
+  statistic(0x0000, life.loads);  // lifetime volume loads
+  statistic(0x0001, life.cleanings);
+  statistic(0x0002, d.PowerOnHours());
+  statistic(0x0003, life.motion_hours.value_or(d.PowerOnHours() / 3));
+  statistic(0x0004, life.meters);
+  statistic(0x000E, d.write_errors.uncorrected);  // hard write errors
+  statistic(0x000F, d.read_errors.uncorrected);   // hard read errors
+  statistic(0x0080, life.removal_prevented);
+  statistic(0x0081, life.over_temperature);  // maximum recommended mechanism temperature exceeded
+}
+
+void InformationalExceptions(const SimDevice& d, std::vector<uint8_t>& p) {
+  const uint8_t value[] = {0x00, 0x00, Celsius(d.temperature)};
   Param(p, 0x0000, 0x03, value);
 }
 
@@ -86,7 +129,7 @@ void VendorCounters(const SimDevice& d, std::vector<uint8_t>& p) {
   Counter(p, 0x0000, 4, 321);                    // loads
   Counter(p, 0x0001, 8, d.bytes_written >> 20);  // MiB written
   Counter(p, 0x0002, 4, 3);                      // cleanings
-  Counter(p, 0x0003, 2, 34);                     // temperature
+  Counter(p, 0x0003, 2, Celsius(d.temperature));
 }
 
 void VendorHours(const SimDevice& d, std::vector<uint8_t>& p) {
@@ -118,6 +161,8 @@ constexpr SimLogPage kLogPages[] = {
     {0x07, true, true, false, EventLog},
     {0x0C, true, false, false, SequentialAccess},
     {0x0D, true, false, true, Temperature},
+    {0x12, true, false, false, TapeAlertResponse},
+    {0x14, true, false, false, DeviceStatistics},
     {kTapeAlertPage, true, true, false, TapeAlert},
     {0x2F, true, true, true, InformationalExceptions},
     {0x30, true, false, false, VendorCounters},
@@ -127,6 +172,8 @@ constexpr SimLogPage kLogPages[] = {
 };
 
 bool Has(const SimLogPage& page, const SimDevice& d) {
+  const std::vector<uint8_t>& missing = d.config.missing_log_pages;
+  if (page.code != 0x00 && std::find(missing.begin(), missing.end(), page.code) != missing.end()) return false;
   switch (d.config.type) {
     case SimDeviceType::kTape:
       return page.tape;

@@ -50,6 +50,11 @@ struct SimDeviceConfig {
   // The last download piece fails with a transport error (host status) as
   // some drives do when they restart before the status phase.
   bool reset_drops_last_status = false;
+  // Standard pages and commands a tape drive may lack: log pages it does
+  // not have (older drives report TapeAlert in page 2Eh only, without 12h
+  // or 14h), and the cartridge memory commands READ and WRITE ATTRIBUTE.
+  std::vector<uint8_t> missing_log_pages{};
+  bool mam = true;
 };
 
 // SimFault::request value for a fault that hits Open of the node.

@@ -30,6 +30,8 @@ SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
     density = model.density;
     trace = MakeTraceBuffer(config);
     cartridge_in_throat = false;
+    if (IsDat()) write_errors.uncorrected = read_errors.uncorrected = 1;
+    NewCartridgeMemory(*this);
   }
   if (IsChanger()) {
     slot_full.assign(static_cast<size_t>(std::max(config.slots, 1)), false);
@@ -45,7 +47,7 @@ SimDevice::SimDevice(const SimDeviceConfig& c, SimBench* b, int device_id)
 uint32_t SimDevice::PowerOnHours() const {
   struct timeval now = bench->Now();
   long seconds = now.tv_sec - power_on_.tv_sec;
-  return 1200 + static_cast<uint32_t>(std::max(0L, seconds) / 3600);
+  return power_on_base + static_cast<uint32_t>(std::max(0L, seconds) / 3600);
 }
 
 std::vector<uint8_t> SimDevice::MakeSense(uint8_t key, uint8_t asc, uint8_t ascq, const SenseDetail& d) const {
@@ -57,7 +59,7 @@ std::vector<uint8_t> SimDevice::MakeSense(uint8_t key, uint8_t asc, uint8_t ascq
   s[12] = asc;
   s[13] = ascq;
   if (d.field_pointer >= 0) {
-    s[15] = 0xC0;  // SKSV, error in the CDB
+    s[15] = d.in_parameters ? 0x80 : 0xC0;  // SKSV, and C/D when the error is in the CDB
     PutBe(s, 16, 2, static_cast<uint32_t>(d.field_pointer));
   }
   uint32_t poh = PowerOnHours();

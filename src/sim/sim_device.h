@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -66,7 +67,42 @@ struct SenseDetail {
   bool filemark = false, eom = false, ili = false;
   bool info_valid = false;
   int32_t info = 0;
-  int field_pointer = -1;  // CDB byte in error (sense-key specific)
+  int field_pointer = -1;      // CDB byte in error (sense-key specific)
+  bool in_parameters = false;  // the field pointer names a parameter list byte
+};
+
+// Error counters of log pages 02h (write) and 03h (read).
+struct SimErrorCounts {
+  uint64_t corrected = 14;
+  uint64_t uncorrected = 0;
+};
+
+// Lifetime figures of the device statistics page (14h); the drive counts
+// loads and cleanings on from them.
+struct SimLifetime {
+  uint64_t loads = 321, cleanings = 3;
+  std::optional<uint64_t> motion_hours;  // unset: a third of the power-on hours
+  uint64_t meters = 1'250'000;           // meters of tape processed
+  uint64_t removal_prevented = 0;        // unloads refused while removal was prevented
+  uint64_t over_temperature = 0;         // times the recommended mechanism temperature was exceeded
+};
+
+// One attribute the cartridge memory keeps (SPC: format 0 binary, 1 ASCII, 2 text).
+struct SimStoredAttribute {
+  uint8_t format = 1;
+  std::vector<uint8_t> value;
+};
+
+// The medium auxiliary memory of the cartridge in the drive: the
+// attributes it stores, and the counters from which the drive reports the
+// others. Lifetime figures count the loads before this one; the drive
+// adds what moves in this load.
+struct SimCartridgeMemory {
+  std::map<uint16_t, SimStoredAttribute> stored;
+  uint64_t loads = 17;  // this load included
+  uint64_t written_mib = 0, read_mib = 0;
+  uint64_t written_at_load = 0, read_at_load = 0;  // the drive's byte counts when it went in
+  uint64_t capacity = 16384;                       // bytes of cartridge memory
 };
 
 // A tape block or a filemark.
@@ -142,6 +178,13 @@ class SimDevice {
   std::vector<std::string> events;                    // event log packets, oldest first
   std::map<int, std::vector<uint8_t>> log_overrides;  // page -> parameter bytes the bench gave
   uint64_t bytes_written = 0, bytes_read = 0;
+  // Health figures the bench may set: error counters, temperature (degrees
+  // Celsius), device statistics and the cartridge memory.
+  SimErrorCounts write_errors, read_errors;
+  int temperature = 34, reference_temperature = 60;
+  SimLifetime lifetime;
+  SimCartridgeMemory mam;
+  uint32_t power_on_base = 1200;  // hours on the clock at power on
 
   // Buffers.
   std::vector<uint8_t> data_buffer;  // READ/WRITE BUFFER data mode, buffer 0

@@ -62,7 +62,9 @@ void CrossesTheHeads(const SimDevice& d, SimReply& reply, uint64_t bytes) {
 
 // A good cleaning cartridge cleans the drive as it is loaded.
 void CleanOnLoad(SimDevice& d) {
-  if (d.cleaner == SimDevice::Cleaner::kGood) d.cleaning = SimDevice::Cleaning::kNone;
+  if (d.cleaner != SimDevice::Cleaner::kGood) return;
+  d.cleaning = SimDevice::Cleaning::kNone;
+  ++d.lifetime.cleanings;
 }
 
 void InvalidField(SimDevice& d, SimReply& reply, int at) {
@@ -159,6 +161,8 @@ void LoadCartridge(SimDevice& d) {
   d.position = 0;
   ForgetCartridgeAlerts(d);
   CleanOnLoad(d);
+  ++d.lifetime.loads;
+  CartridgeMemoryLoaded(d);
 }
 
 // TEST UNIT READY: 00 00 00 00 00 control
@@ -315,7 +319,11 @@ void LoadUnload(SimDevice& d, const SimRequest& r, SimReply& reply) {
     if (!d.cartridge_in_throat) d.Fail(reply, 0x02, 0x3A, 0x00);
     return;
   }
-  if (d.prevent_removal) return d.Fail(reply, 0x05, 0x53, 0x02);
+  if (d.prevent_removal) {
+    ++d.lifetime.removal_prevented;
+    return d.Fail(reply, 0x05, 0x53, 0x02);
+  }
+  CartridgeMemoryUnloaded(d);
   d.config.medium_loaded = false;
   d.cartridge_in_throat = true;
   d.position = 0;

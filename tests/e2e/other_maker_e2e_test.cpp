@@ -135,7 +135,8 @@ TEST(OtherMaker, EveryFaultBenchHasARow) {
   }
   for (const auto& entry : std::filesystem::directory_iterator(kScripts + "Benches")) {
     const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".bench" && !kHealthyBenches.count(name)) {
+    // The health_ benches are for the console's health report, not the scripts.
+    if (entry.path().extension() == ".bench" && !kHealthyBenches.count(name) && !name.starts_with("health_")) {
       EXPECT_TRUE(covered.count(name)) << name << " has no row";
     }
   }

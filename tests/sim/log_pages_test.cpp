@@ -89,13 +89,6 @@ std::vector<int> SetFlags(SimSystem& sim, int fd) {
   return set;
 }
 
-std::unique_ptr<SimSystem> Bench(const std::string& text) {
-  auto sim = std::make_unique<SimSystem>();
-  std::string why;
-  EXPECT_TRUE(sim->ParseBench(text, &why)) << why;
-  return sim;
-}
-
 // Besides the flags of the bench, the drive raises its own: on a refused
 // write (until the cartridge goes), and while a condition lasts.
 TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
@@ -117,7 +110,7 @@ TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
       {"worn-out cleaner", "cleaning /dev/sg0 now\nmedium /dev/sg0 cleaner=expired\n", false, {0x14, 0x16}},
   };
   for (const Case& c : cases) {
-    auto sim = Bench(std::string("device /dev/sg0 product=ULTRIUM-HH6\n") + c.bench);
+    auto sim = ParsedBench(std::string("device /dev/sg0 product=ULTRIUM-HH6\n") + c.bench);
     const int fd = OpenNode(*sim, "/dev/sg0");
     SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
     if (c.write) SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512));
@@ -127,7 +120,7 @@ TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
   }
   // The write-protect flag goes with the cartridge; a cleaning cartridge
   // refuses tape commands.
-  auto sim = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n");
+  auto sim = ParsedBench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n");
   const int fd = OpenNode(*sim, "/dev/sg0");
   SendIn(*sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
   EXPECT_EQ(SendOut(*sim, fd, {0x0A, 0, 0, 0x02, 0x00, 0}, std::vector<uint8_t>(512)).Kcq(), 0x072700);
@@ -135,7 +128,7 @@ TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
   ASSERT_TRUE(SendIn(*sim, fd, {0x1B, 0, 0, 0, 0, 0}, 0).Good());
   ASSERT_TRUE(SendIn(*sim, fd, {0x1B, 0, 0, 0, 1, 0}, 0).Good());
   EXPECT_TRUE(SetFlags(*sim, fd).empty());
-  auto cleaner = Bench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 cleaner=1\n");
+  auto cleaner = ParsedBench("device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 cleaner=1\n");
   const int c = OpenNode(*cleaner, "/dev/sg0");
   SendIn(*cleaner, c, {0x00, 0, 0, 0, 0, 0}, 0);
   EXPECT_EQ(SendIn(*cleaner, c, {0x00, 0, 0, 0, 0, 0}, 0).Kcq(), 0x023003);
@@ -145,7 +138,7 @@ TEST(SimLogPages, TheDriveRaisesItsOwnTapeAlerts) {
 // With clear=read, reading page 2Eh clears the flags set so far; a lasting
 // condition sets its flag again. LOG SELECT with PCR clears them too.
 TEST(SimLogPages, TapeAlertsClearedWhenReadOnlyWhenTheBenchSaysSo) {
-  auto sim = Bench(
+  auto sim = ParsedBench(
       "device /dev/sg0 product=ULTRIUM-HH6\nmedium /dev/sg0 wp=1\n"
       "tapealert /dev/sg0 3 clear=read\ncleaning /dev/sg0 now\n");
   const int fd = OpenNode(*sim, "/dev/sg0");

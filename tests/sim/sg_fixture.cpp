@@ -73,3 +73,16 @@ int OpenNode(SimSystem& sim, const std::string& node) {
   EXPECT_GT(fd, 0) << node << " errno " << errno;
   return fd;
 }
+
+int OpenQuiet(SimSystem& sim, const std::string& node) {
+  const int fd = OpenNode(sim, node);
+  SendIn(sim, fd, {0x00, 0, 0, 0, 0, 0}, 0);
+  return fd;
+}
+
+std::unique_ptr<SimSystem> ParsedBench(const std::string& text) {
+  auto sim = std::make_unique<SimSystem>();
+  std::string why;
+  EXPECT_TRUE(sim->ParseBench(text, &why)) << why;
+  return sim;
+}

@@ -35,3 +35,7 @@ SgResult SendCdb(SimSystem& sim, int fd, const std::vector<uint8_t>& cdb, int di
 std::unique_ptr<SimSystem> QuietBench();
 // Opens a node and fails the test when it cannot.
 int OpenNode(SimSystem& sim, const std::string& node);
+// Opens a node and takes the device's power-on attention.
+int OpenQuiet(SimSystem& sim, const std::string& node);
+// A bench of bench-file lines; fails the test on a bad line.
+std::unique_ptr<SimSystem> ParsedBench(const std::string& text);
