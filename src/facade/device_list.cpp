@@ -25,7 +25,7 @@ bool EnvIsTrue(const char* name) {
 
 int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   const bool hddFlag = EnvIsTrue("VEXIL_HDD");
-  const bool changerFlag = EnvIsTrue("VEXIL_MC");
+  const bool changerFlag = listChangers_ || EnvIsTrue("VEXIL_MC");
   devList_.clear();
   selectedPosition_ = -1;
   hiddenChangers_ = 0;
@@ -80,7 +80,7 @@ void ScsiWrapper::FollowRescan() {
   if (SCSI.ScanCount() == scanSeen_) return;
   const int drive = SCSI.GetDeviceIndex();
   const uint8_t type = driveType_;
-  AcceptScannedDevices(SCSI.GetDeviceCount(), EnvIsTrue("VEXIL_HDD"), EnvIsTrue("VEXIL_MC"));
+  AcceptScannedDevices(SCSI.GetDeviceCount(), EnvIsTrue("VEXIL_HDD"), listChangers_ || EnvIsTrue("VEXIL_MC"));
   driveType_ = type;
   const auto at = std::ranges::find(devList_, static_cast<uint8_t>(drive));
   if (drive < 0 || at == devList_.end()) {

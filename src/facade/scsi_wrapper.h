@@ -129,6 +129,9 @@ class ScsiWrapper {
   // front end passes its `Vendor` selection flag here before InitScsiDll.
   void SetDellEdition(bool on) { dellEdition_ = on; }
   bool GetDellEdition() const { return dellEdition_; }
+  // The reports of every tape device (health, list) take medium changers
+  // as VEXIL_MC=true does.
+  void SetListChangers(bool on) { listChangers_ = on; }
 
   // ---- Classification ----------------------------------------------------
 
@@ -392,5 +395,6 @@ class ScsiWrapper {
   uint8_t sasMode_ = 0;
   uint8_t parkMode_ = 0;
   bool dellEdition_ = false;
+  bool listChangers_ = false;
   std::string vendor_ = "HALCYON";
 };
