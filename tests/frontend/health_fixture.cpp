@@ -142,4 +142,17 @@ HealthRun RunOf(std::vector<DeviceHealth> devices) {
   return run;
 }
 
+std::vector<ListedDevice> ListedDevices() {
+  return {
+      {"/dev/sg1", "2:0:1:0", "tape", "HP", "Ultrium 6-SCSI", "J5SW", "HU1234567A", "/dev/st0", "/dev/nst0"},
+      {"/dev/sg4", "2:0:1:1", "changer", "HP", "MSL G3 Series", "8.20", "DEC12345AB", "", ""},
+      {"/dev/sg0", "0:0:0:0", "disk", "ATA", "Samsung SSD 870", "2B6Q", "", "", ""},
+      {"/dev/sg6", "3:0:0:0", "tape", "Q\"uote", "back\\slash\x1b[31m", "\xff", "caf\xc3\xa9", "", ""},
+  };
+}
+
+ScriptRunReport PassedRun() { return {"LTO_QUICK.SCS", "/dev/sg1", 0, "Logs/HU1234567A_LTO_QUICK.log", 12.5}; }
+ScriptRunReport FailedRun() { return {"LTO_FULL.SCS", "/dev/sg2", 3, "Logs/HU7654321B_LTO_FULL.log", 3601.25}; }
+ScriptRunReport HostileRun() { return {"we\"ird\\name\x01.SCS", "", -1, "", 0}; }
+
 }  // namespace fixture

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "facade/health.h"
+#include "frontend/json_output.h"
 
 namespace fixture {
 
@@ -27,5 +28,10 @@ struct NamedDevice {
 std::vector<NamedDevice> AllDevices();
 
 HealthRun RunOf(std::vector<DeviceHealth> devices);
+
+std::vector<ListedDevice> ListedDevices();  // a tape drive, a changer, a disk, a hostile one
+ScriptRunReport PassedRun();
+ScriptRunReport FailedRun();
+ScriptRunReport HostileRun();
 
 }  // namespace fixture
