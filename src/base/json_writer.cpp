@@ -5,26 +5,36 @@
 
 #include "base/utf8.h"
 
+namespace {
+
+// The characters with a short escape; other control characters are \u00XX.
+struct Escape {
+  char c;
+  const char* text;
+};
+constexpr Escape kEscapes[] = {{'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"},
+                               {'\t', "\\t"}, {'\b', "\\b"},  {'\f', "\\f"}};
+
+const char* ShortEscape(char c) {
+  for (const Escape& e : kEscapes) {
+    if (e.c == c) return e.text;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 std::string JsonQuoted(std::string_view value) {
-  const std::string valid = text::ValidUtf8(value);
   std::string out = "\"";
-  for (const char c : valid) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
+  for (const char c : text::ValidUtf8(value)) {
+    if (const char* escape = ShortEscape(c)) {
+      out += escape;
+    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
     }
   }
   out += '"';

@@ -26,8 +26,8 @@ std::string OneLine(std::string_view t) {
 std::string PerfLabel(const DeviceHealth& d, const char* figure) {
   std::string label = DeviceLabel(d) + "_" + figure;
   for (char& c : label) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                       c == '-' || c == '_';
+    const bool plain =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
     if (!plain) c = '_';
   }
   return label;
@@ -79,9 +79,8 @@ std::string CheckLine(const HealthRun& run) {
   if (run.devices.empty()) return line + "no tape drive or changer found\n";
   std::vector<const DeviceHealth*> order;
   for (const DeviceHealth& d : run.devices) order.push_back(&d);
-  std::stable_sort(order.begin(), order.end(), [](const DeviceHealth* a, const DeviceHealth* b) {
-    return HealthStatus(*a) > HealthStatus(*b);
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [](const DeviceHealth* a, const DeviceHealth* b) { return HealthStatus(*a) > HealthStatus(*b); });
   std::string perf;
   for (const DeviceHealth* d : order) {
     line += (d == order.front() ? "" : "; ") + DeviceSummary(*d);

@@ -183,8 +183,7 @@ std::string TapeAlertFlagName(const DeviceHealth& device, int flag) {
   for (const HealthFinding& f : device.findings) {
     if (f.source == "tapealert" && f.flag == flag && f.text.starts_with(prefix)) return f.text.substr(prefix.size());
   }
-  const TapeAlertRow* row =
-      FindAlertRow(device.changer ? ChangerSeverityAndMeaning() : KoruSeverityAndMeaning(), flag);
+  const TapeAlertRow* row = FindAlertRow(device.changer ? ChangerSeverityAndMeaning() : KoruSeverityAndMeaning(), flag);
   return row != nullptr ? row->name : "";
 }
 

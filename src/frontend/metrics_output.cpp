@@ -102,12 +102,8 @@ constexpr std::array<Family, 18> kFamilies = {{
 std::string LabelValue(std::string_view value) {
   std::string out;
   for (const char c : text::ValidUtf8(value)) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
+    if (c == '\\' || c == '"') out += '\\';
+    out += c == '\n' ? std::string("\\n") : std::string(1, c);
   }
   return out;
 }

@@ -13,7 +13,8 @@ TEST(ValidUtf8, WellFormedTextStaysAndEachBadByteIsReplaced) {
   const std::string r = "\xEF\xBF\xBD";
   const Case cases[] = {
       {"ASCII with controls", std::string("a\0b\x1f\x7f", 5), std::string("a\0b\x1f\x7f", 5)},
-      {"two, three and four bytes", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xBC", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xBC"},
+      {"two, three and four bytes", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xBC",
+       "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xBC"},
       {"highest code point", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
       {"Latin-1 byte", "caf\xE9!", "caf" + r + "!"},
       {"stray continuation", "\x80x", r + "x"},

@@ -39,7 +39,8 @@ DeviceHealth AlertingDrive() {
   d.verdict = HealthVerdict::kFail;
   d.tape_alerts = {3, 20};
   d.findings = {
-      {HealthVerdict::kFail, "tapealert", 3, "TapeAlert 3 Hard error", "copy the data off the cartridge and run a diagnostic"},
+      {HealthVerdict::kFail, "tapealert", 3, "TapeAlert 3 Hard error",
+       "copy the data off the cartridge and run a diagnostic"},
       {HealthVerdict::kWarning, "tapealert", 20, "TapeAlert 20 Cleaning required", "load a cleaning cartridge"},
   };
   d.write_errors_uncorrected = 2;
@@ -54,8 +55,8 @@ DeviceHealth UnreadableDrive() {
   d.product = "ULT3580-TD8";
   d.revision = "N9M1";
   d.verdict = HealthVerdict::kUnreadable;
-  d.findings = {{HealthVerdict::kUnreadable, "log", 0, "No health page could be read",
-                 "check the drive's power and cabling"}};
+  d.findings = {
+      {HealthVerdict::kUnreadable, "log", 0, "No health page could be read", "check the drive's power and cabling"}};
   return d;
 }
 
@@ -120,20 +121,20 @@ DeviceHealth HostileDrive() {
   d.verdict = HealthVerdict::kWarning;
   d.tape_alerts = {21};
   d.tape_alert_page = "12h";
-  d.findings = {{HealthVerdict::kWarning, "tapealert", 21, "TapeAlert 21 Clean \"periodic\"\t\xed\xa0\x80",
-                 "clean | soon\r\n"}};
+  d.findings = {
+      {HealthVerdict::kWarning, "tapealert", 21, "TapeAlert 21 Clean \"periodic\"\t\xed\xa0\x80", "clean | soon\r\n"}};
   d.cartridge_loaded = true;
   CartridgeMemory m;
   m.barcode = std::string("NUL\0inside", 10);
-  m.user_label = "\xe2\x82";  // cut short
+  m.user_label = "\xe2\x82";             // cut short
   m.last_drives = {"\xf4\x90\x80\x80"};  // above U+10FFFF
   d.cartridge = m;
   return d;
 }
 
 std::vector<NamedDevice> AllDevices() {
-  return {{"healthy", HealthyDrive},   {"alerting", AlertingDrive},          {"unreadable", UnreadableDrive},
-          {"changer", Changer},        {"cartridge", DriveWithCartridge},    {"hostile", HostileDrive}};
+  return {{"healthy", HealthyDrive}, {"alerting", AlertingDrive},       {"unreadable", UnreadableDrive},
+          {"changer", Changer},      {"cartridge", DriveWithCartridge}, {"hostile", HostileDrive}};
 }
 
 HealthRun RunOf(std::vector<DeviceHealth> devices) {

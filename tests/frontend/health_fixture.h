@@ -11,11 +11,11 @@
 
 namespace fixture {
 
-DeviceHealth HealthyDrive();         // OK, every figure read, no cartridge
-DeviceHealth AlertingDrive();        // FAIL: TapeAlert 3 and 20, cleaning required
-DeviceHealth UnreadableDrive();      // none of its health pages could be read
-DeviceHealth Changer();              // OK, a changer's own TapeAlert page only
-DeviceHealth DriveWithCartridge();   // WARNING: hot, a cartridge with its memory
+DeviceHealth HealthyDrive();        // OK, every figure read, no cartridge
+DeviceHealth AlertingDrive();       // FAIL: TapeAlert 3 and 20, cleaning required
+DeviceHealth UnreadableDrive();     // none of its health pages could be read
+DeviceHealth Changer();             // OK, a changer's own TapeAlert page only
+DeviceHealth DriveWithCartridge();  // WARNING: hot, a cartridge with its memory
 // Texts as a drive may send them: quotes, backslashes, control characters,
 // '|', valid non-ASCII and invalid UTF-8.
 DeviceHealth HostileDrive();

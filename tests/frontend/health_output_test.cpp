@@ -39,8 +39,8 @@ TEST(HealthText, EachKindOfDeviceShowsItsRows) {
   struct Case {
     const char* name;
     DeviceHealth device;
-    std::vector<std::string> lines;    // whole lines that must be there
-    std::vector<std::string> absent;   // texts that must not
+    std::vector<std::string> lines;   // whole lines that must be there
+    std::vector<std::string> absent;  // texts that must not
   };
   const Case cases[] = {
       {"healthy",
@@ -88,7 +88,8 @@ TEST(HealthText, EachKindOfDeviceShowsItsRows) {
     SCOPED_TRACE(c.name);
     const std::string text = DeviceHealthText(c.device);
     for (const std::string& line : c.lines) EXPECT_TRUE(HasLine(text, line)) << "missing: " << line << "\n" << text;
-    for (const std::string& absent : c.absent) EXPECT_EQ(text.find(absent), std::string::npos) << absent << "\n" << text;
+    for (const std::string& absent : c.absent)
+      EXPECT_EQ(text.find(absent), std::string::npos) << absent << "\n" << text;
     ExpectAligned(text);
   }
 }

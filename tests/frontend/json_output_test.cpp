@@ -23,14 +23,31 @@ TEST(HealthJson, EachKindOfDeviceWithItsFields) {
   const Case cases[] = {
       {"healthy",
        fixture::HealthyDrive(),
-       {"\"schema_version\": 1", "\"exit_status\": 0", "\"node\": \"/dev/sg1\"", "\"serial\": \"HU1234567A\"",
-        "\"revision\": \"J5SW\"", "\"changer\": false", "\"by_id\": \"/dev/tape/by-id/scsi-HU1234567A\"",
-        "\"st\": \"/dev/st0\"", "\"nst\": \"/dev/nst0\"", "\"verdict\": \"OK\"", "\"findings\": []",
-        "\"tape_alerts\": []", "\"tape_alert_page\": \"12h\"", "\"write_errors_corrected\": 0",
-        "\"read_errors_corrected\": 12", "\"temperature_c\": 38", "\"temperature_reference_c\": 55",
-        "\"lifetime_loads\": 1234", "\"lifetime_cleanings\": 5", "\"power_on_hours\": 4321",
-        "\"lifetime_mib_written\": 123456", "\"lifetime_mib_read\": 234567", "\"cleaning_required\": false",
-        "\"cartridge_loaded\": false", "\"cartridge\": null"}},
+       {"\"schema_version\": 1",
+        "\"exit_status\": 0",
+        "\"node\": \"/dev/sg1\"",
+        "\"serial\": \"HU1234567A\"",
+        "\"revision\": \"J5SW\"",
+        "\"changer\": false",
+        "\"by_id\": \"/dev/tape/by-id/scsi-HU1234567A\"",
+        "\"st\": \"/dev/st0\"",
+        "\"nst\": \"/dev/nst0\"",
+        "\"verdict\": \"OK\"",
+        "\"findings\": []",
+        "\"tape_alerts\": []",
+        "\"tape_alert_page\": \"12h\"",
+        "\"write_errors_corrected\": 0",
+        "\"read_errors_corrected\": 12",
+        "\"temperature_c\": 38",
+        "\"temperature_reference_c\": 55",
+        "\"lifetime_loads\": 1234",
+        "\"lifetime_cleanings\": 5",
+        "\"power_on_hours\": 4321",
+        "\"lifetime_mib_written\": 123456",
+        "\"lifetime_mib_read\": 234567",
+        "\"cleaning_required\": false",
+        "\"cartridge_loaded\": false",
+        "\"cartridge\": null"}},
       {"alerting",
        fixture::AlertingDrive(),
        {"\"exit_status\": 2", "\"verdict\": \"FAIL\"", "\"tape_alerts\": [\n        3,\n        20\n      ]",
@@ -54,7 +71,8 @@ TEST(HealthJson, EachKindOfDeviceWithItsFields) {
        {"\"vendor\": \"Q\\\"uote\"", "\"product\": \"back\\\\slash\\nline\"", "\"serial\": \"SN|\\u0001\xEF\xBF\xBD\"",
         "\"revision\": \"\\u007f\xEF\xBF\xBD(\"", "\"by_id\": \"/dev/tape/by-id/scsi-caf\xC3\xA9\"",
         "\"text\": \"TapeAlert 21 Clean \\\"periodic\\\"\\t\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"",
-        "\"action\": \"clean | soon\\r\\n\"", "\"barcode\": \"NUL\\u0000inside\"", "\"user_label\": \"\xEF\xBF\xBD\xEF\xBF\xBD\""}},
+        "\"action\": \"clean | soon\\r\\n\"", "\"barcode\": \"NUL\\u0000inside\"",
+        "\"user_label\": \"\xEF\xBF\xBD\xEF\xBF\xBD\""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -96,7 +114,8 @@ TEST(ListJson, TheDevicesAsLsscsiListsThem) {
             "    }\n"
             "  ]\n"
             "}\n");
-  ExpectFragments(ListJson({devices[3]}), {"\"product\": \"back\\\\slash\\u001b[31m\"", "\"revision\": \"\xEF\xBF\xBD\""});
+  ExpectFragments(ListJson({devices[3]}),
+                  {"\"product\": \"back\\\\slash\\u001b[31m\"", "\"revision\": \"\xEF\xBF\xBD\""});
 }
 
 TEST(ScriptRunJson, VerdictFromTheStatusWithLogAndDuration) {

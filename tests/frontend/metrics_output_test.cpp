@@ -131,8 +131,9 @@ TEST(HealthMetrics, EverySampleParsesBackWithTheDeviceLabels) {
   const Case cases[] = {
       {"healthy",
        fixture::HealthyDrive(),
-       {{"vexil_health_status", {{"serial", "HU1234567A"}, {"vendor", "HP"}, {"product", "Ultrium 6-SCSI"},
-                                 {"node", "/dev/sg1"}}, "0"},
+       {{"vexil_health_status",
+         {{"serial", "HU1234567A"}, {"vendor", "HP"}, {"product", "Ultrium 6-SCSI"}, {"node", "/dev/sg1"}},
+         "0"},
         {"vexil_device_info", {{"revision", "J5SW"}, {"type", "tape"}}, "1"},
         {"vexil_health_readable", {}, "1"},
         {"vexil_tape_alert_active", {}, nullptr},
@@ -175,7 +176,8 @@ TEST(HealthMetrics, EverySampleParsesBackWithTheDeviceLabels) {
          {{"vendor", "Q\"uote"}, {"product", "back\\slash\nline"}, {"serial", text::ValidUtf8("SN|\x01\xff")}},
          "1"},
         {"vexil_device_info", {{"revision", text::ValidUtf8("\x7f\xc3\x28")}}, "1"},
-        {"vexil_tape_alert_active", {{"flag", "21"}, {"name", text::ValidUtf8("Clean \"periodic\"\t\xed\xa0\x80")}},
+        {"vexil_tape_alert_active",
+         {{"flag", "21"}, {"name", text::ValidUtf8("Clean \"periodic\"\t\xed\xa0\x80")}},
          "1"}}},
   };
   for (const Case& c : cases) {
