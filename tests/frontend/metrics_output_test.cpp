@@ -14,6 +14,7 @@
 
 #include "base/utf8.h"
 #include "frontend/health_fixture.h"
+#include "support/scratch_workdir.h"
 
 namespace {
 
@@ -223,14 +224,14 @@ TEST(HealthMetrics, EachFamilyOnceWithTheSamplesOfEveryDevice) {
 
 TEST(WriteHealthMetrics, WritesTheRunOrSaysWhyNot) {
   const HealthRun run = fixture::RunOf({fixture::AlertingDrive()});
-  const std::string path = testing::TempDir() + "vexil_metrics_test.prom";
+  ScratchWorkdir dir("metrics", {});
+  const std::string path = dir.path() + "/vexil.prom";
   std::string error;
   ASSERT_TRUE(WriteHealthMetrics(path, run, error)) << error;
   std::ifstream in(path);
   std::stringstream written;
   written << in.rdbuf();
   EXPECT_EQ(written.str(), HealthMetrics(run));
-  std::remove(path.c_str());
   EXPECT_FALSE(WriteHealthMetrics("/nonexistent/folder/vexil.prom", run, error));
   EXPECT_EQ(error, "Unable to write /nonexistent/folder/vexil.prom: No such file or directory");
 }
