@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
-want=(cmake g++ make pkg-config libgtest-dev zlib1g-dev libminizip-dev clang libclang-rt-14-dev lua5.4 sg3-utils libsgutils2-dev groff-base man-db dpkg-dev)
+want=(cmake g++ make pkg-config libgtest-dev zlib1g-dev libminizip-dev clang libclang-rt-14-dev lua5.4 sg3-utils libsgutils2-dev groff-base man-db dpkg-dev python3 python3-jsonschema)
 [ "${1:-}" = "--vm" ] && want+=(qemu-system-x86 busybox-static cpio kmod)
 missing=()
 for p in "${want[@]}"; do
