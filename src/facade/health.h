@@ -48,6 +48,8 @@ struct DeviceHealth {
   std::string node;  // "/dev/sg1"
   std::string vendor, product, serial, revision;
   bool changer = false;
+  std::string hctl;  // "0:0:1:0", as lsscsi shows it
+  std::string type;  // "tape", "changer" or "disk"
   // Other names of the same device where they exist: "/dev/tape/by-id/...",
   // "/dev/st0", "/dev/nst0".
   std::string by_id, st, nst;
