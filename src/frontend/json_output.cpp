@@ -51,6 +51,8 @@ void DeviceHealthJson(JsonWriter& json, const DeviceHealth& d) {
   json.Key("serial").StringOrNull(d.serial);
   json.Key("revision").StringOrNull(d.revision);
   json.Key("changer").Bool(d.changer);
+  json.Key("hctl").StringOrNull(d.hctl);
+  json.Key("type").StringOrNull(d.type);
   json.Key("by_id").StringOrNull(d.by_id);
   json.Key("st").StringOrNull(d.st);
   json.Key("nst").StringOrNull(d.nst);

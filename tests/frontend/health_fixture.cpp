@@ -9,6 +9,8 @@ DeviceHealth HealthyDrive() {
   d.product = "Ultrium 6-SCSI";
   d.serial = "HU1234567A";
   d.revision = "J5SW";
+  d.hctl = "2:0:1:0";
+  d.type = "tape";
   d.by_id = "/dev/tape/by-id/scsi-HU1234567A";
   d.st = "/dev/st0";
   d.nst = "/dev/nst0";
@@ -33,6 +35,7 @@ DeviceHealth AlertingDrive() {
   DeviceHealth d = HealthyDrive();
   d.node = "/dev/sg2";
   d.serial = "HU7654321B";
+  d.hctl = "2:0:2:0";
   d.by_id = "/dev/tape/by-id/scsi-HU7654321B";
   d.st = "/dev/st1";
   d.nst = "/dev/nst1";
@@ -54,6 +57,7 @@ DeviceHealth UnreadableDrive() {
   d.vendor = "IBM";
   d.product = "ULT3580-TD8";
   d.revision = "N9M1";
+  d.type = "tape";
   d.verdict = HealthVerdict::kUnreadable;
   d.findings = {
       {HealthVerdict::kUnreadable, "log", 0, "No health page could be read", "check the drive's power and cabling"}};
@@ -68,6 +72,8 @@ DeviceHealth Changer() {
   d.serial = "DEC12345AB";
   d.revision = "8.20";
   d.changer = true;
+  d.hctl = "2:0:1:1";
+  d.type = "changer";
   d.verdict = HealthVerdict::kOk;
   d.tape_alert_page = "12h";
   return d;
@@ -79,6 +85,7 @@ DeviceHealth DriveWithCartridge() {
   d.vendor = "IBM";
   d.product = "ULT3580-TD7";
   d.serial = "1097000042";
+  d.hctl = "3:0:5:0";
   d.by_id = "";
   d.st = "/dev/st2";
   d.nst = "";
