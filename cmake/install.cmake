@@ -4,12 +4,18 @@
 #   /usr/share/vexil/Scripts/                         the script library and its benches
 #   /usr/share/man/man8/vexil.8.gz, man5/*.5.gz       the manual pages
 #   /usr/share/bash-completion/completions/vexil      the bash completion
+#   /usr/lib/systemd/system/vexil-health.{service,timer}  health metrics every 15 minutes
 include(GNUInstallDirs)
 
 install(TARGETS vexil RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/Scripts/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vexil/Scripts)
 install(FILES ${CMAKE_SOURCE_DIR}/completions/vexil
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# The health metrics every 15 minutes for node_exporter's textfile collector
+# (enabled by the administrator: systemctl enable --now vexil-health.timer).
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/systemd/vexil-health.service
+              ${CMAKE_SOURCE_DIR}/packaging/systemd/vexil-health.timer
+        DESTINATION lib/systemd/system)
 
 # Manual pages go compressed, without a time stamp in the gzip header so that
 # two builds give the same package.

@@ -167,7 +167,8 @@ void ReadErrorCounters(DeviceHealth& d, uint8_t code, std::optional<uint64_t>& c
   corrected = health::Counter(a.data, 0x0003);
   uncorrected = health::Counter(a.data, 0x0006);
   if (uncorrected && *uncorrected > 0) {
-    Add(d, HealthVerdict::kWarning, "errors", std::to_string(*uncorrected) + " uncorrected " + what + " errors",
+    Add(d, HealthVerdict::kWarning, "errors",
+        std::string("Uncorrected ") + what + " errors (" + std::to_string(*uncorrected) + ")",
         "try another cartridge; if the errors follow the drive, clean it, then call for service");
   }
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,8 +19,10 @@
 #include "frontend/exit_statuses.h"
 #include "frontend/firmware_flows.h"
 #include "frontend/globals.h"
+#include "frontend/json_output.h"
 #include "frontend/later_modes.h"
 #include "frontend/options.h"
+#include "frontend/report_modes.h"
 #include "frontend/script_loop.h"
 #include "frontend/script_select.h"
 #include "frontend/selection_failure.h"
@@ -94,6 +97,33 @@ int Dispatch(const CommandLine& line, FILE* commands) {
   return script_loop(true);
 }
 
+// -s with --json: everything the run prints (the drive chosen, the script's
+// own output) goes to standard error, and standard output holds only the
+// document of its verdict.
+int ScriptRunAsJson(const CommandLine& line, const char* device) {
+  ScriptRunReport report;
+  report.script = line.script;
+  const auto start = std::chrono::steady_clock::now();
+  int status;
+  {
+    const OutputToErrors run_output;
+    if (process_f(device)) {
+      status = Dispatch(line, nullptr);
+    } else {
+      cleanup();
+      status = kNoDeviceStatus;
+    }
+  }
+  report.duration_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  report.node = g_pFlags.DeviceFile;
+  const ScriptRunRecord& run = LastScriptRun();
+  report.log_file = run.log_file;
+  // A script that did not run to its end has the console's status.
+  report.status = run.ran ? run.exit_status : (status < 0 ? 256 + status : status);
+  std::fputs(ScriptRunJson(report).c_str(), stdout);
+  return status;
+}
+
 // -init DIR: 0 when DIR is ready to run in, else the syntax status.
 int MakeWorkingFolder(const std::string& dir) {
   const std::string library = folders::ScriptFolder();
@@ -135,7 +165,8 @@ int VexilMain(int argc, char** argv) {
   // go: an unattended run whose output is not a terminal keeps its report
   // clean. They still come before anything the options do.
   const CommandLine line = ParseCommandLine(argc, argv);
-  SetBannersToErrors(line.outcome != ParseOutcome::kVersion && line.auto_reply != 0 && ::isatty(STDOUT_FILENO) == 0);
+  const bool asks_nothing = line.auto_reply != 0 || line.Report() || line.json;
+  SetBannersToErrors(line.outcome != ParseOutcome::kVersion && asks_nothing && ::isatty(STDOUT_FILENO) == 0);
   showversion();
   showdisclaimer();
   switch (line.outcome) {
@@ -189,6 +220,12 @@ int VexilMain(int argc, char** argv) {
   }
 
   const char* device = line.has_device ? line.device.c_str() : default_device;
+  if (line.Report()) {
+    const int status = RunReport(line, device);
+    cleanup();
+    return status;
+  }
+  if (line.json) return ScriptRunAsJson(line, device);  // the options allow it only with -s
   if (!process_f(device)) {
     if (g_EndNormally && !ModeAskedFor(line)) return EndNormally();
     cleanup();

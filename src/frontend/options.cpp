@@ -60,6 +60,18 @@ constexpr OptionRow kOptions[] = {
        l.verbose = true;
      },
      nullptr, UsageEdition::kAll},
+    // The read-only reports: they ask nothing and change nothing.
+    {"--health", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.health = true; }, nullptr, UsageEdition::kAll},
+    {"--check", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.check = true; }, nullptr, UsageEdition::kAll},
+    {"--metrics", Takes::kValue, kPathMax,
+     [](CommandLine& l, const char* v) {
+       l.has_metrics = true;
+       l.metrics_file = v;
+     },
+     nullptr, UsageEdition::kAll},
+    {"--mam", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.mam = true; }, nullptr, UsageEdition::kAll},
+    {"--list", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.list = true; }, nullptr, UsageEdition::kAll},
+    {"--json", Takes::kNothing, 0, [](CommandLine& l, const char*) { l.json = true; }, nullptr, UsageEdition::kAll},
     // The usage and the version answer to their common spellings too.
     {"-help", Takes::kHelp, 0, Nothing, nullptr, UsageEdition::kAll},
     {"--help", Takes::kHelp, 0, Nothing, nullptr, UsageEdition::kAll},
@@ -87,7 +99,15 @@ bool Conflicting(const CommandLine& l) {
   if (l.parse && (firmware || l.trace)) return true;
   // A script named beside another one-shot mode would silently not run.
   if (l.has_script && (l.command || l.parse || l.trace)) return true;
-  return l.trace && firmware;
+  if (l.trace && firmware) return true;
+  // A report runs alone: beside a mode that acts it would not run. A
+  // health run (--health, --metrics or both) is one report; --check,
+  // --mam and --list are one each.
+  const bool acts = l.has_script || l.command || l.parse || l.trace || firmware || l.init;
+  const int reports = (l.health || l.has_metrics) + l.check + l.mam + l.list;
+  if (reports > 1 || (reports == 1 && acts)) return true;
+  // JSON describes a health run, the list of drives or a script run.
+  return l.json && !(l.health || l.list || (l.has_script && reports == 0));
 }
 
 }  // namespace

@@ -39,6 +39,16 @@ struct CommandLine {
   bool verbose = false;    // -vv
   bool init = false;       // -init DIR: make DIR a working folder, then exit
   std::string init_dir;
+  bool health = false;       // --health
+  bool check = false;        // --check
+  bool mam = false;          // --mam
+  bool list = false;         // --list
+  bool json = false;         // --json
+  bool has_metrics = false;  // --metrics FILE
+  std::string metrics_file;
+
+  // A read-only report mode was asked for.
+  bool Report() const { return health || check || mam || list || has_metrics; }
 };
 
 // Parses argv[1..argc-1]. Arguments are compared whole and case-sensitively;

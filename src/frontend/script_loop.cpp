@@ -47,9 +47,14 @@ void OpenRunLog() {
   Log(g_pFlags.ScriptFile);
 }
 
+ScriptRunRecord last_run;
+
 }  // namespace
 
+const ScriptRunRecord& LastScriptRun() { return last_run; }
+
 int run_one_script() {
+  last_run = {};
   showselection();
   if (g_pScsiWrapper->GetAutoReply() != 1) prompt2continue();
 
@@ -63,6 +68,7 @@ int run_one_script() {
     return -3;
   }
   OpenRunLog();
+  if (g_pLogFile) last_run.log_file = g_pLogFile->FileName();
 
   m_ScriptObjPtr->SetLogFilePointer(pFilePtr);
   if (m_ScriptObjPtr->LoadScript(g_pFlags.ScriptFile, false, nullptr) != 0) {
@@ -75,6 +81,8 @@ int run_one_script() {
     cleanup();
     return -3;
   }
+  last_run.ran = true;
+  last_run.exit_status = m_ScriptObjPtr->GetExitStatus();
   if (m_ScriptObjPtr->GetExitStatus() != 0) {
     std::printf("\n\nScript completed with a FAIL status!\n\n");
   }

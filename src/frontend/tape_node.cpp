@@ -1,5 +1,9 @@
 #include "frontend/tape_node.h"
 
+#include <dirent.h>
+
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +45,36 @@ std::string SgNodeOfTapeNode(const char* device, const char* root) {
   const std::vector<std::string> nodes =
       ScsiGenericNodesIn((std::string(root) + "/" + NodeName(device) + "/device/scsi_generic").c_str());
   return nodes.empty() ? "" : "/dev/" + nodes.front();
+}
+
+TapeNames TapeNamesOfSgNode(const std::string& sg_node, const char* sys_root, const char* dev_root) {
+  TapeNames names;
+  const std::string sg = NodeName(sg_node.c_str());
+  // The unit's device folder holds scsi_tape/stN and scsi_tape/nstN.
+  const std::string folder = std::string(sys_root) + "/" + sg + "/device/scsi_tape";
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    for (const dirent* e = ::readdir(dir); e != nullptr; e = ::readdir(dir)) {
+      const std::string name = e->d_name;
+      if (!IsTapeName(name) || !std::isdigit(static_cast<unsigned char>(name.back()))) continue;  // no mode letter
+      (name[0] == 'n' ? names.nst : names.st) = std::string(dev_root) + "/" + name;
+    }
+    ::closedir(dir);
+  }
+  if (names.st.empty() && names.nst.empty()) return names;
+  const std::string by_id = std::string(dev_root) + "/tape/by-id";
+  if (DIR* dir = ::opendir(by_id.c_str())) {
+    std::vector<std::string> links;
+    for (const dirent* e = ::readdir(dir); e != nullptr; e = ::readdir(dir)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string link = by_id + "/" + e->d_name;
+      const std::string target = std::string(dev_root) + "/" + NodeName(link.c_str());
+      if (target == names.st || target == names.nst) links.push_back(link);
+    }
+    ::closedir(dir);
+    std::sort(links.begin(), links.end());  // the first of the same drive's links, the same every run
+    if (!links.empty()) names.by_id = links.front();
+  }
+  return names;
 }
 
 void PrintTapeNodeHint(const char* device) {

@@ -13,6 +13,15 @@ bool IsTapeNode(const char* device);
 // empty when it cannot be told.
 std::string SgNodeOfTapeNode(const char* device, const char* root = "/sys/class/scsi_tape");
 
+// The tape driver's names of the drive behind an sg node: "/dev/st0",
+// "/dev/nst0" and the /dev/tape/by-id link that leads to one of them; empty
+// where sysfs (under `sys_root`) or /dev (`dev_root`) cannot tell.
+struct TapeNames {
+  std::string st, nst, by_id;
+};
+TapeNames TapeNamesOfSgNode(const std::string& sg_node, const char* sys_root = "/sys/class/scsi_generic",
+                            const char* dev_root = "/dev");
+
 // Says that the console needs the drive's sg node, and names it when sysfs
 // can tell (not on the virtual drives, which have no sysfs).
 void PrintTapeNodeHint(const char* device);

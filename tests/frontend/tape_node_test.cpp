@@ -49,4 +49,26 @@ TEST_F(TapeNodeSysfs, LinksAreFollowed) {
   EXPECT_TRUE(IsTapeNode((root_ + "/by-id-nst").c_str()));
 }
 
+// The other way: the st and nst nodes and the by-id link of an sg node.
+TEST_F(TapeNodeSysfs, TapeNamesOfTheSgNode) {
+  namespace fs = std::filesystem;
+  for (const char* node : {"st0", "nst0", "st0a", "nst0l"})
+    fs::create_directories(root_ + "/devices/0:0:0:0/scsi_tape/" + std::string(node));
+  fs::create_directories(root_ + "/sg/sg3");
+  fs::create_directory_symlink("../../devices/0:0:0:0", root_ + "/sg/sg3/device");
+  fs::create_directories(root_ + "/dev/tape/by-id");
+  for (const char* node : {"st0", "nst0", "nst1"}) WriteFile(std::string("dev/") + node, "");
+  fs::create_symlink("../../nst1", root_ + "/dev/tape/by-id/scsi-OTHER-nst");
+  fs::create_symlink("../../nst0", root_ + "/dev/tape/by-id/scsi-HU1234567A-nst");
+  fs::create_symlink("../../st0", root_ + "/dev/tape/by-id/scsi-HU1234567A");
+
+  const std::string sys = root_ + "/sg", dev = root_ + "/dev";
+  const TapeNames names = TapeNamesOfSgNode("/dev/sg3", sys.c_str(), dev.c_str());
+  EXPECT_EQ(names.st, dev + "/st0");
+  EXPECT_EQ(names.nst, dev + "/nst0");
+  EXPECT_EQ(names.by_id, dev + "/tape/by-id/scsi-HU1234567A");                     // the first of its own links
+  const TapeNames none = TapeNamesOfSgNode("/dev/sg4", sys.c_str(), dev.c_str());  // a changer, a disk
+  EXPECT_EQ(none.st + none.nst + none.by_id, "");
+}
+
 }  // namespace

@@ -35,7 +35,9 @@ for file in usr/sbin/vexil \
             usr/share/man/man8/vexil.8.gz \
             usr/share/man/man5/vexil-script.5.gz \
             usr/share/man/man5/vexil-bench.5.gz \
-            usr/share/bash-completion/completions/vexil; do
+            usr/share/bash-completion/completions/vexil \
+            usr/lib/systemd/system/vexil-health.service \
+            usr/lib/systemd/system/vexil-health.timer; do
   [ -f "$root/$file" ] || fail "the installation lacks /$file"
 done
 [ -x "$root/usr/sbin/vexil" ] || fail "/usr/sbin/vexil is not executable"
