@@ -102,8 +102,8 @@ void Add(DeviceHealth& d, HealthVerdict severity, const char* source, std::strin
 // is a warning: the drive says something is wrong.
 HealthVerdict FlagSeverity(const TapeAlertRow* row) {
   if (row == nullptr) return HealthVerdict::kWarning;
-  if (std::strcmp(row->severity, "Critical") == 0) return HealthVerdict::kFail;
-  if (std::strcmp(row->severity, "Informational") == 0) return HealthVerdict::kOk;
+  if (std::strcmp(row->severity, kSeverityCritical) == 0) return HealthVerdict::kFail;
+  if (std::strcmp(row->severity, kSeverityInformational) == 0) return HealthVerdict::kOk;
   return HealthVerdict::kWarning;
 }
 

@@ -7,6 +7,7 @@
 
 #include "device/log_decode.h"
 #include "device/scsi_int.h"
+#include "device/tape_alert_defs.h"
 #include "facade/k_pages.h"
 #include "facade/scsi_wrapper.h"
 #include "facade/tape_alert_severity.h"
@@ -30,9 +31,9 @@ struct SeverityLevel {
   int level;
 };
 constexpr SeverityLevel kSeverityLevels[] = {
-    {"Informational", kCaution},
-    {"Warning", kWarning},
-    {"Critical", kSevere},
+    {kSeverityInformational, kCaution},
+    {kSeverityWarning, kWarning},
+    {kSeverityCritical, kSevere},
 };
 
 int LevelOf(const char* severity) {
