@@ -9,7 +9,7 @@ namespace {
 
 // Page codes the parameter-list decoder loads (decimal); 47, informational
 // exceptions, is the standard page every drive answers.
-constexpr int kDecodedPages[] = {0, 2, 3, 12, 13, 20, 46, 47, 48, 49, 50, 51, 52, 56, 57, 58, 59, 60, 62};
+constexpr int kDecodedPages[] = {0, 2, 3, 12, 13, 18, 20, 46, 47, 48, 49, 50, 51, 52, 56, 57, 58, 59, 60, 62};
 constexpr int kHighestPageCode = 62;
 constexpr uint8_t kDsBit = 0x80;  // byte 0: parameters not savable; not part of the code
 constexpr size_t kHeader = 4;

@@ -15,8 +15,10 @@ const char kDeclarations[] =
     "BUFFER LB [65520]\nBUFFER TB [256]\nBUFFER SUM [64]\n"
     "CDB LS07 { 10, TOHOST, LB, 0x4D, 0, 0x47, 0, 0, 0, 0, 0xFF, 0xF0, 0 }\n"
     "CDB LS0D { 10, TOHOST, TB, 0x4D, 0, 0x4D, 0, 0, 0, 0, 0x01, 0x00, 0 }\n"
-    "LOGPAGE EV { 7, LB }\nLOGPAGE TEMP { 13, TB }\n"
-    "WORD N = 0\nWORD C = 0\nWORD T = 0\nBYTE W = 0\nSTART:\n";
+    "BUFFER RESPBUF [64]\n"
+    "CDB LS12 { 10, TOHOST, RESPBUF, 0x4D, 0, 0x52, 0, 0, 0, 0, 0x00, 0x40, 0 }\n"
+    "LOGPAGE EV { 7, LB }\nLOGPAGE TEMP { 13, TB }\nLOGPAGE RESPONSE { 18, RESPBUF }\n"
+    "WORD N = 0\nWORD C = 0\nWORD T = 0\nBYTE W = 0\nBYTE H = 9\nSTART:\n";
 
 struct Case {
   const char* name;
@@ -44,6 +46,13 @@ void Expect(const Case& c) {
 
 TEST(LogPagesE2E, ScriptsReadPagesAndQueryTheEventLog) {
   const Case cases[] = {
+      // The TapeAlert response page keeps its flags when read, and the
+      // health verdict reads it too: both runs show flags 3 and 20.
+      {"TapeAlert response page and the health verdict",
+       "SCSI LS12\nLOADPAGE RESPONSE\nPRINTPAGE RESPONSE\nGETHEALTH H\nPRINT 'health=%d' H\n"
+       "SCSI LS12\nLOADPAGE RESPONSE\nPRINTPAGE RESPONSE\n",
+       {"Page Code: 12H\tLength: 000CH / 12\n", "health=2", "Page Code: 12H"},
+       "tapealert /dev/sg0 3,20 clear=read\n"},
       {"temperature page printed and read",
        "SCSI LS0D\nLOADPAGE TEMP\nPRINTPAGE TEMP\nT = TEMP->0\nIF TEMP->1 > T JUMP OK\nFAIL 'hotter than its "
        "limit'\nOK:\n"

@@ -162,6 +162,7 @@ enum StatementId : int32_t {
   SID_WIPELEFT = 154,
   SID_WIPERIGHT = 155,
   SID_GETBYTECOUNT = 156,
+  SID_GETHEALTH = 157,
 };
 
-constexpr int32_t kMaxStatementId = SID_GETBYTECOUNT;
+constexpr int32_t kMaxStatementId = SID_GETHEALTH;

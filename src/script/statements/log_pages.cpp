@@ -30,6 +30,7 @@ constexpr PageRow kPageRows[] = {
     {0x07, true, true, 0},
     {0x0C, false, false, K_DO_VARIABLE_PGC0_VALUE_FETCH_ERROR},
     {0x0D, true, true, VARIABLE_PG0D_VALUE_FETCH_ERROR},
+    {0x12, true, true, 0},
     {0x14, false, false, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
     {0x16, false, false, 0},
     {0x2E, true, true, VARIABLE_PG2E_VALUE_FETCH_ERROR},

@@ -9,6 +9,7 @@
 #include "script/statements/declared_commands.h"
 #include "script/statements/dump_statements.h"
 #include "script/statements/event_log_statements.h"
+#include "script/statements/health_statement.h"
 #include "script/statements/log_pages.h"
 #include "script/statements/scsi_statements.h"
 #include "script/statements/sense_statements.h"
@@ -172,6 +173,7 @@ constexpr StatementRow StatementTable[kMaxStatementId + 1] = {
     {"WIPELEFT", SID_WIPELEFT, _WipeLeft, kRunsOnText},
     {"WIPERIGHT", SID_WIPERIGHT, _WipeRight, kRunsOnText},
     {"GETBYTECOUNT", SID_GETBYTECOUNT, _GetByteCount, kRunsOnText},
+    {"GETHEALTH", SID_GETHEALTH, _GetHealth, kRunsOnText},
 };
 
 // Shorter spellings that share a statement's id.
