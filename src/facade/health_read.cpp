@@ -272,10 +272,7 @@ DeviceHealth ReadDeviceHealth(ScsiWrapper& wrapper, int32_t position) {
   if (has(kDeviceStatistics)) ReadDeviceStatistics(d);
   if (!d.changer) {
     d.cartridge_loaded = CartridgeLoaded();
-    if (d.cartridge_loaded) {
-      std::string why;
-      d.cartridge = ReadCartridgeMemory(wrapper, position, &why);
-    }
+    if (d.cartridge_loaded) d.cartridge = ReadCartridgeMemory(wrapper, position).memory;
   }
   d.verdict = Worst(d);
   return d;
@@ -288,24 +285,23 @@ HealthRun ReadHealth(ScsiWrapper& wrapper) {
   return run;
 }
 
-std::optional<CartridgeMemory> ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position, std::string* why) {
+CartridgeRead ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position) {
   if (wrapper.GetDeviceSelected() != position) wrapper.SetDeviceSelected(position);
+  CartridgeRead read;
   if (SCSI.IsChanger() != 0) {
-    if (why) *why = "a medium changer has no cartridge memory to read";
-    return std::nullopt;
+    read.why = "a medium changer has no cartridge memory to read";
+    return read;
   }
   const Answer a = ReadAttributeValues();
-  if (!a.ok) {
-    if (why) {
-      if (a.sense_key == 0x02 && a.asc == 0x3A) {
-        *why = "no cartridge is loaded";
-      } else if (a.sense_key == 0x05 && a.asc == 0x20) {
-        *why = "the drive does not read cartridge memory (READ ATTRIBUTE is not supported)";
-      } else {
-        *why = "READ ATTRIBUTE failed: " + a.failure;
-      }
-    }
-    return std::nullopt;
+  if (a.ok) {
+    read.memory = health::Attributes(a.data);
+  } else if (a.sense_key == 0x02 && a.asc == 0x3A) {
+    read.loaded = false;
+    read.why = "no cartridge is loaded";
+  } else if (a.sense_key == 0x05 && a.asc == 0x20) {
+    read.why = "the drive does not read cartridge memory (READ ATTRIBUTE is not supported)";
+  } else {
+    read.why = "READ ATTRIBUTE failed: " + a.failure;
   }
-  return health::Attributes(a.data);
+  return read;
 }

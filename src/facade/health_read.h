@@ -21,7 +21,12 @@ DeviceHealth IdentifyDevice(ScsiWrapper& wrapper, int32_t position);
 HealthRun ReadHealth(ScsiWrapper& wrapper);
 DeviceHealth ReadDeviceHealth(ScsiWrapper& wrapper, int32_t position);
 
-// The cartridge memory of the device at `position`; nullopt with the reason
-// in *why when there is none to read (no cartridge, a changer, a drive
-// without cartridge memory, a failed command).
-std::optional<CartridgeMemory> ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position, std::string* why);
+// The cartridge memory of the device at `position`, or the reason there is
+// none to read: no cartridge (loaded false), a changer, a drive without
+// cartridge memory, a failed command.
+struct CartridgeRead {
+  std::optional<CartridgeMemory> memory;
+  bool loaded = true;
+  std::string why;
+};
+CartridgeRead ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position);

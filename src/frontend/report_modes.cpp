@@ -66,12 +66,11 @@ int CartridgeReport(const char* device) {
   for (int32_t position = 0; position < devCount; ++position) {
     DeviceHealth d = IdentifyDevice(*g_pScsiWrapper, position);
     if (d.changer) continue;
-    std::string why;
-    d.cartridge = ReadCartridgeMemory(*g_pScsiWrapper, position, &why);
-    d.cartridge_loaded = d.cartridge.has_value();
-    if (!d.cartridge)
-      d.findings.push_back({HealthVerdict::kWarning, "cartridge", 0, "No cartridge memory: " + why, ""});
+    const CartridgeRead read = ReadCartridgeMemory(*g_pScsiWrapper, position);
+    d.cartridge = read.memory;
+    d.cartridge_loaded = read.loaded;
     std::fputs(CartridgeMemoryText(d).c_str(), stdout);
+    if (read.loaded && !read.memory) std::printf("  Why                  %s\n", read.why.c_str());
     shown += d.cartridge ? 1 : 0;
   }
   return shown > 0 ? 0 : kUnknownStatus;

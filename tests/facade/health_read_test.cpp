@@ -182,11 +182,14 @@ TEST_F(HealthRead, CartridgeMemoryWhenThereIsNone) {
       << error;
   ScsiWrapper wrapper;
   ASSERT_GT(wrapper.InitScsiDll(nullptr), 0);
-  std::string why;
-  EXPECT_FALSE(ReadCartridgeMemory(wrapper, 0, &why).has_value());
-  EXPECT_NE(why.find("does not read cartridge memory"), std::string::npos) << why;
-  EXPECT_FALSE(ReadCartridgeMemory(wrapper, 1, &why).has_value());
-  EXPECT_EQ(why, "no cartridge is loaded");
+  const CartridgeRead without_memory = ReadCartridgeMemory(wrapper, 0);
+  EXPECT_FALSE(without_memory.memory.has_value());
+  EXPECT_TRUE(without_memory.loaded);
+  EXPECT_NE(without_memory.why.find("does not read cartridge memory"), std::string::npos) << without_memory.why;
+  const CartridgeRead empty = ReadCartridgeMemory(wrapper, 1);
+  EXPECT_FALSE(empty.memory.has_value());
+  EXPECT_FALSE(empty.loaded);
+  EXPECT_EQ(empty.why, "no cartridge is loaded");
 }
 
 }  // namespace
