@@ -4,6 +4,7 @@
 #include "frontend/firmware_flows.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -31,7 +32,8 @@ class ImagePathPrompt : public ::testing::Test {
     g_pScsiWrapper = std::make_unique<ScsiWrapper>();
     ASSERT_EQ(g_pScsiWrapper->InitScsiDll("/dev/sg5"), 1);
     g_pScsiWrapper->SetDeviceSelected(0);
-    image_ = ::testing::TempDir() + "fw_prompt.bin";
+    // A name of this process's own: test runs of other trees share /tmp.
+    image_ = ::testing::TempDir() + "fw_prompt_" + std::to_string(::getpid()) + ".bin";
     WriteImage("N3W1");
   }
 
