@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "facade/drive_type_codes.h"
 #include "facade/drive_type_table.h"
 
 namespace {
@@ -101,6 +102,4 @@ uint8_t ClassifyDriveType(const uint8_t* inquiry) {
   }
 }
 
-bool IsDellEditionDriveType(uint8_t code) {
-  return std::ranges::find(kDellEditionDriveTypes, code) != kDellEditionDriveTypes.end();
-}
+bool IsDellEditionDriveType(uint8_t code) { return DriveTypeHas(code, kListedByDellEdition); }

@@ -95,11 +95,9 @@ constexpr std::array<uint8_t, 16> kNibbleDefaults = {
     kOther, 1, kOther, 3, 4, 5, kOther, 7, 1, kOther, 10, 11, 12, 13, kOther, kOther,
 };
 
-constexpr uint8_t kDellTypes[] = {3, 23, 100, 192, 193, 194};
 
 }  // namespace
 
 const std::span<const ProductRule> kTapeProductRules(kProductRules);
 const std::span<const NibbleRule> kNibbleRules(kNibbleRows);
 const std::span<const uint8_t, 16> kNibbleDefaultCodes(kNibbleDefaults);
-const std::span<const uint8_t> kDellEditionDriveTypes(kDellTypes);

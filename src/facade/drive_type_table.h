@@ -41,6 +41,3 @@ struct NibbleRule {
 extern const std::span<const ProductRule> kTapeProductRules;
 extern const std::span<const NibbleRule> kNibbleRules;
 extern const std::span<const uint8_t, 16> kNibbleDefaultCodes;
-
-// Codes the Dell edition lists when engineering mode is off.
-extern const std::span<const uint8_t> kDellEditionDriveTypes;

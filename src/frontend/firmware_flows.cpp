@@ -8,15 +8,15 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/device_select.h"
+#include "frontend/fup_tape_drives.h"
 #include "frontend/globals.h"
 #include "frontend/prompts.h"
 
 namespace {
 
 // The half-height models that write their own firmware to tape.
-constexpr uint8_t kSelfCopyingTypes[] = {226, 227};
 
-bool SelfCopying() { return std::ranges::find(kSelfCopyingTypes, g_pFlags.DriveType) != std::end(kSelfCopyingTypes); }
+bool SelfCopying() { return DoesDriveUpdateFromTape(g_pFlags.DriveType); }
 
 bool IsQuoteOrBlank(char c) { return c == '\'' || c == '"' || c == ' ' || c == '\t'; }
 
