@@ -35,7 +35,7 @@ std::string FleetBench() {
 // The commands a health run sends to one drive, with nothing decoded.
 void BareCommands(ScsiWrapper& wrapper, int32_t position) {
   wrapper.SetDeviceSelected(position);
-  for (int page : {0x00, 0x12, 0x02, 0x03, 0x0C, 0x0D, 0x14}) SCSI.FetchLogPage(page, 0);
+  for (int page : {0x00, 0x12, 0x02, 0x03, 0x0C, 0x0D, 0x14}) SCSI.FetchLogPage(0x40 | page, 0);
   SCSI.TestUnitReady();
   uint8_t cdb[16] = {0x8C};
   be::Write32(cdb + 10, 0x8000);

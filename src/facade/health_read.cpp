@@ -24,6 +24,7 @@ constexpr uint8_t kSequentialAccess = 0x0C;
 constexpr uint8_t kTemperature = 0x0D;
 constexpr uint8_t kDeviceStatistics = 0x14;
 constexpr uint32_t kAttributeAllocation = 0x8000;
+constexpr uint8_t kCumulative = 0x40;  // LOG SENSE page control, in the page code byte
 
 // What one command brought back, or why it brought nothing usable.
 struct Answer {
@@ -62,7 +63,9 @@ Answer Fail(long result) {
 }
 
 Answer LogPage(uint8_t code) {
-  const long result = SCSI.FetchLogPage(code, 0);
+  // Page control 01b, the current cumulative values: with 00b a drive
+  // answers its thresholds, not its counts.
+  const long result = SCSI.FetchLogPage(kCumulative | code, 0);
   if (result < 1 && result != kIncompleteData) return Fail(result);
   Answer a;
   const uint8_t* page = SCSI.GetLogBuffer();

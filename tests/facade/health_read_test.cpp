@@ -105,6 +105,12 @@ TEST_F(HealthRead, AlertsAreReadWithoutChangingTheDrive) {
   for (const SimCommand& c : Sim().Commands()) sent.insert(c.cdb[0]);
   for (uint8_t op : sent) EXPECT_TRUE(allowed.count(op)) << "opcode " << std::hex << int(op);
   EXPECT_EQ(Sim().CountCommands("/dev/sg0", 0x4C), 0);  // no LOG SELECT
+  // Every LOG SENSE asks for the cumulative values, not the thresholds.
+  for (const SimCommand& c : Sim().Commands()) {
+    if (c.cdb[0] == 0x4D) {
+      EXPECT_EQ(c.cdb[2] & 0xC0, 0x40) << std::hex << int(c.cdb[2]);
+    }
+  }
 
   ScsiWrapper wrapper;
   wrapper.SetListChangers(true);
