@@ -64,8 +64,13 @@ Answer Fail(long result) {
 
 Answer LogPage(uint8_t code) {
   // Page control 01b, the current cumulative values: with 00b a drive
-  // answers its thresholds, not its counts.
-  const long result = SCSI.FetchLogPage(kCumulative | code, 0);
+  // answers its thresholds, not its counts. Some libraries take only 00b
+  // and refuse the field; they are asked once more that way.
+  long result = SCSI.FetchLogPage(kCumulative | code, 0);
+  const CommandOutcome& refused = SCSI.LastOutcome();
+  if (result < 1 && result != kIncompleteData && refused.senseKey == 0x05 && refused.asc == 0x24) {
+    result = SCSI.FetchLogPage(code, 0);
+  }
   if (result < 1 && result != kIncompleteData) return Fail(result);
   Answer a;
   const uint8_t* page = SCSI.GetLogBuffer();

@@ -118,6 +118,20 @@ TEST_F(HealthRead, AlertsAreReadWithoutChangingTheDrive) {
   EXPECT_EQ(Node(ReadHealth(wrapper), "/dev/sg0").tape_alerts, (std::vector<int>{3, 20}));
 }
 
+// A library that takes only page control 00b refuses 01b: it is asked once
+// more that way (and only once).
+TEST_F(HealthRead, PageControlRefusedIsAskedAgainForThresholds) {
+  const HealthRun run = Run("bench default\nfault /dev/sg1 op=0x4d check=5/24/00 count=always\n");
+  // The fault matches every LOG SENSE of the changer, whatever its page
+  // control: refused twice, the device is unreadable, never OK.
+  EXPECT_EQ(Node(run, "/dev/sg1").verdict, HealthVerdict::kUnreadable);
+  size_t asked_again = 0;
+  for (const SimCommand& c : Sim().Commands()) {
+    if (c.node == "/dev/sg1" && c.cdb[0] == 0x4D && (c.cdb[2] & 0xC0) == 0) ++asked_again;
+  }
+  EXPECT_EQ(asked_again, 1u);
+}
+
 TEST_F(HealthRead, WithoutPage12hThePageThatClearsIsReadAndSaidSo) {
   const HealthRun run =
       Run("device /dev/sg0 type=tape hctl=0:0:0:0 vendor=HALCYON product=ULTRIUM-HH6 medium=1 nolog=0x12\n"
