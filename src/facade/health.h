@@ -41,6 +41,9 @@ struct CartridgeMemory {
   std::optional<uint64_t> mam_space_remaining, mam_capacity;  // bytes
   // Vendor and serial of the last drives that loaded it, latest first.
   std::vector<std::string> last_drives;
+  // The TapeAlert flags drives raised while it was loaded (its own error
+  // history), ascending.
+  std::vector<int> tape_alerts;
 };
 
 struct DeviceHealth {

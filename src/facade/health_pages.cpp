@@ -75,6 +75,13 @@ void Take(CartridgeMemory& m, uint16_t id, std::span<const uint8_t> value) {
     if (!value.empty() && (id == 0x0006 || !m.density_code)) m.density_code = value[0];
     return;
   }
+  if (id == 0x0002) {  // TapeAlert flags, flag 1 the top bit
+    const uint64_t flags = Number(value);
+    for (int flag = 1; flag <= 64 && value.size() == 8; ++flag) {
+      if (flags & (uint64_t{1} << (64 - flag))) m.tape_alerts.push_back(flag);
+    }
+    return;
+  }
   if (id == 0x0408) {
     if (!value.empty()) m.medium_type = MediumTypeName(value[0]);
     return;

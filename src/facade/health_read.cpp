@@ -135,6 +135,21 @@ bool Lists(const std::vector<uint8_t>& supported, uint8_t code) {
   return std::find(supported.begin(), supported.end(), code) != supported.end();
 }
 
+// The flags drives raised while the loaded cartridge was in them: a warning
+// about the cartridge, whatever the flag's weight for a drive.
+void CartridgeFindings(DeviceHealth& d) {
+  const std::string name =
+      d.cartridge->medium_serial.empty() ? "The cartridge" : "Cartridge " + d.cartridge->medium_serial;
+  for (int flag : d.cartridge->tape_alerts) {
+    const TapeAlertRow* row = FindAlertRow(KoruSeverityAndMeaning(), flag);
+    if (FlagSeverity(row) == HealthVerdict::kOk) continue;
+    const std::string flag_name = row != nullptr ? row->name : "no description";
+    Add(d, HealthVerdict::kWarning, "cartridge",
+        name + " has TapeAlert " + std::to_string(flag) + " " + flag_name + " in its memory",
+        row != nullptr ? TAPE_ALERT_DEFS[flag].message : "check the cartridge in another drive");
+  }
+}
+
 void ReadTapeAlerts(DeviceHealth& d, const std::vector<uint8_t>& supported) {
   const bool response = Lists(supported, kTapeAlertResponse);
   const uint8_t code = response ? kTapeAlertResponse : kTapeAlertPage;
@@ -281,6 +296,7 @@ DeviceHealth ReadDeviceHealth(ScsiWrapper& wrapper, int32_t position) {
   if (!d.changer) {
     d.cartridge_loaded = CartridgeLoaded();
     if (d.cartridge_loaded) d.cartridge = ReadCartridgeMemory(wrapper, position).memory;
+    if (d.cartridge) CartridgeFindings(d);
   }
   d.verdict = Worst(d);
   return d;

@@ -167,6 +167,11 @@ std::vector<Row> MemoryRows(const CartridgeMemory& m) {
   AddFigure(rows, "MAM space remaining", WithUnit(m.mam_space_remaining, " bytes"));
   AddFigure(rows, "MAM capacity", WithUnit(m.mam_capacity, " bytes"));
   if (!m.last_drives.empty()) rows.push_back({"Last drives", m.last_drives});
+  if (!m.tape_alerts.empty()) {
+    std::string flags;
+    for (int flag : m.tape_alerts) flags += (flags.empty() ? "" : ", ") + std::to_string(flag);
+    AddText(rows, "TapeAlert flags", flags);
+  }
   return rows;
 }
 

@@ -26,6 +26,9 @@ void CartridgeMemoryJson(JsonWriter& json, const CartridgeMemory& m) {
   json.Key("last_drives").BeginArray();
   for (const std::string& drive : m.last_drives) json.String(drive);
   json.EndArray();
+  json.Key("tape_alerts").BeginArray();
+  for (int flag : m.tape_alerts) json.Int(flag);
+  json.EndArray();
   json.EndObject();
 }
 

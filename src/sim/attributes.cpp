@@ -44,6 +44,7 @@ constexpr AttributeRule kRules[] = {
     // Device attributes.
     {0x0000, kBinary, 8, [](const SimDevice& d) { return (d.capacity - std::min(d.capacity, d.tape_bytes)) >> 20; }},
     {0x0001, kBinary, 8, [](const SimDevice& d) { return d.capacity >> 20; }},
+    {0x0002, kBinary, 8, [](const SimDevice& d) { return d.mam.alert_flags; }},  // TapeAlert flags
     {0x0003, kBinary, 8, [](const SimDevice& d) { return d.mam.loads; }},
     {0x0004, kBinary, 8, [](const SimDevice& d) { return d.mam.capacity - std::min(d.mam.capacity, StoredBytes(d)); }},
     {0x0006, kBinary, 1, [](const SimDevice& d) { return uint64_t{MediumDensity(d)}; }},  // formatted density

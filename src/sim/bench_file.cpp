@@ -457,6 +457,19 @@ bool LastDrives(SimDevice& d, const std::string& text) {
   return true;
 }
 
+// TapeAlert flags a cartridge carries from its loads: N,N,... (1 to 64).
+bool CartridgeAlerts(SimDevice& d, const std::string& text) {
+  uint64_t flags = 0;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');) {
+    long flag;
+    if (!Number(part, 1, 64, &flag)) return false;
+    flags |= uint64_t{1} << (64 - flag);
+  }
+  d.mam.alert_flags = flags;
+  return true;
+}
+
 constexpr OptionKey<SimDevice> kMamKeys[] = {
     {"manufacturer", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0400, 8, v); }},
     {"serial", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0401, 32, v); }},
@@ -470,6 +483,7 @@ constexpr OptionKey<SimDevice> kMamKeys[] = {
     {"written", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.written_mib); }},
     {"read", [](SimDevice& d, const std::string& v) { return Count(v, &d.mam.read_mib); }},
     {"drives", LastDrives},
+    {"alerts", CartridgeAlerts},
     {"barcode", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0806, 32, v); }},
     {"label", [](SimDevice& d, const std::string& v) { return Attribute(d, 0x0803, 160, v); }},
     {"size",

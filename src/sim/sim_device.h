@@ -103,6 +103,7 @@ struct SimCartridgeMemory {
   uint64_t written_mib = 0, read_mib = 0;
   uint64_t written_at_load = 0, read_at_load = 0;  // the drive's byte counts when it went in
   uint64_t capacity = 16384;                       // bytes of cartridge memory
+  uint64_t alert_flags = 0;                        // TapeAlert flags raised while it was loaded: flag 1 the top bit
 };
 
 // A tape block or a filemark.

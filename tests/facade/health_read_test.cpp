@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ TEST(HealthPages, AttributesThatArrivedWhole) {
                              static_cast<uint8_t>(value.size())});
     data.insert(data.end(), value.begin(), value.end());
   };
+  add(0x0002, 0x80, {0x02, 0, 0, 0, 0, 0, 0, 0x01});  // TapeAlert 7 and 64 in earlier loads
   add(0x0003, 0x80, {0, 0, 0, 0, 0, 0, 0, 42});
   add(0x0006, 0x80, {0x5A});
   add(0x020A, 0x81, std::vector<uint8_t>(40, ' '));  // a slot never used
@@ -53,6 +55,7 @@ TEST(HealthPages, AttributesThatArrivedWhole) {
 
   const CartridgeMemory m = health::Attributes(data);
   EXPECT_EQ(m.load_count, 42u);
+  EXPECT_EQ(m.tape_alerts, (std::vector<int>{7, 64}));
   EXPECT_EQ(m.density_code, 0x5Au);
   EXPECT_EQ(m.generation, 6u);
   EXPECT_EQ(m.last_drives, (std::vector<std::string>{"HALCYON HU1234567A"}));
@@ -164,7 +167,7 @@ TEST_F(HealthRead, FiguresAndCartridgeMemory) {
           "errors /dev/sg0 write corrected=120 uncorrected=3\n"
           "statistics /dev/sg0 loads=5400 cleanings=12 hours=31000\n"
           "mam /dev/sg0 manufacturer=ACME serial=CM00420042 date=20240115 loads=42 written=123456 read=2345\n"
-          "mam /dev/sg0 drives=HALCYON:HU1234567A barcode=ABC123L6 label=\"weekly full\"\n");
+          "mam /dev/sg0 drives=HALCYON:HU1234567A barcode=ABC123L6 label=\"weekly full\" alerts=7,11\n");
   const DeviceHealth& d = Node(run, "/dev/sg0");
   EXPECT_EQ(d.verdict, HealthVerdict::kWarning);
   EXPECT_EQ(d.temperature_c, 68);
@@ -177,7 +180,12 @@ TEST_F(HealthRead, FiguresAndCartridgeMemory) {
   EXPECT_GE(*d.power_on_hours, 31000u);
   std::set<std::string> sources;
   for (const HealthFinding& f : d.findings) sources.insert(f.source);
-  EXPECT_EQ(sources, (std::set<std::string>{"temperature", "errors"}));
+  // The cartridge's own history: flag 7 is a warning about it, flag 11
+  // (cleaning media) only information.
+  EXPECT_EQ(sources, (std::set<std::string>{"temperature", "errors", "cartridge"}));
+  EXPECT_EQ(std::count_if(d.findings.begin(), d.findings.end(),
+                          [](const HealthFinding& f) { return f.source == "cartridge"; }),
+            1);
 
   ASSERT_TRUE(d.cartridge_loaded);
   ASSERT_TRUE(d.cartridge.has_value());

@@ -179,7 +179,7 @@ TEST(SimAttributes, ListFirstAttributeAndShortAllocation) {
   EXPECT_EQ(from.front().first, 0x0400);
   EXPECT_EQ(from.size(), size_t(std::count_if(ids.begin(), ids.end(), [](int id) { return id >= 0x0400; })));
   // A first identifier between two attributes starts at the next one.
-  EXPECT_EQ(Values(ReadAttribute(*sim, fd, 0x00, 0x0002)).front().first, 0x0003);
+  EXPECT_EQ(Values(ReadAttribute(*sim, fd, 0x00, 0x0005)).front().first, 0x0006);
 
   // A short allocation: the first bytes, with the whole AVAILABLE DATA.
   SgResult shortened = ReadAttribute(*sim, fd, 0x00, 0, 20);

@@ -119,6 +119,7 @@ TEST(SimBenchFile, BadLinesAreNamedWithTheirNumber) {
       {"bench default\nmam /dev/sg0 drives=HU1234567A", "line 2: bad value for drives: 'HU1234567A'"},
       {"bench default\nmam /dev/sg0 drives=A:1,B:2,C:3,D:4,E:5", "line 2: bad value for drives: 'A:1,B:2,C:3,D:4,E:5'"},
       {"bench default\nmam /dev/sg0 size=10", "line 2: bad value for size: '10'"},
+      {"bench default\nmam /dev/sg0 alerts=7,65", "line 2: bad value for alerts: '7,65'"},
       {"bench default\nmam /dev/sg1 loads=3", "line 2: mam needs a tape drive"},
       {"clock sundial", "line 1: unknown statement 'clock'"},
       {"user root", "line 1: bad user id: 'root'"},
