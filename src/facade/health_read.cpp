@@ -177,16 +177,19 @@ void ReadTapeAlerts(DeviceHealth& d, const std::vector<uint8_t>& supported) {
   TapeAlertFindings(d);
 }
 
+// A page the device lists that did not arrive whole: what it would have
+// told is unknown, which is a failure, never an OK.
+void PageFailed(DeviceHealth& d, const std::string& what, uint8_t code, const Answer& a) {
+  char page[8];
+  std::snprintf(page, sizeof page, "%02Xh", code);
+  Add(d, HealthVerdict::kFail, "log", "The " + what + " (page " + page + ") could not be read: " + a.failure,
+      "read it again; if it persists, check the connection and the drive");
+}
+
 void ReadErrorCounters(DeviceHealth& d, uint8_t code, std::optional<uint64_t>& corrected,
                        std::optional<uint64_t>& uncorrected, const char* what) {
   const Answer a = LogPage(code);
-  if (!a.ok) {
-    char text[160];
-    std::snprintf(text, sizeof text, "The %s error counters (page %02Xh) could not be read: %s", what, code,
-                  a.failure.c_str());
-    Add(d, HealthVerdict::kWarning, "log", text, "read them again; if it persists, check the connection");
-    return;
-  }
+  if (!a.ok) return PageFailed(d, std::string(what) + " error counters", code, a);
   corrected = health::Counter(a.data, 0x0003);
   uncorrected = health::Counter(a.data, 0x0006);
   if (uncorrected && *uncorrected > 0) {
@@ -198,7 +201,7 @@ void ReadErrorCounters(DeviceHealth& d, uint8_t code, std::optional<uint64_t>& c
 
 void ReadTemperature(DeviceHealth& d) {
   const Answer a = LogPage(kTemperature);
-  if (!a.ok) return;
+  if (!a.ok) return PageFailed(d, "temperature", kTemperature, a);
   health::Temperatures(a.data, d);
   if (d.temperature_c && d.temperature_reference_c && *d.temperature_c >= *d.temperature_reference_c) {
     Add(d, HealthVerdict::kWarning, "temperature",
@@ -210,7 +213,7 @@ void ReadTemperature(DeviceHealth& d) {
 
 void ReadSequentialAccess(DeviceHealth& d) {
   const Answer a = LogPage(kSequentialAccess);
-  if (!a.ok) return;
+  if (!a.ok) return PageFailed(d, "sequential-access counters", kSequentialAccess, a);
   if (const auto written = health::Counter(a.data, 0x0000)) d.lifetime_mib_written = *written >> 20;
   if (const auto read = health::Counter(a.data, 0x0003)) d.lifetime_mib_read = *read >> 20;
   if (const auto cleaning = health::Counter(a.data, 0x0100)) {
@@ -225,7 +228,7 @@ void ReadSequentialAccess(DeviceHealth& d) {
 
 void ReadDeviceStatistics(DeviceHealth& d) {
   const Answer a = LogPage(kDeviceStatistics);
-  if (!a.ok) return;
+  if (!a.ok) return PageFailed(d, "device statistics", kDeviceStatistics, a);
   d.lifetime_loads = health::Counter(a.data, 0x0000);
   d.lifetime_cleanings = health::Counter(a.data, 0x0001);
   d.power_on_hours = health::Counter(a.data, 0x0002);

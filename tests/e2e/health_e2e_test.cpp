@@ -49,6 +49,11 @@ TEST(Health, VerdictsAndExitStatuses) {
        2,
        {"Tape drive /dev/sg0 (HU1234567A)", "Verdict              UNREADABLE\n", "04/44/00"}},
       {"health_log_fail", {"--health", "-f", "/dev/sg0"}, 3, {"Verdict              UNREADABLE\n"}},
+      // Counter pages cut short: what they would have said is unknown.
+      {"short_log_pages",
+       {"--health", "-f", "/dev/sg0"},
+       2,
+       {"Verdict              FAIL\n", "The write error counters (page 02h) could not be read: cut short: 24 of 64"}},
       // A changer: its flags by the changer table, no cartridge of its own.
       {"health_fleet", {"--check", "-f", "/dev/sg9"}, 0, {"OK - HU00000009: no TapeAlert"}},
   };
