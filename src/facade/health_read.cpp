@@ -298,7 +298,14 @@ DeviceHealth ReadDeviceHealth(ScsiWrapper& wrapper, int32_t position) {
   if (has(kDeviceStatistics)) ReadDeviceStatistics(d);
   if (!d.changer) {
     d.cartridge_loaded = CartridgeLoaded();
-    if (d.cartridge_loaded) d.cartridge = ReadCartridgeMemory(wrapper, position).memory;
+    if (d.cartridge_loaded) {
+      const CartridgeRead read = ReadCartridgeMemory(wrapper, position);
+      d.cartridge = read.memory;
+      if (read.failed) {
+        Add(d, HealthVerdict::kFail, "cartridge", "The cartridge memory could not be read: " + read.why,
+            "read it again; if it persists, check the connection and the drive");
+      }
+    }
     if (d.cartridge) CartridgeFindings(d);
   }
   d.verdict = Worst(d);
@@ -325,9 +332,10 @@ CartridgeRead ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position) {
   } else if (a.sense_key == 0x02 && a.asc == 0x3A) {
     read.loaded = false;
     read.why = "no cartridge is loaded";
-  } else if (a.sense_key == 0x05 && a.asc == 0x20) {
+  } else if (a.sense_key == 0x05 && (a.asc == 0x20 || a.asc == 0x24)) {
     read.why = "the drive does not read cartridge memory (READ ATTRIBUTE is not supported)";
   } else {
+    read.failed = true;
     read.why = "READ ATTRIBUTE failed: " + a.failure;
   }
   return read;

@@ -27,6 +27,7 @@ DeviceHealth ReadDeviceHealth(ScsiWrapper& wrapper, int32_t position);
 struct CartridgeRead {
   std::optional<CartridgeMemory> memory;
   bool loaded = true;
+  bool failed = false;  // the drive has cartridge memory, but it did not arrive
   std::string why;
 };
 CartridgeRead ReadCartridgeMemory(ScsiWrapper& wrapper, int32_t position);

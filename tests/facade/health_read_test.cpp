@@ -160,6 +160,16 @@ TEST_F(HealthRead, FailedPagesAreNeverOk) {
   EXPECT_EQ(Node(alerts, "/dev/sg2").tape_alert_page, "");
 }
 
+// The cartridge memory lost in the transport: a failure too.
+TEST_F(HealthRead, LostCartridgeMemoryIsAFailure) {
+  const HealthRun memory = Run("bench default\nfault /dev/sg0 op=0x8c host=7 count=always\n");
+  const DeviceHealth& d = Node(memory, "/dev/sg0");
+  EXPECT_EQ(d.verdict, HealthVerdict::kFail);
+  EXPECT_FALSE(d.cartridge.has_value());
+  ASSERT_FALSE(d.findings.empty());
+  EXPECT_NE(d.findings.back().text.find("The cartridge memory could not be read"), std::string::npos);
+}
+
 TEST_F(HealthRead, FiguresAndCartridgeMemory) {
   const HealthRun run =
       Run("bench default\n"
@@ -214,6 +224,7 @@ TEST_F(HealthRead, CartridgeMemoryWhenThereIsNone) {
   EXPECT_FALSE(without_memory.memory.has_value());
   EXPECT_TRUE(without_memory.loaded);
   EXPECT_NE(without_memory.why.find("does not read cartridge memory"), std::string::npos) << without_memory.why;
+  EXPECT_FALSE(without_memory.failed);  // no memory to read is no failure
   const CartridgeRead empty = ReadCartridgeMemory(wrapper, 1);
   EXPECT_FALSE(empty.memory.has_value());
   EXPECT_FALSE(empty.loaded);
