@@ -15,6 +15,11 @@ enum class HealthVerdict { kOk = 0, kWarning = 1, kFail = 2, kUnreadable = 3 };
 // "OK", "WARNING", "FAIL", "UNREADABLE".
 const char* HealthVerdictName(HealthVerdict verdict);
 
+struct DeviceHealth;
+// The device's state as a number: 0 OK, 1 WARNING, 2 FAIL or unreadable (a
+// device that could not be read is never better than a failing one).
+int HealthStatus(const DeviceHealth& device);
+
 struct HealthFinding {
   HealthVerdict severity = HealthVerdict::kWarning;
   // Where it came from: "tapealert", "errors", "temperature", "cleaning",

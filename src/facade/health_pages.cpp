@@ -7,6 +7,14 @@
 #include "device/log_decode.h"
 
 namespace health {
+
+std::string DriveText(std::span<const uint8_t> value) {
+  std::string text;
+  for (uint8_t byte : value) text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : (byte ? '?' : ' ');
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 namespace {
 
 constexpr size_t kPageHeader = 4;
@@ -15,15 +23,6 @@ uint64_t Number(std::span<const uint8_t> value) {
   uint64_t n = 0;
   for (uint8_t byte : value.first(std::min<size_t>(value.size(), 8))) n = (n << 8) | byte;
   return n;
-}
-
-// An ASCII or text attribute without its trailing blanks and NULs; bytes a
-// terminal cannot show become '?'.
-std::string Text(std::span<const uint8_t> value) {
-  std::string text;
-  for (uint8_t byte : value) text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : (byte ? '?' : ' ');
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
 }
 
 enum class Field { kText, kNumber, kLastDrive };
@@ -91,16 +90,16 @@ void Take(CartridgeMemory& m, uint16_t id, std::span<const uint8_t> value) {
   if (row == std::end(kAttributeRows)) return;
   switch (row->field) {
     case Field::kText:
-      m.*(row->text) = Text(value);
+      m.*(row->text) = DriveText(value);
       break;
     case Field::kNumber:
       m.*(row->number) = Number(value);
       break;
     case Field::kLastDrive: {
       // Vendor (8 bytes) and serial number (32): nothing for a slot never used.
-      std::string drive = Text(value.first(std::min<size_t>(value.size(), 8)));
+      std::string drive = DriveText(value.first(std::min<size_t>(value.size(), 8)));
       if (value.size() > 8) {
-        const std::string serial = Text(value.subspan(8));
+        const std::string serial = DriveText(value.subspan(8));
         if (!serial.empty()) drive += (drive.empty() ? "" : " ") + serial;
       }
       if (!drive.empty()) m.last_drives.push_back(drive);

@@ -7,11 +7,16 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "facade/health.h"
 
 namespace health {
+
+// A text field a drive sent (INQUIRY, ASCII and text attributes) without
+// its trailing blanks and NULs; bytes a terminal cannot show become '?'.
+std::string DriveText(std::span<const uint8_t> value);
 
 // The flags set (ascending) in the TapeAlert response page (12h: one
 // parameter of 64 bits, flag 1 the most significant) or in the TapeAlert

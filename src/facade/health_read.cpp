@@ -255,16 +255,11 @@ DeviceHealth IdentifyDevice(ScsiWrapper& wrapper, int32_t position) {
   wrapper.SetDeviceSelected(position);
   const char* node = SCSI.GetFilename();
   d.node = node != nullptr ? node : "";
-  const auto field = [](const uint8_t* inquiry, size_t at, size_t n) {
-    std::string text(reinterpret_cast<const char*>(inquiry) + at, n);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
-    for (char& c : text) c = (c >= 0x20 && c < 0x7F) ? c : '?';
-    return text;
-  };
   if (const uint8_t* inquiry = SCSI.GetInquiryBuffer(); inquiry != nullptr && SCSI.GetInquirySize() >= 36) {
-    d.vendor = field(inquiry, 8, 8);
-    d.product = field(inquiry, 16, 16);
-    d.revision = field(inquiry, 32, 4);
+    const std::span<const uint8_t> data(inquiry, 36);
+    d.vendor = health::DriveText(data.subspan(8, 8));
+    d.product = health::DriveText(data.subspan(16, 16));
+    d.revision = health::DriveText(data.subspan(32, 4));
   }
   const char* serial = SCSI.GetSerialNumber();
   d.serial = serial != nullptr ? serial : "";

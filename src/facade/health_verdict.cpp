@@ -9,6 +9,10 @@ const char* HealthVerdictName(HealthVerdict verdict) {
   return kNames[static_cast<size_t>(verdict)];
 }
 
+int HealthStatus(const DeviceHealth& device) {
+  return device.verdict == HealthVerdict::kUnreadable ? 2 : static_cast<int>(device.verdict);
+}
+
 // An unreadable device among readable ones is a failure of that device; the
 // run is "unknown" only when no device could be read at all.
 int HealthRun::ExitStatus() const {
@@ -17,9 +21,6 @@ int HealthRun::ExitStatus() const {
                                      [](const DeviceHealth& d) { return d.verdict == HealthVerdict::kUnreadable; });
   if (none_read) return 3;
   int status = 0;
-  for (const DeviceHealth& d : devices) {
-    const int of_device = d.verdict == HealthVerdict::kUnreadable ? 2 : static_cast<int>(d.verdict);
-    status = std::max(status, of_device);
-  }
+  for (const DeviceHealth& d : devices) status = std::max(status, HealthStatus(d));
   return status;
 }

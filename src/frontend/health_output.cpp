@@ -179,10 +179,6 @@ std::vector<Row> MemoryRows(const CartridgeMemory& m) {
 
 std::string DeviceLabel(const DeviceHealth& device) { return device.serial.empty() ? device.node : device.serial; }
 
-int HealthStatus(const DeviceHealth& device) {
-  return device.verdict == HealthVerdict::kUnreadable ? 2 : static_cast<int>(device.verdict);
-}
-
 std::string TapeAlertFlagName(const DeviceHealth& device, int flag) {
   const std::string prefix = "TapeAlert " + std::to_string(flag) + " ";
   for (const HealthFinding& f : device.findings) {

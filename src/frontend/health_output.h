@@ -20,10 +20,6 @@ std::string CartridgeMemoryText(const DeviceHealth& device);
 // when the serial is unknown.
 std::string DeviceLabel(const DeviceHealth& device);
 
-// The device's state as a number: 0 OK, 1 WARNING, 2 FAIL or unreadable (a
-// device that could not be read is never better than a failing one).
-int HealthStatus(const DeviceHealth& device);
-
 // The name of a TapeAlert flag set on the device, as its finding reads
 // ("Cleaning required" of "TapeAlert 20 Cleaning required"); the standard
 // table's name when no finding names it.

@@ -81,7 +81,8 @@ int ListReport(const CommandLine& line, const char* device) {
   std::vector<ListedDevice> devices;
   if (Scan(device)) {
     for (int32_t position = 0; position < devCount; ++position) {
-      const DeviceHealth identity = IdentifyDevice(*g_pScsiWrapper, position);
+      DeviceHealth identity = IdentifyDevice(*g_pScsiWrapper, position);
+      AddTapeNames(identity);
       ListedDevice d;
       d.node = identity.node;
       d.hctl = identity.hctl;
@@ -90,9 +91,8 @@ int ListReport(const CommandLine& line, const char* device) {
       d.product = identity.product;
       d.revision = identity.revision;
       d.serial = identity.serial;
-      const TapeNames names = TapeNamesOfSgNode(d.node);
-      d.st = names.st;
-      d.nst = names.nst;
+      d.st = identity.st;
+      d.nst = identity.nst;
       devices.push_back(d);
     }
   }
