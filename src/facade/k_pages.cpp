@@ -7,10 +7,9 @@
 
 namespace {
 
-// Page codes the parameter-list decoder loads (decimal); 47, informational
-// exceptions, is the standard page every drive answers.
-constexpr int kDecodedPages[] = {0, 2, 3, 12, 13, 18, 20, 46, 47, 48, 49, 50, 51, 52, 56, 57, 58, 59, 60, 62};
-constexpr int kHighestPageCode = 62;
+// Page codes are six bits; the script table says which of them a script may load here.
+constexpr int kHighestPageCode = 0x3F;
+constexpr int kEventLogPage = 0x07;  // text packets, not parameters: its own decoder
 constexpr uint8_t kDsBit = 0x80;  // byte 0: parameters not savable; not part of the code
 constexpr size_t kHeader = 4;
 
@@ -44,10 +43,6 @@ void Append(std::string& out, const char* format, Args... args) {
 
 }  // namespace
 
-bool KPages::Decodes(int pageCode) {
-  return std::find(std::begin(kDecodedPages), std::end(kDecodedPages), pageCode) != std::end(kDecodedPages);
-}
-
 void KPages::Clear() {
   bytes_.clear();
   params_.clear();
@@ -59,7 +54,7 @@ void KPages::Clear() {
 
 int32_t KPages::Load(int pageCode, std::span<const uint8_t> data) {
   Clear();
-  if (data.size() < kHeader || pageCode > kHighestPageCode || !Decodes(pageCode)) return K_KPAGES_ILLEGAL_LOGPAGE_ID;
+  if (data.size() < kHeader || pageCode < 0 || pageCode > kHighestPageCode || pageCode == kEventLogPage) return K_KPAGES_ILLEGAL_LOGPAGE_ID;
   const int sent = data[0] & ~kDsBit;
   if (sent != pageCode) return K_KPAGES_ILLEGAL_LOGPAGE_ID;
 

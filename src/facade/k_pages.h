@@ -1,5 +1,6 @@
-// KPages: the parameter-list decoder of the standard log pages (every page a
-// script can load except the event log, 07h), shared by the script
+// KPages: the parameter-list decoder of the standard log pages (any page code
+// but the event log's, 07h; which pages a script may load here is the
+// script's log page table), shared by the script
 // statements and the facade's TapeAlert reading. It depends on nothing of
 // the script engine: it keeps a copy of the page as the drive sent it and
 // answers fetches from that copy, checking every length against the bytes
@@ -31,13 +32,9 @@ enum class KPageField : int { LP = 0, LBIN = 1, TMC = 2, ETC = 3, TSD = 4, DS = 
 
 class KPages {
  public:
-  // Page codes the decoder loads (all but the event log; 2Fh, informational
-  // exceptions, among them).
-  static bool Decodes(int pageCode);
-
   // Decodes a LOG SENSE reply declared as page `pageCode`: the reply's own
-  // page code (its DS bit aside) must be that code and one the decoder
-  // knows, else K_KPAGES_ILLEGAL_LOGPAGE_ID and the decoder holds nothing.
+  // page code (its DS bit aside) must be that code and not the event
+  // log's, else K_KPAGES_ILLEGAL_LOGPAGE_ID and the decoder holds nothing.
   // `data` is what arrived, nothing more: a page length beyond it (an
   // allocation length or the transport cut the reply) decodes the whole
   // parameters that did arrive, and Complete() is false.

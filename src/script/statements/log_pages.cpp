@@ -13,38 +13,50 @@ namespace {
 
 constexpr int kEventLogPage = 7;
 
-// What a script may do with each log page: declare it (LOGPAGE, every row),
-// show it (PRINTPAGE, RECORDPAGE), and the error a failed "var = TAG->code"
-// fetch reports (0: the decoder's own). One row per page code; 47 (2Fh) is
-// informational exceptions.
+// The log pages a script may declare (LOGPAGE), one row per page code: which
+// decoder loads it (LOADPAGE; a page without one is declared only and never
+// loads), whether it may be shown (PRINTPAGE, RECORDPAGE), and the error a
+// failed "var = TAG->code" fetch reports (0: the decoder's own). A new page is
+// one row here. 2Fh is informational exceptions.
+enum class PageDecoder : uint8_t { kNone, kParameters, kEventLog };
 struct PageRow {
   int code;
+  PageDecoder decoder;
   bool printable;
   bool recordable;
   int32_t fetchError;
 };
+constexpr PageDecoder kParams = PageDecoder::kParameters;
 constexpr PageRow kPageRows[] = {
-    {0x00, true, true, DO_VARIABLE_PG0_VALUE_FETCH_ERROR},
-    {0x02, true, true, VARIABLE_PG2_VALUE_FETCH_ERROR},
-    {0x03, true, true, VARIABLE_PG3_VALUE_FETCH_ERROR},
-    {0x07, true, true, 0},
-    {0x0C, false, false, K_DO_VARIABLE_PGC0_VALUE_FETCH_ERROR},
-    {0x0D, true, true, VARIABLE_PG0D_VALUE_FETCH_ERROR},
-    {0x12, true, true, 0},
-    {0x14, false, false, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
-    {0x16, false, false, 0},
-    {0x2E, true, true, VARIABLE_PG2E_VALUE_FETCH_ERROR},
-    {0x2F, true, true, 0},
-    {0x30, true, true, K_DO_VARIABLE_PG30_VALUE_FETCH_ERROR},
-    {0x31, true, true, K_DO_VARIABLE_PG31_VALUE_FETCH_ERROR},
-    {0x32, true, true, VARIABLE_PG32_VALUE_FETCH_ERROR},
-    {0x33, true, true, K_DO_VARIABLE_PG33_VALUE_FETCH_ERROR},
-    {0x34, true, true, K_DO_VARIABLE_PG34_VALUE_FETCH_ERROR},
-    {0x39, true, true, K_DO_VARIABLE_PG39_VALUE_FETCH_ERROR},
-    {0x3A, false, true, K_DO_VARIABLE_PG3A_VALUE_FETCH_ERROR},
-    {0x3C, true, true, K_DO_VARIABLE_PG3C_VALUE_FETCH_ERROR},
-    {0x3E, true, true, VARIABLE_PG3E_VALUE_FETCH_ERROR},
+    {0x00, kParams, true, true, DO_VARIABLE_PG0_VALUE_FETCH_ERROR},
+    {0x02, kParams, true, true, VARIABLE_PG2_VALUE_FETCH_ERROR},
+    {0x03, kParams, true, true, VARIABLE_PG3_VALUE_FETCH_ERROR},
+    {kEventLogPage, PageDecoder::kEventLog, true, true, 0},
+    {0x0C, kParams, false, false, K_DO_VARIABLE_PGC0_VALUE_FETCH_ERROR},
+    {0x0D, kParams, true, true, VARIABLE_PG0D_VALUE_FETCH_ERROR},
+    {0x12, kParams, true, true, 0},
+    {0x14, kParams, false, false, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
+    {0x16, PageDecoder::kNone, false, false, 0},
+    {0x2E, kParams, true, true, VARIABLE_PG2E_VALUE_FETCH_ERROR},
+    {0x2F, kParams, true, true, 0},
+    {0x30, kParams, true, true, K_DO_VARIABLE_PG30_VALUE_FETCH_ERROR},
+    {0x31, kParams, true, true, K_DO_VARIABLE_PG31_VALUE_FETCH_ERROR},
+    {0x32, kParams, true, true, VARIABLE_PG32_VALUE_FETCH_ERROR},
+    {0x33, kParams, true, true, K_DO_VARIABLE_PG33_VALUE_FETCH_ERROR},
+    {0x34, kParams, true, true, K_DO_VARIABLE_PG34_VALUE_FETCH_ERROR},
+    {0x39, kParams, true, true, K_DO_VARIABLE_PG39_VALUE_FETCH_ERROR},
+    {0x3A, kParams, false, true, K_DO_VARIABLE_PG3A_VALUE_FETCH_ERROR},
+    {0x3C, kParams, true, true, K_DO_VARIABLE_PG3C_VALUE_FETCH_ERROR},
+    {0x3E, kParams, true, true, VARIABLE_PG3E_VALUE_FETCH_ERROR},
 };
+// The event log's packets have a decoder of their own; no other page may claim it.
+constexpr bool EventLogRowsAgree() {
+  for (const PageRow& row : kPageRows) {
+    if ((row.code == kEventLogPage) != (row.decoder == PageDecoder::kEventLog)) return false;
+  }
+  return true;
+}
+static_assert(EventLogRowsAgree());
 
 const PageRow* PageRowOf(int code) {
   for (const PageRow& row : kPageRows) {
@@ -248,7 +260,18 @@ int _LoadPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   // filled is taken whole.
   const std::span<const uint8_t> bytes(buffer->data.get(), buffer->FilledBytes());
   const bool whole = buffer->filled == KByteArray::kWholeBuffer || ArrivedWhole(bytes);
-  const int32_t rc = page->pageId == kEventLogPage ? page->events->Load(bytes) : page->pages->Load(page->pageId, bytes);
+  int32_t rc = K_KPAGES_ILLEGAL_LOGPAGE_ID;
+  const PageRow* row = PageRowOf(page->pageId);
+  switch (row != nullptr ? row->decoder : PageDecoder::kNone) {
+    case PageDecoder::kEventLog:
+      rc = page->events->Load(bytes);
+      break;
+    case PageDecoder::kParameters:
+      rc = page->pages->Load(page->pageId, bytes);
+      break;
+    case PageDecoder::kNone:
+      break;
+  }
   if (!whole) {
     // What arrived stays loaded; the script sees the page as a failure.
     SenseTriggers& status = ctx.Triggers();
