@@ -123,6 +123,22 @@ TEST_F(LogPageStatementsTest, DeclarationAndPageErrors) {
   }
 }
 
+// Page 17h, volume statistics: the cartridge's mounts (parameter 0001h) and
+// data sets written (0002h), as a drive of the SSC family reports them.
+TEST_F(LogPageStatementsTest, VolumeStatisticsPageIsLoadedPrintedAndRead) {
+  Buffer("BUF", {0x17, 0x00, 0x00, 0x10, 0x00, 0x01, 0x03, 0x04, 0x00, 0x00, 0x00, 0x2A,
+                 0x00, 0x02, 0x03, 0x04, 0x00, 0x01, 0x00, 0x00}, 64);
+  std::string out;
+  ASSERT_EQ(LoadAndRun("DESCRIPTION d\nLOGPAGE VS { 23, BUF }\nLONG MOUNTS = 0\nLONG SETS = 0\nSTART:\n"
+                       "LOADPAGE VS\nPRINTPAGE VS\nMOUNTS = VS->1\nSETS = VS->2\nEXIT 0\n",
+                       &out),
+            0)
+      << out;
+  EXPECT_NE(out.find("Page Code: 17H\tLength: 0010H / 16\n"), std::string::npos) << out;
+  EXPECT_EQ(Value("MOUNTS"), 42u);
+  EXPECT_EQ(Value("SETS"), 0x10000u);
+}
+
 // A page decodes only what the last command delivered into its buffer; one
 // shorter than its page length is a failure the script sees (FF/10/01) and
 // keeps only the whole parameters that did arrive, never the bytes behind them.

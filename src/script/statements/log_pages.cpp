@@ -37,6 +37,7 @@ constexpr PageRow kPageRows[] = {
     {0x12, kParams, true, true, 0},
     {0x14, kParams, false, false, K_DO_VARIABLE_PG14_VALUE_FETCH_ERROR},
     {0x16, PageDecoder::kNone, false, false, 0},
+    {0x17, kParams, true, true, 0},  // volume statistics: the mounted cartridge's own counters
     {0x2E, kParams, true, true, VARIABLE_PG2E_VALUE_FETCH_ERROR},
     {0x2F, kParams, true, true, 0},
     {0x30, kParams, true, true, K_DO_VARIABLE_PG30_VALUE_FETCH_ERROR},
