@@ -331,34 +331,55 @@ int _GetInqInfo(StatementContext& ctx, TEXT_LINK& stmt) {
 }
 
 // FUP file | FUP buffer
-int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  std::string word = ctx.Line();
-  word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
-  KText::CleanLine(word);
-  if (word.empty()) return ctx.Fail(FUP_NO_FILE_SPECIFIED);
-  ctx.NoteFirmwareUpdate();
+int _Fup(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Image : StatementData {
+    std::string file;                  // as written
+    const KByteArray* buffer = nullptr;  // or the buffer whose text names it at each run
+  };
   constexpr uint32_t kNameLimit = 260;
-  std::string file = word;
-  if (const KByteArray* buffer = ctx.FindArray(word)) {
-    if (buffer->size < kNameLimit) return ctx.Fail(FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260);
-    if (!ctx.IsRunMode()) return 0;
-    // At most 260 characters, whether or not the text ends inside them.
-    const auto* text = reinterpret_cast<const char*>(buffer->data.get());
-    file.assign(text, strnlen(text, kNameLimit));
-    if (file.empty()) return ctx.Fail(FUP_UNINITIALIZED_BUFFER_SPECIFIED);
-  }
-  if (FILE* f = std::fopen(file.c_str(), "rb")) {
+  // DIMENSION may shrink the buffer after validation: its size is checked in both.
+  auto bufferSize = [](const Image& d) -> int32_t {
+    return d.buffer->size < kNameLimit ? FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260 : 0;
+  };
+  auto fileExists = [](const std::string& file) -> int32_t {
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr) return FUP_UNABLE_TO_OPEN_FILE_SPECIFIED;
     std::fclose(f);
-  } else {
-    return ctx.Fail(FUP_UNABLE_TO_OPEN_FILE_SPECIFIED);
-  }
-  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
-  const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
-  if (result != 0 && result != 0xFFFFFFFFu) return 0;
-  TEXT_LINK* handler = result == 0 ? ctx.ErrorHandler() : ctx.CancelHandler();
-  if (handler == nullptr) return ctx.Fail(result == 0 ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
-  ctx.JumpTo(handler);
-  return 0;
+    return 0;
+  };
+  return sa::CompileThenRun<Image>(
+      ctx, stmt, FUP_NO_FILE_SPECIFIED,
+      [&](Image& d) -> int32_t {
+        std::string word = ctx.Line();
+        word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+        KText::CleanLine(word);
+        if (word.empty()) return FUP_NO_FILE_SPECIFIED;
+        ctx.NoteFirmwareUpdate();
+        d.file = word;
+        d.buffer = ctx.FindArray(word);
+        // A buffer's text is known only when the statement runs.
+        return d.buffer != nullptr ? bufferSize(d) : fileExists(d.file);
+      },
+      [&](Image& d) {
+        std::string file = d.file;
+        if (d.buffer != nullptr) {
+          if (const int32_t code = bufferSize(d)) return ctx.Fail(code);
+          // At most 260 characters, whether or not the text ends inside them.
+          const auto* text = reinterpret_cast<const char*>(d.buffer->data.get());
+          file.assign(text, strnlen(text, kNameLimit));
+          if (file.empty()) return ctx.Fail(FUP_UNINITIALIZED_BUFFER_SPECIFIED);
+        }
+        // The file may have gone since validation.
+        if (const int32_t code = fileExists(file)) return ctx.Fail(code);
+        if (ctx.Facade() == nullptr) return 0;
+        const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
+        if (result != 0 && result != 0xFFFFFFFFu) return 0;
+        TEXT_LINK* handler = result == 0 ? ctx.ErrorHandler() : ctx.CancelHandler();
+        if (handler == nullptr)
+          return ctx.Fail(result == 0 ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+        ctx.JumpTo(handler);
+        return 0;
+      });
 }
 
 // GETSCSITIMEOUT longvar
