@@ -350,7 +350,7 @@ int _XorBuffer(StatementContext& ctx, TEXT_LINK& stmt) { return RunElement(ctx, 
 // FILLBUFFER buffer INCR | RAND seed | value
 int _FillBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
-    auto* data = sa::Compiled<FillData>(stmt);
+    auto* data = Compiled<FillData>(stmt);
     if (data == nullptr) return ctx.Fail(FILL_BUFFER_INVALID_BUFFER_SPECIFIED);
     const std::span<uint8_t> bytes = Bytes(*data->buffer);
     switch (data->kind) {
@@ -404,7 +404,7 @@ int _CopyBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
   auto sameSize = [](const Buffers& b) {
     return b.source->size == b.destination->size ? 0 : COPYBUFFER_BUFFER_SIZE_MISMATCH_DETECTED;
   };
-  return sa::CompileThenRun<Buffers>(
+  return CompileThenRun<Buffers>(
       ctx, stmt, COPYBUFFER_INVALID_1ST_BUFFER_DETECTED,
       [&](Buffers& b) -> int32_t {
         const std::vector<std::string> w = sa::Words(ctx.Line());
@@ -425,7 +425,7 @@ int _CopyBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
 // COPYBUFFERPART source destination offset count
 int _CopyBufferPart(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
-    auto* data = sa::Compiled<CopyData>(stmt);
+    auto* data = Compiled<CopyData>(stmt);
     if (data == nullptr) return ctx.Fail(K_COPYBUFFERPART_INVALID_1ST_BUFFER_DETECTED);
     const uint64_t offset = data->offset.Get();
     const uint64_t count = data->count.Get();
@@ -456,7 +456,7 @@ int _CopyBufferPart(StatementContext& ctx, TEXT_LINK& stmt) {
 // COMPAREBUFFER buffer1 buffer2 status address byte2 byte1 [length]
 int _CompareBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
-    auto* data = sa::Compiled<CompareData>(stmt);
+    auto* data = Compiled<CompareData>(stmt);
     if (data == nullptr) return ctx.Fail(COMPARE_BUFFER_INVALID_1ST_BUFFER_DETECTED);
     if (data->first->size != data->second->size) return ctx.Fail(COMPARE_BUFFER_BUFFER_SIZE_MISMATCH_DETECTED);
     const uint32_t length = data->lengthGiven ? data->length.Get() : data->first->size;
@@ -511,7 +511,7 @@ int _CompareBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
 // PATTERN9 buffer longvar
 int _Pattern9(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
-    auto* data = sa::Compiled<BufferAndLong>(stmt);
+    auto* data = Compiled<BufferAndLong>(stmt);
     if (data == nullptr) return ctx.Fail(K_PATTERN9_INVALID_BUFFER_SPECIFIED);
     data->variable->SetUnsigned(bb::Pattern9(Bytes(*data->buffer), data->variable->lValue));
     data->buffer->altered = 1;
@@ -529,7 +529,7 @@ int _Pattern9(StatementContext& ctx, TEXT_LINK& stmt) {
 // WNENCRYPTBUFFER buffer longvar
 int _WnEncryptBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
   if (ctx.IsRunMode()) {
-    auto* data = sa::Compiled<BufferAndLong>(stmt);
+    auto* data = Compiled<BufferAndLong>(stmt);
     if (data == nullptr) return ctx.Fail(K_WNENCRYPTBUFFER_INVALID_BUFFER_SPECIFIED);
     data->variable->SetUnsigned(bb::Scramble(Bytes(*data->buffer)));
     data->buffer->altered = 1;
@@ -553,7 +553,7 @@ int _Inp(StatementContext& ctx, TEXT_LINK& stmt) {
                                        K_INP_DATA_VARIABLE_INVALID,
                                        K_INP_ILLEGAL_DATA_VARIABLE_TYPE_SPECIFIED,
                                        false};
-  return sa::CompileThenRun<sa::VariablesData<1>>(
+  return CompileThenRun<sa::VariablesData<1>>(
       ctx, stmt, K_INP_PARSING_ERROR,
       [&](sa::VariablesData<1>& d) { return CheckPort(ctx, kCodes, d.variable[0]); },
       [](sa::VariablesData<1>& d) {

@@ -60,7 +60,7 @@ int _LoadCsvFile(StatementContext& ctx, TEXT_LINK& stmt) {
     const KByteArray* path = nullptr;  // its text at each run
     VARI_LL* status = nullptr;
   };
-  return statement_args::CompileThenRun<Load>(
+  return CompileThenRun<Load>(
       ctx, stmt, K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Load& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());
@@ -83,7 +83,7 @@ int _UnloadCsvFile(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Unload : StatementData {
     CSVFILE_LINK* csv = nullptr;
   };
-  return statement_args::CompileThenRun<Unload>(
+  return CompileThenRun<Unload>(
       ctx, stmt, K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Unload& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());
@@ -107,7 +107,7 @@ int _GetCsvArg(StatementContext& ctx, TEXT_LINK& stmt) {
     KByteArray* result = nullptr;
     VARI_LL* status = nullptr;
   };
-  return statement_args::CompileThenRun<Lookup>(
+  return CompileThenRun<Lookup>(
       ctx, stmt, K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Lookup& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());

@@ -37,7 +37,7 @@ int _PrintCdb(StatementContext& ctx, TEXT_LINK& stmt) {
     sa::Destination where = sa::kScreen;
     const DeclaredCommand<CDB_LINK>* command = nullptr;
   };
-  return sa::CompileThenRun<PrintCdbData>(
+  return CompileThenRun<PrintCdbData>(
       ctx, stmt, PRINTCDB_INVALID_CDB_SPECIFIED,
       [&](PrintCdbData& d) {
         std::vector<std::string> w = sa::Words(ctx.Line());

@@ -47,7 +47,7 @@ int _GetNumberOfPackets(StatementContext& ctx, TEXT_LINK& stmt) {
     LP_LINK* page = nullptr;
     VARI_LL* var = nullptr;
   };
-  return statement_args::CompileThenRun<Packets>(
+  return CompileThenRun<Packets>(
       ctx, stmt, GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
       [&](Packets& d) -> int32_t {
         const std::vector<std::string_view> w = Args(ctx.Line());
@@ -75,7 +75,7 @@ int _DeltaFilter(StatementContext& ctx, TEXT_LINK& stmt) {
     LP_LINK* a = nullptr;
     LP_LINK* b = nullptr;
   };
-  return statement_args::CompileThenRun<Pages>(
+  return CompileThenRun<Pages>(
       ctx, stmt, DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
       [&](Pages& d) -> int32_t {
         const std::vector<std::string_view> w = Args(ctx.Line());
@@ -101,7 +101,7 @@ int _SetPoh(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Hours : StatementData {
     statement_args::Value hours;  // an integer variable is read at each run
   };
-  return statement_args::CompileThenRun<Hours>(
+  return CompileThenRun<Hours>(
       ctx, stmt, K_SETPOH_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Hours& d) -> int32_t {
         const std::vector<std::string_view> w = Args(ctx.Line());

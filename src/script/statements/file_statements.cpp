@@ -115,7 +115,7 @@ int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer
 // FREAD, FGETS and FWRITE: the arguments read once, the limit checked at each run.
 template <typename Move>
 int RunTransfer(StatementContext& ctx, TEXT_LINK& stmt, const TransferCodes& codes, Move move) {
-  return statement_args::CompileThenRun<Transfer>(
+  return CompileThenRun<Transfer>(
       ctx, stmt, codes.count, [&](Transfer& t) { return ReadTransfer(ctx, codes, t); },
       [&](Transfer& t) {
         if (const int32_t code = CheckLimit(codes, t)) return ctx.Fail(code);
@@ -148,7 +148,7 @@ int _OpenFile(StatementContext& ctx, TEXT_LINK& stmt) {
     path = d.pathBuffer != nullptr ? std::string(TextOf(*d.pathBuffer)) : d.path;
     return d.pathBuffer != nullptr && path.size() > kMaxPath ? K_OPENFILE_FILENAME_IN_BUFFER_TOO_LONG : 0;
   };
-  return statement_args::CompileThenRun<Open>(
+  return CompileThenRun<Open>(
       ctx, stmt, K_OPENFILE_INVALID_FILE_TAG_SPECIFIED,
       [&](Open& d) -> int32_t {
         if (Words(ctx.Line()).empty()) return K_OPENFILE_INVALID_FILE_TAG_SPECIFIED;
@@ -188,7 +188,7 @@ int _CloseFile(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Close : StatementData {
     SCRIPT_FILE_LINK* file = nullptr;
   };
-  return statement_args::CompileThenRun<Close>(
+  return CompileThenRun<Close>(
       ctx, stmt, K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED,
       [&](Close& d) {
         const std::vector<std::string> words = Words(ctx.Line());
@@ -252,7 +252,7 @@ int _FSeek(StatementContext& ctx, TEXT_LINK& stmt) {
     IntArg offset;
     int whence = SEEK_SET;
   };
-  return statement_args::CompileThenRun<Seek>(
+  return CompileThenRun<Seek>(
       ctx, stmt, K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Seek& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());
@@ -311,7 +311,7 @@ int32_t ReadPath(StatementContext& ctx, PathData& d) {
 
 // ERASEFILE pathbuffer | path
 int _EraseFile(StatementContext& ctx, TEXT_LINK& stmt) {
-  return statement_args::CompileThenRun<PathData>(
+  return CompileThenRun<PathData>(
       ctx, stmt, 0, [&](PathData& d) { return ReadPath(ctx, d); },
       [](PathData& d) {
         const std::string path = d.Path();
@@ -322,7 +322,7 @@ int _EraseFile(StatementContext& ctx, TEXT_LINK& stmt) {
 
 // COMPRESSFILE pathbuffer | path
 int _CompressFile(StatementContext& ctx, TEXT_LINK& stmt) {
-  return statement_args::CompileThenRun<PathData>(
+  return CompileThenRun<PathData>(
       ctx, stmt, K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED,
       [&](PathData& d) -> int32_t {
         ReadPath(ctx, d);

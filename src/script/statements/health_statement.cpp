@@ -12,7 +12,7 @@ int _GetHealth(StatementContext& ctx, TEXT_LINK& stmt) {
   static constexpr sa::VariableRule kRule[] = {{K_VAR_BYTE, K_GET_HEALTH_INVALID_VARIABLE_SPECIFIED,
                                                 K_GET_HEALTH_INVALID_VARIABLE_SPECIFIED,
                                                 K_GET_HEALTH_INVALID_VARIABLE_TYPE}};
-  return sa::CompileThenRun<sa::VariablesData<1>>(
+  return CompileThenRun<sa::VariablesData<1>>(
       ctx, stmt, K_GET_HEALTH_INVALID_VARIABLE_SPECIFIED,
       [&](sa::VariablesData<1>& d) { return sa::FindVariables(ctx, sa::Words(ctx.Line()), 0, kRule, d.variable); },
       [&](sa::VariablesData<1>& d) {

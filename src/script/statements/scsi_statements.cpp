@@ -89,7 +89,7 @@ int32_t TransferError(ScriptTransferCheck check) {
 template <typename Read>
 int Getter(StatementContext& ctx, TEXT_LINK& stmt, int32_t type, VarCodes codes, Read read) {
   const sa::VariableRule rule[1] = {{type, codes.unknown, codes.unknown, codes.wrongType}};
-  return sa::CompileThenRun<sa::VariablesData<1>>(
+  return CompileThenRun<sa::VariablesData<1>>(
       ctx, stmt, codes.unknown,
       [&](sa::VariablesData<1>& d) { return sa::FindVariables(ctx, sa::Words(ctx.Line()), 0, rule, d.variable); },
       [&](sa::VariablesData<1>& d) { return read(*d.variable[0]); });
@@ -103,7 +103,7 @@ struct CommandData : StatementData {
 template <typename Link, typename Send>
 int SendDeclared(StatementContext& ctx, TEXT_LINK& stmt, int32_t unknown,
                  DeclaredCommand<Link>* (*find)(StatementContext&, std::string_view), Send send) {
-  return sa::CompileThenRun<CommandData<Link>>(
+  return CompileThenRun<CommandData<Link>>(
       ctx, stmt, unknown,
       [&](CommandData<Link>& d) -> int32_t {
         const std::vector<std::string> w = sa::Words(ctx.Line());
@@ -315,7 +315,7 @@ int _GetInqInfo(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Where : StatementData {
     sa::Destination where = sa::kScreen;
   };
-  return sa::CompileThenRun<Where>(
+  return CompileThenRun<Where>(
       ctx, stmt, 0,
       [&](Where& d) {
         std::vector<std::string> w = sa::Words(ctx.Line());
@@ -347,7 +347,7 @@ int _Fup(StatementContext& ctx, TEXT_LINK& stmt) {
     std::fclose(f);
     return 0;
   };
-  return sa::CompileThenRun<Image>(
+  return CompileThenRun<Image>(
       ctx, stmt, FUP_NO_FILE_SPECIFIED,
       [&](Image& d) -> int32_t {
         std::string word = ctx.Line();
@@ -397,7 +397,7 @@ int _SetScsiTimeout(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Timeout : StatementData {
     sa::Value value;
   };
-  return sa::CompileThenRun<Timeout>(
+  return CompileThenRun<Timeout>(
       ctx, stmt, SET_SCSI_TO_INVALID_NUMBER_SPECIFIED,
       [&](Timeout& d) -> int32_t {
         const std::vector<std::string> w = sa::Words(ctx.Line());

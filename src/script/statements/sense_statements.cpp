@@ -116,7 +116,7 @@ struct Getter {
 
 int RunGetter(StatementContext& ctx, TEXT_LINK& stmt, const Getter& g) {
   const sa::VariableRule rule[1] = {{g.type, g.unknown, g.unknown, g.wrongType}};
-  return sa::CompileThenRun<sa::VariablesData<1>>(
+  return CompileThenRun<sa::VariablesData<1>>(
       ctx, stmt, g.unknown,
       [&](sa::VariablesData<1>& d) { return sa::FindVariables(ctx, sa::Words(ctx.Line()), 0, rule, d.variable); },
       [&](sa::VariablesData<1>& d) {
@@ -293,7 +293,7 @@ int _GetSense(StatementContext& ctx, TEXT_LINK& stmt) {
       {K_VAR_BYTE, GETSENSE_MISSING_ARGS_2_3, GETSENSE_INVALID_V2_ARG, GETSENSE_V2_ARG_MUST_BE_A_BYTE},
       {K_VAR_BYTE, GETSENSE_MISSING_ARG_3, GETSENSE_INVALID_V3_ARG, GETSENSE_V3_ARG_MUST_BE_A_BYTE},
   };
-  return sa::CompileThenRun<sa::VariablesData<3>>(
+  return CompileThenRun<sa::VariablesData<3>>(
       ctx, stmt, GETSENSE_MISSING_ARGS_1_2_3,
       [&](sa::VariablesData<3>& d) -> int32_t {
         const std::vector<std::string> w = sa::Words(ctx.Line());
@@ -316,7 +316,7 @@ int _GetSenseText(StatementContext& ctx, TEXT_LINK& stmt) {
     sa::Value triple[3];
     KByteArray* buffer = nullptr;
   };
-  return sa::CompileThenRun<SenseTextData>(
+  return CompileThenRun<SenseTextData>(
       ctx, stmt, K_GETSENSETEXT_PARSING_ERROR,
       [&](SenseTextData& d) -> int32_t {
         std::vector<std::string> w;

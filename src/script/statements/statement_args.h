@@ -1,12 +1,10 @@
-// Small helpers the statements share to read their words: the compile step
-// and the run step of a compiled statement, variables of given widths,
-// numbers or variables as values, and the SCREEN/LOG/BOTH destination of
-// their printed lines.
+// Small helpers the statements share to read their words: variables of given
+// widths, numbers or variables as values, and the SCREEN/LOG/BOTH destination
+// of their printed lines.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,28 +14,6 @@
 #include "script/core/variables.h"
 
 namespace statement_args {
-
-// The record a statement compiled into stmt.data, or nullptr.
-template <typename Data>
-Data* Compiled(TEXT_LINK& stmt) {
-  return dynamic_cast<Data*>(stmt.data.get());
-}
-
-// A kCompiled statement's two steps. Validation: compile(Data&) reads the
-// words of ctx.Line() once and returns 0 or the error code; the record is kept
-// in stmt.data. Run: run(Data&) works from that record alone. `missing` is the
-// code of a run with no record (a statement validation never compiled).
-template <typename Data, typename CompileStep, typename RunStep>
-int CompileThenRun(StatementContext& ctx, TEXT_LINK& stmt, int32_t missing, CompileStep compile, RunStep run) {
-  if (ctx.IsRunMode()) {
-    Data* data = Compiled<Data>(stmt);
-    return data != nullptr ? run(*data) : ctx.Fail(missing);
-  }
-  auto data = std::make_unique<Data>();
-  if (const int32_t code = compile(*data)) return ctx.Fail(code);
-  stmt.data = std::move(data);
-  return 0;
-}
 
 // The codes of one typed-variable word: none given, no such variable, a
 // variable of another width.

@@ -170,7 +170,7 @@ struct Operands : StatementData {
 // operands to run(op), which returns 0 or ctx.Fail(...).
 template <typename RunStep>
 int WithForm(StatementContext& ctx, TEXT_LINK& stmt, const Form& form, RunStep run) {
-  return statement_args::CompileThenRun<Operands>(
+  return CompileThenRun<Operands>(
       ctx, stmt, form.args[0].unknown,
       [&](Operands& d) { return ReadOperands(ctx, form, FirstWords(ctx.Line(), form.count), d.op); },
       [&](Operands& d) { return run(d.op); });
@@ -181,7 +181,7 @@ int WithForm(StatementContext& ctx, TEXT_LINK& stmt, const Form& form, RunStep r
 template <typename RunStep>
 int WithParsedForm(StatementContext& ctx, TEXT_LINK& stmt, const Form& form, int32_t parseError, int32_t countError,
                    RunStep run) {
-  return statement_args::CompileThenRun<Operands>(
+  return CompileThenRun<Operands>(
       ctx, stmt, form.args[0].unknown,
       [&](Operands& d) -> int32_t {
         std::vector<std::string> words;
@@ -453,7 +453,7 @@ int RunRipReplace(StatementContext& ctx, const RipReplaceData& d) {
 
 // RIPREPLACE findbuffer replacebuffer target | RIPREPLACE findbyte replacebyte target
 int _RipReplace(StatementContext& ctx, TEXT_LINK& stmt) {
-  return statement_args::CompileThenRun<RipReplaceData>(
+  return CompileThenRun<RipReplaceData>(
       ctx, stmt, RIPREPLACE_INVALID_FIND, [&](RipReplaceData& d) { return CompileRipReplace(ctx, d); },
       [&](RipReplaceData& d) { return RunRipReplace(ctx, d); });
 }

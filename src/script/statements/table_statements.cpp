@@ -67,7 +67,7 @@ int _GetTableEntry(StatementContext& ctx, TEXT_LINK& stmt) {
     IntArg key;
     KByteArray* buffer = nullptr;
   };
-  return statement_args::CompileThenRun<Entry>(
+  return CompileThenRun<Entry>(
       ctx, stmt, K_GET_TENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](Entry& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());
@@ -137,7 +137,7 @@ int _GetTestTime(StatementContext& ctx, TEXT_LINK& stmt) {
     d.vars[4]->SetUnsigned(entry != nullptr ? entry->seconds : 0xFF);
     return 0;
   };
-  return statement_args::CompileThenRun<TestTime>(
+  return CompileThenRun<TestTime>(
       ctx, stmt, K_GET_TTTENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
       [&](TestTime& d) -> int32_t {
         const std::vector<std::string> words = Words(ctx.Line());
