@@ -131,7 +131,7 @@ void TakeOutcome(SenseTriggers& status, const LAST_COMMAND& record, bool everyth
 
 // SCSI cdb
 int _Scsi(StatementContext& ctx, TEXT_LINK& stmt) {
-  return SendDeclared<CDB_LINK>(ctx, stmt, SCSI_UNKNOWN_CDB_SPECIFIED, FindCdb, [&](DeclaredCommand<CDB_LINK>& command) {
+  auto send = [&](DeclaredCommand<CDB_LINK>& command) {
     ctx.Facade()->OnScriptCdbCmds(&command.Bound());
     TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
     if (command.link.direction == kToHost && command.buffer != nullptr) {
@@ -139,12 +139,13 @@ int _Scsi(StatementContext& ctx, TEXT_LINK& stmt) {
       command.buffer->filled = ctx.Facade()->GetScriptTransport().bytesMoved;
     }
     return 0;
-  });
+  };
+  return SendDeclared<CDB_LINK>(ctx, stmt, SCSI_UNKNOWN_CDB_SPECIFIED, FindCdb, send);
 }
 
 // ATA atacmd
 int _Ata(StatementContext& ctx, TEXT_LINK& stmt) {
-  return SendDeclared<ATA_LINK>(ctx, stmt, K_ATA_UNKNOWN_CMD_SPECIFIED, FindAta, [&](DeclaredCommand<ATA_LINK>& command) {
+  auto send = [&](DeclaredCommand<ATA_LINK>& command) {
     ATA_LINK& ata = command.Bound();
     // The buffer carries a 12-byte header: the registers, then the length of
     // the data behind it (little-endian). A buffer too short for it gets none.
@@ -163,7 +164,8 @@ int _Ata(StatementContext& ctx, TEXT_LINK& stmt) {
     status.vsSense = static_cast<uint32_t>(record.vsSense);
     if (ata.direction == kToHost) MarkAltered(command.buffer);
     return 0;
-  });
+  };
+  return SendDeclared<ATA_LINK>(ctx, stmt, K_ATA_UNKNOWN_CMD_SPECIFIED, FindAta, send);
 }
 
 // READNOCOMPARE cdb count longvar
