@@ -39,8 +39,8 @@ TEST_F(CompiledStatementsTest, EachPassReadsTheVariablesOfThatPass) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.statement);
     Buffers(c.t, c.q);
-    const std::string body = std::string("WORD n = 0\nw = 1\nAGAIN:\n") + c.statement +
-                             "\nw += 1\nIF w < 4 JUMP AGAIN\n";
+    const std::string body =
+        std::string("WORD n = 0\nw = 1\nAGAIN:\n") + c.statement + "\nw += 1\nIF w < 4 JUMP AGAIN\n";
     ASSERT_EQ(LoadAndRun(body), 0) << engine.GetErrorCode();
     const VARI_LL* variable = engine.FindVariable(c.result);
     EXPECT_EQ(variable != nullptr ? std::to_string(variable->Unsigned()) : engine.Text(c.result), c.expected);

@@ -11,8 +11,7 @@ namespace {
 
 // GETBRAND and GETOPMODE: the byte variable the line names, found once; the
 // run gives it value(engine).
-int ByteQuery(KScript& engine, TEXT_LINK& stmt, int32_t unknown, int32_t wrongType,
-              uint32_t (*value)(const KScript&)) {
+int ByteQuery(KScript& engine, TEXT_LINK& stmt, int32_t unknown, int32_t wrongType, uint32_t (*value)(const KScript&)) {
   struct Query : StatementData {
     VARI_LL* variable = nullptr;
   };

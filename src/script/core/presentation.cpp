@@ -7,8 +7,8 @@
 
 #include "script/core/error_fx.h"
 #include "script/core/kscript.h"
-#include "script/core/statement_api.h"
 #include "script/core/output_format.h"
+#include "script/core/statement_api.h"
 
 void KScript::ResetPresentation() {
   m_Palette.DeletePallete();

@@ -554,8 +554,7 @@ int _Inp(StatementContext& ctx, TEXT_LINK& stmt) {
                                        K_INP_ILLEGAL_DATA_VARIABLE_TYPE_SPECIFIED,
                                        false};
   return CompileThenRun<sa::VariablesData<1>>(
-      ctx, stmt, K_INP_PARSING_ERROR,
-      [&](sa::VariablesData<1>& d) { return CheckPort(ctx, kCodes, d.variable[0]); },
+      ctx, stmt, K_INP_PARSING_ERROR, [&](sa::VariablesData<1>& d) { return CheckPort(ctx, kCodes, d.variable[0]); },
       [](sa::VariablesData<1>& d) {
         // There are no ports here: the variable counts as read, its value stays.
         if (d.variable[0] != nullptr) CVariableLL::SetAltered(*d.variable[0]);

@@ -139,7 +139,7 @@ int _OpenFile(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Open : StatementData {
     SCRIPT_FILE_LINK* file = nullptr;
     VARI_LL* size = nullptr;
-    std::string path;                       // as written
+    std::string path;                        // as written
     const KByteArray* pathBuffer = nullptr;  // or the buffer whose text is the path
     uint8_t mode = 0;
   };

@@ -295,8 +295,7 @@ int _GetHaStatus(StatementContext& ctx, TEXT_LINK& stmt) {
 // GETBYTECOUNT longvar
 int _GetByteCount(StatementContext& ctx, TEXT_LINK& stmt) {
   return Getter(ctx, stmt, K_VAR_LONG,
-                {K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED, K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE},
-                [&](VARI_LL& v) {
+                {K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED, K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE}, [&](VARI_LL& v) {
                   if (ctx.Facade() != nullptr) v.SetUnsigned(ctx.Facade()->GetScriptTransport().bytesMoved);
                   return 0;
                 });
@@ -335,7 +334,7 @@ int _GetInqInfo(StatementContext& ctx, TEXT_LINK& stmt) {
 // FUP file | FUP buffer
 int _Fup(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Image : StatementData {
-    std::string file;                  // as written
+    std::string file;                    // as written
     const KByteArray* buffer = nullptr;  // or the buffer whose text names it at each run
   };
   constexpr uint32_t kNameLimit = 260;
@@ -386,12 +385,12 @@ int _Fup(StatementContext& ctx, TEXT_LINK& stmt) {
 
 // GETSCSITIMEOUT longvar
 int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& stmt) {
-  return Getter(ctx, stmt, K_VAR_LONG, {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE},
-                [&](VARI_LL& v) {
-                  v.SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout()
-                                                        : ScsiWrapper::kDefaultScriptTimeout);
-                  return 0;
-                });
+  return Getter(
+      ctx, stmt, K_VAR_LONG, {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE},
+      [&](VARI_LL& v) {
+        v.SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout() : ScsiWrapper::kDefaultScriptTimeout);
+        return 0;
+      });
 }
 
 // SETSCSITIMEOUT longvar | number

@@ -260,8 +260,7 @@ int _StrLen(StatementContext& ctx, TEXT_LINK& stmt) {
 // STRINGC text query start resultwordvariable
 int _StringC(StatementContext& ctx, TEXT_LINK& stmt) {
   return WithForm(ctx, stmt, kStringC, [](Operand* op) {
-    const int position =
-        KText::StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
+    const int position = KText::StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
     op[3].variable->SetUnsigned(position < 0 ? 0xFFFFu : static_cast<uint32_t>(position));
     return 0;
   });
@@ -321,8 +320,7 @@ int _RightString(StatementContext& ctx, TEXT_LINK& stmt) {
     if (count > op[0].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
     if (count > op[1].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
     std::string part;
-    return PutPart(ctx, *op[1].buffer, KText::RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)),
-                   part);
+    return PutPart(ctx, *op[1].buffer, KText::RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
   });
 }
 
@@ -460,45 +458,46 @@ int _RipReplace(StatementContext& ctx, TEXT_LINK& stmt) {
 
 // SETTEXTTABLE buffer bytevariable
 int _SetTextTable(StatementContext& ctx, TEXT_LINK& stmt) {
-  return WithParsedForm(ctx, stmt, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, [&](Operand* op) {
-    const KByteArray& buffer = *op[0].buffer;
-    auto& registered = ctx.Declarations().Get<TextTableSizes>().sizes;
-    const int result = ctx.Text().SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
-    if (result == 0) {
-      registered[buffer.data.get()] = buffer.size;
-    } else {
-      // A refused text must not be read through an older registration.
-      ctx.Text().KillATextBufferLink(buffer.data.get());
-      registered.erase(buffer.data.get());
-    }
-    op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
-    return 0;
-  });
+  return WithParsedForm(
+      ctx, stmt, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, [&](Operand* op) {
+        const KByteArray& buffer = *op[0].buffer;
+        auto& registered = ctx.Declarations().Get<TextTableSizes>().sizes;
+        const int result = ctx.Text().SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
+        if (result == 0) {
+          registered[buffer.data.get()] = buffer.size;
+        } else {
+          // A refused text must not be read through an older registration.
+          ctx.Text().KillATextBufferLink(buffer.data.get());
+          registered.erase(buffer.data.get());
+        }
+        op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
+        return 0;
+      });
 }
 
 // GETTEXTSTRING textbuffer linebuffer bytevariable
 int _GetTextString(StatementContext& ctx, TEXT_LINK& stmt) {
-  return WithParsedForm(
-      ctx, stmt, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS, [&](Operand* op) {
-        const KByteArray& table = *op[0].buffer;
-        KByteArray& line = *op[1].buffer;
-        if (line.size == 0 || line.data == nullptr) {
-          op[2].variable->SetUnsigned(static_cast<uint32_t>(-3));  // no room for a line
-          return 0;
-        }
-        int result = -2;  // unregistered
-        auto& sizes = ctx.Declarations().Get<TextTableSizes>().sizes;
-        const auto registered = sizes.find(table.data.get());
-        if (registered != sizes.end() && registered->second == table.size) {
-          std::string text;
-          result = ctx.Text().GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
-          PutText(line, text);
-        } else {
-          // New storage (DIMENSION) at an old address: the old registration is void.
-          ctx.Text().KillATextBufferLink(table.data.get());
-          if (registered != sizes.end()) sizes.erase(registered);
-        }
-        op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
-        return 0;
-      });
+  return WithParsedForm(ctx, stmt, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS,
+                        [&](Operand* op) {
+                          const KByteArray& table = *op[0].buffer;
+                          KByteArray& line = *op[1].buffer;
+                          if (line.size == 0 || line.data == nullptr) {
+                            op[2].variable->SetUnsigned(static_cast<uint32_t>(-3));  // no room for a line
+                            return 0;
+                          }
+                          int result = -2;  // unregistered
+                          auto& sizes = ctx.Declarations().Get<TextTableSizes>().sizes;
+                          const auto registered = sizes.find(table.data.get());
+                          if (registered != sizes.end() && registered->second == table.size) {
+                            std::string text;
+                            result = ctx.Text().GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
+                            PutText(line, text);
+                          } else {
+                            // New storage (DIMENSION) at an old address: the old registration is void.
+                            ctx.Text().KillATextBufferLink(table.data.get());
+                            if (registered != sizes.end()) sizes.erase(registered);
+                          }
+                          op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
+                          return 0;
+                        });
 }
