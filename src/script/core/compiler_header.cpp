@@ -13,7 +13,7 @@ int KScript::_Description(TEXT_LINK& stmt) {
   };
   StatementContext ctx(*this);
   return CompileThenRun<Description>(
-      ctx, stmt, 0,
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE,
       [&](Description& d) {
         d.text = m_Line;
         m_Description = d.text;

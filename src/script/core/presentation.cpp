@@ -82,7 +82,7 @@ int KScript::_SetFontFace(TEXT_LINK& stmt) {
   };
   StatementContext ctx(*this);
   return CompileThenRun<Face>(
-      ctx, stmt, 0,
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE,
       [&](Face& d) {
         if (m_Line[0] == '\0') {
           d.face = m_DefaultFontFace;

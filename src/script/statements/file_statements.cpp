@@ -312,7 +312,7 @@ int32_t ReadPath(StatementContext& ctx, PathData& d) {
 // ERASEFILE pathbuffer | path
 int _EraseFile(StatementContext& ctx, TEXT_LINK& stmt) {
   return CompileThenRun<PathData>(
-      ctx, stmt, 0, [&](PathData& d) { return ReadPath(ctx, d); },
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE, [&](PathData& d) { return ReadPath(ctx, d); },
       [](PathData& d) {
         const std::string path = d.Path();
         if (!path.empty()) unlink(path.c_str());  // a file that is not there is erased already

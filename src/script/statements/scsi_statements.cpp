@@ -317,7 +317,7 @@ int _GetInqInfo(StatementContext& ctx, TEXT_LINK& stmt) {
     sa::Destination where = sa::kScreen;
   };
   return CompileThenRun<Where>(
-      ctx, stmt, 0,
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE,
       [&](Where& d) {
         std::vector<std::string> w = sa::Words(ctx.Line());
         d.where = sa::TakeDestination(w);
