@@ -4,19 +4,46 @@
 
 #include "script/core/family_names.h"
 #include "script/core/kscript.h"
+#include "script/core/statement_api.h"
 
 // DESCRIPTION text
-int KScript::_Description(TEXT_LINK& /*stmt*/) {
-  m_Description = m_Line;
-  if (!IsRunMode()) m_DescriptionSeen = true;
-  return 0;
+int KScript::_Description(TEXT_LINK& stmt) {
+  struct Description : StatementData {
+    std::string text;
+  };
+  StatementContext ctx(*this);
+  return CompileThenRun<Description>(
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE,
+      [&](Description& d) {
+        d.text = m_Line;
+        m_Description = d.text;
+        m_DescriptionSeen = true;
+        return 0;
+      },
+      [&](Description& d) {
+        m_Description = d.text;
+        return 0;
+      });
 }
 
 // VERSION number
-int KScript::_Version(TEXT_LINK& /*stmt*/) {
-  if (m_Line[0] == '\0') return Fail(VERSION_NO_VALUE_SPECIFIED);
-  m_Version = std::strtof(m_Line, nullptr);
-  return 0;
+int KScript::_Version(TEXT_LINK& stmt) {
+  struct Version : StatementData {
+    float version = 0;
+  };
+  StatementContext ctx(*this);
+  return CompileThenRun<Version>(
+      ctx, stmt, VERSION_NO_VALUE_SPECIFIED,
+      [&](Version& d) -> int32_t {
+        if (m_Line[0] == '\0') return VERSION_NO_VALUE_SPECIFIED;
+        d.version = std::strtof(m_Line, nullptr);
+        m_Version = d.version;
+        return 0;
+      },
+      [&](Version& d) {
+        m_Version = d.version;
+        return 0;
+      });
 }
 
 // [TASK], [TEST], [DIAG], [ENGINEERING]

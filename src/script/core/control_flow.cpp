@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "script/core/kscript.h"
+#include "script/core/statement_api.h"
 
 // ---- call stack and IF terms ----
 
@@ -412,21 +413,30 @@ int KScript::_Exit(TEXT_LINK& stmt) {
 
 // ---- PASS, FAIL, BREAKPOINT ----
 
-int KScript::PassFail(int32_t tooLongCode) {
+namespace {
+
+// PASS and FAIL: the text as written (double quotes as blanks), or the buffer
+// whose text it is at each run.
+struct VerdictText : StatementData {
   std::string text;
-  char word[kLineSize];
-  Store1stWord(m_Line, word, sizeof word);
-  if (const KByteArray* buffer = FindArray(word)) {
-    const char* bytes = reinterpret_cast<const char*>(buffer->data.get());
-    const size_t length = bytes != nullptr ? strnlen(bytes, buffer->size) : 0;
-    if (length > kLineSize - 1) return Fail(tooLongCode);
-    text.assign(bytes != nullptr ? bytes : "", length);
-  } else {
-    text = m_Line;
-    for (char& c : text)
-      if (c == '"') c = ' ';
+  const KByteArray* buffer = nullptr;
+};
+
+// The text to show: 0, or the code of a buffer text too long for a line.
+int32_t VerdictLine(const VerdictText& d, int32_t tooLongCode, std::string& text) {
+  if (d.buffer == nullptr) {
+    text = d.text;
+    return 0;
   }
-  if (!IsRunMode()) return 0;
+  const char* bytes = reinterpret_cast<const char*>(d.buffer->data.get());
+  const size_t length = bytes != nullptr ? strnlen(bytes, d.buffer->size) : 0;
+  if (length > KScript::kLineSize - 1) return tooLongCode;
+  text.assign(bytes != nullptr ? bytes : "", length);
+  return 0;
+}
+
+// The text on the screen; a backslash before n or r is a line end.
+void ShowVerdictText(const std::string& text) {
   std::string shown;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'r')) {
@@ -438,14 +448,39 @@ int KScript::PassFail(int32_t tooLongCode) {
   }
   std::printf("%s\n", shown.c_str());
   std::fflush(stdout);
-  return 0;
+}
+
+}  // namespace
+
+int KScript::PassFail(TEXT_LINK& stmt, int32_t tooLongCode) {
+  StatementContext ctx(*this);
+  return CompileThenRun<VerdictText>(
+      ctx, stmt, tooLongCode,
+      [&](VerdictText& d) {
+        char word[kLineSize];
+        Store1stWord(m_Line, word, sizeof word);
+        d.buffer = FindArray(word);
+        if (d.buffer == nullptr) {
+          d.text = m_Line;
+          for (char& c : d.text)
+            if (c == '"') c = ' ';
+        }
+        std::string text;
+        return VerdictLine(d, tooLongCode, text);
+      },
+      [&](VerdictText& d) {
+        std::string text;
+        if (const int32_t code = VerdictLine(d, tooLongCode, text)) return Fail(code);
+        ShowVerdictText(text);
+        return 0;
+      });
 }
 
 // PASS text
-int KScript::_Pass(TEXT_LINK& /*stmt*/) { return PassFail(PASS_TEXT_TOO_LONG); }
+int KScript::_Pass(TEXT_LINK& stmt) { return PassFail(stmt, PASS_TEXT_TOO_LONG); }
 
 // FAIL text
-int KScript::_Fail(TEXT_LINK& /*stmt*/) { return PassFail(FAIL_TEXT_TOO_LONG); }
+int KScript::_Fail(TEXT_LINK& stmt) { return PassFail(stmt, FAIL_TEXT_TOO_LONG); }
 
 // BREAKPOINT
 int KScript::_BreakPoint(TEXT_LINK& /*stmt*/) {

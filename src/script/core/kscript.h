@@ -532,7 +532,7 @@ class KScript : public KText, public KScriptNames {
   int RunBufferFromPage(TEXT_LINK& stmt);
   int RunLogPageLine(TEXT_LINK& stmt);
   int ReportAt(int32_t code, const TEXT_LINK& stmt);
-  int PassFail(int32_t tooLongCode);
+  int PassFail(TEXT_LINK& stmt, int32_t tooLongCode);
   int CompileIf(TEXT_LINK& stmt);
   int RunIf(TEXT_LINK& stmt);
   int DoCall(TEXT_LINK& stmt, TEXT_LINK* target);

@@ -3,7 +3,7 @@
 // A NEW STATEMENT is one row and one function:
 //   1. The row: src/script/statements/statement_table.cpp holds one row per statement id
 //      (the ids are named in statement_ids.h and never change). Fill the statement's row:
-//          {"SETBUFFER", SID_SETBUFFER, _SetBuffer, kRunsOnText},
+//          {"SETBUFFER", SID_SETBUFFER, _SetBuffer, kCompiled},
 //      and add the #include of the group's header there if it is not yet included.
 //      Flags (or-ed): kRunsOnText or kCompiled, plus any of kTakesJumpTarget, kKeepsSpacing,
 //      kCheckedOnly (see StatementFlags). A static_assert keeps every row at its id.
@@ -14,9 +14,14 @@
 //          int _SetBuffer(StatementContext& ctx, TEXT_LINK& stmt);
 //   What the handler gets, all through ctx (StatementContext, below):
 //      - its arguments: ctx.Line(), the statement text with the keyword removed (always in
-//        validation; in the run only for kRunsOnText rows). A handler may compile its
-//        arguments once in validation into stmt.data (derive from StatementData) and run
-//        from that (then use kCompiled: the run does not prepare ctx.Line()).
+//        validation; in the run only for kRunsOnText rows). A handler reads its words once:
+//        CompileThenRun<MyData>(ctx, stmt, code, compile, run) (below) keeps what validation
+//        found (variables, buffers, declared records, numbers; MyData derives from
+//        StatementData) in stmt.data, and the run works from that alone: use kCompiled, the
+//        run does not prepare ctx.Line(). Checks that depend on the run (a variable's value,
+//        a buffer's size after DIMENSION, a file, the drive) stay in the run step.
+//        statement_args.h has the shared word readers (FindVariables and VariablesData<N>
+//        for statements of typed variables, ReadValue for a number or a variable).
 //      - names: ctx.FindArray(name) (buffers), ctx.FindVariable(name), ctx.Variables();
 //        labels: stmt.target is bound for kTakesJumpTarget rows (the line's last word).
 //      - declarations: ctx.Declarations().Get<MyList>() (see declarations.h).
@@ -46,6 +51,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -145,6 +151,29 @@ class StatementContext {
   friend int MemberDeclaration(StatementContext& ctx, int32_t arg);
   KScript& engine_;
 };
+
+// The record a statement compiled into stmt.data, or nullptr.
+template <typename Data>
+Data* Compiled(TEXT_LINK& stmt) {
+  return dynamic_cast<Data*>(stmt.data.get());
+}
+
+// A kCompiled statement's two steps. Validation: compile(Data&) reads the
+// words of ctx.Line() once and returns 0 or the error code; the record is kept
+// in stmt.data. Run: run(Data&) works from that record alone and returns 0 or
+// ctx.Fail(...). `missing` is the code of a run with no record (a statement
+// validation never compiled).
+template <typename Data, typename CompileStep, typename RunStep>
+int CompileThenRun(StatementContext& ctx, TEXT_LINK& stmt, int32_t missing, CompileStep compile, RunStep run) {
+  if (ctx.IsRunMode()) {
+    Data* data = Compiled<Data>(stmt);
+    return data != nullptr ? run(*data) : ctx.Fail(missing);
+  }
+  auto data = std::make_unique<Data>();
+  if (const int32_t code = compile(*data)) return ctx.Fail(code);
+  stmt.data = std::move(data);
+  return 0;
+}
 
 // One statement handler; see the note at the top of this file.
 using StatementFn = int (*)(StatementContext& ctx, TEXT_LINK& stmt);

@@ -300,11 +300,6 @@ int32_t CompileBufferAndLong(StatementContext& ctx, BufferAndLong& out, int32_t 
   return 0;
 }
 
-template <typename Data>
-Data* Compiled(TEXT_LINK& stmt) {
-  return dynamic_cast<Data*>(stmt.data.get());
-}
-
 // INP and OUTP: "address data", checked.
 struct PortCodes {
   int32_t parsing, count, address, addressType, data, dataType;
@@ -399,17 +394,32 @@ int _FillBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
 }
 
 // COPYBUFFER source destination
-int _CopyBuffer(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  KByteArray* source = w.empty() ? nullptr : ctx.FindArray(w[0]);
-  if (source == nullptr) return ctx.Fail(COPYBUFFER_INVALID_1ST_BUFFER_DETECTED);
-  KByteArray* destination = w.size() < 2 ? nullptr : ctx.FindArray(w[1]);
-  if (destination == nullptr) return ctx.Fail(COPYBUFFER_INVALID_2ND_BUFFER_DETECTED);
-  if (source->size != destination->size) return ctx.Fail(COPYBUFFER_BUFFER_SIZE_MISMATCH_DETECTED);
-  if (!ctx.IsRunMode()) return 0;
-  if (source != destination) std::memcpy(destination->data.get(), source->data.get(), source->size);
-  destination->altered = 1;
-  return 0;
+int _CopyBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Buffers : StatementData {
+    KByteArray* source = nullptr;
+    KByteArray* destination = nullptr;
+  };
+  // DIMENSION may resize either buffer between validation and a run: the sizes
+  // are compared in both.
+  auto sameSize = [](const Buffers& b) {
+    return b.source->size == b.destination->size ? 0 : COPYBUFFER_BUFFER_SIZE_MISMATCH_DETECTED;
+  };
+  return CompileThenRun<Buffers>(
+      ctx, stmt, COPYBUFFER_INVALID_1ST_BUFFER_DETECTED,
+      [&](Buffers& b) -> int32_t {
+        const std::vector<std::string> w = sa::Words(ctx.Line());
+        b.source = w.empty() ? nullptr : ctx.FindArray(w[0]);
+        if (b.source == nullptr) return COPYBUFFER_INVALID_1ST_BUFFER_DETECTED;
+        b.destination = w.size() < 2 ? nullptr : ctx.FindArray(w[1]);
+        if (b.destination == nullptr) return COPYBUFFER_INVALID_2ND_BUFFER_DETECTED;
+        return sameSize(b);
+      },
+      [&](Buffers& b) {
+        if (const int32_t code = sameSize(b)) return ctx.Fail(code);
+        if (b.source != b.destination) std::memcpy(b.destination->data.get(), b.source->data.get(), b.source->size);
+        b.destination->altered = 1;
+        return 0;
+      });
 }
 
 // COPYBUFFERPART source destination offset count
@@ -535,7 +545,7 @@ int _WnEncryptBuffer(StatementContext& ctx, TEXT_LINK& stmt) {
 }
 
 // INP address bytevar
-int _Inp(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+int _Inp(StatementContext& ctx, TEXT_LINK& stmt) {
   static constexpr PortCodes kCodes = {K_INP_PARSING_ERROR,
                                        K_INP_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
                                        K_INP_UNRECOGNIZABLE_ADDRESS_ARG,
@@ -543,11 +553,13 @@ int _Inp(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
                                        K_INP_DATA_VARIABLE_INVALID,
                                        K_INP_ILLEGAL_DATA_VARIABLE_TYPE_SPECIFIED,
                                        false};
-  VARI_LL* data = nullptr;
-  if (const int32_t code = CheckPort(ctx, kCodes, data)) return ctx.Fail(code);
-  // There are no ports here: the variable counts as read, its value stays.
-  if (ctx.IsRunMode() && data != nullptr) CVariableLL::SetAltered(*data);
-  return 0;
+  return CompileThenRun<sa::VariablesData<1>>(
+      ctx, stmt, K_INP_PARSING_ERROR, [&](sa::VariablesData<1>& d) { return CheckPort(ctx, kCodes, d.variable[0]); },
+      [](sa::VariablesData<1>& d) {
+        // There are no ports here: the variable counts as read, its value stays.
+        if (d.variable[0] != nullptr) CVariableLL::SetAltered(*d.variable[0]);
+        return 0;
+      });
 }
 
 // OUTP address data

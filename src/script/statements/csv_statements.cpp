@@ -54,55 +54,79 @@ int _CsvFileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
 }
 
 // LOADCSVFILE csv pathbuffer statusvar
-int _LoadCsvFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 3) return ctx.Fail(K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-  if (csv == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
-  const KByteArray* path = ctx.FindArray(words[1]);
-  if (path == nullptr) return ctx.Fail(K_LOADCSVFILE_INVALID_FILENAME_BUFFER_SPECIFIED);
-  VARI_LL* status = nullptr;
-  if (const int32_t code = ReadStatus(ctx, words[2], K_LOADCSVFILE_INVALID_STATUS_VARIABLE_SPECIFIED,
-                                      K_LOADCSVFILE_INVALID_STATUS_BYTE_SPECIFIED, status))
-    return ctx.Fail(code);
-  if (!ctx.IsRunMode()) return 0;
-  status->SetUnsigned(csv->control.Load(std::string(TextOf(*path))));
-  return 0;
+int _LoadCsvFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Load : StatementData {
+    CSVFILE_LINK* csv = nullptr;
+    const KByteArray* path = nullptr;  // its text at each run
+    VARI_LL* status = nullptr;
+  };
+  return CompileThenRun<Load>(
+      ctx, stmt, K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Load& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 3) return K_LOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+        if (d.csv == nullptr) return K_LOADCSVFILE_INVALID_CSVFILE_SPECIFIED;
+        d.path = ctx.FindArray(words[1]);
+        if (d.path == nullptr) return K_LOADCSVFILE_INVALID_FILENAME_BUFFER_SPECIFIED;
+        return ReadStatus(ctx, words[2], K_LOADCSVFILE_INVALID_STATUS_VARIABLE_SPECIFIED,
+                          K_LOADCSVFILE_INVALID_STATUS_BYTE_SPECIFIED, d.status);
+      },
+      [](Load& d) {
+        d.status->SetUnsigned(d.csv->control.Load(std::string(TextOf(*d.path))));
+        return 0;
+      });
 }
 
 // UNLOADCSVFILE csv
-int _UnloadCsvFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 1) return ctx.Fail(K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-  if (csv == nullptr) return ctx.Fail(K_UNLOADCSVFILE_INVALID_CSVFILE_SPECIFIED);
-  if (ctx.IsRunMode()) csv->control.Unload();
-  return 0;
+int _UnloadCsvFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Unload : StatementData {
+    CSVFILE_LINK* csv = nullptr;
+  };
+  return CompileThenRun<Unload>(
+      ctx, stmt, K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Unload& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 1) return K_UNLOADCSVFILE_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+        return d.csv == nullptr ? K_UNLOADCSVFILE_INVALID_CSVFILE_SPECIFIED : 0;
+      },
+      [](Unload& d) {
+        d.csv->control.Unload();
+        return 0;
+      });
 }
 
 // GETCSVARG csv keybuffer keyindex argindex resultbuffer statusvar
-int _GetCsvArg(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 6) return ctx.Fail(K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  const CSVFILE_LINK* csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
-  if (csv == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_CSVFILE_SPECIFIED);
-  const KByteArray* key = ctx.FindArray(words[1]);
-  if (key == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_KEY_BUFFER_SPECIFIED);
-  IntArg keyIndex;
-  IntArg argIndex;
-  if (const int32_t code = ReadIndex(ctx, words[2], kKeyIndex, keyIndex)) return ctx.Fail(code);
-  if (const int32_t code = ReadIndex(ctx, words[3], kArgIndex, argIndex)) return ctx.Fail(code);
-  KByteArray* result = ctx.FindArray(words[4]);
-  if (result == nullptr) return ctx.Fail(K_GETCSVARG_INVALID_RETURN_BUFFER_SPECIFIED);
-  VARI_LL* status = nullptr;
-  if (const int32_t code =
-          ReadStatus(ctx, words[5], K_GETCSVARG_INVALID_STATUS_ERROR, K_GETCSVARG_STATUS_VTYPE_ERROR, status))
-    return ctx.Fail(code);
-  if (!ctx.IsRunMode()) return 0;
-
-  std::string_view value;
-  const uint8_t found = csv->control.Lookup(TextOf(*key), keyIndex.Value(), argIndex.Value(), value);
-  if (found == kCsvOk) PutText(*result, value);  // cut to the buffer's size
-  status->SetUnsigned(found);
-  return 0;
+int _GetCsvArg(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Lookup : StatementData {
+    const CSVFILE_LINK* csv = nullptr;
+    const KByteArray* key = nullptr;
+    IntArg keyIndex;
+    IntArg argIndex;
+    KByteArray* result = nullptr;
+    VARI_LL* status = nullptr;
+  };
+  return CompileThenRun<Lookup>(
+      ctx, stmt, K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Lookup& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 6) return K_GETCSVARG_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.csv = ctx.Declarations().Get<CCsvFileLL>().Find(words[0]);
+        if (d.csv == nullptr) return K_GETCSVARG_INVALID_CSVFILE_SPECIFIED;
+        d.key = ctx.FindArray(words[1]);
+        if (d.key == nullptr) return K_GETCSVARG_INVALID_KEY_BUFFER_SPECIFIED;
+        if (const int32_t code = ReadIndex(ctx, words[2], kKeyIndex, d.keyIndex)) return code;
+        if (const int32_t code = ReadIndex(ctx, words[3], kArgIndex, d.argIndex)) return code;
+        d.result = ctx.FindArray(words[4]);
+        if (d.result == nullptr) return K_GETCSVARG_INVALID_RETURN_BUFFER_SPECIFIED;
+        return ReadStatus(ctx, words[5], K_GETCSVARG_INVALID_STATUS_ERROR, K_GETCSVARG_STATUS_VTYPE_ERROR, d.status);
+      },
+      [](Lookup& d) {
+        std::string_view value;
+        const uint8_t found = d.csv->control.Lookup(TextOf(*d.key), d.keyIndex.Value(), d.argIndex.Value(), value);
+        if (found == kCsvOk) PutText(*d.result, value);  // cut to the buffer's size
+        d.status->SetUnsigned(found);
+        return 0;
+      });
 }

@@ -32,21 +32,31 @@ std::vector<std::string> HexDumpLines(std::span<const uint8_t> buffer, uint32_t 
 }
 
 // PRINTCDB [SCREEN|LOG|BOTH] cdb
-int _PrintCdb(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  std::vector<std::string> w = sa::Words(ctx.Line());
-  const sa::Destination where = sa::TakeDestination(w);
-  DeclaredCommand<CDB_LINK>* command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
-  if (command == nullptr) return ctx.Fail(PRINTCDB_INVALID_CDB_SPECIFIED);
-  if (!ctx.IsRunMode()) return 0;
-  const CDB_LINK& cdb = command->link;
-  std::string line = "CDB " + cdb.name + " : ";
-  for (int32_t i = 0; i < cdb.cdbLength && i < static_cast<int32_t>(cdb.cdb.size()); ++i) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X ", cdb.cdb[static_cast<size_t>(i)]);
-    line += text;
-  }
-  sa::EmitLine(ctx, where, line);
-  return 0;
+int _PrintCdb(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct PrintCdbData : StatementData {
+    sa::Destination where = sa::kScreen;
+    const DeclaredCommand<CDB_LINK>* command = nullptr;
+  };
+  return CompileThenRun<PrintCdbData>(
+      ctx, stmt, PRINTCDB_INVALID_CDB_SPECIFIED,
+      [&](PrintCdbData& d) {
+        std::vector<std::string> w = sa::Words(ctx.Line());
+        d.where = sa::TakeDestination(w);
+        d.command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
+        return d.command == nullptr ? PRINTCDB_INVALID_CDB_SPECIFIED : 0;
+      },
+      [&](PrintCdbData& d) {
+        // The bytes as they are now: MODCDB may have changed them.
+        const CDB_LINK& cdb = d.command->link;
+        std::string line = "CDB " + cdb.name + " : ";
+        for (int32_t i = 0; i < cdb.cdbLength && i < static_cast<int32_t>(cdb.cdb.size()); ++i) {
+          char text[8];
+          std::snprintf(text, sizeof text, "%02X ", cdb.cdb[static_cast<size_t>(i)]);
+          line += text;
+        }
+        sa::EmitLine(ctx, d.where, line);
+        return 0;
+      });
 }
 
 // PRINTBUFFER [SCREEN|LOG|BOTH] buffer [start [end]]

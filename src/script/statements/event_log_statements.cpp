@@ -7,6 +7,7 @@
 #include "base/text_util.h"
 #include "script/core/statement_api.h"
 #include "script/statements/log_pages.h"
+#include "script/statements/statement_args.h"
 
 namespace {
 
@@ -41,62 +42,84 @@ int RunEventLogSubStatement(StatementContext& ctx, LP_LINK& page, const char* up
 }
 
 // GETNUMBEROFPACKETS page var
-int _GetNumberOfPackets(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string_view> w = Args(ctx.Line());
-  LP_LINK* page = nullptr;
-  if (const int32_t rc =
-          EventPage(ctx, w.empty() ? std::string_view{} : w[0], GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
-                    GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TYPE_SPECIFIED, page);
-      rc != 0)
-    return ctx.Fail(rc);
-  VARI_LL* var = w.size() >= 2 ? ctx.Variables().FindVariable(w[1]) : nullptr;
-  if (var == nullptr) return ctx.Fail(GET_NOF_PACKETS_UNKNOWN_VARIABLE_SPECIFIED);
-  if (!ctx.IsRunMode()) return 0;
-  // A count the variable cannot hold is refused rather than cut to its width.
-  const auto count = static_cast<uint64_t>(page->events->PacketCount());
-  const uint64_t most = var->type == K_VAR_BYTE ? 0xFFu : var->type == K_VAR_WORD ? 0xFFFFu : 0xFFFFFFFFu;
-  if (count > most) return ctx.Fail(KRT_GET_NOF_PACKETS_COUNT_TOO_LARGE_FOR_VARIABLE);
-  var->SetUnsigned(static_cast<uint32_t>(count));
-  return 0;
+int _GetNumberOfPackets(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Packets : StatementData {
+    LP_LINK* page = nullptr;
+    VARI_LL* var = nullptr;
+  };
+  return CompileThenRun<Packets>(
+      ctx, stmt, GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
+      [&](Packets& d) -> int32_t {
+        const std::vector<std::string_view> w = Args(ctx.Line());
+        if (const int32_t rc = EventPage(ctx, w.empty() ? std::string_view{} : w[0],
+                                         GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
+                                         GET_NOF_PACKETS_INVALID_1ST_ARG_LOGPAGE_TYPE_SPECIFIED, d.page);
+            rc != 0)
+          return rc;
+        d.var = w.size() >= 2 ? ctx.Variables().FindVariable(w[1]) : nullptr;
+        return d.var == nullptr ? GET_NOF_PACKETS_UNKNOWN_VARIABLE_SPECIFIED : 0;
+      },
+      [&](Packets& d) {
+        // A count the variable cannot hold is refused rather than cut to its width.
+        const auto count = static_cast<uint64_t>(d.page->events->PacketCount());
+        const uint64_t most = d.var->type == K_VAR_BYTE ? 0xFFu : d.var->type == K_VAR_WORD ? 0xFFFFu : 0xFFFFFFFFu;
+        if (count > most) return ctx.Fail(KRT_GET_NOF_PACKETS_COUNT_TOO_LARGE_FOR_VARIABLE);
+        d.var->SetUnsigned(static_cast<uint32_t>(count));
+        return 0;
+      });
 }
 
 // DELTAFILTER pageA pageB
-int _DeltaFilter(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string_view> w = Args(ctx.Line());
-  LP_LINK* a = nullptr;
-  LP_LINK* b = nullptr;
-  if (const int32_t rc =
-          EventPage(ctx, w.size() > 0 ? w[0] : std::string_view{}, DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
-                    DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TYPE_SPECIFIED, a);
-      rc != 0)
-    return ctx.Fail(rc);
-  if (const int32_t rc =
-          EventPage(ctx, w.size() > 1 ? w[1] : std::string_view{}, DELTA_FILTER_INVALID_2ND_ARG_LOGPAGE_TAG_SPECIFIED,
-                    DELTA_FILTER_INVALID_2ND_LOGPAGE_TYPE_SPECIFIED, b);
-      rc != 0)
-    return ctx.Fail(rc);
-  if (!ctx.IsRunMode()) return 0;
-  if (!a->events->IsLoaded()) return ctx.Fail(KRT_DELTA_FILTER_1ST_LOGPAGE_NOT_LOADED);
-  if (!b->events->IsLoaded()) return ctx.Fail(KRT_DELTA_FILTER_2ND_LOGPAGE_NOT_LOADED);
-  b->events->DeltaFilter(*a->events);
-  return 0;
+int _DeltaFilter(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Pages : StatementData {
+    LP_LINK* a = nullptr;
+    LP_LINK* b = nullptr;
+  };
+  return CompileThenRun<Pages>(
+      ctx, stmt, DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
+      [&](Pages& d) -> int32_t {
+        const std::vector<std::string_view> w = Args(ctx.Line());
+        if (const int32_t rc = EventPage(ctx, w.size() > 0 ? w[0] : std::string_view{},
+                                         DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TAG_SPECIFIED,
+                                         DELTA_FILTER_INVALID_1ST_ARG_LOGPAGE_TYPE_SPECIFIED, d.a);
+            rc != 0)
+          return rc;
+        return EventPage(ctx, w.size() > 1 ? w[1] : std::string_view{},
+                         DELTA_FILTER_INVALID_2ND_ARG_LOGPAGE_TAG_SPECIFIED,
+                         DELTA_FILTER_INVALID_2ND_LOGPAGE_TYPE_SPECIFIED, d.b);
+      },
+      [&](Pages& d) {
+        if (!d.a->events->IsLoaded()) return ctx.Fail(KRT_DELTA_FILTER_1ST_LOGPAGE_NOT_LOADED);
+        if (!d.b->events->IsLoaded()) return ctx.Fail(KRT_DELTA_FILTER_2ND_LOGPAGE_NOT_LOADED);
+        d.b->events->DeltaFilter(*d.a->events);
+        return 0;
+      });
 }
 
 // SETPOH hours
-int _SetPoh(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string_view> w = Args(ctx.Line());
-  if (w.size() != 1) return ctx.Fail(K_SETPOH_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  uint32_t hours = 0;
-  if (const VARI_LL* var = ctx.Variables().FindVariable(w[0])) {
-    if (var->IsDouble()) return ctx.Fail(K_SETPOH_INVALID_HOURS_ARG);
-    hours = var->Unsigned();
-  } else {
-    const int cls = KText::DetermineNumberType(w[0]);
-    if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG) return ctx.Fail(K_SETPOH_INVALID_HOURS_ARG);
-    hours = static_cast<uint32_t>(KText::AtoLn(w[0]));  // all 32 bits: drives run past 65535 hours
-  }
-  if (ctx.IsRunMode()) ctx.Declarations().Get<EventQueryState>().currentPoh = hours;
-  return 0;
+int _SetPoh(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Hours : StatementData {
+    statement_args::Value hours;  // an integer variable is read at each run
+  };
+  return CompileThenRun<Hours>(
+      ctx, stmt, K_SETPOH_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Hours& d) -> int32_t {
+        const std::vector<std::string_view> w = Args(ctx.Line());
+        if (w.size() != 1) return K_SETPOH_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        if (const VARI_LL* var = ctx.Variables().FindVariable(w[0])) {
+          if (var->IsDouble()) return K_SETPOH_INVALID_HOURS_ARG;
+          d.hours.variable = var;
+          return 0;
+        }
+        const int cls = KText::DetermineNumberType(w[0]);
+        if (cls != K_NUM_BYTE && cls != K_NUM_WORD && cls != K_NUM_LONG) return K_SETPOH_INVALID_HOURS_ARG;
+        d.hours.constant = static_cast<uint32_t>(KText::AtoLn(w[0]));  // all 32 bits: drives run past 65535 hours
+        return 0;
+      },
+      [&](Hours& d) {
+        ctx.Declarations().Get<EventQueryState>().currentPoh = d.hours.Get();
+        return 0;
+      });
 }
 
 // THUMBPRINT anything

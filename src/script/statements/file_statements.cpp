@@ -67,7 +67,7 @@ constexpr TransferCodes kFWrite = {3,
                                    0,
                                    K_FWRITE_LIMIT_ABOVE_65535_BYTES};
 
-struct Transfer {
+struct Transfer : StatementData {
   SCRIPT_FILE_LINK* file = nullptr;
   KByteArray* buffer = nullptr;
   IntArg limit;
@@ -77,8 +77,15 @@ struct Transfer {
   uint32_t Limit() const { return limit.Value() & kMaxLimit; }
 };
 
-// Checks the arguments in both modes, and the limit against the buffer's size as it
-// is now (a variable, or a buffer resized by DIMENSION, may change it): 0, or the code.
+// The limit against the buffer's size as it is now (a variable, or a buffer
+// resized by DIMENSION, may change it): 0, or the code.
+int32_t CheckLimit(const TransferCodes& codes, const Transfer& t) {
+  if (t.limit.Value() > Transfer::kMaxLimit) return codes.tooLarge;
+  if (t.Limit() > t.buffer->size || t.buffer->data == nullptr) return codes.exceeds;
+  return 0;
+}
+
+// Reads the arguments once: 0, or the code.
 int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer& out) {
   const std::vector<std::string> words = Words(ctx.Line());
   if (words.size() != codes.words) return codes.count;
@@ -94,15 +101,26 @@ int32_t ReadTransfer(StatementContext& ctx, const TransferCodes& codes, Transfer
     default:
       return codes.limit;
   }
-  // A number is checked when the statement is compiled, a variable when it runs.
-  const bool checkLimit = ctx.IsRunMode() || out.limit.variable == nullptr;
-  if (checkLimit && out.limit.Value() > Transfer::kMaxLimit) return codes.tooLarge;
-  if (checkLimit && (out.Limit() > out.buffer->size || out.buffer->data == nullptr)) return codes.exceeds;
+  // A number is checked when the statement is compiled (and again when it runs),
+  // a variable when it runs.
+  if (out.limit.variable == nullptr)
+    if (const int32_t code = CheckLimit(codes, out)) return code;
   if (codes.result == 0) return 0;
   bool wrongType = false;
   out.result = ReadVariable(ctx, words[3], kIntegerVars, wrongType);
   if (out.result == nullptr) return wrongType ? codes.resultType : codes.result;
   return 0;
+}
+
+// FREAD, FGETS and FWRITE: the arguments read once, the limit checked at each run.
+template <typename Move>
+int RunTransfer(StatementContext& ctx, TEXT_LINK& stmt, const TransferCodes& codes, Move move) {
+  return CompileThenRun<Transfer>(
+      ctx, stmt, codes.count, [&](Transfer& t) { return ReadTransfer(ctx, codes, t); },
+      [&](Transfer& t) {
+        if (const int32_t code = CheckLimit(codes, t)) return ctx.Fail(code);
+        return move(t);
+      });
 }
 
 }  // namespace
@@ -117,168 +135,216 @@ int _FileDeclaration(StatementContext& ctx, int32_t /*arg*/) {
 }
 
 // OPENFILE file path|pathbuffer [READ|WRITE] [TEXT|BINARY] [APPEND] longvar
-int _OpenFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  if (Words(ctx.Line()).empty()) return ctx.Fail(K_OPENFILE_INVALID_FILE_TAG_SPECIFIED);
-  script_file::OpenFileArgs args;
-  if (!script_file::ParseOpenFileArgs(ctx.Line(), args)) return ctx.Fail(K_OPENFILE_MODE_SPECIFICATION_ERROR);
-  SCRIPT_FILE_LINK* file = FindFile(ctx, args.file);
-  if (file == nullptr) return ctx.Fail(K_OPENFILE_SPECIFIED_FILE_NOT_DECLARED);
-  bool wrongType = false;
-  VARI_LL* size = ReadVariable(ctx, args.resultVariable, kLongVar, wrongType);
-  if (size == nullptr) return ctx.Fail(K_OPENFILE_INVALID_RESULT_ARG);
-  std::string path = args.path;
-  if (const KByteArray* buffer = ctx.FindArray(path)) {
-    path = std::string(TextOf(*buffer));
-    if (path.size() > kMaxPath) return ctx.Fail(K_OPENFILE_FILENAME_IN_BUFFER_TOO_LONG);
-  }
-  if (!ctx.IsRunMode()) return 0;
-
-  switch (file->Open(path, args.mode)) {
-    case Result::Ok:
-      break;
-    case Result::AlreadyOpen:
-      return ctx.Fail(K_OPENFILE_FILE_ALREADY_OPEN);
-    case Result::NotPresent:
-      return ctx.Fail(K_OPENFILE_FILE_SPECIFIED_NOT_PRESENT);
-    default:
-      return ctx.Fail(K_OPENFILE_FILE_OPEN_ERROR);
-  }
-  size->SetUnsigned(file->size);
-  return 0;
+int _OpenFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Open : StatementData {
+    SCRIPT_FILE_LINK* file = nullptr;
+    VARI_LL* size = nullptr;
+    std::string path;                        // as written
+    const KByteArray* pathBuffer = nullptr;  // or the buffer whose text is the path
+    uint8_t mode = 0;
+  };
+  // A buffer's text is the path of this moment.
+  auto pathOf = [](const Open& d, std::string& path) -> int32_t {
+    path = d.pathBuffer != nullptr ? std::string(TextOf(*d.pathBuffer)) : d.path;
+    return d.pathBuffer != nullptr && path.size() > kMaxPath ? K_OPENFILE_FILENAME_IN_BUFFER_TOO_LONG : 0;
+  };
+  return CompileThenRun<Open>(
+      ctx, stmt, K_OPENFILE_INVALID_FILE_TAG_SPECIFIED,
+      [&](Open& d) -> int32_t {
+        if (Words(ctx.Line()).empty()) return K_OPENFILE_INVALID_FILE_TAG_SPECIFIED;
+        script_file::OpenFileArgs args;
+        if (!script_file::ParseOpenFileArgs(ctx.Line(), args)) return K_OPENFILE_MODE_SPECIFICATION_ERROR;
+        d.file = FindFile(ctx, args.file);
+        if (d.file == nullptr) return K_OPENFILE_SPECIFIED_FILE_NOT_DECLARED;
+        bool wrongType = false;
+        d.size = ReadVariable(ctx, args.resultVariable, kLongVar, wrongType);
+        if (d.size == nullptr) return K_OPENFILE_INVALID_RESULT_ARG;
+        d.path = args.path;
+        d.pathBuffer = ctx.FindArray(d.path);
+        d.mode = args.mode;
+        std::string path;
+        return pathOf(d, path);
+      },
+      [&](Open& d) {
+        std::string path;
+        if (const int32_t code = pathOf(d, path)) return ctx.Fail(code);
+        switch (d.file->Open(path, d.mode)) {
+          case Result::Ok:
+            break;
+          case Result::AlreadyOpen:
+            return ctx.Fail(K_OPENFILE_FILE_ALREADY_OPEN);
+          case Result::NotPresent:
+            return ctx.Fail(K_OPENFILE_FILE_SPECIFIED_NOT_PRESENT);
+          default:
+            return ctx.Fail(K_OPENFILE_FILE_OPEN_ERROR);
+        }
+        d.size->SetUnsigned(d.file->size);
+        return 0;
+      });
 }
 
 // CLOSEFILE file
-int _CloseFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = Words(ctx.Line());
-  SCRIPT_FILE_LINK* file = words.size() == 1 ? FindFile(ctx, words[0]) : nullptr;
-  if (file == nullptr) return ctx.Fail(K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED);
-  if (ctx.IsRunMode()) file->Close();
-  return 0;
+int _CloseFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Close : StatementData {
+    SCRIPT_FILE_LINK* file = nullptr;
+  };
+  return CompileThenRun<Close>(
+      ctx, stmt, K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED,
+      [&](Close& d) {
+        const std::vector<std::string> words = Words(ctx.Line());
+        d.file = words.size() == 1 ? FindFile(ctx, words[0]) : nullptr;
+        return d.file == nullptr ? K_CLOSEFILE_INVALID_FILE_TAG_SPECIFIED : 0;
+      },
+      [](Close& d) {
+        d.file->Close();
+        return 0;
+      });
 }
 
 // FREAD file buffer limit resultvar
-int _FRead(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Transfer t;
-  if (const int32_t code = ReadTransfer(ctx, kFRead, t)) return ctx.Fail(code);
-  if (!ctx.IsRunMode()) return 0;
-  size_t count = 0;
-  if (t.file->Read(t.buffer->data.get(), t.Limit(), count) != Result::Ok) return ctx.Fail(K_FREAD_READ_ERROR);
-  if (count > 0) t.buffer->altered = 1;
-  t.result->SetUnsigned(static_cast<uint32_t>(count));
-  return 0;
+int _FRead(StatementContext& ctx, TEXT_LINK& stmt) {
+  return RunTransfer(ctx, stmt, kFRead, [&](Transfer& t) {
+    size_t count = 0;
+    if (t.file->Read(t.buffer->data.get(), t.Limit(), count) != Result::Ok) return ctx.Fail(K_FREAD_READ_ERROR);
+    if (count > 0) t.buffer->altered = 1;
+    t.result->SetUnsigned(static_cast<uint32_t>(count));
+    return 0;
+  });
 }
 
 // FGETS file buffer limit resultvar
-int _FGets(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Transfer t;
-  if (const int32_t code = ReadTransfer(ctx, kFGets, t)) return ctx.Fail(code);
-  if (!ctx.IsRunMode()) return 0;
-  size_t length = 0;
-  switch (t.file->Gets(reinterpret_cast<char*>(t.buffer->data.get()), t.Limit(), length)) {
-    case Result::Ok:
-      break;
-    case Result::NotOpen:
-      return ctx.Fail(K_FGETS_FILE_NOT_OPEN);
-    case Result::IoError:
-      return ctx.Fail(K_FGETS_INVALID_FILE_POINTER);
-    default:
-      return ctx.Fail(K_FGETS_INVALID_FILE_MODE);
-  }
-  if (t.Limit() > 0) t.buffer->altered = 1;
-  t.result->SetUnsigned(static_cast<uint32_t>(length));
-  return 0;
+int _FGets(StatementContext& ctx, TEXT_LINK& stmt) {
+  return RunTransfer(ctx, stmt, kFGets, [&](Transfer& t) {
+    size_t length = 0;
+    switch (t.file->Gets(reinterpret_cast<char*>(t.buffer->data.get()), t.Limit(), length)) {
+      case Result::Ok:
+        break;
+      case Result::NotOpen:
+        return ctx.Fail(K_FGETS_FILE_NOT_OPEN);
+      case Result::IoError:
+        return ctx.Fail(K_FGETS_INVALID_FILE_POINTER);
+      default:
+        return ctx.Fail(K_FGETS_INVALID_FILE_MODE);
+    }
+    if (t.Limit() > 0) t.buffer->altered = 1;
+    t.result->SetUnsigned(static_cast<uint32_t>(length));
+    return 0;
+  });
 }
 
 // FWRITE file buffer count
-int _FWrite(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Transfer t;
-  if (const int32_t code = ReadTransfer(ctx, kFWrite, t)) return ctx.Fail(code);
-  if (!ctx.IsRunMode()) return 0;
-  if (t.file->Write(t.buffer->data.get(), t.Limit()) != Result::Ok) return ctx.Fail(K_FWRITE_WRITE_ERROR);
-  return 0;
+int _FWrite(StatementContext& ctx, TEXT_LINK& stmt) {
+  return RunTransfer(ctx, stmt, kFWrite, [&](Transfer& t) {
+    if (t.file->Write(t.buffer->data.get(), t.Limit()) != Result::Ok) return ctx.Fail(K_FWRITE_WRITE_ERROR);
+    return 0;
+  });
 }
 
 // FSEEK file offset SEEK_SET|SEEK_CUR|SEEK_END
-int _FSeek(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+int _FSeek(StatementContext& ctx, TEXT_LINK& stmt) {
   struct Whence {
     const char* word;
     int whence;
   };
   static constexpr Whence kWhence[] = {{"SEEK_SET", SEEK_SET}, {"SEEK_CUR", SEEK_CUR}, {"SEEK_END", SEEK_END}};
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 3) return ctx.Fail(K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  SCRIPT_FILE_LINK* file = FindFile(ctx, words[0]);
-  if (file == nullptr) return ctx.Fail(K_FSEEK_INVALID_FILE_SPECIFIED);
-  IntArg offset;
-  switch (ReadInt(ctx, words[1], kIntegerNumbers, kIntegerVars, offset)) {
-    case IntResult::Ok:
-      break;
-    case IntResult::WrongVariable:
-      return ctx.Fail(K_FSEEK_ILLEGAL_WHERE_VARIABLE_TYPE_SPECIFIED);
-    default:
-      return ctx.Fail(K_FSEEK_UNRECOGNIZABLE_WHERE_ARG);
-  }
-  std::string from = words[2];
-  KText::UpperCase(from);
-  const Whence* whence = nullptr;
-  for (const Whence& w : kWhence)
-    if (from == w.word) whence = &w;
-  if (whence == nullptr) return ctx.Fail(K_SEEK_ILLEGAL_FROM_PHRASE_SPECIFIED);
-  if (!ctx.IsRunMode()) return 0;
-  switch (file->Seek(static_cast<long>(offset.Value() & 0xFFFF), whence->whence)) {
-    case Result::Ok:
-      return 0;
-    case Result::NotOpen:
-      return ctx.Fail(K_FSEEK_FILE_NOT_OPENED);
-    default:
-      return ctx.Fail(KRT_FSEEK_SEEK_ERROR);
-  }
+  struct Seek : StatementData {
+    SCRIPT_FILE_LINK* file = nullptr;
+    IntArg offset;
+    int whence = SEEK_SET;
+  };
+  return CompileThenRun<Seek>(
+      ctx, stmt, K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Seek& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 3) return K_FSEEK_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.file = FindFile(ctx, words[0]);
+        if (d.file == nullptr) return K_FSEEK_INVALID_FILE_SPECIFIED;
+        switch (ReadInt(ctx, words[1], kIntegerNumbers, kIntegerVars, d.offset)) {
+          case IntResult::Ok:
+            break;
+          case IntResult::WrongVariable:
+            return K_FSEEK_ILLEGAL_WHERE_VARIABLE_TYPE_SPECIFIED;
+          default:
+            return K_FSEEK_UNRECOGNIZABLE_WHERE_ARG;
+        }
+        std::string from = words[2];
+        KText::UpperCase(from);
+        for (const Whence& w : kWhence)
+          if (from == w.word) {
+            d.whence = w.whence;
+            return 0;
+          }
+        return K_SEEK_ILLEGAL_FROM_PHRASE_SPECIFIED;
+      },
+      [&](Seek& d) {
+        switch (d.file->Seek(static_cast<long>(d.offset.Value() & 0xFFFF), d.whence)) {
+          case Result::Ok:
+            return 0;
+          case Result::NotOpen:
+            return ctx.Fail(K_FSEEK_FILE_NOT_OPENED);
+          default:
+            return ctx.Fail(KRT_FSEEK_SEEK_ERROR);
+        }
+      });
 }
 
 namespace {
 
-// The path of ERASEFILE and COMPRESSFILE: a buffer's text, or the line itself
-// (double quotes dropped). fromBuffer tells which.
-std::string PathArgument(StatementContext& ctx, bool& fromBuffer) {
+// The path of ERASEFILE and COMPRESSFILE: a buffer whose text is the path at
+// each run, or the line itself (double quotes dropped).
+struct PathData : StatementData {
+  std::string path;
+  const KByteArray* buffer = nullptr;
+  std::string Path() const { return buffer != nullptr ? std::string(text::Trim(TextOf(*buffer))) : path; }
+};
+
+int32_t ReadPath(StatementContext& ctx, PathData& d) {
   std::string line(ctx.Line());
   for (char& c : line)
     if (c == '"') c = ' ';
-  const std::string path(text::Trim(line));
-  const KByteArray* buffer = ctx.FindArray(path);
-  fromBuffer = buffer != nullptr;
-  return fromBuffer ? std::string(text::Trim(TextOf(*buffer))) : path;
+  d.path = std::string(text::Trim(line));
+  d.buffer = ctx.FindArray(d.path);
+  return 0;
 }
 
 }  // namespace
 
 // ERASEFILE pathbuffer | path
-int _EraseFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  if (!ctx.IsRunMode()) return 0;
-  bool fromBuffer = false;
-  const std::string path = PathArgument(ctx, fromBuffer);
-  if (!path.empty()) unlink(path.c_str());  // a file that is not there is erased already
-  return 0;
+int _EraseFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  return CompileThenRun<PathData>(
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE, [&](PathData& d) { return ReadPath(ctx, d); },
+      [](PathData& d) {
+        const std::string path = d.Path();
+        if (!path.empty()) unlink(path.c_str());  // a file that is not there is erased already
+        return 0;
+      });
 }
 
 // COMPRESSFILE pathbuffer | path
-int _CompressFile(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  bool fromBuffer = false;
-  const std::string path = PathArgument(ctx, fromBuffer);
-  // A buffer is filled by the run, so only a written path can be checked now.
-  if (!ctx.IsRunMode()) return path.empty() && !fromBuffer ? ctx.Fail(K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED) : 0;
-  switch (CompressFile(path)) {
-    case CompressResult::Ok:
-      return 0;
-    case CompressResult::Unreadable:
-      return ctx.Fail(fromBuffer ? K_COMPRESSFILE_INVALID_FILENAME_IN_BUFFER
-                                 : K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED);
-    case CompressResult::NameClash:
-      return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE);
-    case CompressResult::ArchiveExists:
-      return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS);
-    case CompressResult::SourceNotRemoved:
-      return ctx.Fail(KRT_COMPRESSFILE_SOURCE_NOT_REMOVED);
-    default:
-      return ctx.Fail(KRT_COMPRESSFILE_COMPRESSION_FAILED);
-  }
+int _CompressFile(StatementContext& ctx, TEXT_LINK& stmt) {
+  return CompileThenRun<PathData>(
+      ctx, stmt, K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED,
+      [&](PathData& d) -> int32_t {
+        ReadPath(ctx, d);
+        // A buffer is filled by the run, so only a written path can be checked now.
+        return d.path.empty() && d.buffer == nullptr ? K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED : 0;
+      },
+      [&](PathData& d) {
+        const bool fromBuffer = d.buffer != nullptr;
+        switch (CompressFile(d.Path())) {
+          case CompressResult::Ok:
+            return 0;
+          case CompressResult::Unreadable:
+            return ctx.Fail(fromBuffer ? K_COMPRESSFILE_INVALID_FILENAME_IN_BUFFER
+                                       : K_COMPRESSFILE_INVALID_FILENAME_SPECIFIED);
+          case CompressResult::NameClash:
+            return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_WOULD_REPLACE_SOURCE);
+          case CompressResult::ArchiveExists:
+            return ctx.Fail(KRT_COMPRESSFILE_ARCHIVE_ALREADY_EXISTS);
+          case CompressResult::SourceNotRemoved:
+            return ctx.Fail(KRT_COMPRESSFILE_SOURCE_NOT_REMOVED);
+          default:
+            return ctx.Fail(KRT_COMPRESSFILE_COMPRESSION_FAILED);
+        }
+      });
 }

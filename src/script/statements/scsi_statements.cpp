@@ -84,10 +84,33 @@ int32_t TransferError(ScriptTransferCheck check) {
   }
 }
 
-// One variable of a single-variable getter.
-int GetterVariable(StatementContext& ctx, int32_t type, VarCodes codes, VARI_LL*& out) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  return CheckVar(ctx, w, 0, type, codes, out);
+// A getter of one variable: validation finds the variable, the run gives it
+// the value of read(ctx) (which returns 0 or ctx.Fail(...) itself).
+template <typename Read>
+int Getter(StatementContext& ctx, TEXT_LINK& stmt, int32_t type, VarCodes codes, Read read) {
+  const sa::VariableRule rule[1] = {{type, codes.unknown, codes.unknown, codes.wrongType}};
+  return CompileThenRun<sa::VariablesData<1>>(
+      ctx, stmt, codes.unknown,
+      [&](sa::VariablesData<1>& d) { return sa::FindVariables(ctx, sa::Words(ctx.Line()), 0, rule, d.variable); },
+      [&](sa::VariablesData<1>& d) { return read(*d.variable[0]); });
+}
+
+// The declared command a SCSI or ATA statement sends, found once.
+template <typename Link>
+struct CommandData : StatementData {
+  DeclaredCommand<Link>* command = nullptr;
+};
+template <typename Link, typename Send>
+int SendDeclared(StatementContext& ctx, TEXT_LINK& stmt, int32_t unknown,
+                 DeclaredCommand<Link>* (*find)(StatementContext&, std::string_view), Send send) {
+  return CompileThenRun<CommandData<Link>>(
+      ctx, stmt, unknown,
+      [&](CommandData<Link>& d) -> int32_t {
+        const std::vector<std::string> w = sa::Words(ctx.Line());
+        d.command = w.empty() ? nullptr : find(ctx, w[0]);
+        return d.command == nullptr ? unknown : 0;
+      },
+      [&](CommandData<Link>& d) { return ctx.Facade() != nullptr ? send(*d.command) : 0; });
 }
 
 }  // namespace
@@ -107,44 +130,42 @@ void TakeOutcome(SenseTriggers& status, const LAST_COMMAND& record, bool everyth
 }
 
 // SCSI cdb
-int _Scsi(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  DeclaredCommand<CDB_LINK>* command = w.empty() ? nullptr : FindCdb(ctx, w[0]);
-  if (command == nullptr) return ctx.Fail(SCSI_UNKNOWN_CDB_SPECIFIED);
-  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
-  ctx.Facade()->OnScriptCdbCmds(&command->Bound());
-  TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
-  if (command->link.direction == kToHost && command->buffer != nullptr) {
-    MarkAltered(command->buffer);
-    command->buffer->filled = ctx.Facade()->GetScriptTransport().bytesMoved;
-  }
-  return 0;
+int _Scsi(StatementContext& ctx, TEXT_LINK& stmt) {
+  auto send = [&](DeclaredCommand<CDB_LINK>& command) {
+    ctx.Facade()->OnScriptCdbCmds(&command.Bound());
+    TakeOutcome(ctx.Triggers(), ctx.Facade()->GetLastCommand(), true);
+    if (command.link.direction == kToHost && command.buffer != nullptr) {
+      MarkAltered(command.buffer);
+      command.buffer->filled = ctx.Facade()->GetScriptTransport().bytesMoved;
+    }
+    return 0;
+  };
+  return SendDeclared<CDB_LINK>(ctx, stmt, SCSI_UNKNOWN_CDB_SPECIFIED, FindCdb, send);
 }
 
 // ATA atacmd
-int _Ata(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  DeclaredCommand<ATA_LINK>* command = w.empty() ? nullptr : FindAta(ctx, w[0]);
-  if (command == nullptr) return ctx.Fail(K_ATA_UNKNOWN_CMD_SPECIFIED);
-  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
-  ATA_LINK& ata = command->Bound();
-  // The buffer carries a 12-byte header: the registers, then the length of
-  // the data behind it (little-endian). A buffer too short for it gets none.
-  constexpr uint32_t kHeader = 12;
-  if (ata.bufferData != nullptr && ata.bufferSize >= kHeader) {
-    std::copy(ata.registers.begin(), ata.registers.end(), ata.bufferData);
-    const uint32_t length = ata.bufferSize - kHeader;
-    for (int i = 0; i < 4; ++i) ata.bufferData[8 + i] = static_cast<uint8_t>(length >> (8 * i));
-  }
-  ctx.Facade()->OnScriptCdbCmds(&ata);
-  const LAST_COMMAND& record = ctx.Facade()->GetLastCommand();
-  SenseTriggers& status = ctx.Triggers();
-  status.sk = record.senseKey;
-  status.asc = record.asc;
-  status.ascq = record.ascq;
-  status.vsSense = static_cast<uint32_t>(record.vsSense);
-  if (ata.direction == kToHost) MarkAltered(command->buffer);
-  return 0;
+int _Ata(StatementContext& ctx, TEXT_LINK& stmt) {
+  auto send = [&](DeclaredCommand<ATA_LINK>& command) {
+    ATA_LINK& ata = command.Bound();
+    // The buffer carries a 12-byte header: the registers, then the length of
+    // the data behind it (little-endian). A buffer too short for it gets none.
+    constexpr uint32_t kHeader = 12;
+    if (ata.bufferData != nullptr && ata.bufferSize >= kHeader) {
+      std::copy(ata.registers.begin(), ata.registers.end(), ata.bufferData);
+      const uint32_t length = ata.bufferSize - kHeader;
+      for (int i = 0; i < 4; ++i) ata.bufferData[8 + i] = static_cast<uint8_t>(length >> (8 * i));
+    }
+    ctx.Facade()->OnScriptCdbCmds(&ata);
+    const LAST_COMMAND& record = ctx.Facade()->GetLastCommand();
+    SenseTriggers& status = ctx.Triggers();
+    status.sk = record.senseKey;
+    status.asc = record.asc;
+    status.ascq = record.ascq;
+    status.vsSense = static_cast<uint32_t>(record.vsSense);
+    if (ata.direction == kToHost) MarkAltered(command.buffer);
+    return 0;
+  };
+  return SendDeclared<ATA_LINK>(ctx, stmt, K_ATA_UNKNOWN_CMD_SPECIFIED, FindAta, send);
 }
 
 // READNOCOMPARE cdb count longvar
@@ -260,104 +281,137 @@ int _Write(StatementContext& ctx, TEXT_LINK& stmt) {
 }
 
 // GETHASTATUS longvar
-int _GetHaStatus(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(
-          ctx, K_VAR_LONG, {GET_HA_STATUS_INVALID_VARIABLE_SPECIFIED, GET_HA_STATUS_INVALID_VARIABLE_TYPE}, v))
-    return ctx.Fail(code);
-  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
-  const uint32_t status = ctx.Facade()->OnScriptGetHaStat();
-  if (status == 0xFFFFFFFFu) return ctx.Fail(KRT_GET_HA_STATUS_INTERNAL_ERROR);
-  v->SetUnsigned(status);
-  return 0;
+int _GetHaStatus(StatementContext& ctx, TEXT_LINK& stmt) {
+  return Getter(ctx, stmt, K_VAR_LONG, {GET_HA_STATUS_INVALID_VARIABLE_SPECIFIED, GET_HA_STATUS_INVALID_VARIABLE_TYPE},
+                [&](VARI_LL& v) {
+                  if (ctx.Facade() == nullptr) return 0;
+                  const uint32_t status = ctx.Facade()->OnScriptGetHaStat();
+                  if (status == 0xFFFFFFFFu) return ctx.Fail(KRT_GET_HA_STATUS_INTERNAL_ERROR);
+                  v.SetUnsigned(status);
+                  return 0;
+                });
 }
 
 // GETBYTECOUNT longvar
-int _GetByteCount(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(
-          ctx, K_VAR_LONG, {K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED, K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE}, v))
-    return ctx.Fail(code);
-  if (ctx.IsRunMode() && ctx.Facade() != nullptr) v->SetUnsigned(ctx.Facade()->GetScriptTransport().bytesMoved);
-  return 0;
+int _GetByteCount(StatementContext& ctx, TEXT_LINK& stmt) {
+  return Getter(ctx, stmt, K_VAR_LONG,
+                {K_GET_BYTE_COUNT_INVALID_VARIABLE_SPECIFIED, K_GET_BYTE_COUNT_INVALID_VARIABLE_TYPE}, [&](VARI_LL& v) {
+                  if (ctx.Facade() != nullptr) v.SetUnsigned(ctx.Facade()->GetScriptTransport().bytesMoved);
+                  return 0;
+                });
 }
 
 // GETDRIVETYPE bytevar
-int _GetDriveType(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  VARI_LL* v = nullptr;
-  if (const int32_t code =
-          GetterVariable(ctx, K_VAR_BYTE,
-                         {GET_DRIVETYPE_INVALID_VARIABLE_SPECIFIED, GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED}, v))
-    return ctx.Fail(code);
-  if (ctx.IsRunMode() && ctx.Facade() != nullptr) v->SetUnsigned(ctx.Facade()->OnScriptGetDeviceType());
-  return 0;
+int _GetDriveType(StatementContext& ctx, TEXT_LINK& stmt) {
+  return Getter(ctx, stmt, K_VAR_BYTE,
+                {GET_DRIVETYPE_INVALID_VARIABLE_SPECIFIED, GET_DRIVETYPE_INVALID_VARIABLE_TYPE_SPECIFIED},
+                [&](VARI_LL& v) {
+                  if (ctx.Facade() != nullptr) v.SetUnsigned(ctx.Facade()->OnScriptGetDeviceType());
+                  return 0;
+                });
 }
 
 // GETINQINFO [SCREEN|LOG|BOTH]
-int _GetInqInfo(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  std::vector<std::string> w = sa::Words(ctx.Line());
-  const sa::Destination where = sa::TakeDestination(w);
-  if (!ctx.IsRunMode()) return 0;
-  uint8_t data[kInquiryReportBytes] = {};
-  if (ctx.Facade() != nullptr) ctx.Facade()->OnScriptInquiryCmd(data);
-  for (const std::string& line : InquiryReportLines(data)) sa::EmitLine(ctx, where, line);
-  return 0;
+int _GetInqInfo(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Where : StatementData {
+    sa::Destination where = sa::kScreen;
+  };
+  return CompileThenRun<Where>(
+      ctx, stmt, EXE_UNRECOGNIZABLE_LINE,
+      [&](Where& d) {
+        std::vector<std::string> w = sa::Words(ctx.Line());
+        d.where = sa::TakeDestination(w);
+        return 0;
+      },
+      [&](Where& d) {
+        uint8_t data[kInquiryReportBytes] = {};
+        if (ctx.Facade() != nullptr) ctx.Facade()->OnScriptInquiryCmd(data);
+        for (const std::string& line : InquiryReportLines(data)) sa::EmitLine(ctx, d.where, line);
+        return 0;
+      });
 }
 
 // FUP file | FUP buffer
-int _Fup(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  std::string word = ctx.Line();
-  word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
-  KText::CleanLine(word);
-  if (word.empty()) return ctx.Fail(FUP_NO_FILE_SPECIFIED);
-  ctx.NoteFirmwareUpdate();
+int _Fup(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Image : StatementData {
+    std::string file;                    // as written
+    const KByteArray* buffer = nullptr;  // or the buffer whose text names it at each run
+  };
   constexpr uint32_t kNameLimit = 260;
-  std::string file = word;
-  if (const KByteArray* buffer = ctx.FindArray(word)) {
-    if (buffer->size < kNameLimit) return ctx.Fail(FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260);
-    if (!ctx.IsRunMode()) return 0;
-    // At most 260 characters, whether or not the text ends inside them.
-    const auto* text = reinterpret_cast<const char*>(buffer->data.get());
-    file.assign(text, strnlen(text, kNameLimit));
-    if (file.empty()) return ctx.Fail(FUP_UNINITIALIZED_BUFFER_SPECIFIED);
-  }
-  if (FILE* f = std::fopen(file.c_str(), "rb")) {
+  // DIMENSION may shrink the buffer after validation: its size is checked in both.
+  auto bufferSize = [](const Image& d) -> int32_t {
+    return d.buffer->size < kNameLimit ? FUP_BUFFER_SPECIFIED_REQUIRED_TO_BE_AT_LEAST_260 : 0;
+  };
+  auto fileExists = [](const std::string& file) -> int32_t {
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr) return FUP_UNABLE_TO_OPEN_FILE_SPECIFIED;
     std::fclose(f);
-  } else {
-    return ctx.Fail(FUP_UNABLE_TO_OPEN_FILE_SPECIFIED);
-  }
-  if (!ctx.IsRunMode() || ctx.Facade() == nullptr) return 0;
-  const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
-  if (result != 0 && result != 0xFFFFFFFFu) return 0;
-  TEXT_LINK* handler = result == 0 ? ctx.ErrorHandler() : ctx.CancelHandler();
-  if (handler == nullptr) return ctx.Fail(result == 0 ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
-  ctx.JumpTo(handler);
-  return 0;
+    return 0;
+  };
+  return CompileThenRun<Image>(
+      ctx, stmt, FUP_NO_FILE_SPECIFIED,
+      [&](Image& d) -> int32_t {
+        std::string word = ctx.Line();
+        word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+        KText::CleanLine(word);
+        if (word.empty()) return FUP_NO_FILE_SPECIFIED;
+        ctx.NoteFirmwareUpdate();
+        d.file = word;
+        d.buffer = ctx.FindArray(word);
+        // A buffer's text is known only when the statement runs.
+        return d.buffer != nullptr ? bufferSize(d) : fileExists(d.file);
+      },
+      [&](Image& d) {
+        std::string file = d.file;
+        if (d.buffer != nullptr) {
+          if (const int32_t code = bufferSize(d)) return ctx.Fail(code);
+          // At most 260 characters, whether or not the text ends inside them.
+          const auto* text = reinterpret_cast<const char*>(d.buffer->data.get());
+          file.assign(text, strnlen(text, kNameLimit));
+          if (file.empty()) return ctx.Fail(FUP_UNINITIALIZED_BUFFER_SPECIFIED);
+        }
+        // The file may have gone since validation.
+        if (const int32_t code = fileExists(file)) return ctx.Fail(code);
+        if (ctx.Facade() == nullptr) return 0;
+        const uint32_t result = ctx.Facade()->OnScriptFupDrive(file.c_str());
+        if (result != 0 && result != 0xFFFFFFFFu) return 0;
+        TEXT_LINK* handler = result == 0 ? ctx.ErrorHandler() : ctx.CancelHandler();
+        if (handler == nullptr)
+          return ctx.Fail(result == 0 ? ONERROR_UNKNOWN_VECTOR_ERROR : ONCANCEL_UNKNOWN_VECTOR_ERROR);
+        ctx.JumpTo(handler);
+        return 0;
+      });
 }
 
 // GETSCSITIMEOUT longvar
-int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  VARI_LL* v = nullptr;
-  if (const int32_t code = GetterVariable(
-          ctx, K_VAR_LONG, {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE}, v))
-    return ctx.Fail(code);
-  if (ctx.IsRunMode())
-    v->SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout() : ScsiWrapper::kDefaultScriptTimeout);
-  return 0;
+int _GetScsiTimeout(StatementContext& ctx, TEXT_LINK& stmt) {
+  return Getter(
+      ctx, stmt, K_VAR_LONG, {GET_SCSI_TO_INVALID_VARIABLE_SPECIFIED, GET_SCSI_TO_INVALID_VARIABLE_TYPE},
+      [&](VARI_LL& v) {
+        v.SetUnsigned(ctx.Facade() != nullptr ? ctx.Facade()->GetScriptTimeout() : ScsiWrapper::kDefaultScriptTimeout);
+        return 0;
+      });
 }
 
 // SETSCSITIMEOUT longvar | number
-int _SetScsiTimeout(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  if (w.empty()) return ctx.Fail(SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);
-  sa::Value value;
-  if (sa::ReadValue(ctx, w[0], kIntegerNumbers, {K_VAR_LONG}, value)) {
-    if (ctx.IsRunMode() && ctx.Facade() != nullptr) ctx.Facade()->SetScriptTimeout(value.Get());
-    return 0;
-  }
-  VARI_LL* v = nullptr;
-  const bool variable = sa::FindTyped(ctx, w[0], {K_VAR_LONG}, v) == sa::VarCheck::kWrongType;
-  return ctx.Fail(variable ? SET_SCSI_TO_INVALID_VARIABLE_TYPE : SET_SCSI_TO_INVALID_NUMBER_SPECIFIED);
+int _SetScsiTimeout(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Timeout : StatementData {
+    sa::Value value;
+  };
+  return CompileThenRun<Timeout>(
+      ctx, stmt, SET_SCSI_TO_INVALID_NUMBER_SPECIFIED,
+      [&](Timeout& d) -> int32_t {
+        const std::vector<std::string> w = sa::Words(ctx.Line());
+        if (w.empty()) return SET_SCSI_TO_INVALID_NUMBER_SPECIFIED;
+        if (sa::ReadValue(ctx, w[0], kIntegerNumbers, {K_VAR_LONG}, d.value)) return 0;
+        VARI_LL* v = nullptr;
+        const bool variable = sa::FindTyped(ctx, w[0], {K_VAR_LONG}, v) == sa::VarCheck::kWrongType;
+        return variable ? SET_SCSI_TO_INVALID_VARIABLE_TYPE : SET_SCSI_TO_INVALID_NUMBER_SPECIFIED;
+      },
+      [&](Timeout& d) {
+        if (ctx.Facade() != nullptr) ctx.Facade()->SetScriptTimeout(d.value.Get());
+        return 0;
+      });
 }
 
 // BUSDEVICERESET wordvar

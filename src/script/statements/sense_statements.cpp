@@ -114,14 +114,15 @@ struct Getter {
   uint32_t (*value)(const SenseTriggers&);
 };
 
-int RunGetter(StatementContext& ctx, const Getter& g) {
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  VARI_LL* v = nullptr;
-  const sa::VarCheck check = w.empty() ? sa::VarCheck::kUnknown : sa::FindTyped(ctx, w[0], {g.type}, v);
-  if (check == sa::VarCheck::kUnknown) return ctx.Fail(g.unknown);
-  if (check == sa::VarCheck::kWrongType) return ctx.Fail(g.wrongType);
-  if (ctx.IsRunMode()) v->SetUnsigned(g.value(ctx.Triggers()));
-  return 0;
+int RunGetter(StatementContext& ctx, TEXT_LINK& stmt, const Getter& g) {
+  const sa::VariableRule rule[1] = {{g.type, g.unknown, g.unknown, g.wrongType}};
+  return CompileThenRun<sa::VariablesData<1>>(
+      ctx, stmt, g.unknown,
+      [&](sa::VariablesData<1>& d) { return sa::FindVariables(ctx, sa::Words(ctx.Line()), 0, rule, d.variable); },
+      [&](sa::VariablesData<1>& d) {
+        d.variable[0]->SetUnsigned(g.value(ctx.Triggers()));
+        return 0;
+      });
 }
 
 const Getter kIli = {K_VAR_BYTE, K_GET_ILI_STATUS_INVALID_VARIABLE_SPECIFIED, K_GET_ILI_STATUS_INVALID_VARIABLE_TYPE,
@@ -286,74 +287,88 @@ int _IfNoSense(StatementContext& ctx, TEXT_LINK& stmt) {
 }
 
 // GETSENSE skvar ascvar ascqvar
-int _GetSense(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  static constexpr int32_t kMissing[] = {GETSENSE_MISSING_ARGS_1_2_3, GETSENSE_MISSING_ARGS_2_3,
-                                         GETSENSE_MISSING_ARG_3};
-  static constexpr int32_t kUnknown[] = {GETSENSE_INVALID_V1_ARG, GETSENSE_INVALID_V2_ARG, GETSENSE_INVALID_V3_ARG};
-  static constexpr int32_t kNotByte[] = {GETSENSE_V1_ARG_MUST_BE_A_BYTE, GETSENSE_V2_ARG_MUST_BE_A_BYTE,
-                                         GETSENSE_V3_ARG_MUST_BE_A_BYTE};
-  const std::vector<std::string> w = sa::Words(ctx.Line());
-  if (w.size() < 3) return ctx.Fail(kMissing[w.size()]);
-  VARI_LL* v[3] = {};
-  for (size_t i = 0; i < 3; ++i) {
-    const sa::VarCheck check = sa::FindTyped(ctx, w[i], {K_VAR_BYTE}, v[i]);
-    if (check == sa::VarCheck::kUnknown) return ctx.Fail(kUnknown[i]);
-    if (check == sa::VarCheck::kWrongType) return ctx.Fail(kNotByte[i]);
-  }
-  if (!ctx.IsRunMode()) return 0;
-  const SenseTriggers& s = ctx.Triggers();
-  v[0]->SetUnsigned(s.sk);
-  v[1]->SetUnsigned(s.asc);
-  v[2]->SetUnsigned(s.ascq);
-  return 0;
+int _GetSense(StatementContext& ctx, TEXT_LINK& stmt) {
+  static constexpr sa::VariableRule kRules[] = {
+      {K_VAR_BYTE, GETSENSE_MISSING_ARGS_1_2_3, GETSENSE_INVALID_V1_ARG, GETSENSE_V1_ARG_MUST_BE_A_BYTE},
+      {K_VAR_BYTE, GETSENSE_MISSING_ARGS_2_3, GETSENSE_INVALID_V2_ARG, GETSENSE_V2_ARG_MUST_BE_A_BYTE},
+      {K_VAR_BYTE, GETSENSE_MISSING_ARG_3, GETSENSE_INVALID_V3_ARG, GETSENSE_V3_ARG_MUST_BE_A_BYTE},
+  };
+  return CompileThenRun<sa::VariablesData<3>>(
+      ctx, stmt, GETSENSE_MISSING_ARGS_1_2_3,
+      [&](sa::VariablesData<3>& d) -> int32_t {
+        const std::vector<std::string> w = sa::Words(ctx.Line());
+        // Too few words: the code names every missing one, before any word is checked.
+        if (w.size() < 3) return kRules[w.size()].missing;
+        return sa::FindVariables(ctx, w, 0, kRules, d.variable);
+      },
+      [&](sa::VariablesData<3>& d) {
+        const SenseTriggers& s = ctx.Triggers();
+        d.variable[0]->SetUnsigned(s.sk);
+        d.variable[1]->SetUnsigned(s.asc);
+        d.variable[2]->SetUnsigned(s.ascq);
+        return 0;
+      });
 }
 
 // GETSENSETEXT sk asc ascq buffer
-int _GetSenseText(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  std::vector<std::string> w;
-  if (ctx.Text().ParseLine(std::string_view(ctx.Line()), w) != 0) return ctx.Fail(K_GETSENSETEXT_PARSING_ERROR);
-  if (w.size() != 4) return ctx.Fail(K_GETSENSETEXT_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  static constexpr int32_t kInvalid[] = {K_GETSENSETEXT_INVALID_ARG1_SPECIFIED, K_GETSENSETEXT_INVALID_ARG2_SPECIFIED,
-                                         K_GETSENSETEXT_INVALID_ARG3_SPECIFIED};
-  static constexpr int32_t kNotByte[] = {K_GETSENSETEXT_V1_ARG_MUST_BE_A_BYTE, K_GETSENSETEXT_V2_ARG_MUST_BE_A_BYTE,
-                                         K_GETSENSETEXT_V3_ARG_MUST_BE_A_BYTE};
-  sa::Value triple[3];
-  for (size_t i = 0; i < 3; ++i) {
-    if (sa::ReadValue(ctx, w[i], {K_NUM_BYTE}, {K_VAR_BYTE}, triple[i])) continue;
-    VARI_LL* v = nullptr;
-    const bool wrongWidth = KText::DetermineNumberType(std::string_view(w[i])) == K_NUM_NONE &&
-                            sa::FindTyped(ctx, w[i], {K_VAR_BYTE}, v) == sa::VarCheck::kWrongType;
-    return ctx.Fail(wrongWidth ? kNotByte[i] : kInvalid[i]);
-  }
-  KByteArray* buffer = ctx.FindArray(w[3]);
-  if (buffer == nullptr) return ctx.Fail(K_GETSENSETEXT_UNKNOWN_BUFFER_SPECIFIED);
-  if (!ctx.IsRunMode()) return 0;
-  const char* found = TripleText(ctx.Declarations().Find<CSenseKeyLL>(), static_cast<uint8_t>(triple[0].Get()),
-                                 static_cast<uint8_t>(triple[1].Get()), static_cast<uint8_t>(triple[2].Get()));
-  const std::string text = found != nullptr ? found : kUnknownText;
-  if (text.size() >= buffer->size) return ctx.Fail(K_GETSENSETEXT_DESTINATION_BUFFER_TOO_SMALL);
-  std::fill_n(buffer->data.get(), buffer->size, 0);
-  std::memcpy(buffer->data.get(), text.data(), text.size());
-  buffer->altered = 1;
-  return 0;
+int _GetSenseText(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct SenseTextData : StatementData {
+    sa::Value triple[3];
+    KByteArray* buffer = nullptr;
+  };
+  return CompileThenRun<SenseTextData>(
+      ctx, stmt, K_GETSENSETEXT_PARSING_ERROR,
+      [&](SenseTextData& d) -> int32_t {
+        std::vector<std::string> w;
+        if (ctx.Text().ParseLine(std::string_view(ctx.Line()), w) != 0) return K_GETSENSETEXT_PARSING_ERROR;
+        if (w.size() != 4) return K_GETSENSETEXT_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        static constexpr int32_t kInvalid[] = {K_GETSENSETEXT_INVALID_ARG1_SPECIFIED,
+                                               K_GETSENSETEXT_INVALID_ARG2_SPECIFIED,
+                                               K_GETSENSETEXT_INVALID_ARG3_SPECIFIED};
+        static constexpr int32_t kNotByte[] = {K_GETSENSETEXT_V1_ARG_MUST_BE_A_BYTE,
+                                               K_GETSENSETEXT_V2_ARG_MUST_BE_A_BYTE,
+                                               K_GETSENSETEXT_V3_ARG_MUST_BE_A_BYTE};
+        for (size_t i = 0; i < 3; ++i) {
+          if (sa::ReadValue(ctx, w[i], {K_NUM_BYTE}, {K_VAR_BYTE}, d.triple[i])) continue;
+          VARI_LL* v = nullptr;
+          const bool wrongWidth = KText::DetermineNumberType(std::string_view(w[i])) == K_NUM_NONE &&
+                                  sa::FindTyped(ctx, w[i], {K_VAR_BYTE}, v) == sa::VarCheck::kWrongType;
+          return wrongWidth ? kNotByte[i] : kInvalid[i];
+        }
+        d.buffer = ctx.FindArray(w[3]);
+        return d.buffer == nullptr ? K_GETSENSETEXT_UNKNOWN_BUFFER_SPECIFIED : 0;
+      },
+      [&](SenseTextData& d) {
+        const char* found =
+            TripleText(ctx.Declarations().Find<CSenseKeyLL>(), static_cast<uint8_t>(d.triple[0].Get()),
+                       static_cast<uint8_t>(d.triple[1].Get()), static_cast<uint8_t>(d.triple[2].Get()));
+        const std::string text = found != nullptr ? found : kUnknownText;
+        KByteArray* buffer = d.buffer;
+        // The buffer's size is the one of this run: DIMENSION may have changed it.
+        if (text.size() >= buffer->size) return ctx.Fail(K_GETSENSETEXT_DESTINATION_BUFFER_TOO_SMALL);
+        std::fill_n(buffer->data.get(), buffer->size, 0);
+        std::memcpy(buffer->data.get(), text.data(), text.size());
+        buffer->altered = 1;
+        return 0;
+      });
 }
 
 // GETILISTATUS bytevar
-int _GetIliStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kIli); }
+int _GetIliStatus(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kIli); }
 // GETEOMSTATUS bytevar
-int _GetEomStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kEom); }
+int _GetEomStatus(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kEom); }
 // GETFMSTATUS bytevar
-int _GetFmStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kFm); }
+int _GetFmStatus(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kFm); }
 // GETSUPPRESSSTATUS bytevar
-int _GetSuppressStatus(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kSuppress); }
+int _GetSuppressStatus(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kSuppress); }
 // GETVEXILMODE bytevar
-int _GetVexilMode(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kVexilMode); }
+int _GetVexilMode(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kVexilMode); }
 // GETRESIDUAL longvar
-int _GetResidual(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kResidual); }
+int _GetResidual(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kResidual); }
 // GETLTOCFSC wordvar
-int _GetLtocFsc(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kLtocFsc); }
+int _GetLtocFsc(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kLtocFsc); }
 // GETLTOCFLAG wordvar
-int _GetLtocFlag(StatementContext& ctx, TEXT_LINK&) { return RunGetter(ctx, kLtocFlag); }
+int _GetLtocFlag(StatementContext& ctx, TEXT_LINK& stmt) { return RunGetter(ctx, stmt, kLtocFlag); }
 
 // PRINTSENSEKEYS (PRINTSK)
 int _PrintSenseKeys(StatementContext& ctx, TEXT_LINK&) {

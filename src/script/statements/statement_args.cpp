@@ -37,6 +37,23 @@ VarCheck FindTyped(StatementContext& ctx, const std::string& word, std::initiali
   return VarCheck::kWrongType;
 }
 
+int32_t FindVariables(StatementContext& ctx, const std::vector<std::string>& words, size_t first,
+                      std::span<const VariableRule> rules, VARI_LL** out) {
+  for (size_t i = 0; i < rules.size(); ++i) {
+    const VariableRule& rule = rules[i];
+    if (first + i >= words.size()) return rule.missing;
+    switch (FindTyped(ctx, words[first + i], {rule.type}, out[i])) {
+      case VarCheck::kOk:
+        break;
+      case VarCheck::kUnknown:
+        return rule.unknown;
+      default:
+        return rule.wrongType;
+    }
+  }
+  return 0;
+}
+
 uint32_t Value::Get() const {
   if (variable == nullptr) return constant;
   if (!variable->IsDouble()) return variable->Unsigned();

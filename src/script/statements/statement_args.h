@@ -1,10 +1,11 @@
-// Small helpers the device and buffer statements share to read their words:
-// variables of given widths, numbers or variables as values, and the
-// SCREEN/LOG/BOTH destination of their printed lines.
+// Small helpers the statements share to read their words: variables of given
+// widths, numbers or variables as values, and the SCREEN/LOG/BOTH destination
+// of their printed lines.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,24 @@
 #include "script/core/variables.h"
 
 namespace statement_args {
+
+// The codes of one typed-variable word: none given, no such variable, a
+// variable of another width.
+struct VariableRule {
+  int32_t type;  // K_VAR_...
+  int32_t missing;
+  int32_t unknown;
+  int32_t wrongType;
+};
+// The typed variables that words[first...] name, one rule each, into out[];
+// 0, or the code of the first word that is missing or not a variable of its type.
+int32_t FindVariables(StatementContext& ctx, const std::vector<std::string>& words, size_t first,
+                      std::span<const VariableRule> rules, VARI_LL** out);
+// The record of a statement whose words are typed variables only.
+template <size_t N>
+struct VariablesData : StatementData {
+  VARI_LL* variable[N] = {};
+};
 
 // A declaration line without its keyword (the first word) and the blanks after it.
 std::string_view AfterKeyword(std::string_view line);

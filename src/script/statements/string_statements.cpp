@@ -14,6 +14,7 @@
 
 #include "script/core/error_fx.h"
 #include "script/core/statement_api.h"
+#include "script/statements/statement_args.h"
 
 namespace {
 
@@ -159,21 +160,36 @@ void PutText(KByteArray& buffer, std::string_view text) {
   buffer.altered = 1;
 }
 
-// Finds and checks the arguments of a form on the statement's line: 0, or 1
-// with the code of the first bad argument stored in the ctx.
-int Check(StatementContext& ctx, const Form& form, Operand* operands) {
-  const int32_t code = ReadOperands(ctx, form, FirstWords(ctx.Line(), form.count), operands);
-  return code != 0 ? ctx.Fail(code) : 0;
+// The operands of a form, found once in validation.
+struct Operands : StatementData {
+  Operand op[kMaxArgs];
+};
+
+// A statement of a form: validation finds and checks its arguments on the
+// statement's line (the first bad one's code fails it); the run hands the
+// operands to run(op), which returns 0 or ctx.Fail(...).
+template <typename RunStep>
+int WithForm(StatementContext& ctx, TEXT_LINK& stmt, const Form& form, RunStep run) {
+  return CompileThenRun<Operands>(
+      ctx, stmt, form.args[0].unknown,
+      [&](Operands& d) { return ReadOperands(ctx, form, FirstWords(ctx.Line(), form.count), d.op); },
+      [&](Operands& d) { return run(d.op); });
 }
 
 // The same for the statements that split their line with the line parser and
 // take exactly the form's number of words.
-int CheckParsed(StatementContext& ctx, const Form& form, int32_t parseError, int32_t countError, Operand* operands) {
-  std::vector<std::string> words;
-  if (ctx.Text().ParseLine(std::string_view(ctx.Line()), words) != 0) return ctx.Fail(parseError);
-  if (static_cast<int>(words.size()) != form.count) return ctx.Fail(countError);
-  const int32_t code = ReadOperands(ctx, form, words, operands);
-  return code != 0 ? ctx.Fail(code) : 0;
+template <typename RunStep>
+int WithParsedForm(StatementContext& ctx, TEXT_LINK& stmt, const Form& form, int32_t parseError, int32_t countError,
+                   RunStep run) {
+  return CompileThenRun<Operands>(
+      ctx, stmt, form.args[0].unknown,
+      [&](Operands& d) -> int32_t {
+        std::vector<std::string> words;
+        if (ctx.Text().ParseLine(std::string_view(ctx.Line()), words) != 0) return parseError;
+        if (static_cast<int>(words.size()) != form.count) return countError;
+        return ReadOperands(ctx, form, words, d.op);
+      },
+      [&](Operands& d) { return run(d.op); });
 }
 
 // Runs an operation that rewrites one buffer's text in place (it never lengthens it).
@@ -186,12 +202,12 @@ void Rewrite(KByteArray& buffer, Operation operation) {
 
 // A statement that rewrites one buffer's text in place.
 template <typename Operation>
-int InPlace(StatementContext& ctx, int32_t unknownBuffer, Operation operation) {
+int InPlace(StatementContext& ctx, TEXT_LINK& stmt, int32_t unknownBuffer, Operation operation) {
   const Form form = {1, {Buffer(unknownBuffer)}};
-  Operand op[1];
-  if (Check(ctx, form, op) != 0) return 1;
-  if (ctx.IsRunMode()) Rewrite(*op[0].buffer, operation);
-  return 0;
+  return WithForm(ctx, stmt, form, [&](Operand* op) {
+    Rewrite(*op[0].buffer, operation);
+    return 0;
+  });
 }
 
 // Buffers registered by SETTEXTTABLE: data address -> size at registration. A buffer
@@ -210,209 +226,209 @@ int PutPart(StatementContext& ctx, KByteArray& destination, int found, const std
 }  // namespace
 
 // ATON buffer variable
-int _Aton(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (Check(ctx, kAton, op) != 0) return 1;
-  if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::Aton(TextOf(*op[0].buffer))));
-  return 0;
+int _Aton(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kAton, [](Operand* op) {
+    op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::Aton(TextOf(*op[0].buffer))));
+    return 0;
+  });
 }
 
 // ATOLN buffer longvariable
-int _AtoLn(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (Check(ctx, kAtoLn, op) != 0) return 1;
-  if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::AtoLn(TextOf(*op[0].buffer))));
-  return 0;
+int _AtoLn(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kAtoLn, [](Operand* op) {
+    op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::AtoLn(TextOf(*op[0].buffer))));
+    return 0;
+  });
 }
 
 // DETERMINNUMBERTYPE buffer bytevariable
-int _DetermineNumberType(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (Check(ctx, kDetermineNumberType, op) != 0) return 1;
-  if (ctx.IsRunMode())
+int _DetermineNumberType(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kDetermineNumberType, [](Operand* op) {
     op[1].variable->SetUnsigned(static_cast<uint32_t>(KText::DetermineNumberType(TextOf(*op[0].buffer))));
-  return 0;
+    return 0;
+  });
 }
 
 // STRLEN buffer wordvariable
-int _StrLen(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (Check(ctx, kStrLen, op) != 0) return 1;
-  if (ctx.IsRunMode()) op[1].variable->SetUnsigned(static_cast<uint32_t>(TextOf(*op[0].buffer).size()));
-  return 0;
+int _StrLen(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kStrLen, [](Operand* op) {
+    op[1].variable->SetUnsigned(static_cast<uint32_t>(TextOf(*op[0].buffer).size()));
+    return 0;
+  });
 }
 
 // STRINGC text query start resultwordvariable
-int _StringC(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[4];
-  if (Check(ctx, kStringC, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const int position = KText::StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
-  op[3].variable->SetUnsigned(position < 0 ? 0xFFFFu : static_cast<uint32_t>(position));
-  return 0;
+int _StringC(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kStringC, [](Operand* op) {
+    const int position = KText::StringC(TextOf(*op[0].buffer), TextOf(*op[1].buffer), static_cast<int>(op[2].Value()));
+    op[3].variable->SetUnsigned(position < 0 ? 0xFFFFu : static_cast<uint32_t>(position));
+    return 0;
+  });
 }
 
 // STRINGABSC buffer buffer bytevariable
-int _StringAbsC(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[3];
-  if (Check(ctx, kStringAbsC, op) != 0) return 1;
-  if (ctx.IsRunMode())
+int _StringAbsC(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kStringAbsC, [](Operand* op) {
     op[2].variable->SetUnsigned(KText::StringAbsC(TextOf(*op[0].buffer), TextOf(*op[1].buffer)) == 0 ? 0u : 0xFFu);
-  return 0;
+    return 0;
+  });
 }
 
 // OCCURANCE text query wordvariable
-int _Occurance(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[3];
-  if (Check(ctx, kOccurance, op) != 0) return 1;
-  if (ctx.IsRunMode())
+int _Occurance(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kOccurance, [](Operand* op) {
     op[2].variable->SetUnsigned(static_cast<uint32_t>(KText::Occurance(TextOf(*op[0].buffer), TextOf(*op[1].buffer))));
-  return 0;
+    return 0;
+  });
 }
 
 // LEFTSTRING source destination count
-int _LeftString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[3];
-  if (Check(ctx, kLeftString, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const uint32_t count = op[2].Value();
-  if (count == 0 || count > op[0].buffer->size || count > op[1].buffer->size)
-    return ctx.Fail(KRT_LEFTSTRING_SWATH_RANGE);
-  std::string part;
-  return PutPart(ctx, *op[1].buffer, KText::LeftString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+int _LeftString(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kLeftString, [&](Operand* op) {
+    const uint32_t count = op[2].Value();
+    if (count == 0 || count > op[0].buffer->size || count > op[1].buffer->size)
+      return ctx.Fail(KRT_LEFTSTRING_SWATH_RANGE);
+    std::string part;
+    return PutPart(ctx, *op[1].buffer, KText::LeftString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+  });
 }
 
 // MIDSTRING source destination start count
-int _MidString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[4];
-  if (Check(ctx, kMidString, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const uint32_t start = op[2].Value();
-  const uint32_t count = op[3].Value();
-  const uint32_t sourceSize = op[0].buffer->size;
-  if (start == 0) return ctx.Fail(K_MIDSTRING_START_RANGE);
-  if (count == 0) return ctx.Fail(K_MIDSTRING_SWATH_RANGE);
-  if (start > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_GTR_THAN_SOURCE);
-  if (count > sourceSize) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE);
-  // start counts from 1: the last character taken is start - 1 + count.
-  if (start - 1 + count > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE);
-  if (count > op[1].buffer->size) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION);
-  std::string part;
-  const int found = KText::MidString(TextOf(*op[0].buffer), part, static_cast<int>(start), static_cast<int>(count));
-  return PutPart(ctx, *op[1].buffer, found, part);
+int _MidString(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kMidString, [&](Operand* op) {
+    const uint32_t start = op[2].Value();
+    const uint32_t count = op[3].Value();
+    const uint32_t sourceSize = op[0].buffer->size;
+    if (start == 0) return ctx.Fail(K_MIDSTRING_START_RANGE);
+    if (count == 0) return ctx.Fail(K_MIDSTRING_SWATH_RANGE);
+    if (start > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_GTR_THAN_SOURCE);
+    if (count > sourceSize) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_SOURCE);
+    // start counts from 1: the last character taken is start - 1 + count.
+    if (start - 1 + count > sourceSize) return ctx.Fail(KRT_MIDSTRING_START_PLUS_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return ctx.Fail(KRT_MIDSTRING_SWATH_GTR_THAN_DESTINATION);
+    std::string part;
+    const int found = KText::MidString(TextOf(*op[0].buffer), part, static_cast<int>(start), static_cast<int>(count));
+    return PutPart(ctx, *op[1].buffer, found, part);
+  });
 }
 
 // RIGHTSTRING source destination count
-int _RightString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[3];
-  if (Check(ctx, kRightString, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const uint32_t count = op[2].Value();
-  if (count == 0) return ctx.Fail(K_RIGHTSTRING_SWATH_RANGE);
-  if (count > op[0].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
-  if (count > op[1].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
-  std::string part;
-  return PutPart(ctx, *op[1].buffer, KText::RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+int _RightString(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kRightString, [&](Operand* op) {
+    const uint32_t count = op[2].Value();
+    if (count == 0) return ctx.Fail(K_RIGHTSTRING_SWATH_RANGE);
+    if (count > op[0].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_SOURCE);
+    if (count > op[1].buffer->size) return ctx.Fail(KRT_RIGHTSTRING_SWATH_GTR_THAN_DESTINATION);
+    std::string part;
+    return PutPart(ctx, *op[1].buffer, KText::RightString(TextOf(*op[0].buffer), part, static_cast<int>(count)), part);
+  });
 }
 
 // STORE1STWORD source destination
-int _Store1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (Check(ctx, kStore1stWord, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  std::string text(TextOf(*op[0].buffer));
-  std::string word;
-  KText::Store1stWord(text, word);
-  if (word.size() > op[1].buffer->size) return ctx.Fail(KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE);
-  PutText(*op[0].buffer, text);  // its leading blanks are gone
-  PutText(*op[1].buffer, word);
-  return 0;
+int _Store1stWord(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kStore1stWord, [&](Operand* op) {
+    std::string text(TextOf(*op[0].buffer));
+    std::string word;
+    KText::Store1stWord(text, word);
+    if (word.size() > op[1].buffer->size) return ctx.Fail(KRT_STORE1STWORD_WORD_GTR_THAN_DESTINATION_BUFFER_SIZE);
+    PutText(*op[0].buffer, text);  // its leading blanks are gone
+    PutText(*op[1].buffer, word);
+    return 0;
+  });
 }
 
 // FETCH1STWORD buffer
-int _Fetch1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, FETCH1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Fetch1stWord(t); });
+int _Fetch1stWord(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, FETCH1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Fetch1stWord(t); });
 }
 
 // CLEAR1STWORD buffer
-int _Clear1stWord(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, CLEAR1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Clear1stWord(t); });
+int _Clear1stWord(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, CLEAR1STWORD_INVALID_BUFFER, [](std::string& t) { KText::Clear1stWord(t); });
 }
 
 // WIPELEFT buffer
-int _WipeLeft(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, WIPELEFT_INVALID_BUFFER, [](std::string& t) { KText::WipeLeft(t); });
+int _WipeLeft(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, WIPELEFT_INVALID_BUFFER, [](std::string& t) { KText::WipeLeft(t); });
 }
 
 // WIPERIGHT buffer
-int _WipeRight(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, WIPERIGHT_INVALID_BUFFER, [](std::string& t) { KText::WipeRight(t); });
+int _WipeRight(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, WIPERIGHT_INVALID_BUFFER, [](std::string& t) { KText::WipeRight(t); });
 }
 
 // SHRINK buffer
-int _Shrink(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, SHRINK_INVALID_BUFFER, [](std::string& t) { KText::Shrink(t); });
+int _Shrink(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, SHRINK_INVALID_BUFFER, [](std::string& t) { KText::Shrink(t); });
 }
 
 // UPPERCASE buffer
-int _UpperCase(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, UPPERCASE_INVALID_BUFFER, [](std::string& t) { KText::UpperCase(t); });
+int _UpperCase(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, UPPERCASE_INVALID_BUFFER, [](std::string& t) { KText::UpperCase(t); });
 }
 
 // REMOVECOMMENTS buffer
-int _RemoveComments(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  return InPlace(ctx, REMOVECOMMENTS_INVALID_BUFFER, [](std::string& t) { KText::RemoveComments(t); });
+int _RemoveComments(StatementContext& ctx, TEXT_LINK& stmt) {
+  return InPlace(ctx, stmt, REMOVECOMMENTS_INVALID_BUFFER, [](std::string& t) { KText::RemoveComments(t); });
 }
 
 // BIGENDIAN wordvariable | longvariable
-int _BigEndian(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[1];
-  if (Check(ctx, kBigEndian, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  VARI_LL& variable = *op[0].variable;
-  if (variable.type == K_VAR_WORD) {
-    uint16_t value = variable.wValue;
-    KText::BigEndian(value);
-    variable.SetUnsigned(value);
-  } else {
-    uint32_t value = variable.lValue;
-    KText::BigEndian(value);
-    variable.SetUnsigned(value);
-  }
-  return 0;
+int _BigEndian(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithForm(ctx, stmt, kBigEndian, [](Operand* op) {
+    VARI_LL& variable = *op[0].variable;
+    if (variable.type == K_VAR_WORD) {
+      uint16_t value = variable.wValue;
+      KText::BigEndian(value);
+      variable.SetUnsigned(value);
+    } else {
+      uint32_t value = variable.lValue;
+      KText::BigEndian(value);
+      variable.SetUnsigned(value);
+    }
+    return 0;
+  });
 }
 
-// RIPREPLACE findbuffer replacebuffer target | RIPREPLACE findbyte replacebyte target
-int _RipReplace(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = FirstWords(ctx.Line(), 3);
-  // find and replace: each a buffer, or else a byte variable
+namespace {
+
+// RIPREPLACE's operands: find and replace (each a buffer, or else a byte
+// variable) and the target buffer.
+struct RipReplaceData : StatementData {
   struct Side {
     KByteArray* buffer = nullptr;
     VARI_LL* variable = nullptr;
   } side[2];
+  KByteArray* target = nullptr;
+};
+
+int32_t CompileRipReplace(StatementContext& ctx, RipReplaceData& d) {
+  const std::vector<std::string> words = FirstWords(ctx.Line(), 3);
   static constexpr int32_t kUnknown[2] = {RIPREPLACE_INVALID_FIND, RIPREPLACE_INVALID_REPLACE};
   static constexpr int32_t kWrongType[2] = {RIPREPLACE_INVALID_FIND_TYPE, RIPREPLACE_INVALID_REPLACE_TYPE};
   for (int i = 0; i < 2; ++i) {
-    side[i].buffer = ctx.FindArray(words[i]);
-    if (side[i].buffer != nullptr) continue;
-    side[i].variable = ctx.FindVariable(words[i].c_str());
-    if (side[i].variable == nullptr) return ctx.Fail(kUnknown[i]);
-    if (side[i].variable->type != K_VAR_BYTE) return ctx.Fail(kWrongType[i]);
+    RipReplaceData::Side& side = d.side[i];
+    side.buffer = ctx.FindArray(words[i]);
+    if (side.buffer != nullptr) continue;
+    side.variable = ctx.FindVariable(words[i].c_str());
+    if (side.variable == nullptr) return kUnknown[i];
+    if (side.variable->type != K_VAR_BYTE) return kWrongType[i];
   }
-  if ((side[0].buffer == nullptr) != (side[1].buffer == nullptr)) return ctx.Fail(RIPREPLACE_MIXING_ARGUMENTS);
-  KByteArray* target = ctx.FindArray(words[2]);
-  if (target == nullptr) return ctx.Fail(RIPREPLACE_INVALID_STRING_BUFFER);
-  if (!ctx.IsRunMode()) return 0;
+  if ((d.side[0].buffer == nullptr) != (d.side[1].buffer == nullptr)) return RIPREPLACE_MIXING_ARGUMENTS;
+  d.target = ctx.FindArray(words[2]);
+  return d.target == nullptr ? RIPREPLACE_INVALID_STRING_BUFFER : 0;
+}
 
-  if (side[0].variable != nullptr) {
-    const char find = static_cast<char>(side[0].variable->bValue);
-    const char replace = static_cast<char>(side[1].variable->bValue);
+int RunRipReplace(StatementContext& ctx, const RipReplaceData& d) {
+  KByteArray* target = d.target;
+  if (d.side[0].variable != nullptr) {
+    const char find = static_cast<char>(d.side[0].variable->bValue);
+    const char replace = static_cast<char>(d.side[1].variable->bValue);
     Rewrite(*target, [find, replace](std::string& t) { KText::RipReplace(find, replace, t); });
     return 0;
   }
   // Texts of find and replace are copied: either may be the target itself.
-  const std::string find(TextOf(*side[0].buffer));
-  const std::string replace(TextOf(*side[1].buffer));
+  const std::string find(TextOf(*d.side[0].buffer));
+  const std::string replace(TextOf(*d.side[1].buffer));
   std::string text(TextOf(*target));
   if (find.empty()) return ctx.Fail(KRT_RIPREPLACE_ENDLESS_REPLACEMENT);
   if (find.size() > text.size()) {  // nothing to find
@@ -431,48 +447,57 @@ int _RipReplace(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
   return 0;
 }
 
+}  // namespace
+
+// RIPREPLACE findbuffer replacebuffer target | RIPREPLACE findbyte replacebyte target
+int _RipReplace(StatementContext& ctx, TEXT_LINK& stmt) {
+  return CompileThenRun<RipReplaceData>(
+      ctx, stmt, RIPREPLACE_INVALID_FIND, [&](RipReplaceData& d) { return CompileRipReplace(ctx, d); },
+      [&](RipReplaceData& d) { return RunRipReplace(ctx, d); });
+}
+
 // SETTEXTTABLE buffer bytevariable
-int _SetTextTable(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[2];
-  if (CheckParsed(ctx, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const KByteArray& buffer = *op[0].buffer;
-  auto& registered = ctx.Declarations().Get<TextTableSizes>().sizes;
-  const int result = ctx.Text().SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
-  if (result == 0) {
-    registered[buffer.data.get()] = buffer.size;
-  } else {
-    // A refused text must not be read through an older registration.
-    ctx.Text().KillATextBufferLink(buffer.data.get());
-    registered.erase(buffer.data.get());
-  }
-  op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
-  return 0;
+int _SetTextTable(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithParsedForm(
+      ctx, stmt, kSetTextTable, SETTEXTBUFFER_PARSING, SETTEXTBUFFER_NUMBER_OF_ARGS, [&](Operand* op) {
+        const KByteArray& buffer = *op[0].buffer;
+        auto& registered = ctx.Declarations().Get<TextTableSizes>().sizes;
+        const int result = ctx.Text().SetTextBuffer(buffer.data.get(), static_cast<int32_t>(buffer.size));
+        if (result == 0) {
+          registered[buffer.data.get()] = buffer.size;
+        } else {
+          // A refused text must not be read through an older registration.
+          ctx.Text().KillATextBufferLink(buffer.data.get());
+          registered.erase(buffer.data.get());
+        }
+        op[1].variable->SetUnsigned(static_cast<uint32_t>(result));
+        return 0;
+      });
 }
 
 // GETTEXTSTRING textbuffer linebuffer bytevariable
-int _GetTextString(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  Operand op[3];
-  if (CheckParsed(ctx, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS, op) != 0) return 1;
-  if (!ctx.IsRunMode()) return 0;
-  const KByteArray& table = *op[0].buffer;
-  KByteArray& line = *op[1].buffer;
-  if (line.size == 0 || line.data == nullptr) {
-    op[2].variable->SetUnsigned(static_cast<uint32_t>(-3));  // no room for a line
-    return 0;
-  }
-  int result = -2;  // unregistered
-  auto& sizes = ctx.Declarations().Get<TextTableSizes>().sizes;
-  const auto registered = sizes.find(table.data.get());
-  if (registered != sizes.end() && registered->second == table.size) {
-    std::string text;
-    result = ctx.Text().GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
-    PutText(line, text);
-  } else {
-    // New storage (DIMENSION) at an old address: the old registration is void.
-    ctx.Text().KillATextBufferLink(table.data.get());
-    if (registered != sizes.end()) sizes.erase(registered);
-  }
-  op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
-  return 0;
+int _GetTextString(StatementContext& ctx, TEXT_LINK& stmt) {
+  return WithParsedForm(ctx, stmt, kGetTextString, GETBUFFERSTRING_PARSING, GETBUFFERSTRING_NUMBER_OF_ARGS,
+                        [&](Operand* op) {
+                          const KByteArray& table = *op[0].buffer;
+                          KByteArray& line = *op[1].buffer;
+                          if (line.size == 0 || line.data == nullptr) {
+                            op[2].variable->SetUnsigned(static_cast<uint32_t>(-3));  // no room for a line
+                            return 0;
+                          }
+                          int result = -2;  // unregistered
+                          auto& sizes = ctx.Declarations().Get<TextTableSizes>().sizes;
+                          const auto registered = sizes.find(table.data.get());
+                          if (registered != sizes.end() && registered->second == table.size) {
+                            std::string text;
+                            result = ctx.Text().GetStringFromTextBuffer(table.data.get(), text, line.size - 1);
+                            PutText(line, text);
+                          } else {
+                            // New storage (DIMENSION) at an old address: the old registration is void.
+                            ctx.Text().KillATextBufferLink(table.data.get());
+                            if (registered != sizes.end()) sizes.erase(registered);
+                          }
+                          op[2].variable->SetUnsigned(static_cast<uint32_t>(result));
+                          return 0;
+                        });
 }

@@ -60,26 +60,35 @@ int _TableEntryDeclaration(StatementContext& ctx, int32_t /*arg*/) {
 }
 
 // GETTABLEENTRY table longvar key buffer
-int _GetTableEntry(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 4) return ctx.Fail(K_GET_TENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  const TABLE_LINK* table = ctx.Declarations().Get<K_TableLL>().Find(words[0]);
-  if (table == nullptr) return ctx.Fail(K_GET_TENTRY_INVALID_TABLE_SPECIFIED);
-  bool wrongType = false;
-  VARI_LL* catalog = ReadVariable(ctx, words[1], kLongVar, wrongType);
-  if (catalog == nullptr) return ctx.Fail(K_GET_TENTRY_INVALID_V1_SPECIFIED);
-  IntArg key;
-  if (ReadInt(ctx, words[2], kIntegerNumbers, kLongVar, key) != IntResult::Ok)
-    return ctx.Fail(K_GET_TENTRY_INVALID_V2_SPECIFIED);
-  KByteArray* buffer = ctx.FindArray(words[3]);
-  if (buffer == nullptr) return ctx.Fail(K_GET_TENTRY_INVALID_BUFFER_SPECIFIED);
-  if (!ctx.IsRunMode()) return 0;
-
-  const TABLE_ENTRY* entry = table->Find(key.Value());
-  if (entry == nullptr) return ctx.Fail(K_GET_TENTRY_ERROR);
-  catalog->SetUnsigned(entry->catalog);
-  PutText(*buffer, entry->text);  // cut to the buffer's size
-  return 0;
+int _GetTableEntry(StatementContext& ctx, TEXT_LINK& stmt) {
+  struct Entry : StatementData {
+    const TABLE_LINK* table = nullptr;
+    VARI_LL* catalog = nullptr;
+    IntArg key;
+    KByteArray* buffer = nullptr;
+  };
+  return CompileThenRun<Entry>(
+      ctx, stmt, K_GET_TENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](Entry& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 4) return K_GET_TENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.table = ctx.Declarations().Get<K_TableLL>().Find(words[0]);
+        if (d.table == nullptr) return K_GET_TENTRY_INVALID_TABLE_SPECIFIED;
+        bool wrongType = false;
+        d.catalog = ReadVariable(ctx, words[1], kLongVar, wrongType);
+        if (d.catalog == nullptr) return K_GET_TENTRY_INVALID_V1_SPECIFIED;
+        if (ReadInt(ctx, words[2], kIntegerNumbers, kLongVar, d.key) != IntResult::Ok)
+          return K_GET_TENTRY_INVALID_V2_SPECIFIED;
+        d.buffer = ctx.FindArray(words[3]);
+        return d.buffer == nullptr ? K_GET_TENTRY_INVALID_BUFFER_SPECIFIED : 0;
+      },
+      [&](Entry& d) {
+        const TABLE_ENTRY* entry = d.table->Find(d.key.Value());
+        if (entry == nullptr) return ctx.Fail(K_GET_TENTRY_ERROR);
+        d.catalog->SetUnsigned(entry->catalog);
+        PutText(*d.buffer, entry->text);  // cut to the buffer's size
+        return 0;
+      });
 }
 
 // TESTTIMETABLE name
@@ -111,25 +120,36 @@ int _TestTimeEntryDeclaration(StatementContext& ctx, int32_t /*arg*/) {
 }
 
 // GETTESTTIME table testidvar drivetypevar hourvar minutevar secondvar
-int _GetTestTime(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+int _GetTestTime(StatementContext& ctx, TEXT_LINK& stmt) {
   static constexpr int32_t kVariableCodes[] = {
       K_GET_TTENTRY_UNKNOWN_TESTID_VARIABLE, K_GET_TTENTRY_UNKNOWN_DRIVETYPE_VARIABLE,
       K_GET_TTENTRY_UNKNOWN_HOUR_VARIABLE,   K_GET_TTENTRY_UNKNOWN_MINUTE_VARIABLE,
       K_GET_TTENTRY_UNKNOWN_SECOND_VARIABLE,
   };
-  const std::vector<std::string> words = Words(ctx.Line());
-  if (words.size() != 6) return ctx.Fail(K_GET_TTTENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED);
-  const TTTABLE_LINK* table = ctx.Declarations().Get<K_TestTimeTableLL>().Find(words[0]);
-  if (table == nullptr) return ctx.Fail(K_GET_TTTENTRY_INVALID_TABLE_SPECIFIED);
-  VARI_LL* vars[5] = {};
-  for (size_t i = 0; i < 5; ++i) {
-    vars[i] = ByteVariable(ctx, words[i + 1]);
-    if (vars[i] == nullptr) return ctx.Fail(kVariableCodes[i]);
-  }
-  // Both passes: the compile pass leaves the durations in the variables too.
-  const TTTABLE_ENTRY* entry = table->Find(vars[0]->bValue, vars[1]->bValue);
-  vars[2]->SetUnsigned(entry != nullptr ? entry->hours : 0xFF);
-  vars[3]->SetUnsigned(entry != nullptr ? entry->minutes : 0xFF);
-  vars[4]->SetUnsigned(entry != nullptr ? entry->seconds : 0xFF);
-  return 0;
+  struct TestTime : StatementData {
+    const TTTABLE_LINK* table = nullptr;
+    VARI_LL* vars[5] = {};
+  };
+  auto lookUp = [](TestTime& d) {
+    const TTTABLE_ENTRY* entry = d.table->Find(d.vars[0]->bValue, d.vars[1]->bValue);
+    d.vars[2]->SetUnsigned(entry != nullptr ? entry->hours : 0xFF);
+    d.vars[3]->SetUnsigned(entry != nullptr ? entry->minutes : 0xFF);
+    d.vars[4]->SetUnsigned(entry != nullptr ? entry->seconds : 0xFF);
+    return 0;
+  };
+  return CompileThenRun<TestTime>(
+      ctx, stmt, K_GET_TTTENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED,
+      [&](TestTime& d) -> int32_t {
+        const std::vector<std::string> words = Words(ctx.Line());
+        if (words.size() != 6) return K_GET_TTTENTRY_ILLEGAL_NUMBER_OF_ARGS_DETECTED;
+        d.table = ctx.Declarations().Get<K_TestTimeTableLL>().Find(words[0]);
+        if (d.table == nullptr) return K_GET_TTTENTRY_INVALID_TABLE_SPECIFIED;
+        for (size_t i = 0; i < 5; ++i) {
+          d.vars[i] = ByteVariable(ctx, words[i + 1]);
+          if (d.vars[i] == nullptr) return kVariableCodes[i];
+        }
+        // Both passes: the compile pass leaves the durations in the variables too.
+        return lookUp(d);
+      },
+      lookUp);
 }
