@@ -249,40 +249,56 @@ int _LogPageDeclaration(StatementContext& ctx, int32_t /*arg*/) {
   return 0;
 }
 
-// LOADPAGE page
-int _LoadPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+namespace {
+
+// The declared page a LOADPAGE, PRINTPAGE or RECORDPAGE names, found once in
+// validation (declared pages never move once the declarations are read).
+struct PageData : StatementData {
   LP_LINK* page = nullptr;
-  if (const int32_t rc = NamedPage(ctx, LOAD_PAGE_NO_PAGE_SPECIFIED, LOAD_PAGE_INVALID_PAGE_SPECIFIED, page); rc != 0)
-    return ctx.Fail(rc);
-  if (!ctx.IsRunMode()) return 0;
-  const KByteArray* buffer = ctx.FindArray(page->buffer);
-  if (buffer == nullptr || buffer->data == nullptr) return ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
-  // Only what the last command delivered is the page; a buffer no command
-  // filled is taken whole.
-  const std::span<const uint8_t> bytes(buffer->data.get(), buffer->FilledBytes());
-  const bool whole = buffer->filled == KByteArray::kWholeBuffer || ArrivedWhole(bytes);
-  int32_t rc = K_KPAGES_ILLEGAL_LOGPAGE_ID;
-  const PageRow* row = PageRowOf(page->pageId);
-  switch (row != nullptr ? row->decoder : PageDecoder::kNone) {
-    case PageDecoder::kEventLog:
-      rc = page->events->Load(bytes);
-      break;
-    case PageDecoder::kParameters:
-      rc = page->pages->Load(page->pageId, bytes);
-      break;
-    case PageDecoder::kNone:
-      break;
-  }
-  if (!whole) {
-    // What arrived stays loaded; the script sees the page as a failure.
-    SenseTriggers& status = ctx.Triggers();
-    status.sk = kConsoleSenseKey;
-    status.asc = kAscShortData;
-    status.ascq = kAscqShortPage;
-    status.vsSense = 0xFFFFFFFFu;
-    return 0;
-  }
-  return rc == 0 ? 0 : ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
+};
+
+int32_t CompilePage(StatementContext& ctx, int32_t none, int32_t unknown, PageData& data) {
+  return NamedPage(ctx, none, unknown, data.page);
+}
+
+}  // namespace
+
+// LOADPAGE page
+int _LoadPage(StatementContext& ctx, TEXT_LINK& stmt) {
+  const auto compile = [&ctx](PageData& data) {
+    return CompilePage(ctx, LOAD_PAGE_NO_PAGE_SPECIFIED, LOAD_PAGE_INVALID_PAGE_SPECIFIED, data);
+  };
+  return CompileThenRun<PageData>(ctx, stmt, LOAD_PAGE_INVALID_PAGE_SPECIFIED, compile, [&ctx](PageData& data) {
+    LP_LINK* page = data.page;
+    const KByteArray* buffer = ctx.FindArray(page->buffer);
+    if (buffer == nullptr || buffer->data == nullptr) return ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
+    // Only what the last command delivered is the page; a buffer no command
+    // filled is taken whole.
+    const std::span<const uint8_t> bytes(buffer->data.get(), buffer->FilledBytes());
+    const bool whole = buffer->filled == KByteArray::kWholeBuffer || ArrivedWhole(bytes);
+    int32_t rc = K_KPAGES_ILLEGAL_LOGPAGE_ID;
+    const PageRow* row = PageRowOf(page->pageId);
+    switch (row != nullptr ? row->decoder : PageDecoder::kNone) {
+      case PageDecoder::kEventLog:
+        rc = page->events->Load(bytes);
+        break;
+      case PageDecoder::kParameters:
+        rc = page->pages->Load(page->pageId, bytes);
+        break;
+      case PageDecoder::kNone:
+        break;
+    }
+    if (!whole) {
+      // What arrived stays loaded; the script sees the page as a failure.
+      SenseTriggers& status = ctx.Triggers();
+      status.sk = kConsoleSenseKey;
+      status.asc = kAscShortData;
+      status.ascq = kAscqShortPage;
+      status.vsSense = 0xFFFFFFFFu;
+      return 0;
+    }
+    return rc == 0 ? 0 : ctx.Fail(KRT_LOAD_PAGE_LOADING_ERROR);
+  });
 }
 
 namespace {
@@ -293,30 +309,33 @@ struct ShowPage {
   bool toLog;
 };
 
-int Show(StatementContext& ctx, const ShowPage& s, bool PageRow::*handled) {
-  LP_LINK* page = nullptr;
-  if (const int32_t rc = NamedPage(ctx, s.none, s.unknown, page); rc != 0) return ctx.Fail(rc);
-  const PageRow* row = PageRowOf(page->pageId);
-  if (row == nullptr || !(row->*handled)) return ctx.Fail(s.unhandled);
-  if (!ctx.IsRunMode()) return 0;
-  if (!Loaded(*page)) return ctx.Fail(s.notLoaded);
-  return WriteLines(ctx, s.toLog ? OutputDest::Log : OutputDest::Screen, PageLines(*page, s.toLog));
+int Show(StatementContext& ctx, TEXT_LINK& stmt, const ShowPage& s, bool PageRow::*handled) {
+  const auto compile = [&](PageData& data) {
+    if (const int32_t rc = CompilePage(ctx, s.none, s.unknown, data); rc != 0) return rc;
+    const PageRow* row = PageRowOf(data.page->pageId);
+    return row == nullptr || !(row->*handled) ? s.unhandled : 0;
+  };
+  return CompileThenRun<PageData>(ctx, stmt, s.unknown, compile, [&](PageData& data) {
+    const LP_LINK& page = *data.page;
+    if (!Loaded(page)) return ctx.Fail(s.notLoaded);
+    return WriteLines(ctx, s.toLog ? OutputDest::Log : OutputDest::Screen, PageLines(page, s.toLog));
+  });
 }
 
 }  // namespace
 
 // PRINTPAGE page
-int _PrintPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+int _PrintPage(StatementContext& ctx, TEXT_LINK& stmt) {
   static constexpr ShowPage kPrint = {PRINT_PAGE_NO_PAGE_SPECIFIED, PRINT_PAGE_INVALID_PAGE_SPECIFIED,
                                       PRINT_PAGE_UNHANDLED_PAGE_REQUEST, KRT_PRINT_PAGE_LOGPAGE_NOT_LOADED, false};
-  return Show(ctx, kPrint, &PageRow::printable);
+  return Show(ctx, stmt, kPrint, &PageRow::printable);
 }
 
 // RECORDPAGE page
-int _RecordPage(StatementContext& ctx, TEXT_LINK& /*stmt*/) {
+int _RecordPage(StatementContext& ctx, TEXT_LINK& stmt) {
   static constexpr ShowPage kRecord = {RECORD_PAGE_NO_PAGE_SPECIFIED, RECORD_PAGE_INVALID_PAGE_SPECIFIED,
                                        RECORD_PAGE_UNHANDLED_PAGE_REQUEST, KRT_RECORD_PAGE_LOGPAGE_NOT_LOADED, true};
-  return Show(ctx, kRecord, &PageRow::recordable);
+  return Show(ctx, stmt, kRecord, &PageRow::recordable);
 }
 
 // DUMPLOGPAGE anything
