@@ -14,7 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/fup_phase.h"
@@ -227,8 +229,9 @@ class ScsiWrapper {
   bool AlertFound() const { return alertFound_ != 0; }
   // The flag (1 to 64) was set at the last report.
   bool AlertActive(int flag) const { return flag >= 1 && flag <= 64 && alertActive_.test(static_cast<size_t>(flag)); }
-  // Session log the TapeAlert report writes to (null: none).
-  void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
+  // Session log the TapeAlert report writes to (empty: none).
+  using AlertLog = std::function<void(int level, const char* text)>;
+  void SetAlertLog(AlertLog write) { alertLog_ = std::move(write); }
   // The line interpreter of parse mode, reading `in`: 0 after quit or the
   // end of input, -1 when the input ends inside a data or CDB list or memory
   // runs out. *failures (when given) counts the commands sent that failed and
@@ -350,7 +353,7 @@ class ScsiWrapper {
   std::string lastCritical_;
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
-  void (*alertLog_)(int level, const char* text) = nullptr;
+  AlertLog alertLog_;
   std::bitset<65> alertActive_;  // bit n: TapeAlert flag n was set
 
   // Device-layer index of a list position, or -1 for a free entry.
