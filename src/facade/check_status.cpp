@@ -16,8 +16,9 @@ void ScsiWrapper::PrintAdapterLines() {
 }
 
 void ScsiWrapper::PrintSenseStatus() const {
-  std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n", last_.senseKey, last_.asc, last_.ascq);
-  std::printf("Sense: %s\n\n", SenseWords(last_.senseKey, last_.asc, last_.ascq).c_str());
+  std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n", session_.last_.senseKey, session_.last_.asc,
+              session_.last_.ascq);
+  std::printf("Sense: %s\n\n", SenseWords(session_.last_.senseKey, session_.last_.asc, session_.last_.ascq).c_str());
 }
 
 bool ScsiWrapper::CheckStatus(int32_t result, const char* commandName) {

@@ -65,13 +65,11 @@ bool ConfirmOverwrite(const ScsiWrapper& facade) {
 // An update rescans while the drive restarts: the console follows the drive
 // chosen to where it came back and shows it again, or has none selected and
 // says so.
-void FollowChosenDrive(ConsoleState& console, bool rescanned) {
+void FollowChosenDrive(ConsoleState& console, const DriveSession& session, bool rescanned) {
   if (!rescanned) return;
-  ScsiWrapper& facade = *console.facade;
-  console.device_count = facade.GetDeviceCount();
-  const int32_t position = facade.GetDeviceSelected();
-  if (position >= 0) {
-    take_device(console, position);
+  console.device_count = console.facade->GetDeviceCount();
+  if (session.Bound()) {
+    take_device(console, session.Position());
     return;
   }
   if (console.flags.DeviceIndex < 0) return;
@@ -80,7 +78,7 @@ void FollowChosenDrive(ConsoleState& console, bool rescanned) {
   console.flags.DeviceIndex = -1;
   console.flags.DeviceFile[0] = '\0';
   std::printf("\nNo device is selected: the drive [%s] was not found again after the update.\n\n",
-              facade.GetChosenDrive().serialNumber);
+              session.Drive().serialNumber);
 }
 
 }  // namespace
@@ -88,6 +86,7 @@ void FollowChosenDrive(ConsoleState& console, bool rescanned) {
 bool do_fup(ConsoleState& console, bool tape) {
   WIZARD_FLAGS& flags = console.flags;
   ScsiWrapper& facade = *console.facade;
+  DriveSession& session = facade.Session();
   const bool copy = tape && SelfCopying(flags);
   if (copy && !prompt_YesNo("This model drive writes the current firmware image to tape.\nDo you wish to continue?"))
     return false;
@@ -96,14 +95,14 @@ bool do_fup(ConsoleState& console, bool tape) {
   if (!tape) {
     std::printf("Performing FUP operation...\n");
     const long scans = ScsiWrapper::DeviceScanCount();
-    const bool done = facade.DoFup(flags.FirmwareFile);
+    const bool done = facade.DoFup(session, flags.FirmwareFile);
     if (done) {
       std::printf("FUP operation complete.\n");
       std::printf("Please reboot your computer.\n");
     } else {
       std::printf("Unable to perform FUP operation.\n");
     }
-    FollowChosenDrive(console, ScsiWrapper::DeviceScanCount() != scans);
+    FollowChosenDrive(console, session, ScsiWrapper::DeviceScanCount() != scans);
     return done;
   }
 
@@ -112,7 +111,7 @@ bool do_fup(ConsoleState& console, bool tape) {
     return false;
   }
   std::printf("Creating FUP tape...\n");
-  if (!facade.DoFupTape(flags.FirmwareFile)) {
+  if (!facade.DoFupTape(session, flags.FirmwareFile)) {
     std::printf("Unable to create FUP tape.\n");
     return false;
   }
@@ -126,7 +125,7 @@ struct TapeRequest {
   const char* unsupported;  // on the drives that do not take the request
   const char* question;
   const char* preparing;
-  bool (ScsiWrapper::*request)();
+  bool (ScsiWrapper::*request)(DriveSession&);
   const char* ready;
 };
 
@@ -152,7 +151,8 @@ bool RunTapeRequest(ConsoleState& console, const TapeRequest& r) {
   }
   if (!prompt_YesNo(r.question)) return true;
   std::printf("%s\n", r.preparing);
-  if (!((*console.facade).*(r.request))()) {
+  ScsiWrapper& facade = *console.facade;
+  if (!(facade.*(r.request))(facade.Session())) {
     std::printf("Unable to prepare drive to accept FUP tape.\n");
     return false;
   }
