@@ -34,14 +34,15 @@ void ScsiWrapper::GetSenseData() { TakeSense(SCSI.LastOutcome()); }
 
 // The sense part of the device layer's outcome record, as a whole.
 void ScsiWrapper::TakeSense(const CommandOutcome& outcome) {
-  session_.last_.senseKey = static_cast<uint8_t>(outcome.senseKey);
-  session_.last_.asc = static_cast<uint8_t>(outcome.asc);
-  session_.last_.ascq = static_cast<uint8_t>(outcome.ascq);
-  session_.last_.vsSense = static_cast<int32_t>(outcome.vsSense);
-  std::copy_n(outcome.ataRegs, session_.last_.ataRegs.size(), session_.last_.ataRegs.begin());
-  session_.last_.residual = outcome.residual;
-  session_.last_.ltocFsc = outcome.ltocFsc;
-  session_.last_.ltocFlag = outcome.ltocFlag;
+  LAST_COMMAND& last = session_.last_;
+  last.senseKey = static_cast<uint8_t>(outcome.senseKey);
+  last.asc = static_cast<uint8_t>(outcome.asc);
+  last.ascq = static_cast<uint8_t>(outcome.ascq);
+  last.vsSense = static_cast<int32_t>(outcome.vsSense);
+  std::copy_n(outcome.ataRegs, last.ataRegs.size(), last.ataRegs.begin());
+  last.residual = outcome.residual;
+  last.ltocFsc = outcome.ltocFsc;
+  last.ltocFlag = outcome.ltocFlag;
 }
 
 int32_t ScsiWrapper::RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,

@@ -94,10 +94,11 @@ int32_t ScsiWrapper::SendScriptCdb(int direction, const uint8_t* cdb, int cdbLen
 }
 
 void ScsiWrapper::MarkShortTransfer(uint32_t missing) {
-  session_.last_.senseKey = kConsoleSenseKey;
-  session_.last_.asc = kAscShortData;
-  session_.last_.ascq = kAscqShortTransfer;
-  session_.last_.residual = static_cast<int32_t>(missing);
+  LAST_COMMAND& last = session_.last_;
+  last.senseKey = kConsoleSenseKey;
+  last.asc = kAscShortData;
+  last.ascq = kAscqShortTransfer;
+  last.residual = static_cast<int32_t>(missing);
 }
 
 void ScsiWrapper::ReportTapeAlertsKeepingRecord() {
