@@ -179,12 +179,7 @@ TEST_F(DeviceList, TheSessionIsBoundToTheDriveChosenUntilTheNextScan) {
   EXPECT_STREQ(session.Drive().serialNumber, "SN5");
   EXPECT_STREQ(session.Model(), "ULTRIUM 3");
 
-  SimFault noMedium;
-  noMedium.opcode = 0x00;
-  noMedium.check = true;
-  noMedium.key = 0x02;
-  noMedium.asc = 0x3A;
-  Sim().InjectFault("/dev/sg5", noMedium);
+  Sim().InjectFault("/dev/sg5", SimFault{.opcode = 0x00, .check = true, .key = 0x02, .asc = 0x3A});  // no medium
   const uint8_t tur[6] = {};
   CaptureStdout();
   EXPECT_FALSE(wrapper.SendCmd(2, tur, sizeof tur, nullptr, 0));
