@@ -16,8 +16,9 @@ void ScsiWrapper::PrintAdapterLines() {
 }
 
 void ScsiWrapper::PrintSenseStatus() const {
-  std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n", last_.senseKey, last_.asc, last_.ascq);
-  std::printf("Sense: %s\n\n", SenseWords(last_.senseKey, last_.asc, last_.ascq).c_str());
+  const LAST_COMMAND& last = session_.last_;
+  std::printf("Status: SenseKey=%02X ASC=%02X ASCQ=%02X\n", last.senseKey, last.asc, last.ascq);
+  std::printf("Sense: %s\n\n", SenseWords(last.senseKey, last.asc, last.ascq).c_str());
 }
 
 bool ScsiWrapper::CheckStatus(int32_t result, const char* commandName) {

@@ -27,7 +27,7 @@ int32_t ScsiWrapper::InitScsiDll(const char* deviceFile) {
   const bool hddFlag = EnvIsTrue("VEXIL_HDD");
   const bool changerFlag = listChangers_ || EnvIsTrue("VEXIL_MC");
   devList_.clear();
-  selectedPosition_ = -1;
+  session_.position_ = -1;
   hiddenChangers_ = 0;
 
   SCSI.SetAdapterFilter("");
@@ -85,8 +85,8 @@ void ScsiWrapper::FollowRescan() {
   const auto at = std::ranges::find(devList_, static_cast<uint8_t>(drive));
   if (drive < 0 || at == devList_.end()) {
     SCSI.SetDeviceIndex(-1);
-    selectedPosition_ = -1;
-    model_[0] = '\0';
+    session_.position_ = -1;
+    session_.model_[0] = '\0';
     return;
   }
   SetDeviceSelected(static_cast<int32_t>(at - devList_.begin()));
@@ -109,7 +109,7 @@ bool ScsiWrapper::AcceptDevice(uint8_t code, bool hddFlag, bool changerFlag) con
 void ScsiWrapper::UninitScsiDll() {
   devList_.clear();
   devList_.shrink_to_fit();
-  selectedPosition_ = -1;
+  session_.position_ = -1;
 }
 
 int32_t ScsiWrapper::GetDeviceCount() const {
@@ -165,20 +165,21 @@ const char* ScsiWrapper::GetSerialNumber(int32_t position) {
   return serial;
 }
 
-void ScsiWrapper::SetDeviceSelected(int32_t position) {
-  selectedPosition_ = position;
-  model_[0] = '\0';
-  chosen_ = DriveIdentity{};
+DriveSession& ScsiWrapper::SetDeviceSelected(int32_t position) {
+  session_.position_ = position;
+  session_.model_[0] = '\0';
+  session_.drive_ = DriveIdentity{};
   const int index = DeviceIndexAt(position);
-  if (index < 0) return;
+  if (index < 0) return session_;
   SCSI.SetDeviceIndex(index);
   SCSI.LeaveDeviceOpen(true);
-  chosen_ = SCSI.RecordedIdentity();
+  session_.drive_ = SCSI.RecordedIdentity();
 
   // "HALCYON  ULTRIUM-HH6" gives "ULTRIUM-HH6".
   const char* description = SCSI.GetDescription();
   std::string_view text = text::TrimSpace(text::View(description));
   const size_t blank = text.find_first_of(" \t");
   text = blank == std::string_view::npos ? std::string_view{} : text::TrimSpace(text.substr(blank));
-  text::CopyBounded(model_, text);
+  text::CopyBounded(session_.model_, text);
+  return session_;
 }

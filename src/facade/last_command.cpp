@@ -13,7 +13,7 @@ constexpr const char* kCaller = "Vexil";
 
 }  // namespace
 
-void ScsiWrapper::ClearLastCommand() { last_ = LAST_COMMAND{}; }
+void ScsiWrapper::ClearLastCommand() { session_.last_ = LAST_COMMAND{}; }
 
 int32_t ScsiWrapper::RunAndStore(long (*send)()) {
   ClearLastCommand();
@@ -23,10 +23,10 @@ int32_t ScsiWrapper::RunAndStore(long (*send)()) {
 }
 
 bool ScsiWrapper::ResetWhenNoSense() {
-  if (last_.senseKey != 0 || last_.asc != 0 || last_.ascq != 0) return true;
-  const int32_t result = last_.result;
+  if (session_.last_.senseKey != 0 || session_.last_.asc != 0 || session_.last_.ascq != 0) return true;
+  const int32_t result = session_.last_.result;
   ClearLastCommand();
-  last_.result = result;
+  session_.last_.result = result;
   return false;
 }
 
@@ -34,14 +34,15 @@ void ScsiWrapper::GetSenseData() { TakeSense(SCSI.LastOutcome()); }
 
 // The sense part of the device layer's outcome record, as a whole.
 void ScsiWrapper::TakeSense(const CommandOutcome& outcome) {
-  last_.senseKey = static_cast<uint8_t>(outcome.senseKey);
-  last_.asc = static_cast<uint8_t>(outcome.asc);
-  last_.ascq = static_cast<uint8_t>(outcome.ascq);
-  last_.vsSense = static_cast<int32_t>(outcome.vsSense);
-  std::copy_n(outcome.ataRegs, last_.ataRegs.size(), last_.ataRegs.begin());
-  last_.residual = outcome.residual;
-  last_.ltocFsc = outcome.ltocFsc;
-  last_.ltocFlag = outcome.ltocFlag;
+  LAST_COMMAND& last = session_.last_;
+  last.senseKey = static_cast<uint8_t>(outcome.senseKey);
+  last.asc = static_cast<uint8_t>(outcome.asc);
+  last.ascq = static_cast<uint8_t>(outcome.ascq);
+  last.vsSense = static_cast<int32_t>(outcome.vsSense);
+  std::copy_n(outcome.ataRegs, last.ataRegs.size(), last.ataRegs.begin());
+  last.residual = outcome.residual;
+  last.ltocFsc = outcome.ltocFsc;
+  last.ltocFlag = outcome.ltocFlag;
 }
 
 int32_t ScsiWrapper::RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data,

@@ -59,7 +59,7 @@ void ScsiWrapper::TakeScriptOutcome(int32_t result, int direction) {
   // node, no memory) leave the device layer's outcome of an earlier command.
   static const CommandOutcome kNotSent{};
   const bool reached = result > -3 || result == kHostError;
-  const CommandOutcome& outcome = reached ? SCSI.LastOutcome() : kNotSent;
+  const CommandOutcome& outcome = reached ? session_.LastOutcome() : kNotSent;
   ClearLastCommand();
   transport_.hostStatus = static_cast<uint32_t>(outcome.hostStatus);
   transport_.driverStatus = static_cast<uint32_t>(outcome.driverStatus);
@@ -74,13 +74,13 @@ void ScsiWrapper::TakeScriptOutcome(int32_t result, int direction) {
                            outcome.eom != 0 || outcome.fileMark != 0);
   if (result == kCheckCondition || (result == kHostError && driveSense)) {
     TakeSense(outcome);
-    last_.ili = outcome.ili;
-    last_.eom = outcome.eom;
-    last_.fm = outcome.fileMark;
+    session_.last_.ili = outcome.ili;
+    session_.last_.eom = outcome.eom;
+    session_.last_.fm = outcome.fileMark;
   } else if (IsTransportFailure(result)) {
-    last_.senseKey = kConsoleSenseKey;
-    last_.asc = TransportAsc(result);
-    last_.ascq = 0;
+    session_.last_.senseKey = kConsoleSenseKey;
+    session_.last_.asc = TransportAsc(result);
+    session_.last_.ascq = 0;
   }
   StoreResult(result);
 }
@@ -94,17 +94,18 @@ int32_t ScsiWrapper::SendScriptCdb(int direction, const uint8_t* cdb, int cdbLen
 }
 
 void ScsiWrapper::MarkShortTransfer(uint32_t missing) {
-  last_.senseKey = kConsoleSenseKey;
-  last_.asc = kAscShortData;
-  last_.ascq = kAscqShortTransfer;
-  last_.residual = static_cast<int32_t>(missing);
+  LAST_COMMAND& last = session_.last_;
+  last.senseKey = kConsoleSenseKey;
+  last.asc = kAscShortData;
+  last.ascq = kAscqShortTransfer;
+  last.residual = static_cast<int32_t>(missing);
 }
 
 void ScsiWrapper::ReportTapeAlertsKeepingRecord() {
-  const LAST_COMMAND failed = last_;
+  const LAST_COMMAND failed = session_.last_;
   const SCRIPT_TRANSPORT transport = transport_;
   ScriptTapeAlertReport();
-  last_ = failed;
+  session_.last_ = failed;
   transport_ = transport;
 }
 
@@ -117,7 +118,7 @@ ScriptTransferCheck ScsiWrapper::ScriptBlockLength(uint32_t& length) {
   static constexpr uint8_t kModeSense[kSixByteCdb] = {0x1A, 0x00, 0x3F, 0x00, 12, 0x00};
   uint8_t reply[12] = {};
   const int32_t result = SendScriptCdb(kToHost, kModeSense, kSixByteCdb, reply, sizeof reply);
-  if (result < 1 || last_.senseKey != kNoSense) return kTransferNotSent;
+  if (result < 1 || session_.last_.senseKey != kNoSense) return kTransferNotSent;
   if (reply[3] < 8 || transport_.bytesMoved < sizeof reply) return kTransferNoBlockLength;
   length = be::Read24(reply + 9);
   return kTransferOk;
@@ -168,9 +169,9 @@ void ScsiWrapper::OnScriptCdbCmds(const ATA_LINK* command) {
   const int direction = out ? kFromHost : kToHost;
   const int32_t result = SendScriptCdb(direction, cdb.data(), 12, command->bufferData, command->bufferSize);
   std::array<uint8_t, 8> regs{};
-  const bool returned = result == kCheckCondition && ReturnedAtaRegisters(SCSI.LastOutcome(), regs);
+  const bool returned = result == kCheckCondition && ReturnedAtaRegisters(session_.LastOutcome(), regs);
   if (!returned) regs.fill(0);
-  last_.ataRegs = regs;
+  session_.last_.ataRegs = regs;
   if (command->bufferData != nullptr && command->bufferSize >= regs.size())
     std::copy(regs.begin(), regs.end(), command->bufferData);
 }
@@ -213,7 +214,7 @@ ScriptTransferCheck ScsiWrapper::OnScriptReadCmd(const CDB_LINK* command, uint32
     const uint32_t moved = std::min(transport_.bytesMoved, bytes);
     if (compare != nullptr) {
       const uint8_t* expected = GetExpectedBuffer();
-      const uint8_t* received = SCSI.GetDataBuffer();
+      const uint8_t* received = session_.DataBuffer();
       const auto diff = std::mismatch(expected, expected + moved, received);
       if (diff.first != expected + moved || moved < bytes) {
         // A block that came back short differs where its data ends.
@@ -270,7 +271,7 @@ bool ScsiWrapper::OnScriptInquiryCmd(uint8_t* record) {
 
 uint32_t ScsiWrapper::OnScriptGetHaStat() {
   // No selected device: no command, no status (0xFFFFFFFF).
-  return SCSI.Device() == nullptr ? 0xFFFFFFFFu : transport_.hostStatus;
+  return !session_.HasDevice() ? 0xFFFFFFFFu : transport_.hostStatus;
 }
 
 uint8_t ScsiWrapper::OnScriptGetDeviceType() { return GetDriveType(); }

@@ -14,43 +14,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/fup_phase.h"
 #include "device/records.h"
+#include "facade/drive_session.h"
 #include "facade/script_commands.h"
 
-// "No sense" marker of the last-command record: a script tests for the
-// absence of sense data by this value in the sense key, ASC and ASCQ.
-inline constexpr uint8_t kNoSense = 0xCC;
-// VS sense of the last-command record when the command had no sense data.
-inline constexpr int32_t kNoVsSense = -1;
-
-// Outcome of the last command, read by the script engine right after each
-// command. Before every command every field holds 0xCC bytes (kNoSense,
-// 0xCCCC, 0xCCCCCCCC) and vsSense -1; after a command without sense data the
-// record is put back to that state, except for `result`, which keeps the
-// device-layer result of the command.
 struct TapeAlertRow;
-
-struct LAST_COMMAND {
-  uint8_t senseKey = kNoSense;
-  uint8_t asc = kNoSense;
-  uint8_t ascq = kNoSense;
-  // Copied by the script engine as its ILI, EOM and FM values; no command
-  // fills them, so they read 0xCC.
-  uint8_t ili = kNoSense;
-  uint8_t eom = kNoSense;
-  uint8_t fm = kNoSense;
-  int32_t result = static_cast<int32_t>(0xCCCCCCCCu);
-  int32_t vsSense = kNoVsSense;
-  // Copy of the device layer's returned ATA register image.
-  std::array<uint8_t, 8> ataRegs{kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense, kNoSense};
-  int32_t residual = static_cast<int32_t>(0xCCCCCCCCu);
-  uint16_t ltocFsc = 0xCCCC;
-  uint16_t ltocFlag = 0xCCCC;
-};
 
 // How the last script command ended at the transport, beside the sense of
 // the last-command record: kept apart so that the TapeAlert report after a
@@ -114,16 +88,17 @@ class ScsiWrapper {
   const char* GetDeviceDescription(int32_t position);
   const char* GetSerialNumber(int32_t position);
 
-  // Selects the device at `position` in the device layer and keeps it open;
-  // its identity becomes the drive chosen.
-  void SetDeviceSelected(int32_t position);
-  // The list position of the drive chosen; -1 when no device is selected
-  // (also after a firmware update that lost the drive).
-  int32_t GetDeviceSelected() const { return selectedPosition_; }
-  // Who the drive chosen is: serial number, vendor and product, revision.
-  const DriveIdentity& GetChosenDrive() const { return chosen_; }
-  // Description of the selected device without its first word (the vendor).
-  const char* GetModel() const { return model_.data(); }
+  // Binds the drive session to the device at `position`: selects it in the
+  // device layer and keeps it open; its identity becomes the drive chosen.
+  // The one place that binds the session; returns it.
+  DriveSession& SetDeviceSelected(int32_t position);
+  // The drive session (bound or not).
+  DriveSession& Session() { return session_; }
+  const DriveSession& Session() const { return session_; }
+  // The session's list position, drive and model (see DriveSession).
+  int32_t GetDeviceSelected() const { return session_.Position(); }
+  const DriveIdentity& GetChosenDrive() const { return session_.Drive(); }
+  const char* GetModel() const { return session_.Model(); }
 
   // The Dell edition of the console (marker folder "Scripts/.dell"); the
   // front end passes its `Vendor` selection flag here before InitScsiDll.
@@ -162,7 +137,7 @@ class ScsiWrapper {
   // After a command: without sense data the record returns to the
   // "no sense" values (keeping the result). True when there was sense.
   bool ResetWhenNoSense();
-  const LAST_COMMAND& GetLastCommand() const { return last_; }
+  const LAST_COMMAND& GetLastCommand() const { return session_.LastCommand(); }
 
   void HexDump(const uint8_t* data, int32_t length);
 
@@ -193,17 +168,18 @@ class ScsiWrapper {
 
   // ---- Firmware (firmware_commands.cpp) ----------------------------------
 
-  // Updates the selected drive from an image file / writes an upgrade tape
+  // Updates the session's drive from an image file / writes an upgrade tape
   // from it / readies the drive to update from, or revert, such a tape.
-  // True on success; a failure is reported on the console with the device
-  // layer's reason and the text of its result code. The update goes only to
-  // the drive chosen; the device layer rescans while the drive restarts,
-  // after which the list is rebuilt and the selection is the drive chosen,
-  // found again by its serial number, or none.
-  bool DoFup(const char* imagePath);
-  bool DoFupTape(const char* imagePath);
-  bool DoFupFromTape();
-  bool DoRevertFupTape();
+  // `session` is the one this facade handed out. True on success; a failure
+  // is reported on the console with the device layer's reason and the text
+  // of its result code. The update goes only to the drive chosen; the device
+  // layer rescans while the drive restarts, after which the list is rebuilt
+  // and the session is bound again to the drive chosen, found by its serial
+  // number, or to none.
+  bool DoFup(DriveSession& session, const char* imagePath);
+  bool DoFupTape(DriveSession& session, const char* imagePath);
+  bool DoFupFromTape(DriveSession& session);
+  bool DoRevertFupTape(DriveSession& session);
   // ---- Command menu and parse mode ----------------------------------------
 
   // Prints the command menu of the selected drive's table; returns the
@@ -227,8 +203,9 @@ class ScsiWrapper {
   bool AlertFound() const { return alertFound_ != 0; }
   // The flag (1 to 64) was set at the last report.
   bool AlertActive(int flag) const { return flag >= 1 && flag <= 64 && alertActive_.test(static_cast<size_t>(flag)); }
-  // Session log the TapeAlert report writes to (null: none).
-  void SetAlertLog(void (*write)(int level, const char* text)) { alertLog_ = write; }
+  // Session log the TapeAlert report writes to (empty: none).
+  using AlertLog = std::function<void(int level, const char* text)>;
+  void SetAlertLog(AlertLog write) { alertLog_ = std::move(write); }
   // The line interpreter of parse mode, reading `in`: 0 after quit or the
   // end of input, -1 when the input ends inside a data or CDB list or memory
   // runs out. *failures (when given) counts the commands sent that failed and
@@ -314,7 +291,7 @@ class ScsiWrapper {
   // One command with the record kept: cleared before, result and sense after
   // (reset to "no sense" when the drive reported none). Returns the result.
   int32_t RunCommand(int direction, const uint8_t* cdb, int cdbLength, const char* caller, void* data, uint32_t length);
-  void StoreResult(int32_t result) { last_.result = result; }
+  void StoreResult(int32_t result) { session_.last_.result = result; }
   // A device-layer command of the menus with the record kept: cleared
   // before, its result stored after. Returns the result.
   int32_t RunAndStore(long (*send)());
@@ -350,7 +327,7 @@ class ScsiWrapper {
   std::string lastCritical_;
   uint8_t alertFound_ = 0;
   std::vector<uint8_t> alertPage_;
-  void (*alertLog_)(int level, const char* text) = nullptr;
+  AlertLog alertLog_;
   std::bitset<65> alertActive_;  // bit n: TapeAlert flag n was set
 
   // Device-layer index of a list position, or -1 for a free entry.
@@ -374,9 +351,8 @@ class ScsiWrapper {
   uint8_t verbose_ = 0;
   std::array<char, 64> nameBuffer_{};
   std::array<char, 64> descriptionBuffer_{};
-  std::array<char, 64> model_{};
   uint8_t driveType_ = 0;
-  LAST_COMMAND last_;
+  DriveSession session_;
 
   std::vector<uint8_t> expected_;
   std::vector<uint8_t> readBack_;
@@ -384,8 +360,6 @@ class ScsiWrapper {
 
   // Device-layer indexes of the accepted devices; 0xFF marks a free entry.
   std::vector<uint8_t> devList_;
-  int32_t selectedPosition_ = -1;
-  DriveIdentity chosen_{};
   long scanSeen_ = 0;  // the device layer's scan count behind devList_
   int32_t hiddenChangers_ = 0;
 

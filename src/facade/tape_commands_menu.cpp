@@ -133,7 +133,7 @@ bool ScsiWrapper::GetTapeAlerts() {
   // What arrived of a page cut short is still reported, and the report
   // then fails: the flags it did not hold may be set.
   const bool whole = GetLogPage(kTapeAlertPage);
-  const bool incomplete = !whole && last_.result == kIncompleteData;
+  const bool incomplete = !whole && session_.last_.result == kIncompleteData;
   if (!whole && !incomplete) return false;
   const uint8_t* buffer = GetLogPageBuffer();
   const long size = buffer == nullptr ? 0 : GetLogPageSize();

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/legal_notice.h"
 #include "frontend/log_file.h"
 
@@ -13,8 +12,8 @@ constexpr char kLogFailure[] = "*** Vexil Wizard - Unable to write to log file! 
 constexpr char kSecondBannerLine[] = "Tape drive diagnostics and firmware utility for Linux";
 
 // Writes one SEVERE line of an error report; a failed write is reported.
-void LogSevere(const char* text) {
-  if (!g_pLogFile->Skerry_Write2Log(1, kLogSevere, text)) print_wizard_error(nullptr);
+void LogSevere(Skerry_LogFile& log, const char* text) {
+  if (!log.Skerry_Write2Log(1, kLogSevere, text)) print_wizard_error(nullptr);
 }
 
 }  // namespace
@@ -24,11 +23,11 @@ void Skerry_Startup::Skerry_ShowVersion(const char* /*extra*/) {
   std::fprintf(out, "%s\n%s %s\n%s\n%s\n", kRuleLine, "Vexil version", version_, kSecondBannerLine, kRuleLine);
 }
 
-void Skerry_Startup::Skerry_LogVersion(const char* extra) {
-  if (!g_pLogFile) return;
+void Skerry_Startup::Skerry_LogVersion(Skerry_LogFile* log, const char* extra) {
+  if (log == nullptr) return;
   char text[256];
   std::snprintf(text, sizeof text, "Version %s\n%s\n", version_, extra != nullptr ? extra : "");
-  if (!g_pLogFile->Skerry_Write2Log(0, 0, text)) print_wizard_error(nullptr);
+  if (!log->Skerry_Write2Log(0, 0, text)) print_wizard_error(nullptr);
 }
 
 void Skerry_Startup::Skerry_ShowDisclaimer() {
@@ -39,17 +38,17 @@ void Skerry_Startup::Skerry_ShowDisclaimer() {
 }
 
 void showversion() { Skerry_Startup().Skerry_ShowVersion(""); }
-void logversion() { Skerry_Startup().Skerry_LogVersion(""); }
+void logversion(Skerry_LogFile* log) { Skerry_Startup().Skerry_LogVersion(log, ""); }
 void showdisclaimer() { Skerry_Startup().Skerry_ShowDisclaimer(); }
 
 void print_wizard_error(const char* text) { std::fprintf(ErrorStream(), "%s\n", text != nullptr ? text : kLogFailure); }
 
-void print_wrapper_error(const char* text) {
+void print_wrapper_error(Skerry_LogFile* log, const char* text) {
   const char* shown = text != nullptr ? text : "";
   std::fprintf(ErrorStream(), "\n%s\n!!! Vexil Wizard ERROR - \n\t%s !!!\n%s\n\n", kRuleLine, shown, kRuleLine);
-  if (g_pLogFile) {
-    LogSevere("Error detected:");
-    LogSevere(shown);
+  if (log != nullptr) {
+    LogSevere(*log, "Error detected:");
+    LogSevere(*log, shown);
   }
 }
 

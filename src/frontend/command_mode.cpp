@@ -4,7 +4,6 @@
 
 #include "facade/command_table.h"
 #include "facade/scsi_wrapper.h"
-#include "frontend/globals.h"
 #include "frontend/log_file.h"
 #include "frontend/menu_input.h"
 
@@ -52,12 +51,11 @@ const CommandAction* FindAction(int32_t id) {
 
 }  // namespace
 
-void log_tape_alert(int level, const char* text) {
-  if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, level, text);
+void log_tape_alert(Skerry_LogFile* log, int level, const char* text) {
+  if (log != nullptr) log->Skerry_Write2Log(1, level, text);
 }
 
-int send_command(int32_t n, bool* succeeded) {
-  ScsiWrapper& facade = *g_pScsiWrapper;
+int send_command(ScsiWrapper& facade, int32_t n, bool* succeeded) {
   const auto rows = CommandsShown(facade.GetDriveTypeCode());
   if (n < 1 || static_cast<size_t>(n) > rows.size()) return -1;
   const int32_t id = rows[static_cast<size_t>(n - 1)].id;
@@ -72,25 +70,25 @@ int send_command(int32_t n, bool* succeeded) {
   return 1;
 }
 
-bool command_mode() {
+bool command_mode(ScsiWrapper& facade) {
   bool all_succeeded = true;
   for (;;) {
-    g_pScsiWrapper->ListCommands();
+    facade.ListCommands();
     char answer[kUserInputSize];
     const AnswerRead got = ReadAnswer(answer);
     // Nothing more to read: leave the menu instead of showing it forever.
     if (got == AnswerRead::kEnd) return all_succeeded;
     SkipRestOfLine();
     bool succeeded = true;
-    if (send_command(AnswerNumber(answer), &succeeded) == 0) return all_succeeded;
+    if (send_command(facade, AnswerNumber(answer), &succeeded) == 0) return all_succeeded;
     all_succeeded = all_succeeded && succeeded;
   }
 }
 
-bool run_parse_mode(FILE* in) {
+bool run_parse_mode(ScsiWrapper& facade, FILE* in) {
   int failures = 0;
-  const int result = g_pScsiWrapper->ParseCommands(in, &failures);
+  const int result = facade.ParseCommands(in, &failures);
   return result == 0 && failures == 0;
 }
 
-void parse_mode() { run_parse_mode(stdin); }
+void parse_mode(ScsiWrapper& facade) { run_parse_mode(facade, stdin); }

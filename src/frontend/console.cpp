@@ -13,12 +13,12 @@
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
 #include "frontend/command_mode.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
 #include "frontend/device_select.h"
 #include "frontend/env_modes.h"
 #include "frontend/exit_statuses.h"
 #include "frontend/firmware_flows.h"
-#include "frontend/globals.h"
 #include "frontend/json_output.h"
 #include "frontend/later_modes.h"
 #include "frontend/options.h"
@@ -38,17 +38,17 @@ bool IsFolder(const char* path) {
 }
 
 // Settings of the command line that the facade keeps.
-void HandToFacade(const CommandLine& line) {
-  if (!g_pScsiWrapper) return;
-  g_pScsiWrapper->SetAutoReply(line.auto_reply);
-  g_pScsiWrapper->SetAutoExit(false);
-  g_pScsiWrapper->EnableDebug(line.debug);
-  g_pScsiWrapper->EnableVerbose(line.verbose);
+void HandToFacade(ScsiWrapper* facade, const CommandLine& line) {
+  if (facade == nullptr) return;
+  facade->SetAutoReply(line.auto_reply);
+  facade->SetAutoExit(false);
+  facade->EnableDebug(line.debug);
+  facade->EnableVerbose(line.verbose);
 }
 
 // The input ended at a menu, or a mode this build lacks was asked for.
-int EndNormally() {
-  cleanup();
+int EndNormally(ConsoleState& console) {
+  cleanup(console);
   return 0;
 }
 
@@ -63,60 +63,60 @@ bool ModeAskedFor(const CommandLine& line) {
   return line.has_firmware || line.has_script || line.command || line.parse || line.trace;
 }
 
-int Dispatch(const CommandLine& line, FILE* commands) {
+int Dispatch(ConsoleState& console, const CommandLine& line, FILE* commands) {
   if (line.command && !line.has_firmware) {
-    const bool all_succeeded = command_mode();
-    cleanup();
+    const bool all_succeeded = command_mode(*console.facade);
+    cleanup(console);
     return all_succeeded ? 0 : kCommandFailedStatus;
   }
   if (line.has_firmware) {
     // -s is not looked at once a firmware image is given.
-    const bool done = RunLaterMode(line.tape ? LaterMode::kUpgradeTape : LaterMode::kFirmwareUpdate);
-    cleanup();
+    const bool done = RunLaterMode(console, line.tape ? LaterMode::kUpgradeTape : LaterMode::kFirmwareUpdate);
+    cleanup(console);
     return done ? 0 : kFirmwareFailedStatus;
   }
   if (line.parse) {
-    const bool all_succeeded = run_parse_mode(commands != nullptr ? commands : stdin);
-    cleanup();
+    const bool all_succeeded = run_parse_mode(*console.facade, commands != nullptr ? commands : stdin);
+    cleanup(console);
     return all_succeeded ? 0 : kCommandFailedStatus;
   }
   if (line.trace) {
-    const bool collected = g_pScsiWrapper->LTO_Trace(nullptr);
-    cleanup();
+    const bool collected = console.facade->LTO_Trace(nullptr);
+    cleanup(console);
     return collected ? 0 : kTraceFailedStatus;
   }
   if (line.has_script) {
-    if (!process_s(line.script.c_str())) {
-      if (g_EndNormally) return EndNormally();
-      print_wizard_error(SfeMessage(sfe));
+    if (!process_s(console, line.script.c_str())) {
+      if (console.end_normally) return EndNormally(console);
+      print_wizard_error(SfeMessage(console.sfe));
       return -1;
     }
-    g_pScsiWrapper->SetAutoExit(true);
-    return script_loop(false);
+    console.facade->SetAutoExit(true);
+    return script_loop(console, false);
   }
-  return script_loop(true);
+  return script_loop(console, true);
 }
 
 // -s with --json: everything the run prints (the drive chosen, the script's
 // own output) goes to standard error, and standard output holds only the
 // document of its verdict.
-int ScriptRunAsJson(const CommandLine& line, const char* device) {
+int ScriptRunAsJson(ConsoleState& console, const CommandLine& line, const char* device) {
   ScriptRunReport report;
   report.script = line.script;
   const auto start = std::chrono::steady_clock::now();
   int status;
   {
     const OutputToErrors run_output;
-    if (process_f(device)) {
-      status = Dispatch(line, nullptr);
+    if (process_f(console, device)) {
+      status = Dispatch(console, line, nullptr);
     } else {
-      cleanup();
+      cleanup(console);
       status = kNoDeviceStatus;
     }
   }
   report.duration_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  report.node = g_pFlags.DeviceFile;
-  const ScriptRunRecord& run = LastScriptRun();
+  report.node = console.flags.DeviceFile;
+  const ScriptRunRecord& run = console.last_run;
   report.log_file = run.log_file;
   // A script that did not run to its end has the console's status.
   report.status = run.ran ? run.exit_status : (status < 0 ? 256 + status : status);
@@ -125,10 +125,10 @@ int ScriptRunAsJson(const CommandLine& line, const char* device) {
 }
 
 // -init DIR: 0 when DIR is ready to run in, else the syntax status.
-int MakeWorkingFolder(const std::string& dir) {
+int MakeWorkingFolder(ConsoleState& console, const std::string& dir) {
   const std::string library = folders::ScriptFolder();
   const std::string failure = folders::MakeWorkingFolder(dir, library);
-  cleanup();
+  cleanup(console);
   if (!failure.empty()) {
     std::fprintf(ErrorStream(), "Vexil: cannot make the working folder %s: %s\n", dir.c_str(), failure.c_str());
     return -3;
@@ -139,25 +139,26 @@ int MakeWorkingFolder(const std::string& dir) {
 
 }  // namespace
 
-int VexilMain(int argc, char** argv) {
-  ResetConsoleState();
+int VexilMain(ConsoleState& console, int argc, char** argv) {
+  ResetConsoleState(console);
 
-  g_pScsiWrapper.reset();
-  g_pScsiWrapper.reset(new (std::nothrow) ScsiWrapper);
-  ReadEnvironmentModes();
-  g_pFlags.Vendor = IsFolder((folders::ScriptFolder() + ".dell").c_str()) ? 1 : 0;
-  if (g_pScsiWrapper) g_pScsiWrapper->SetDellEdition(g_pFlags.Vendor == 1);
-  InstallSignalHandlers();
-  m_ScriptObjPtr.reset(new (std::nothrow) KScript);
-  if (!g_pScsiWrapper || !m_ScriptObjPtr) {
+  console.facade.reset();
+  console.facade.reset(new (std::nothrow) ScsiWrapper);
+  ReadEnvironmentModes(console);
+  console.flags.Vendor = IsFolder((folders::ScriptFolder() + ".dell").c_str()) ? 1 : 0;
+  if (console.facade) console.facade->SetDellEdition(console.flags.Vendor == 1);
+  InstallSignalHandlers(console);
+  console.engine.reset(new (std::nothrow) KScript);
+  if (!console.facade || !console.engine) {
     print_memory_banner();
-    cleanup();
+    cleanup(console);
     return -3;
   }
-  m_ScriptObjPtr->SetScsiWrapper(g_pScsiWrapper.get());
+  ScsiWrapper& facade = *console.facade;
+  console.engine->SetScsiWrapper(&facade);
   // P at the single-step prompt of a script opens parse mode.
-  m_ScriptObjPtr->SetCommandModeHandler(parse_mode);
-  g_pScsiWrapper->SetAlertLog(log_tape_alert);
+  console.engine->SetCommandModeHandler([&facade] { parse_mode(facade); });
+  facade.SetAlertLog([&console](int level, const char* text) { log_tape_alert(console.log.get(), level, text); });
   const char* default_device = std::getenv("VEXIL_DEV");
   if (default_device != nullptr && default_device[0] == '\0') default_device = nullptr;  // set but empty
 
@@ -171,18 +172,18 @@ int VexilMain(int argc, char** argv) {
   showdisclaimer();
   switch (line.outcome) {
     case ParseOutcome::kHelp:
-      printhelp();
-      cleanup();
+      printhelp(console.flags);
+      cleanup(console);
       return 0;
     case ParseOutcome::kVersion:
-      cleanup();
+      cleanup(console);
       return 0;
     case ParseOutcome::kMissingValue:
-      printsyntax(argc, argv);
+      printsyntax(console.flags, argc, argv);
       return -3;
     case ParseOutcome::kUnknown:
-      printsyntax(argc, argv);
-      cleanup();
+      printsyntax(console.flags, argc, argv);
+      cleanup(console);
       return -3;
     case ParseOutcome::kTooLong:
       if (line.bad_argument.empty()) {
@@ -190,15 +191,15 @@ int VexilMain(int argc, char** argv) {
       } else {
         std::fprintf(ErrorStream(), "Vexil: the value of %s is too long.\n", line.bad_argument.c_str());
       }
-      printsyntax(0, nullptr);
-      cleanup();
+      printsyntax(console.flags, 0, nullptr);
+      cleanup(console);
       return -3;
     case ParseOutcome::kRun:
     case ParseOutcome::kConflict:
       break;
   }
-  if (line.init && line.outcome == ParseOutcome::kRun) return MakeWorkingFolder(line.init_dir);
-  if (line.has_firmware) SetField(g_pFlags.FirmwareFile, line.firmware.c_str());
+  if (line.init && line.outcome == ParseOutcome::kRun) return MakeWorkingFolder(console, line.init_dir);
+  if (line.has_firmware) SetField(console.flags.FirmwareFile, line.firmware.c_str());
   // The commands of -p FILE are read from the file, while the device menu
   // keeps reading the terminal: no word of the file can choose a drive.
   CommandFile commands;
@@ -206,30 +207,30 @@ int VexilMain(int argc, char** argv) {
     commands.reset(std::fopen(line.parse_file.c_str(), "r"));
     if (!commands) {
       std::perror(line.parse_file.c_str());
-      cleanup();
+      cleanup(console);
       return -3;
     }
   }
 
-  HandToFacade(line);
+  HandToFacade(console.facade.get(), line);
   if (line.outcome == ParseOutcome::kConflict) {
-    printsyntax(argc, argv);
-    printhelp(ErrorStream());
-    cleanup();
+    printsyntax(console.flags, argc, argv);
+    printhelp(console.flags, ErrorStream());
+    cleanup(console);
     return -3;
   }
 
   const char* device = line.has_device ? line.device.c_str() : default_device;
   if (line.Report()) {
-    const int status = RunReport(line, device);
-    cleanup();
+    const int status = RunReport(console, line, device);
+    cleanup(console);
     return status;
   }
-  if (line.json) return ScriptRunAsJson(line, device);  // the options allow it only with -s
-  if (!process_f(device)) {
-    if (g_EndNormally && !ModeAskedFor(line)) return EndNormally();
-    cleanup();
+  if (line.json) return ScriptRunAsJson(console, line, device);  // the options allow it only with -s
+  if (!process_f(console, device)) {
+    if (console.end_normally && !ModeAskedFor(line)) return EndNormally(console);
+    cleanup(console);
     return kNoDeviceStatus;
   }
-  return Dispatch(line, commands.get());
+  return Dispatch(console, line, commands.get());
 }

@@ -6,8 +6,8 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/not_found_report.h"
 #include "frontend/script_list.h"
 #include "frontend/tape_node.h"
@@ -31,68 +31,69 @@ void PrintFamilies(uint8_t driveType) {
 
 }  // namespace
 
-void take_device(int32_t position) {
-  ScsiWrapper& facade = *g_pScsiWrapper;
-  CopyCut(g_pFlags.DeviceFile, OrEmpty(facade.GetDeviceFilename(position)));
-  g_pFlags.DeviceIndex = position;
+void take_device(ConsoleState& console, int32_t position) {
+  ScsiWrapper& facade = *console.facade;
+  WIZARD_FLAGS& flags = console.flags;
+  CopyCut(flags.DeviceFile, OrEmpty(facade.GetDeviceFilename(position)));
+  flags.DeviceIndex = position;
   facade.SetDeviceSelected(position);
-  g_pFlags.DriveType = facade.GetDriveType();
-  facade.SetDriveTypeCode(g_pFlags.DriveType);
+  flags.DriveType = facade.GetDriveType();
+  facade.SetDriveTypeCode(flags.DriveType);
   std::printf("Selected device = [%s] [%s] [%s]\n", OrEmpty(facade.GetSerialNumber(position)),
               OrEmpty(facade.GetDeviceFilename(position)), OrEmpty(facade.GetDeviceDescription(position)));
-  g_pScriptlist.reset(new (std::nothrow) Skerry_Scriptlist);
-  PrintFamilies(g_pFlags.DriveType);
+  console.scripts.reset(new (std::nothrow) Skerry_Scriptlist);
+  PrintFamilies(flags.DriveType);
 }
 
-bool init_dll(const char* device) {
-  if (!g_pScsiWrapper) {
+bool init_dll(ConsoleState& console, const char* device) {
+  if (!console.facade) {
     print_memory_banner();
     return false;
   }
-  devCount = g_pScsiWrapper->InitScsiDll(device);
-  if (devCount != 0) return true;
-  PrintNotFoundReport(device);
-  g_pScsiWrapper->UninitScsiDll();
-  cleanup();
+  console.device_count = console.facade->InitScsiDll(device);
+  if (console.device_count != 0) return true;
+  PrintNotFoundReport(console, device);
+  console.facade->UninitScsiDll();
+  cleanup(console);
   return false;
 }
 
-bool find_user_device() {
-  for (int32_t i = 0; i < devCount; ++i) {
-    const char* name = g_pScsiWrapper->GetDeviceFilename(i);
-    if (name != nullptr && std::strcmp(name, g_pFlags.DeviceFile) == 0) {
-      take_device(i);
+bool find_user_device(ConsoleState& console) {
+  for (int32_t i = 0; i < console.device_count; ++i) {
+    const char* name = console.facade->GetDeviceFilename(i);
+    if (name != nullptr && std::strcmp(name, console.flags.DeviceFile) == 0) {
+      take_device(console, i);
       return true;
     }
   }
   return false;
 }
 
-bool process_f(const char* name) {
+bool process_f(ConsoleState& console, const char* name) {
   if (name == nullptr) {
-    if (!init_dll(nullptr)) return false;
-    if (!select_device()) return false;
+    if (!init_dll(console, nullptr)) return false;
+    if (!select_device(console)) return false;
     return true;
   }
-  if (!SetField(g_pFlags.DeviceFile, name)) {
+  if (!SetField(console.flags.DeviceFile, name)) {
     std::fprintf(ErrorStream(), "Vexil: the device file name is too long (at most %zu characters).\n",
-                 sizeof g_pFlags.DeviceFile - 1);
+                 sizeof console.flags.DeviceFile - 1);
     return false;
   }
   if (name[0] == '-') {
-    printsyntax(0, nullptr);
-    cleanup();
+    printsyntax(console.flags, 0, nullptr);
+    cleanup(console);
     return false;
   }
   // Not even opened: closing /dev/stN would rewind the cartridge.
   if (IsTapeNode(name)) {
-    PrintTapeNodeHint(name);
+    PrintTapeNodeHint(name, console.simulated);
     return false;
   }
-  if (!init_dll(name)) return false;
-  if (!find_user_device()) {
+  if (!init_dll(console, name)) return false;
+  if (!find_user_device(console)) {
     std::fputs("Device not found or not supported by Vexil!\n", ErrorStream());
-    PrintHiddenChangerHint();
+    PrintHiddenChangerHint(console.facade.get());
     return false;
   }
   return true;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "facade/scsi_wrapper.h"
-#include "frontend/globals.h"
+#include "frontend/console_state.h"
 
 namespace {
 
@@ -25,12 +25,12 @@ constexpr EnvModeRow kEnvModes[] = {
 
 }  // namespace
 
-void ReadEnvironmentModes() {
+void ReadEnvironmentModes(ConsoleState& console) {
   for (const EnvModeRow& row : kEnvModes) {
     const char* value = std::getenv(row.variable);
     const bool on = value != nullptr && std::strcmp(value, "1") == 0;
-    g_pFlags.*row.field = on ? 1 : 0;
-    if (row.facade_setter != nullptr && g_pScsiWrapper) ((*g_pScsiWrapper).*row.facade_setter)(on);
+    console.flags.*row.field = on ? 1 : 0;
+    if (row.facade_setter != nullptr && console.facade) ((*console.facade).*row.facade_setter)(on);
     if (on) std::fputs(row.announcement, stdout);
   }
 }

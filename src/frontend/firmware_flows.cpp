@@ -7,16 +7,16 @@
 #include <string>
 
 #include "facade/scsi_wrapper.h"
+#include "frontend/console_state.h"
 #include "frontend/device_select.h"
 #include "frontend/fup_tape_drives.h"
-#include "frontend/globals.h"
 #include "frontend/prompts.h"
 
 namespace {
 
 // The half-height models that write their own firmware to tape.
 
-bool SelfCopying() { return DoesDriveUpdateFromTape(g_pFlags.DriveType); }
+bool SelfCopying(const WIZARD_FLAGS& flags) { return DoesDriveUpdateFromTape(flags.DriveType); }
 
 bool IsQuoteOrBlank(char c) { return c == '\'' || c == '"' || c == ' ' || c == '\t'; }
 
@@ -32,8 +32,8 @@ bool ReadWord(std::string& word) {
 
 // Asks until a path that fits the selection record is typed. A path is
 // typed as one word; quotes around it are dropped.
-bool AskImagePath() {
-  while (g_pFlags.FirmwareFile[0] == '\0') {
+bool AskImagePath(WIZARD_FLAGS& flags) {
+  while (flags.FirmwareFile[0] == '\0') {
     std::printf("Please enter the firmware image file path:");
     std::fflush(stdout);
     std::string word;
@@ -44,7 +44,7 @@ bool AskImagePath() {
     size_t end = word.size();
     while (end > first && IsQuoteOrBlank(word[end - 1])) --end;
     const std::string path = word.substr(first, end - first);
-    if (!SetField(g_pFlags.FirmwareFile, path.c_str()))
+    if (!SetField(flags.FirmwareFile, path.c_str()))
       std::printf("The path is too long: at most %zu characters.\n", kFirmwareFileSize - 1);
   }
   return true;
@@ -52,10 +52,10 @@ bool AskImagePath() {
 
 // The cartridge in the drive is overwritten: make sure it is the right one.
 // -n declines without asking.
-bool ConfirmOverwrite() {
+bool ConfirmOverwrite(const ScsiWrapper& facade) {
   constexpr const char* kQuestion =
       "Writing the FUP tape overwrites the cartridge in the drive and its data is lost.\nDo you wish to continue?";
-  if (g_pScsiWrapper->GetAutoReply() == -1) {
+  if (facade.GetAutoReply() == -1) {
     std::printf("%s (Yes/No)No\n", kQuestion);
     return false;
   }
@@ -65,52 +65,53 @@ bool ConfirmOverwrite() {
 // An update rescans while the drive restarts: the console follows the drive
 // chosen to where it came back and shows it again, or has none selected and
 // says so.
-void FollowChosenDrive(bool rescanned) {
+void FollowChosenDrive(ConsoleState& console, const DriveSession& session, bool rescanned) {
   if (!rescanned) return;
-  ScsiWrapper& facade = *g_pScsiWrapper;
-  devCount = facade.GetDeviceCount();
-  const int32_t position = facade.GetDeviceSelected();
-  if (position >= 0) {
-    take_device(position);
+  console.device_count = console.facade->GetDeviceCount();
+  if (session.Bound()) {
+    take_device(console, session.Position());
     return;
   }
-  if (g_pFlags.DeviceIndex < 0) return;
+  if (console.flags.DeviceIndex < 0) return;
   // The menu stays the drive's; what would reach a device is refused until
   // one is chosen again.
-  g_pFlags.DeviceIndex = -1;
-  g_pFlags.DeviceFile[0] = '\0';
+  console.flags.DeviceIndex = -1;
+  console.flags.DeviceFile[0] = '\0';
   std::printf("\nNo device is selected: the drive [%s] was not found again after the update.\n\n",
-              facade.GetChosenDrive().serialNumber);
+              session.Drive().serialNumber);
 }
 
 }  // namespace
 
-bool do_fup(bool tape) {
-  const bool copy = tape && SelfCopying();
+bool do_fup(ConsoleState& console, bool tape) {
+  WIZARD_FLAGS& flags = console.flags;
+  ScsiWrapper& facade = *console.facade;
+  DriveSession& session = facade.Session();
+  const bool copy = tape && SelfCopying(flags);
   if (copy && !prompt_YesNo("This model drive writes the current firmware image to tape.\nDo you wish to continue?"))
     return false;
-  if (!copy && !AskImagePath()) return false;
+  if (!copy && !AskImagePath(flags)) return false;
 
   if (!tape) {
     std::printf("Performing FUP operation...\n");
     const long scans = ScsiWrapper::DeviceScanCount();
-    const bool done = g_pScsiWrapper->DoFup(g_pFlags.FirmwareFile);
+    const bool done = facade.DoFup(session, flags.FirmwareFile);
     if (done) {
       std::printf("FUP operation complete.\n");
       std::printf("Please reboot your computer.\n");
     } else {
       std::printf("Unable to perform FUP operation.\n");
     }
-    FollowChosenDrive(ScsiWrapper::DeviceScanCount() != scans);
+    FollowChosenDrive(console, session, ScsiWrapper::DeviceScanCount() != scans);
     return done;
   }
 
-  if (!ConfirmOverwrite()) {
+  if (!ConfirmOverwrite(facade)) {
     std::printf("\nNo FUP tape was created.\n");
     return false;
   }
   std::printf("Creating FUP tape...\n");
-  if (!g_pScsiWrapper->DoFupTape(g_pFlags.FirmwareFile)) {
+  if (!facade.DoFupTape(session, flags.FirmwareFile)) {
     std::printf("Unable to create FUP tape.\n");
     return false;
   }
@@ -124,7 +125,7 @@ struct TapeRequest {
   const char* unsupported;  // on the drives that do not take the request
   const char* question;
   const char* preparing;
-  bool (ScsiWrapper::*request)();
+  bool (ScsiWrapper::*request)(DriveSession&);
   const char* ready;
 };
 
@@ -143,14 +144,15 @@ constexpr TapeRequest kRevertTape = {
 // The 60-second window is the drive's: announce it and return at once.
 // Only the drives that offer the request get it: to another drive the
 // vendor page means something else, or nothing.
-bool RunTapeRequest(const TapeRequest& r) {
-  if (!SelfCopying()) {
+bool RunTapeRequest(ConsoleState& console, const TapeRequest& r) {
+  if (!SelfCopying(console.flags)) {
     std::printf("%s\n", r.unsupported);
     return false;
   }
   if (!prompt_YesNo(r.question)) return true;
   std::printf("%s\n", r.preparing);
-  if (!(g_pScsiWrapper.get()->*(r.request))()) {
+  ScsiWrapper& facade = *console.facade;
+  if (!(facade.*(r.request))(facade.Session())) {
     std::printf("Unable to prepare drive to accept FUP tape.\n");
     return false;
   }
@@ -160,9 +162,9 @@ bool RunTapeRequest(const TapeRequest& r) {
 
 }  // namespace
 
-bool do_fup_from_tape() { return RunTapeRequest(kUpdateFromTape); }
+bool do_fup_from_tape(ConsoleState& console) { return RunTapeRequest(console, kUpdateFromTape); }
 
-bool do_revert_lto6c_fup_tape() { return RunTapeRequest(kRevertTape); }
+bool do_revert_lto6c_fup_tape(ConsoleState& console) { return RunTapeRequest(console, kRevertTape); }
 
 namespace {
 

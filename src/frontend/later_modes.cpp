@@ -2,20 +2,20 @@
 
 #include <cstdio>
 
+#include "frontend/console_state.h"
 #include "frontend/firmware_flows.h"
-#include "frontend/globals.h"
 
 namespace {
 
 struct LaterModeRow {
   LaterMode mode;
   const char* name;
-  bool (*run)();  // null: not in this build
+  bool (*run)(ConsoleState&);  // null: not in this build
 };
 
 constexpr LaterModeRow kLaterModes[] = {
-    {LaterMode::kFirmwareUpdate, "Firmware update (-u)", [] { return do_fup(false); }},
-    {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", [] { return do_fup(true); }},
+    {LaterMode::kFirmwareUpdate, "Firmware update (-u)", [](ConsoleState& c) { return do_fup(c, false); }},
+    {LaterMode::kUpgradeTape, "Firmware upgrade tapes (-t)", [](ConsoleState& c) { return do_fup(c, true); }},
     {LaterMode::kUpdateFromTape, "Firmware update from a tape", do_fup_from_tape},
     {LaterMode::kRevertTape, "Firmware tape revert", do_revert_lto6c_fup_tape},
 };
@@ -34,10 +34,10 @@ bool LaterModeAvailable(LaterMode mode) {
   return row == nullptr || row->run != nullptr;
 }
 
-bool RunLaterMode(LaterMode mode) {
+bool RunLaterMode(ConsoleState& console, LaterMode mode) {
   const LaterModeRow* row = Find(mode);
-  if (row != nullptr && row->run != nullptr) return row->run();
+  if (row != nullptr && row->run != nullptr) return row->run(console);
   std::printf("%s is not available in this build.\n", row != nullptr ? row->name : "This mode");
-  g_EndNormally = true;
+  console.end_normally = true;
   return false;
 }

@@ -4,6 +4,8 @@
 // normally.
 #pragma once
 
+struct ConsoleState;
+
 enum class LaterMode {
   kFirmwareUpdate,
   kUpgradeTape,
@@ -12,8 +14,9 @@ enum class LaterMode {
 };
 
 // Runs the mode and returns its result. A mode that is not available prints
-// "<name> is not available in this build." and returns false.
-bool RunLaterMode(LaterMode mode);
+// "<name> is not available in this build.", marks the console to end
+// normally and returns false.
+bool RunLaterMode(ConsoleState& console, LaterMode mode);
 // False while the mode's row says it is not in this build; a mode without a
 // row is built.
 bool LaterModeAvailable(LaterMode mode);

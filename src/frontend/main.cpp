@@ -4,7 +4,7 @@
 
 #include "base/system.h"
 #include "frontend/console.h"
-#include "frontend/globals.h"
+#include "frontend/console_state.h"
 #include "script/statements/statement_table.h"
 #include "sim/sim.h"
 
@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   // loses nothing already shown.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   UseBundledStatements();
+  bool simulated = false;
   // An empty VEXIL_SIM, or 0, means the real drives, as an empty VEXIL_DEV means none.
   const char* v = std::getenv("VEXIL_SIM");
   if (v != nullptr && *v != '\0' && std::string(v) != "0") {
@@ -24,11 +25,13 @@ int main(int argc, char** argv) {
       return 253;
     }
     InstallSystem(std::move(sim));
-    g_SimulatedSystem = true;
+    simulated = true;
   }
-  const int status = VexilMain(argc, argv);
+  ConsoleState console;
+  console.simulated = simulated;
+  const int status = VexilMain(console, argc, argv);
   // Every path has ended its objects; this only guards against one that forgot.
-  cleanup();
+  cleanup(console);
   std::fflush(stdout);
   return status;
 }

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The size of the buffer a menu reads its answer into.
+constexpr size_t kUserInputSize = 255;
+
 enum class AnswerRead {
   kWord,     // a word is in the buffer
   kTooLong,  // the word did not fit; it was read and dropped, the buffer is empty

@@ -11,8 +11,8 @@
 #include "base/system.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/sysfs_listing.h"
 
 namespace {
@@ -66,18 +66,18 @@ void PrintTapeGroupHint() {
   std::fputs(hint.c_str(), ErrorStream());
 }
 
-void PrintHiddenChangerHint() {
-  const int32_t hidden = g_pScsiWrapper ? g_pScsiWrapper->GetHiddenChangerCount() : 0;
+void PrintHiddenChangerHint(const ScsiWrapper* facade) {
+  const int32_t hidden = facade != nullptr ? facade->GetHiddenChangerCount() : 0;
   if (hidden > 0) {
     std::fprintf(ErrorStream(), "\tMedium changers are listed only with VEXIL_MC=true (%d found and not listed)\n\n",
                  static_cast<int>(hidden));
   }
 }
 
-void PrintNotFoundReport(const char* device) {
+void PrintNotFoundReport(ConsoleState& console, const char* device) {
   const OutputToErrors report;
-  print_wrapper_error(device != nullptr ? "The requested SCSI device could not be used!"
-                                        : "No usable SCSI device was found!");
+  print_wrapper_error(console.log.get(), device != nullptr ? "The requested SCSI device could not be used!"
+                                                           : "No usable SCSI device was found!");
   if (device != nullptr) {
     for (const char* line : kRequestedCauses) std::puts(line);
     std::printf(kRequestedAccess, device);
@@ -87,14 +87,14 @@ void PrintNotFoundReport(const char* device) {
     for (const char* line : kScanCauses) std::puts(line);
   }
   PrintTapeGroupHint();
-  PrintHiddenChangerHint();
+  PrintHiddenChangerHint(console.facade.get());
 
   std::puts("\nSCSI devices listed in /proc/scsi/scsi:\n");
   std::fflush(stdout);
   Sys().Shell("cat /proc/scsi/scsi");
   // Newer kernels have no /proc/scsi/scsi; sysfs tells the same story. The
   // virtual drives answer the cat themselves.
-  if (!g_SimulatedSystem && ::access(kProcScsi, F_OK) != 0) ListScsiGenericFromSysfs(stdout);
+  if (!console.simulated && ::access(kProcScsi, F_OK) != 0) ListScsiGenericFromSysfs(stdout);
   std::puts("\nDevices found in /dev/sg*\n");
   std::fflush(stdout);
   Sys().Shell("ls -l /dev/sg*");

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "frontend/banners.h"
-#include "frontend/globals.h"
 
 void prompt2continue() {
   std::fputs("Press 'Enter' when ready to continue or Ctrl-C to cancel:", stdout);
@@ -29,13 +28,13 @@ bool prompt_YesNo(const char* question) {
   }
 }
 
-void showselection() {
-  const char* slash = std::strrchr(g_pFlags.ScriptFile, '/');
-  const char* script = slash != nullptr ? slash + 1 : g_pFlags.ScriptFile;
+void showselection(const WIZARD_FLAGS& flags) {
+  const char* slash = std::strrchr(flags.ScriptFile, '/');
+  const char* script = slash != nullptr ? slash + 1 : flags.ScriptFile;
   std::printf("\n%s\n", kRuleLine);
   std::puts("Vexil Wizard: User selections");
   std::puts(kRuleLine);
-  std::printf("Device entered\t\t->%s<-\n\n", g_pFlags.DeviceFile);
+  std::printf("Device entered\t\t->%s<-\n\n", flags.DeviceFile);
   std::printf("Script entered\t\t->%s<-\n\n", script);
   std::printf("%s\n\n", kRuleLine);
 }

@@ -7,9 +7,9 @@
 #include "facade/health_read.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/check_output.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
 #include "frontend/exit_statuses.h"
-#include "frontend/globals.h"
 #include "frontend/health_output.h"
 #include "frontend/json_output.h"
 #include "frontend/metrics_output.h"
@@ -22,11 +22,11 @@ constexpr int kUnknownStatus = 3;  // no device could be read
 
 // Scans every node (or the one named); false, with the report of why, when
 // none is usable.
-bool Scan(const char* device) {
-  g_pScsiWrapper->SetListChangers(true);
-  devCount = g_pScsiWrapper->InitScsiDll(device);
-  if (devCount > 0) return true;
-  PrintNotFoundReport(device);
+bool Scan(ConsoleState& console, const char* device) {
+  console.facade->SetListChangers(true);
+  console.device_count = console.facade->InitScsiDll(device);
+  if (console.device_count > 0) return true;
+  PrintNotFoundReport(console, device);
   return false;
 }
 
@@ -37,9 +37,9 @@ void AddTapeNames(DeviceHealth& d) {
   d.by_id = names.by_id;
 }
 
-int HealthReport(const CommandLine& line, const char* device) {
+int HealthReport(ConsoleState& console, const CommandLine& line, const char* device) {
   HealthRun run;
-  if (Scan(device)) run = ReadHealth(*g_pScsiWrapper);
+  if (Scan(console, device)) run = ReadHealth(*console.facade);
   for (DeviceHealth& d : run.devices) AddTapeNames(d);
   int status = run.ExitStatus();
   if (line.has_metrics) {
@@ -60,13 +60,14 @@ int HealthReport(const CommandLine& line, const char* device) {
 }
 
 // The cartridge memory of each tape drive (or of the one named).
-int CartridgeReport(const char* device) {
-  if (!Scan(device)) return kNoDeviceStatus;
+int CartridgeReport(ConsoleState& console, const char* device) {
+  if (!Scan(console, device)) return kNoDeviceStatus;
+  ScsiWrapper& facade = *console.facade;
   int shown = 0;
-  for (int32_t position = 0; position < devCount; ++position) {
-    DeviceHealth d = IdentifyDevice(*g_pScsiWrapper, position);
+  for (int32_t position = 0; position < console.device_count; ++position) {
+    DeviceHealth d = IdentifyDevice(facade, position);
     if (d.changer) continue;
-    const CartridgeRead read = ReadCartridgeMemory(*g_pScsiWrapper, position);
+    const CartridgeRead read = ReadCartridgeMemory(facade, position);
     d.cartridge = read.memory;
     d.cartridge_loaded = read.loaded;
     std::fputs(CartridgeMemoryText(d).c_str(), stdout);
@@ -77,11 +78,11 @@ int CartridgeReport(const char* device) {
 }
 
 // The drives found, as lsscsi -g lists them.
-int ListReport(const CommandLine& line, const char* device) {
+int ListReport(ConsoleState& console, const CommandLine& line, const char* device) {
   std::vector<ListedDevice> devices;
-  if (Scan(device)) {
-    for (int32_t position = 0; position < devCount; ++position) {
-      DeviceHealth identity = IdentifyDevice(*g_pScsiWrapper, position);
+  if (Scan(console, device)) {
+    for (int32_t position = 0; position < console.device_count; ++position) {
+      DeviceHealth identity = IdentifyDevice(*console.facade, position);
       AddTapeNames(identity);
       ListedDevice d;
       d.node = identity.node;
@@ -109,8 +110,8 @@ int ListReport(const CommandLine& line, const char* device) {
 
 }  // namespace
 
-int RunReport(const CommandLine& line, const char* device) {
-  if (line.mam) return CartridgeReport(device);
-  if (line.list) return ListReport(line, device);
-  return HealthReport(line, device);
+int RunReport(ConsoleState& console, const CommandLine& line, const char* device) {
+  if (line.mam) return CartridgeReport(console, device);
+  if (line.list) return ListReport(console, line, device);
+  return HealthReport(console, line, device);
 }

@@ -5,6 +5,8 @@
 
 #include "frontend/options.h"
 
+struct ConsoleState;
+
 // `device` is the node named with -f (or VEXIL_DEV), null for every device
-// found. Returns the exit status.
-int RunReport(const CommandLine& line, const char* device);
+// found. Reads through the console's facade. Returns the exit status.
+int RunReport(ConsoleState& console, const CommandLine& line, const char* device);

@@ -15,11 +15,9 @@
 #include "base/work_folders.h"
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/script_list.h"
-
-int32_t scsCount = 0;
 
 namespace {
 
@@ -53,11 +51,11 @@ void ReportUnopenedFolder(const char* folder, int error) {
 
 }  // namespace
 
-bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
+bool getscripts(ConsoleState& console, const char* folder, int32_t& count, uint8_t driveType) {
   count = 0;
   // The SAS-only scripts need a drive that answers as SAS (one MODE SENSE).
-  g_pFlags.SasDrive = g_pScsiWrapper && g_pScsiWrapper->IsSAS() ? 1 : 0;
-  const bool engineering = g_pFlags.EngMode != 0;
+  console.flags.SasDrive = console.facade && console.facade->IsSAS() ? 1 : 0;
+  Skerry_Scriptlist& catalogue = *console.scripts;
   const std::string library = folders::ScriptFolder();
   if (folder == nullptr) folder = library.c_str();
 
@@ -67,7 +65,7 @@ bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
     return false;
   }
   if (!S_ISDIR(status.st_mode)) {
-    if (g_pScriptlist->Add(folder, driveType, engineering)) count = 1;
+    if (catalogue.Add(folder, driveType, console.flags)) count = 1;
     return true;
   }
   const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder));
@@ -78,25 +76,25 @@ bool getscripts(const char* folder, int32_t& count, uint8_t driveType) {
   for (const dirent* entry = ::readdir(dir.get()); entry != nullptr; entry = ::readdir(dir.get())) {
     if (!IsScriptName(entry->d_name)) continue;
     const std::string path = std::string(folder) + "/" + entry->d_name;
-    if (g_pScriptlist->Add(path.c_str(), driveType, engineering)) ++count;
+    if (catalogue.Add(path.c_str(), driveType, console.flags)) ++count;
   }
   return true;
 }
 
-bool build_script_list(const char* folder, uint8_t driveType) {
-  g_pScriptlist.reset(new (std::nothrow) Skerry_Scriptlist);
-  if (!g_pScriptlist) {
+bool build_script_list(ConsoleState& console, const char* folder, uint8_t driveType) {
+  console.scripts.reset(new (std::nothrow) Skerry_Scriptlist);
+  if (!console.scripts) {
     print_memory_banner();
-    cleanup();
+    cleanup(console);
     return false;
   }
-  scsCount = 0;
-  const bool scanned = getscripts(folder, scsCount, driveType);
-  g_pScriptlist->count = scsCount;
-  if (scanned && scsCount > 0) return true;
+  int32_t taken = 0;
+  const bool scanned = getscripts(console, folder, taken, driveType);
+  console.scripts->count = taken;
+  if (scanned && taken > 0) return true;
   // A folder that could not be opened has said so already.
   if (scanned) print_wizard_error("No scripts found!");
-  cleanup();
+  cleanup(console);
   return false;
 }
 
@@ -107,10 +105,10 @@ const std::string* ScriptMenuLists::Pick(int32_t n) const {
   return nullptr;
 }
 
-ScriptMenuLists BuildMenuLists() {
+ScriptMenuLists BuildMenuLists(const Skerry_Scriptlist* catalogue) {
   ScriptMenuLists lists;
-  if (!g_pScriptlist) return lists;
-  for (const ScriptEntry& entry : g_pScriptlist->Entries()) {
+  if (catalogue == nullptr) return lists;
+  for (const ScriptEntry& entry : catalogue->Entries()) {
     (entry.type == 1 ? lists.tasks : lists.tests).push_back(entry.name);
   }
   // Byte-wise, as strcmp orders: upper case before lower case.

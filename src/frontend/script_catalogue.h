@@ -6,18 +6,17 @@
 #include <string>
 #include <vector>
 
-// Entries taken by the last build_script_list.
-extern int32_t scsCount;
+struct ConsoleState;
+class Skerry_Scriptlist;
 
-// The default script folder, as the catalogue names its paths.
-
-// Replaces the catalogue by one built from `folder` ("./Scripts/" when null)
-// for the drive. With no script taken prints "No scripts found!", cleans up
-// the console and fails.
-bool build_script_list(const char* folder, uint8_t driveType);
+// Replaces the console's catalogue by one built from `folder` ("./Scripts/"
+// when null) for the drive; its count is the entries taken. With no script
+// taken prints "No scripts found!", cleans up the console and fails.
+bool build_script_list(ConsoleState& console, const char* folder, uint8_t driveType);
 // Scans a folder (every .SCS and .XCS file) or a single script file into the
-// catalogue, counting the entries taken.
-bool getscripts(const char* folder, int32_t& count, uint8_t driveType);
+// console's catalogue, counting the entries taken. Records in the selection
+// whether the drive answers as SAS.
+bool getscripts(ConsoleState& console, const char* folder, int32_t& count, uint8_t driveType);
 
 // The menus' lists: task names, then test names, each sorted byte-wise.
 // Tasks are numbered 1 to T, tests T+1 onwards.
@@ -28,6 +27,7 @@ struct ScriptMenuLists {
   // The name of menu number n (1-based), or null.
   const std::string* Pick(int32_t n) const;
 };
-ScriptMenuLists BuildMenuLists();
+// The lists of `catalogue` (empty when null).
+ScriptMenuLists BuildMenuLists(const Skerry_Scriptlist* catalogue);
 // Prints "\nTasks:\n", the tasks, "\nTests:\n" and the tests, numbered.
 void PrintMenuLists(const ScriptMenuLists& lists);

@@ -3,21 +3,20 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/globals.h"
 #include "frontend/menu_input.h"
 #include "frontend/script_catalogue.h"
 #include "frontend/script_list.h"
 
-void PrintScriptHelpInfo(const char* name) {
+void PrintScriptHelpInfo(const Skerry_Scriptlist* catalogue, const char* name) {
   std::printf("Script selected %s\n\n", name);
-  if (!g_pScriptlist) return;
-  for (const ScriptEntry& entry : g_pScriptlist->Entries()) {
+  if (catalogue == nullptr) return;
+  for (const ScriptEntry& entry : catalogue->Entries()) {
     if (entry.name == name) std::printf("%s\n", entry.description.c_str());
   }
 }
 
-void PrintSciptHelp() {
-  const ScriptMenuLists lists = BuildMenuLists();
+void PrintSciptHelp(const Skerry_Scriptlist* catalogue) {
+  const ScriptMenuLists lists = BuildMenuLists(catalogue);
   for (;;) {
     PrintMenuLists(lists);
     std::printf("\n\nPlease select the script that you want information on or press E to exit : ");
@@ -27,6 +26,6 @@ void PrintSciptHelp() {
     if (got == AnswerRead::kEnd) return;
     SkipRestOfLine();
     if (answer[0] == 'E' || answer[0] == 'e') return;
-    if (const std::string* name = lists.Pick(AnswerNumber(answer))) PrintScriptHelpInfo(name->c_str());
+    if (const std::string* name = lists.Pick(AnswerNumber(answer))) PrintScriptHelpInfo(catalogue, name->c_str());
   }
 }

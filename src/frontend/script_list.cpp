@@ -4,7 +4,6 @@
 #include <iterator>
 #include <vector>
 
-#include "frontend/globals.h"
 #include "frontend/mode_gated_scripts.h"
 #include "script/core/family_names.h"
 #include "script/core/lock_smith.h"
@@ -132,10 +131,10 @@ bool Skerry_Scriptlist::CheckScriptAndDriveFamily(const char* path, uint8_t driv
 namespace {
 
 // A script of the mode table is hidden while its mode is off.
-bool HiddenByMode(const char* path) {
+bool HiddenByMode(const char* path, const WIZARD_FLAGS& modes) {
   for (const ModeGatedScript& row : kModeGatedScripts) {
     if (std::strcmp(path, row.path) != 0) continue;
-    const bool on = g_pFlags.*row.mode != 0 && (row.also == nullptr || g_pFlags.*row.also != 0);
+    const bool on = modes.*row.mode != 0 && (row.also == nullptr || modes.*row.also != 0);
     return !on;
   }
   return false;
@@ -143,10 +142,10 @@ bool HiddenByMode(const char* path) {
 
 }  // namespace
 
-bool Skerry_Scriptlist::Add(const char* path, uint8_t driveType, bool engineering) {
+bool Skerry_Scriptlist::Add(const char* path, uint8_t driveType, const WIZARD_FLAGS& modes) {
   if (path == nullptr || !CheckScriptAndDriveFamily(path, driveType)) return false;
-  if (!engineering && engineering_ != 0) return false;
-  if (HiddenByMode(path)) return false;
+  if (modes.EngMode == 0 && engineering_ != 0) return false;
+  if (HiddenByMode(path, modes)) return false;
   const char* slash = std::strrchr(path, '/');
   ScriptEntry entry;
   entry.name = slash != nullptr ? slash + 1 : path;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/wizard_flags.h"
 #include "script/core/ktext.h"
 
 // Family mask of a script or a drive: one bit per name of FamilyNames.
@@ -43,9 +44,9 @@ class Skerry_Scriptlist : public KText {
   const std::string& Description() const { return description_; }
 
   // Scans the script at path and appends an entry when it suits the drive
-  // and the modes: its family matches, it is not [ENGINEERING] outside
-  // engineering mode and no mode it needs is off. True when taken.
-  bool Add(const char* path, uint8_t driveType, bool engineering);
+  // and the modes of `modes`: its family matches, it is not [ENGINEERING]
+  // outside engineering mode and no mode it needs is off. True when taken.
+  bool Add(const char* path, uint8_t driveType, const WIZARD_FLAGS& modes);
   // Moves the current entry on; false when there is no current entry.
   bool Next();
   const ScriptEntry* Current() const;

@@ -7,9 +7,9 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
 #include "frontend/exit_statuses.h"
-#include "frontend/globals.h"
 #include "frontend/later_modes.h"
 #include "frontend/log_file.h"
 #include "frontend/prompts.h"
@@ -20,112 +20,112 @@
 
 namespace {
 
-void Log(const char* text) {
-  if (!g_pLogFile->Skerry_Write2Log(1, kLogNormal, text)) print_wizard_error(nullptr);
+void Log(Skerry_LogFile& log, const char* text) {
+  if (!log.Skerry_Write2Log(1, kLogNormal, text)) print_wizard_error(nullptr);
 }
 
-std::string SerialForLog() {
-  const char* serial = g_pScsiWrapper->GetSerialNumber(g_pFlags.DeviceIndex);
+std::string SerialForLog(const ConsoleState& console) {
+  const char* serial = console.facade->GetSerialNumber(console.flags.DeviceIndex);
   std::string text = serial != nullptr ? serial : "";
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
   return text.empty() ? "NoSerialNum" : text;
 }
 
-// Opens this run's log; without one the run goes on unlogged.
-void OpenRunLog() {
-  pFilePtr = g_pLogFile->Skerry_OpenLog(SerialForLog().c_str());
-  if (pFilePtr == nullptr) {
+// Opens this run's log and returns its stream; without one the run goes on
+// unlogged (the console's log dropped, null returned).
+FILE* OpenRunLog(ConsoleState& console) {
+  Skerry_LogFile& log = *console.log;
+  FILE* stream = log.Skerry_OpenLog(SerialForLog(console).c_str());
+  if (stream == nullptr) {
     std::fprintf(ErrorStream(), "%s\nVexil Wizard - Unable to open logfile.\n%s\n", kRuleLine, kRuleLine);
-    g_pLogFile.reset();
-    return;
+    console.log.reset();
+    return nullptr;
   }
-  Log("Logfile opened successfully.");
-  logversion();
-  Log("Device Entered:");
-  Log(g_pFlags.DeviceFile);
-  Log("Scriptfile Entered:");
-  Log(g_pFlags.ScriptFile);
+  Log(log, "Logfile opened successfully.");
+  logversion(&log);
+  Log(log, "Device Entered:");
+  Log(log, console.flags.DeviceFile);
+  Log(log, "Scriptfile Entered:");
+  Log(log, console.flags.ScriptFile);
+  return stream;
 }
-
-ScriptRunRecord last_run;
 
 }  // namespace
 
-const ScriptRunRecord& LastScriptRun() { return last_run; }
-
-int run_one_script() {
+int run_one_script(ConsoleState& console) {
+  ScriptRunRecord& last_run = console.last_run;
   last_run = {};
-  showselection();
-  if (g_pScsiWrapper->GetAutoReply() != 1) prompt2continue();
+  showselection(console.flags);
+  if (console.facade->GetAutoReply() != 1) prompt2continue();
 
-  m_ScriptObjPtr->SetLogFilePointer(nullptr);
-  g_pLogFile.reset();
-  pFilePtr = nullptr;
-  g_pLogFile.reset(new (std::nothrow) Skerry_LogFile);
-  if (!g_pLogFile) {
+  KScript& engine = *console.engine;
+  engine.SetLogFilePointer(nullptr);
+  console.log.reset();
+  console.log.reset(new (std::nothrow) Skerry_LogFile);
+  if (!console.log) {
     print_memory_banner();
-    cleanup();
+    cleanup(console);
     return -3;
   }
-  OpenRunLog();
-  if (g_pLogFile) last_run.log_file = g_pLogFile->FileName();
+  FILE* const log_stream = OpenRunLog(console);
+  if (console.log) last_run.log_file = console.log->FileName();
 
-  m_ScriptObjPtr->SetLogFilePointer(pFilePtr);
-  if (m_ScriptObjPtr->LoadScript(g_pFlags.ScriptFile, false, nullptr) != 0) {
+  engine.SetLogFilePointer(log_stream);
+  if (engine.LoadScript(console.flags.ScriptFile, false, nullptr) != 0) {
     print_wizard_error("\nError loading script!");
-    cleanup();
+    cleanup(console);
     return -3;
   }
-  if (m_ScriptObjPtr->ExecuteScript() != 0) {
+  if (engine.ExecuteScript() != 0) {
     print_wizard_error("\nError executing script!");
-    cleanup();
+    cleanup(console);
     return -3;
   }
   last_run.ran = true;
-  last_run.exit_status = m_ScriptObjPtr->GetExitStatus();
-  if (m_ScriptObjPtr->GetExitStatus() != 0) {
+  last_run.exit_status = engine.GetExitStatus();
+  if (engine.GetExitStatus() != 0) {
     std::printf("\n\nScript completed with a FAIL status!\n\n");
   }
   std::fflush(stdout);
   return 0;
 }
 
-int script_loop(bool menu_first) {
+int script_loop(ConsoleState& console, bool menu_first) {
   bool menu = menu_first;
   bool failed_run = false;  // the last script run ended with a FAIL status
   for (;;) {
     if (!menu) {
-      if (g_pFlags.ScriptFile[0] == '\0') {
-        switch (perform_wizard_action(static_cast<WizardAction>(g_pFlags.Action))) {
+      if (console.flags.ScriptFile[0] == '\0') {
+        switch (perform_wizard_action(console, static_cast<WizardAction>(console.flags.Action))) {
           case ActionResult::kLeave:
-            cleanup();
+            cleanup(console);
             return 0;
           case ActionResult::kNoDevice:
             // The device list and the engine are gone; nothing can go on.
-            cleanup();
-            return g_EndNormally ? 0 : -2;
+            cleanup(console);
+            return console.end_normally ? 0 : -2;
           case ActionResult::kContinue:
             break;
         }
       } else {
-        const int status = run_one_script();
+        const int status = run_one_script(console);
         if (status != 0) return status;
-        failed_run = m_ScriptObjPtr->GetExitStatus() != 0;
+        failed_run = console.engine->GetExitStatus() != 0;
       }
       // One run of -s: its verdict is the console's status, so that a caller
       // can tell a failing drive from a healthy one.
-      if (g_pScsiWrapper && g_pScsiWrapper->GetAutoExit()) {
-        cleanup();
+      if (console.facade && console.facade->GetAutoExit()) {
+        cleanup(console);
         return failed_run ? kScriptFailedStatus : 0;
       }
     }
     menu = false;
-    if (!process_s(nullptr)) {
-      if (g_EndNormally) {
-        cleanup();
+    if (!process_s(console, nullptr)) {
+      if (console.end_normally) {
+        cleanup(console);
         return 0;
       }
-      print_wizard_error(SfeMessage(sfe));
+      print_wizard_error(SfeMessage(console.sfe));
       return -1;
     }
   }

@@ -5,8 +5,8 @@
 
 #include "facade/scsi_wrapper.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/menu_input.h"
 #include "frontend/script_catalogue.h"
 #include "frontend/wizard_actions.h"
@@ -38,40 +38,42 @@ Choice Interpret(const char* answer, const ScriptMenuLists& lists, int& value, W
 
 }  // namespace
 
-bool select_script(const char* folder) {
+bool select_script(ConsoleState& console, const char* folder) {
   std::puts(kRuleLine);
   std::puts("Vexil Wizard - Scripts found:");
-  const ScriptMenuLists lists = BuildMenuLists();
+  const ScriptMenuLists lists = BuildMenuLists(console.scripts.get());
   PrintMenuLists(lists);
   std::puts("\nOther:");
   for (const WizardActionRow& row : WizardActionRows()) {
-    if (row.menu_line != nullptr && (row.offered == nullptr || row.offered())) std::puts(row.menu_line);
+    if (row.menu_line != nullptr && (row.offered == nullptr || row.offered(console.flags))) std::puts(row.menu_line);
   }
+  WIZARD_FLAGS& flags = console.flags;
   for (;;) {
     std::puts(kRuleLine);
     std::puts("Select script or action, then press 'Enter':");
     std::fflush(stdout);
-    const AnswerRead got = ReadAnswer(userinput2);
+    char answer[kUserInputSize] = {};
+    const AnswerRead got = ReadAnswer(answer);
     if (got == AnswerRead::kEnd) {
-      g_EndNormally = true;
+      console.end_normally = true;
       return false;
     }
     std::puts(kRuleLine);
     int value = 0;
     WizardAction action = WizardAction::kNone;
-    const Choice choice = got == AnswerRead::kWord ? Interpret(userinput2, lists, value, action) : Choice::kAgain;
+    const Choice choice = got == AnswerRead::kWord ? Interpret(answer, lists, value, action) : Choice::kAgain;
     if (choice == Choice::kAgain) continue;
     if (choice == Choice::kScript) {
-      g_pFlags.Action = static_cast<int32_t>(WizardAction::kNone);
+      flags.Action = static_cast<int32_t>(WizardAction::kNone);
       const std::string path = std::string(folder) + "/" + *lists.Pick(value);
-      if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
+      if (!SetField(flags.ScriptFile, path.c_str())) {
         std::fprintf(ErrorStream(), "Vexil: the script path is too long (at most %zu characters).\n",
-                     sizeof g_pFlags.ScriptFile - 1);
+                     sizeof flags.ScriptFile - 1);
         continue;
       }
     } else {
-      g_pFlags.ScriptFile[0] = '\0';
-      g_pFlags.Action = static_cast<int32_t>(action);
+      flags.ScriptFile[0] = '\0';
+      flags.Action = static_cast<int32_t>(action);
     }
     SkipRestOfLine();
     return true;

@@ -9,8 +9,8 @@
 
 #include "base/work_folders.h"
 #include "frontend/banners.h"
+#include "frontend/console_state.h"
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/script_catalogue.h"
 #include "frontend/script_list.h"
 #include "frontend/selection_failure.h"
@@ -19,8 +19,8 @@
 
 namespace {
 
-bool Fail(int32_t code) {
-  sfe = code;
+bool Fail(ConsoleState& console, int32_t code) {
+  console.sfe = code;
   return false;
 }
 
@@ -28,17 +28,18 @@ bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 
 
 }  // namespace
 
-bool process_s(const char* name) {
+bool process_s(ConsoleState& console, const char* name) {
+  WIZARD_FLAGS& flags = console.flags;
   if (name == nullptr) {
     // The wizard: the catalogue of ./Scripts/ and its menu.
-    if (!build_script_list(nullptr, g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
-    if (!select_script(folders::ScriptFolder().c_str())) return false;
+    if (!build_script_list(console, nullptr, flags.DriveType)) return Fail(console, kSfeNoCompatible);
+    if (!select_script(console, folders::ScriptFolder().c_str())) return false;
     return true;
   }
   if (name[0] == '-') {
-    printsyntax(0, nullptr);
-    cleanup();
-    return Fail(kSfeInvalidArgument);
+    printsyntax(flags, 0, nullptr);
+    cleanup(console);
+    return Fail(console, kSfeInvalidArgument);
   }
 
   std::string path = name;
@@ -49,35 +50,35 @@ bool process_s(const char* name) {
     const std::string in_scripts = library + path;
     if (!Readable(in_scripts)) {
       std::perror(name);
-      return Fail(kSfeNotFound);
+      return Fail(console, kSfeNotFound);
     }
     path = in_scripts;
   }
-  if (!SetField(g_pFlags.ScriptFile, path.c_str())) {
+  if (!SetField(flags.ScriptFile, path.c_str())) {
     std::fprintf(ErrorStream(), "Vexil: the script path is too long (at most %zu characters).\n",
-                 sizeof g_pFlags.ScriptFile - 1);
-    return Fail(kSfeInvalidArgument);
+                 sizeof flags.ScriptFile - 1);
+    return Fail(console, kSfeInvalidArgument);
   }
 
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) {
     std::perror(path.c_str());
-    return Fail(kSfeCannotOpen);
+    return Fail(console, kSfeCannotOpen);
   }
   if (S_ISDIR(status.st_mode)) {
-    if (!build_script_list(path.c_str(), g_pFlags.DriveType)) return Fail(kSfeNoCompatible);
-    if (!select_script(path.c_str())) return false;
+    if (!build_script_list(console, path.c_str(), flags.DriveType)) return Fail(console, kSfeNoCompatible);
+    if (!select_script(console, path.c_str())) return false;
     return true;
   }
 
-  g_pScriptlist.reset(new (std::nothrow) Skerry_Scriptlist);
-  if (!g_pScriptlist) {
+  console.scripts.reset(new (std::nothrow) Skerry_Scriptlist);
+  if (!console.scripts) {
     print_memory_banner();
-    cleanup();
-    return Fail(kSfeNoCompatible);
+    cleanup(console);
+    return Fail(console, kSfeNoCompatible);
   }
-  if (!g_pScriptlist->CheckScriptAndDriveFamily(path.c_str(), g_pFlags.DriveType)) {
-    return Fail(kSfeIncompatible);
+  if (!console.scripts->CheckScriptAndDriveFamily(path.c_str(), flags.DriveType)) {
+    return Fail(console, kSfeIncompatible);
   }
   return true;
 }

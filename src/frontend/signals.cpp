@@ -6,13 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frontend/console_state.h"
 #include "frontend/firmware_flows.h"
-#include "frontend/globals.h"
 #include "frontend/log_file.h"
 
 namespace {
 
 volatile sig_atomic_t g_ending = 0;
+
+// A handler receives only the signal number, so the one state it must clean
+// up is reached through this pointer, set where the handlers are installed.
+ConsoleState* g_console = nullptr;
 
 [[noreturn]] void EndOnSignal(const char* text, int status) {
   // A second signal while the first is being handled must not run the
@@ -20,8 +24,10 @@ volatile sig_atomic_t g_ending = 0;
   if (g_ending != 0) ::_exit(status & 0xFF);
   g_ending = 1;
   note_interrupted_update();
-  if (g_pLogFile) g_pLogFile->Skerry_Write2Log(1, kLogSevere, text);
-  cleanup();
+  if (g_console != nullptr) {
+    if (g_console->log) g_console->log->Skerry_Write2Log(1, kLogSevere, text);
+    cleanup(*g_console);
+  }
   std::exit(status);
 }
 
@@ -50,7 +56,8 @@ ScopedSignalBlock::ScopedSignalBlock() {
 
 ScopedSignalBlock::~ScopedSignalBlock() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
-void InstallSignalHandlers() {
+void InstallSignalHandlers(ConsoleState& console) {
+  g_console = &console;
   for (const HandlerRow& row : kHandlers) {
     struct sigaction action {};
     action.sa_handler = row.handler;
@@ -60,4 +67,8 @@ void InstallSignalHandlers() {
     for (const HandlerRow& other : kHandlers) sigaddset(&action.sa_mask, other.signal);
     ::sigaction(row.signal, &action, nullptr);
   }
+}
+
+void ForgetConsoleOnSignals(const ConsoleState& console) {
+  if (g_console == &console) g_console = nullptr;
 }

@@ -6,7 +6,13 @@
 void handlectrl_c(int signal);
 void handleterm(int signal);
 void handleabort(int signal);
-void InstallSignalHandlers();
+struct ConsoleState;
+
+// Installs the handlers; they clean up `console`, which must outlive them
+// (main's state lives until the process ends).
+void InstallSignalHandlers(ConsoleState& console);
+// From then on the handlers only end the process (the state is going away).
+void ForgetConsoleOnSignals(const ConsoleState& console);
 
 // Holds SIGINT, SIGTERM and SIGABRT back for its lifetime, so that the
 // handlers never run in the middle of a clean-up.

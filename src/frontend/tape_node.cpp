@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/sysfs_listing.h"
 
 namespace {
@@ -77,12 +76,12 @@ TapeNames TapeNamesOfSgNode(const std::string& sg_node, const char* sys_root, co
   return names;
 }
 
-void PrintTapeNodeHint(const char* device) {
+void PrintTapeNodeHint(const char* device, bool simulated) {
   FILE* out = ErrorStream();
   std::fprintf(out,
                "%s is a node of the tape driver; Vexil talks to a drive through its SCSI generic node (/dev/sgN).\n",
                device);
-  const std::string sg = g_SimulatedSystem ? std::string() : SgNodeOfTapeNode(device);
+  const std::string sg = simulated ? std::string() : SgNodeOfTapeNode(device);
   if (!sg.empty()) {
     std::fprintf(out, "The SCSI generic node of this drive is %s: use -f %s\n", sg.c_str(), sg.c_str());
   } else {

@@ -23,5 +23,5 @@ TapeNames TapeNamesOfSgNode(const std::string& sg_node, const char* sys_root = "
                             const char* dev_root = "/dev");
 
 // Says that the console needs the drive's sg node, and names it when sysfs
-// can tell (not on the virtual drives, which have no sysfs).
-void PrintTapeNodeHint(const char* device);
+// can tell (not when `simulated`: the virtual drives have no sysfs).
+void PrintTapeNodeHint(const char* device, bool simulated);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "frontend/console_streams.h"
-#include "frontend/globals.h"
 #include "frontend/options.h"
 #include "frontend/usage_text.h"
 
@@ -27,8 +26,8 @@ void PrintLines(FILE* out, std::span<const UsageLine> lines, bool dell) {
 
 }  // namespace
 
-void printhelp(FILE* out) {
-  const bool dell = g_pFlags.Vendor == 1;
+void printhelp(const WIZARD_FLAGS& flags, FILE* out) {
+  const bool dell = flags.Vendor == 1;
   PrintLines(out, kUsageHead, dell);
   for (const OptionRow& option : OptionRows()) {
     if (option.usage != nullptr && Shown(option.edition, dell)) std::fprintf(out, "%s\n", option.usage);
@@ -36,7 +35,7 @@ void printhelp(FILE* out) {
   PrintLines(out, kUsageTail, dell);
 }
 
-void printsyntax(int count, const char* const* arguments) {
+void printsyntax(const WIZARD_FLAGS& flags, int count, const char* const* arguments) {
   FILE* out = ErrorStream();
   if (count > 0 && arguments != nullptr) {
     std::fputs("\n<", out);
@@ -46,5 +45,5 @@ void printsyntax(int count, const char* const* arguments) {
     std::fputs(">\n", out);
   }
   std::fputs("Vexil: You must specify a valid option!\n", out);
-  printhelp(out);
+  printhelp(flags, out);
 }

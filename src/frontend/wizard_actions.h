@@ -5,6 +5,10 @@
 
 #include <span>
 
+#include "frontend/wizard_flags.h"
+
+struct ConsoleState;
+
 enum class ActionResult {
   kContinue,  // back to the script menu
   kLeave,     // the console ends normally
@@ -30,9 +34,9 @@ struct WizardActionRow {
   WizardAction action;
   const char* letters;    // the letters that choose it (either case)
   const char* menu_line;  // its line under "Other:", in menu order; null: not listed
-  bool (*offered)();      // the line is shown only when this says so; null: always
-  bool needs_device;      // it sends commands to the selected drive
-  ActionResult (*perform)();
+  bool (*offered)(const WIZARD_FLAGS&);  // the line is shown only when this says so; null: always
+  bool needs_device;                     // it sends commands to the selected drive
+  ActionResult (*perform)(ConsoleState&);
 };
 
 // The rows, in the order of the menu's lines.
@@ -40,4 +44,4 @@ std::span<const WizardActionRow> WizardActionRows();
 
 // Performs the action (refused, with the reason, when it needs a drive and
 // none is selected); kNone and unknown codes do nothing.
-ActionResult perform_wizard_action(WizardAction action);
+ActionResult perform_wizard_action(ConsoleState& console, WizardAction action);

@@ -160,6 +160,40 @@ TEST_F(DeviceList, GettersRestoreTheSelectionAndSelectionKeepsTheModel) {
   EXPECT_EQ(wrapper.GetDriveTypeCode(), 98);
 }
 
+// The session handed out is the facade's own: bound to the drive chosen, it
+// carries that drive's identity and the outcome of the commands sent to it,
+// and a new scan unbinds it until a drive is chosen again.
+TEST_F(DeviceList, TheSessionIsBoundToTheDriveChosenUntilTheNextScan) {
+  AddMixedBench();
+  ScsiWrapper wrapper;
+  CaptureStdout();
+  ASSERT_EQ(wrapper.InitScsiDll(nullptr), 4);
+  GetCapturedStdout();
+  EXPECT_FALSE(wrapper.Session().Bound());
+
+  DriveSession& session = wrapper.SetDeviceSelected(3);  // /dev/sg5
+  EXPECT_EQ(&session, &wrapper.Session());
+  EXPECT_TRUE(session.Bound());
+  EXPECT_TRUE(session.HasDevice());
+  EXPECT_EQ(session.Position(), 3);
+  EXPECT_STREQ(session.Drive().serialNumber, "SN5");
+  EXPECT_STREQ(session.Model(), "ULTRIUM 3");
+
+  Sim().InjectFault("/dev/sg5", SimFault{.opcode = 0x00, .check = true, .key = 0x02, .asc = 0x3A});  // no medium
+  const uint8_t tur[6] = {};
+  CaptureStdout();
+  EXPECT_FALSE(wrapper.SendCmd(2, tur, sizeof tur, nullptr, 0));
+  GetCapturedStdout();
+  EXPECT_EQ(session.LastCommand().result, -2);
+  EXPECT_EQ(session.LastOutcome().asc, 0x3A);
+
+  CaptureStdout();
+  ASSERT_EQ(wrapper.InitScsiDll(nullptr), 4);
+  GetCapturedStdout();
+  EXPECT_FALSE(session.Bound());
+  EXPECT_EQ(wrapper.GetDeviceSelected(), -1);
+}
+
 // A drive that answers no INQUIRY has a blank description: selecting it
 // leaves the model empty (and copies nothing from a null text).
 TEST_F(DeviceList, ADriveWithoutDescriptionCanBeSelected) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "facade/scsi_wrapper.h"
-#include "frontend/globals.h"
+#include "frontend/console_state.h"
 #include "frontend/log_file.h"
 #include "frontend/script_list.h"
 #include "frontend/selection_failure.h"
@@ -10,23 +10,22 @@
 namespace {
 
 TEST(Cleanup, DropsEveryObjectAndCanRunAgain) {
-  g_pScsiWrapper = std::make_unique<ScsiWrapper>();
-  m_ScriptObjPtr = std::make_unique<KScript>();
-  g_pLogFile = std::make_unique<Skerry_LogFile>();
-  g_pScriptlist = std::make_unique<Skerry_Scriptlist>();
+  ConsoleState console;
+  console.facade = std::make_unique<ScsiWrapper>();
+  console.engine = std::make_unique<KScript>();
+  console.log = std::make_unique<Skerry_LogFile>();
+  console.scripts = std::make_unique<Skerry_Scriptlist>();
   FILE* stream = std::tmpfile();
   ASSERT_NE(stream, nullptr);
-  pFilePtr = stream;
-  m_ScriptObjPtr->SetLogFilePointer(stream);
+  console.engine->SetLogFilePointer(stream);
 
-  cleanup();
-  EXPECT_EQ(g_pScsiWrapper, nullptr);
-  EXPECT_EQ(m_ScriptObjPtr, nullptr);
-  EXPECT_EQ(g_pLogFile, nullptr);
-  EXPECT_EQ(g_pScriptlist, nullptr);
-  EXPECT_EQ(pFilePtr, nullptr);
-  cleanup();  // at every exit path and from the signal handlers: any number of times
-  EXPECT_EQ(g_pScsiWrapper, nullptr);
+  cleanup(console);
+  EXPECT_EQ(console.facade, nullptr);
+  EXPECT_EQ(console.engine, nullptr);
+  EXPECT_EQ(console.log, nullptr);
+  EXPECT_EQ(console.scripts, nullptr);
+  cleanup(console);  // at every exit path and from the signal handlers: any number of times
+  EXPECT_EQ(console.facade, nullptr);
   std::fclose(stream);
 }
 
@@ -45,17 +44,18 @@ TEST(SelectionFailure, TextsByCode) {
 }
 
 TEST(ResetConsoleState, ClearsTheSelectionRecord) {
-  g_pFlags.ScriptFile[0] = 'x';
-  g_pFlags.DeviceIndex = 3;
-  g_pFlags.Vendor = 1;
-  g_pFlags.Action = 3;
-  sfe = 4;
-  ResetConsoleState();
-  EXPECT_EQ(g_pFlags.ScriptFile[0], '\0');
-  EXPECT_EQ(g_pFlags.DeviceIndex, 0);
-  EXPECT_EQ(g_pFlags.Vendor, 0);
-  EXPECT_EQ(g_pFlags.Action, 0);
-  EXPECT_EQ(sfe, 0);
+  ConsoleState console;
+  console.flags.ScriptFile[0] = 'x';
+  console.flags.DeviceIndex = 3;
+  console.flags.Vendor = 1;
+  console.flags.Action = 3;
+  console.sfe = 4;
+  ResetConsoleState(console);
+  EXPECT_EQ(console.flags.ScriptFile[0], '\0');
+  EXPECT_EQ(console.flags.DeviceIndex, 0);
+  EXPECT_EQ(console.flags.Vendor, 0);
+  EXPECT_EQ(console.flags.Action, 0);
+  EXPECT_EQ(console.sfe, 0);
 }
 
 TEST(SetField, RefusesTextThatDoesNotFit) {

@@ -13,7 +13,7 @@
 #include "base/system.h"
 #include "device/scsi_int.h"
 #include "facade/scsi_wrapper.h"
-#include "frontend/globals.h"
+#include "frontend/console_state.h"
 #include "sim/sim.h"
 
 namespace {
@@ -29,9 +29,9 @@ class ImagePathPrompt : public ::testing::Test {
     sim->AddDevice(c);
     sim_ = sim.get();
     previous_ = InstallSystem(std::move(sim));
-    g_pScsiWrapper = std::make_unique<ScsiWrapper>();
-    ASSERT_EQ(g_pScsiWrapper->InitScsiDll("/dev/sg5"), 1);
-    g_pScsiWrapper->SetDeviceSelected(0);
+    console_.facade = std::make_unique<ScsiWrapper>();
+    ASSERT_EQ(console_.facade->InitScsiDll("/dev/sg5"), 1);
+    console_.facade->SetDeviceSelected(0);
     // A name of this process's own: test runs of other trees share /tmp.
     image_ = ::testing::TempDir() + "fw_prompt_" + std::to_string(::getpid()) + ".bin";
     WriteImage("N3W1");
@@ -46,26 +46,26 @@ class ImagePathPrompt : public ::testing::Test {
   }
   void TearDown() override {
     std::remove(image_.c_str());
-    g_pScsiWrapper.reset();
+    console_.facade.reset();
     SCSI.ClearScsiList();
     InstallSystem(std::move(previous_));
   }
 
   // The wizard empties the path before each firmware choice.
   bool UpdateTyping(const std::string& input, std::string* out = nullptr) {
-    g_pFlags.FirmwareFile[0] = '\0';
-    return Typing([] { return do_fup(false); }, input, out);
+    console_.flags.FirmwareFile[0] = '\0';
+    return Typing([](ConsoleState& c) { return do_fup(c, false); }, input, out);
   }
 
   // A flow run with `input` as what the user types; its output into *out.
-  static bool Typing(bool (*flow)(), const std::string& input, std::string* out) {
+  bool Typing(bool (*flow)(ConsoleState&), const std::string& input, std::string* out) {
     FILE* feed = std::tmpfile();
     std::fputs(input.c_str(), feed);
     std::rewind(feed);
     FILE* saved = stdin;
     stdin = feed;
     testing::internal::CaptureStdout();
-    const bool done = flow();
+    const bool done = flow(console_);
     const std::string text = testing::internal::GetCapturedStdout();
     if (out != nullptr) *out = text;
     stdin = saved;
@@ -73,6 +73,7 @@ class ImagePathPrompt : public ::testing::Test {
     return done;
   }
 
+  ConsoleState console_;
   std::string image_;
   SimSystem* sim_ = nullptr;
 
@@ -87,7 +88,7 @@ TEST_F(ImagePathPrompt, QuotesAroundTheTypedPathAreDropped) {
     WriteImage(revisions[next++]);
     std::string out;
     EXPECT_TRUE(UpdateTyping("  " + typed + "\n", &out)) << out;
-    EXPECT_EQ(std::string(g_pFlags.FirmwareFile), image_);
+    EXPECT_EQ(std::string(console_.flags.FirmwareFile), image_);
     EXPECT_NE(out.find("Please enter the firmware image file path:"), std::string::npos);
   }
 }
@@ -97,7 +98,7 @@ TEST_F(ImagePathPrompt, EachAnswerReplacesTheLastWhole) {
   EXPECT_TRUE(UpdateTyping(image_ + "\n"));
   std::string out;
   EXPECT_FALSE(UpdateTyping("'a.bin'\n", &out));
-  EXPECT_EQ(std::string(g_pFlags.FirmwareFile), "a.bin");
+  EXPECT_EQ(std::string(console_.flags.FirmwareFile), "a.bin");
   EXPECT_NE(out.find("FupDrive() - Image file (a.bin) not found."), std::string::npos) << out;
   EXPECT_NE(out.find("Unable to perform FUP operation."), std::string::npos) << out;
 }
@@ -106,17 +107,16 @@ TEST_F(ImagePathPrompt, OverLongPathIsAskedAgainAndTheEndOfInputGivesUp) {
   std::string out;
   EXPECT_TRUE(UpdateTyping(std::string(300, 'x') + "\n" + image_ + "\n", &out)) << out;
   EXPECT_NE(out.find("The path is too long: at most 255 characters."), std::string::npos) << out;
-  EXPECT_EQ(std::string(g_pFlags.FirmwareFile), image_);
+  EXPECT_EQ(std::string(console_.flags.FirmwareFile), image_);
 
   EXPECT_FALSE(UpdateTyping("", &out));
   EXPECT_EQ(out.find("Performing FUP operation..."), std::string::npos) << out;
 }
 
 TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords) {
-  const uint8_t saved = g_pFlags.DriveType;
   std::string out;
   // An Ultrium 3 drive does not take the vendor page: nothing is asked or sent.
-  g_pFlags.DriveType = 98;
+  console_.flags.DriveType = 98;
   EXPECT_FALSE(Typing(do_fup_from_tape, "y\n", &out));
   EXPECT_NE(out.find("Updating the firmware from a tape is not supported on this drive."), std::string::npos) << out;
   EXPECT_FALSE(Typing(do_revert_lto6c_fup_tape, "y\n", &out));
@@ -125,7 +125,7 @@ TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords
   EXPECT_EQ(sim_->CountCommands("/dev/sg5", 0x1D), 0);
 
   // On a drive that offers it, a request lost in the transport says so.
-  g_pFlags.DriveType = 226;
+  console_.flags.DriveType = 226;
   struct Case {
     const char* what;
     SimFault fault;
@@ -144,7 +144,6 @@ TEST_F(ImagePathPrompt, TapeRequestsGoOnlyToTheDrivesThatOfferThemAndFailInWords
     EXPECT_EQ(out.find("Unknown error!"), std::string::npos) << out;
     EXPECT_NE(out.find("Unable to prepare drive to accept FUP tape."), std::string::npos) << out;
   }
-  g_pFlags.DriveType = saved;
 }
 
 }  // namespace

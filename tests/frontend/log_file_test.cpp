@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "frontend/banners.h"
-#include "frontend/globals.h"
 #include "scratch_fixture.h"
 
 namespace {
@@ -118,14 +118,14 @@ TEST_F(LogFileTest, AMissingLogsFolderIsMadeAndAFileInItsPlaceGivesNoStream) {
 }
 
 TEST_F(LogFileTest, VersionEntryAndErrorFrameGoToTheLog) {
-  g_pLogFile = std::make_unique<Skerry_LogFile>();
-  ASSERT_NE(g_pLogFile->Skerry_OpenLog(""), nullptr);
-  const std::string name = g_pLogFile->FileName();
+  auto log = std::make_unique<Skerry_LogFile>();
+  ASSERT_NE(log->Skerry_OpenLog(""), nullptr);
+  const std::string name = log->FileName();
   testing::internal::CaptureStderr();
-  logversion();
-  print_wrapper_error("No tape");
+  logversion(log.get());
+  print_wrapper_error(log.get(), "No tape");
   const std::string shown = testing::internal::GetCapturedStderr();  // an error, kept out of a report
-  g_pLogFile.reset();
+  log.reset();
 
   EXPECT_EQ(ReadFile(name),
             "[Vexil]-[NORMAL]-[05:06:07]: Version 6.7.0.0\n\n\n"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/globals.h"
+#include "frontend/console_state.h"
 #include "frontend/script_list.h"
 #include "scratch_fixture.h"
 
@@ -23,12 +23,10 @@ class Catalogue : public ScratchFolder {
  protected:
   void SetUp() override {
     ScratchFolder::SetUp();
-    ResetConsoleState();
     ::mkdir("Scripts", 0755);
   }
   void TearDown() override {
-    ResetConsoleState();
-    g_pScriptlist.reset();
+    console_.scripts.reset();
     ScratchFolder::TearDown();
   }
   void Script(const std::string& name, const std::string& head) {
@@ -36,11 +34,13 @@ class Catalogue : public ScratchFolder {
   }
   ScriptMenuLists Build(const char* folder) {
     CaptureStdout();
-    const bool built = build_script_list(folder, kUltriumHH6);
+    const bool built = build_script_list(console_, folder, kUltriumHH6);
     GetCapturedStdout();
     EXPECT_TRUE(built);
-    return BuildMenuLists();
+    return BuildMenuLists(console_.scripts.get());
   }
+
+  ConsoleState console_;
 };
 
 TEST_F(Catalogue, FolderScanKeepsWhatSuitsTheDriveAndTheModes) {
@@ -61,21 +61,21 @@ TEST_F(Catalogue, FolderScanKeepsWhatSuitsTheDriveAndTheModes) {
   ScriptMenuLists lists = Build(nullptr);
   EXPECT_EQ(lists.tasks, (Names{"A_task.SCS", "a_task.scs", "b_task.scs"}));
   EXPECT_EQ(lists.tests, (Names{"Beta.scs", "zeta.xcs"}));
-  EXPECT_EQ(scsCount, 5);
+  EXPECT_EQ(console_.scripts->count, 5);
   ASSERT_NE(lists.Pick(4), nullptr);
   EXPECT_EQ(*lists.Pick(4), "Beta.scs");  // tests number on after the tasks
   EXPECT_EQ(lists.Pick(0), nullptr);
   EXPECT_EQ(lists.Pick(6), nullptr);
 
   // Engineering and park mode show their scripts; SAS mode needs a SAS drive too.
-  g_pFlags.EngMode = 1;
-  g_pFlags.ParkMode = 1;
-  g_pFlags.SasMode = 1;
+  console_.flags.EngMode = 1;
+  console_.flags.ParkMode = 1;
+  console_.flags.SasMode = 1;
   lists = Build(nullptr);
   EXPECT_EQ(lists.tests, (Names{"Beta.scs", "Issue_Park_Command.xcs", "eng.scs", "zeta.xcs"}));
 
   // A folder named by the user is not the default folder: nothing is gated.
-  ResetConsoleState();
+  ResetConsoleState(console_);
   lists = Build("Scripts");
   EXPECT_EQ(lists.tests, (Names{"Beta.scs", "GetTuningCalVer_LTOEX.xcs", "Issue_Park_Command.xcs",
                                 "Turn_Off_On_TLR.xcs", "zeta.xcs"}));
@@ -85,8 +85,8 @@ TEST_F(Catalogue, EntriesKeepWholeNamesAndDescriptions) {
   const std::string long_name = std::string(90, 'n') + ".scs";
   WriteFile("Scripts/" + long_name, "FAMILY ALL\nDESCRIPTION Write/read/compare (scratch cartridge)\n");
   Build(nullptr);
-  ASSERT_EQ(g_pScriptlist->Entries().size(), 1u);
-  const ScriptEntry& entry = g_pScriptlist->Entries()[0];
+  ASSERT_EQ(console_.scripts->Entries().size(), 1u);
+  const ScriptEntry& entry = console_.scripts->Entries()[0];
   EXPECT_EQ(entry.name, long_name);
   EXPECT_EQ(entry.description, "Write/read/compare  scratch cartridge");
   EXPECT_EQ(entry.family_mask, 0xFFFFFFFFu);
@@ -113,10 +113,10 @@ TEST_F(Catalogue, MoreThan128TasksAreAllListedInOrder) {
 TEST_F(Catalogue, NothingTakenIsAFailure) {
   Script("dat_only.scs", "FAMILY DAT\n");
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(build_script_list(nullptr, kUltriumHH6));
+  EXPECT_FALSE(build_script_list(console_, nullptr, kUltriumHH6));
   EXPECT_NE(testing::internal::GetCapturedStderr().find("No scripts found!"), std::string::npos);
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(build_script_list("NoSuchFolder", kUltriumHH6));
+  EXPECT_FALSE(build_script_list(console_, "NoSuchFolder", kUltriumHH6));
   testing::internal::GetCapturedStderr();
 }
 

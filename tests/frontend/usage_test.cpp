@@ -4,17 +4,17 @@
 
 #include <string>
 
-#include "frontend/globals.h"
+#include "frontend/wizard_flags.h"
 
 namespace {
 
 const std::string kRule(67, '=');
 
 std::string Help(int vendor) {
-  g_pFlags.Vendor = vendor;
+  WIZARD_FLAGS flags{};
+  flags.Vendor = vendor;
   testing::internal::CaptureStdout();
-  printhelp();
-  g_pFlags.Vendor = 0;
+  printhelp(flags);
   return testing::internal::GetCapturedStdout();
 }
 
@@ -55,13 +55,13 @@ TEST(Usage, SyntaxLineThenTheUsage) {
   const char* args[] = {"vexil", "-f"};
   const std::string usage = Help(0);
   testing::internal::CaptureStderr();
-  printsyntax(2, args);
+  printsyntax(WIZARD_FLAGS{}, 2, args);
   const std::string with_line = testing::internal::GetCapturedStderr();
   // The text carries its own line end; the usage opens with a blank line.
   EXPECT_EQ(with_line, "\n<vexil -f >\nVexil: You must specify a valid option!\n" + usage);
 
   testing::internal::CaptureStderr();
-  printsyntax(0, nullptr);
+  printsyntax(WIZARD_FLAGS{}, 0, nullptr);
   const std::string without_line = testing::internal::GetCapturedStderr();
   EXPECT_EQ(without_line, "Vexil: You must specify a valid option!\n" + usage);
 }
