@@ -45,6 +45,10 @@
 //   ctx.Line() holds the declaration line (see DeclarationFlags for what it holds exactly);
 //   the handler stores what it declares in its list: ctx.Declarations().Get<BufferList>().
 //
+// A NEW LOG PAGE that scripts may declare, load, print and read is one row in kPageRows,
+// src/script/statements/log_pages.cpp: its code, which decoder loads it, whether PRINTPAGE
+// and RECORDPAGE may show it, and its fetch error (0: the decoder's own).
+//
 // The engine core (src/script/core/) never includes a statements/ header: it knows the
 // tables only through the declarations below.
 #pragma once
