@@ -54,7 +54,8 @@ void KPages::Clear() {
 
 int32_t KPages::Load(int pageCode, std::span<const uint8_t> data) {
   Clear();
-  if (data.size() < kHeader || pageCode < 0 || pageCode > kHighestPageCode || pageCode == kEventLogPage) return K_KPAGES_ILLEGAL_LOGPAGE_ID;
+  if (data.size() < kHeader || pageCode < 0 || pageCode > kHighestPageCode || pageCode == kEventLogPage)
+    return K_KPAGES_ILLEGAL_LOGPAGE_ID;
   const int sent = data[0] & ~kDsBit;
   if (sent != pageCode) return K_KPAGES_ILLEGAL_LOGPAGE_ID;
 

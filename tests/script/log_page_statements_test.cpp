@@ -126,8 +126,9 @@ TEST_F(LogPageStatementsTest, DeclarationAndPageErrors) {
 // Page 17h, volume statistics: the cartridge's mounts (parameter 0001h) and
 // data sets written (0002h), as a drive of the SSC family reports them.
 TEST_F(LogPageStatementsTest, VolumeStatisticsPageIsLoadedPrintedAndRead) {
-  Buffer("BUF", {0x17, 0x00, 0x00, 0x10, 0x00, 0x01, 0x03, 0x04, 0x00, 0x00, 0x00, 0x2A,
-                 0x00, 0x02, 0x03, 0x04, 0x00, 0x01, 0x00, 0x00}, 64);
+  Buffer("BUF", {0x17, 0x00, 0x00, 0x10, 0x00, 0x01, 0x03, 0x04, 0x00, 0x00,
+                 0x00, 0x2A, 0x00, 0x02, 0x03, 0x04, 0x00, 0x01, 0x00, 0x00},
+         64);
   std::string out;
   ASSERT_EQ(LoadAndRun("DESCRIPTION d\nLOGPAGE VS { 23, BUF }\nLONG MOUNTS = 0\nLONG SETS = 0\nSTART:\n"
                        "LOADPAGE VS\nPRINTPAGE VS\nMOUNTS = VS->1\nSETS = VS->2\nEXIT 0\n",
