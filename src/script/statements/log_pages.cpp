@@ -255,10 +255,13 @@ namespace {
 // validation (declared pages never move once the declarations are read).
 struct PageData : StatementData {
   LP_LINK* page = nullptr;
+  const PageRow* row = nullptr;  // its row of the page table
 };
 
 int32_t CompilePage(StatementContext& ctx, int32_t none, int32_t unknown, PageData& data) {
-  return NamedPage(ctx, none, unknown, data.page);
+  if (const int32_t rc = NamedPage(ctx, none, unknown, data.page); rc != 0) return rc;
+  data.row = PageRowOf(data.page->pageId);
+  return 0;
 }
 
 }  // namespace
@@ -277,8 +280,7 @@ int _LoadPage(StatementContext& ctx, TEXT_LINK& stmt) {
     const std::span<const uint8_t> bytes(buffer->data.get(), buffer->FilledBytes());
     const bool whole = buffer->filled == KByteArray::kWholeBuffer || ArrivedWhole(bytes);
     int32_t rc = K_KPAGES_ILLEGAL_LOGPAGE_ID;
-    const PageRow* row = PageRowOf(page->pageId);
-    switch (row != nullptr ? row->decoder : PageDecoder::kNone) {
+    switch (data.row != nullptr ? data.row->decoder : PageDecoder::kNone) {
       case PageDecoder::kEventLog:
         rc = page->events->Load(bytes);
         break;
@@ -312,8 +314,7 @@ struct ShowPage {
 int Show(StatementContext& ctx, TEXT_LINK& stmt, const ShowPage& s, bool PageRow::*handled) {
   const auto compile = [&](PageData& data) {
     if (const int32_t rc = CompilePage(ctx, s.none, s.unknown, data); rc != 0) return rc;
-    const PageRow* row = PageRowOf(data.page->pageId);
-    return row == nullptr || !(row->*handled) ? s.unhandled : 0;
+    return data.row == nullptr || !(data.row->*handled) ? s.unhandled : 0;
   };
   return CompileThenRun<PageData>(ctx, stmt, s.unknown, compile, [&](PageData& data) {
     const LP_LINK& page = *data.page;
